@@ -1,0 +1,22 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+.PHONY: setup build run test test-unit test-scripts bench clean
+
+setup:
+	@tools/setup.sh
+
+build: setup
+	@tools/build.sh
+
+run: setup
+	@tools/build.sh win native
+	@tools/run-app.sh
+
+test: build
+	@tools/test.sh
+
+bench: setup
+	@tools/build.sh win native
+	@tools/bench.sh
+
+clean:
+	rm -rf build/native build/win build/asan

@@ -1,0 +1,164 @@
+#include "base/text.h"
+
+namespace orv {
+
+char16_t fold_case(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+  // Latin-1, Greek and Cyrillic capitals have lower-case forms at a fixed
+  // offset; the rest of the repertoire is left as it is.
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return char16_t(c + 32);
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return char16_t(c + 32);
+  if (c >= 0x410 && c <= 0x42F) return char16_t(c + 32);
+  if (c >= 0x400 && c <= 0x40F) return char16_t(c + 80);
+  return c;
+}
+
+char16_t upper_case(char16_t c) {
+  if (c < 0x80) return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return char16_t(c - 32);
+  if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return char16_t(c - 32);
+  if (c >= 0x430 && c <= 0x44F) return char16_t(c - 32);
+  if (c >= 0x450 && c <= 0x45F) return char16_t(c - 80);
+  return c;
+}
+
+bool equals_ignore_case(StringView a, StringView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && fold_case(a[i]) != fold_case(b[i])) return false;
+  return true;
+}
+
+int compare_ignore_case(StringView a, StringView b) {
+  size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    char16_t x = fold_case(a[i]), y = fold_case(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool starts_with_ignore_case(StringView text, StringView prefix) {
+  return text.size() >= prefix.size() && equals_ignore_case(text.substr(0, prefix.size()), prefix);
+}
+
+size_t find_ignore_case(StringView text, StringView needle, size_t from) {
+  if (needle.size() > text.size()) return StringView::npos;
+  for (size_t i = from; i + needle.size() <= text.size(); ++i)
+    if (equals_ignore_case(text.substr(i, needle.size()), needle)) return i;
+  return StringView::npos;
+}
+
+StringView trim_left(StringView s) {
+  size_t i = 0;
+  while (i < s.size() && is_blank(s[i])) ++i;
+  return s.substr(i);
+}
+
+StringView trim_right(StringView s) {
+  size_t n = s.size();
+  while (n > 0 && is_blank(s[n - 1])) --n;
+  return s.substr(0, n);
+}
+
+StringView trim(StringView s) { return trim_right(trim_left(s)); }
+
+String utf8_to_utf16(std::string_view in) {
+  String out;
+  out.reserve(in.size());
+  size_t i = 0, n = in.size();
+  while (i < n) {
+    uint8_t c = uint8_t(in[i]);
+    uint32_t cp;
+    size_t len;
+    if (c < 0x80) { cp = c; len = 1; }
+    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
+    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
+    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
+    else { out.push_back(0xFFFD); ++i; continue; }
+    if (i + len > n) { out.push_back(0xFFFD); break; }
+    bool ok = true;
+    for (size_t k = 1; k < len; ++k) {
+      uint8_t d = uint8_t(in[i + k]);
+      if ((d & 0xC0) != 0x80) { ok = false; break; }
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    // Overlong forms, surrogates and out-of-range values are not text.
+    static const uint32_t min_for_len[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < min_for_len[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(char16_t(0xD800 + (cp >> 10)));
+      out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(char16_t(cp));
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::string utf16_to_utf8(StringView in) {
+  std::string out;
+  out.reserve(in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    uint32_t cp = in[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(char(cp));
+    } else if (cp < 0x800) {
+      out.push_back(char(0xC0 | (cp >> 6)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(char(0xE0 | (cp >> 12)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(char(0xF0 | (cp >> 18)));
+      out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+String ascii(std::string_view text) { return String(text.begin(), text.end()); }
+
+String to_string(int64_t value) {
+  char16_t buf[24];
+  size_t n = 0;
+  uint64_t v = value < 0 ? uint64_t(0) - uint64_t(value) : uint64_t(value);
+  do { buf[n++] = char16_t(u'0' + v % 10); v /= 10; } while (v);
+  String s;
+  if (value < 0) s.push_back(u'-');
+  while (n) s.push_back(buf[--n]);
+  return s;
+}
+
+bool parse_int(StringView text, int64_t& out) {
+  text = trim(text);
+  bool neg = false;
+  if (!text.empty() && (text[0] == u'-' || text[0] == u'+')) { neg = text[0] == u'-'; text.remove_prefix(1); }
+  if (text.empty()) return false;
+  uint64_t v = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return false;
+    if (v > (UINT64_MAX - 9) / 10) return false;
+    v = v * 10 + (c - u'0');
+  }
+  if (v > uint64_t(INT64_MAX) + (neg ? 1 : 0)) return false;
+  out = neg ? int64_t(0 - v) : int64_t(v);
+  return true;
+}
+
+}  // namespace orv

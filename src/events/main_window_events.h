@@ -1,0 +1,23 @@
+// What MainWindow does with the messages the program sends itself. The
+// platform's window procedure hands every message here first.
+#pragma once
+
+#include <cstdint>
+
+namespace orv::events {
+
+inline constexpr uint32_t kMsgSingleInstance = 0x44;
+inline constexpr uintptr_t kSingleInstanceReload = 1030;
+inline constexpr uintptr_t kSingleInstanceReplace = 1031;
+inline constexpr uint32_t kMsgTrayIcon = 0x404;
+
+enum class MenuCommand : uint32_t {
+  TrayOpen = 65300, TraySuspend = 65305, TrayPause = 65306, TrayExit = 65307,
+  Reload = 65400, Edit = 65401, Refresh = 65402, Pause = 65403, Suspend = 65404, Exit = 65405,
+  ListLines = 65406, ListVars = 65407, ListHotkeys = 65408, KeyHistory = 65409,
+};
+
+// True when the message was handled.
+bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam);
+
+}  // namespace orv::events

@@ -1,0 +1,620 @@
+#include "parser/line_parser.h"
+
+#include "parser/escapes.h"
+#include "runtime/errors.h"
+
+namespace orv {
+
+namespace {
+
+constexpr StringView kFirstWordEnds = u" (\t<>:=+-*/!~&|^[.?{";
+
+bool is_name_char(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
+         c == u'$' || c == u'#' || c == u'@' || c >= 128;
+}
+
+bool is_plain_name(StringView s) {
+  if (s.empty()) return false;
+  for (char16_t c : s)
+    if (!is_name_char(c)) return false;
+  return true;
+}
+
+bool begins_with(StringView s, StringView p) { return s.substr(0, p.size()) == p; }
+
+// Optional "+", then decimal digits or "0x" and hexadecimal digits.
+bool is_plain_number(StringView s, bool allow_fraction) {
+  if (!s.empty() && s[0] == u'+') s.remove_prefix(1);
+  if (s.empty()) return false;
+  if (s.size() > 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')) {
+    for (char16_t c : s.substr(2))
+      if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'))) return false;
+    return true;
+  }
+  bool digit = false, point = false, exp = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char16_t c = s[i];
+    if (c >= u'0' && c <= u'9') digit = true;
+    else if (c == u'.' && allow_fraction && !point && !exp) point = true;
+    else if ((c == u'e' || c == u'E') && allow_fraction && point && digit && !exp) {
+      exp = true;
+      if (i + 1 < s.size() && (s[i + 1] == u'+' || s[i + 1] == u'-')) ++i;
+    } else return false;
+  }
+  return digit;
+}
+
+}  // namespace
+
+size_t find_expression_end(StringView text, char16_t delimiter, size_t start, const std::vector<bool>* escaped) {
+  int depth = 0;
+  bool in_quotes = false;
+  for (size_t i = start; i < text.size(); ++i) {
+    bool esc = escaped && i < escaped->size() && (*escaped)[i];
+    char16_t c = text[i];
+    if (esc) continue;
+    if (c == u'"') { in_quotes = !in_quotes; continue; }
+    if (in_quotes) continue;
+    if (c == u'(' || c == u'[' || c == u'{') ++depth;
+    else if (c == u')' || c == u']' || c == u'}') --depth;
+    else if (c == delimiter && depth <= 0) return i;
+  }
+  return text.size();
+}
+
+// --- lines ---------------------------------------------------------------------------
+
+Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView line_text) {
+  const CommandInfo& info = command_info(id);
+  // Trailing empty parameters beyond the minimum carry nothing.
+  while (params.size() > info.min_params && !params.empty() && params.back().text.empty() && id != CmdAssign)
+    params.pop_back();
+  if (params.size() < info.min_params && info.name[0] != 0 && id >= 24) {
+    String msg = u"\"" + String(info.name) + u"\" requires at least " + to_string(info.min_params) + u" parameter" +
+                 (info.min_params > 1 ? u"s." : u".");
+    return load_error(program_, msg, line_text);
+  }
+  for (size_t i = 0; i < params.size() && i < info.min_params; ++i) {
+    if (params[i].text.empty() && id >= 24) {
+      String msg = u"\"" + String(info.name) + u"\" requires that parameter #" + to_string(int64_t(i + 1)) + u" be non-blank.";
+      return load_error(program_, msg, line_text);
+    }
+  }
+  auto* line = program_.pool.make<ScriptLine>();
+  line->action = id;
+  line->arg_count = uint8_t(params.size());
+  line->file_index = program_.current_file_index;
+  line->line_number = program_.current_line_number;
+  if (!params.empty()) {
+    line->args = static_cast<LineArg*>(program_.pool.allocate(sizeof(LineArg) * params.size(), alignof(LineArg)));
+    for (size_t i = 0; i < params.size(); ++i) {
+      LineArg* arg = new (&line->args[i]) LineArg();
+      Param& p = params[i];
+      arg->kind = param_kind(id, int(i));
+      if (p.expression_prefix) {
+        if (arg->kind == ParamKind::OutputVar || (arg->kind == ParamKind::InputVar && ((id >= 9 && id <= 32) || id == CmdSort)))
+          return load_error(program_, u"Unexpected %", line_text);
+        arg->is_expression = 1;
+      } else if (id == CmdAssignExpr && i == 1) {
+        arg->is_expression = 1;
+      } else if ((id == CmdExpression || id == CmdIfExpr || id == CmdStatic || id == CmdWhile || id == CmdUntil ||
+                  id == CmdThrow || (id == CmdFor && i == 2) || id == CmdHashIf) && !p.text.empty()) {
+        arg->is_expression = 1;
+      }
+      if (!arg->is_expression && arg->kind == ParamKind::Normal && !check_derefs(p, line_text)) return ResultFailed;
+      StringView stored = program_.pool.copy(p.text);
+      arg->text = stored.data();
+      arg->length = uint16_t(stored.size() > 0xFFFF ? 0xFFFF : stored.size());
+    }
+  }
+  if (id == CmdBlockBegin) ++program_.block_depth;
+  if (id == CmdBlockEnd) --program_.block_depth;
+  for (Label* label : program_.labels_awaiting_line) {
+    if (id == CmdElse || id == CmdUntil || id == CmdCatch)
+      return load_error(program_, u"A label must not point to an ELSE or UNTIL or CATCH.", line_text);
+    label->line = line;
+  }
+  program_.labels_awaiting_line.clear();
+  line->prev = program_.last_line;
+  if (program_.last_line) program_.last_line->next = line;
+  else program_.first_line = line;
+  program_.last_line = line;
+  return ResultDone;
+}
+
+Result LineParser::check_derefs(const Param& param, StringView line) {
+  const char16_t deref = program_.syntax.deref;
+  const String& t = param.text;
+  int count = 0;
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i] != deref || param.escaped[i]) continue;
+    size_t j = i + 1;
+    while (j < t.size() && t[j] != deref) ++j;
+    if (j >= t.size())
+      return load_error(program_, u"This parameter contains a variable name missing its ending percent sign.", line);
+    if (param.escaped[j]) return load_error(program_, u"Invalid `%.", line);
+    if (j == i + 1) return load_error(program_, u"Empty variable reference (%%).", line);
+    if (j - i - 1 > size_t(kMaxVarNameLength)) return load_error(program_, u"Variable name too long.", line);
+    if (++count > kMaxDerefsPerParam) return load_error(program_, u"Too many var/func refs.", line);
+    i = j;
+  }
+  return ResultDone;
+}
+
+Result LineParser::add_simple_line(CommandId id, StringView line) {
+  std::vector<Param> none;
+  return add_line(id, none, line);
+}
+
+Result LineParser::add_expression_line(CommandId id, StringView text, StringView line) {
+  std::vector<Param> params(1);
+  params[0].text = translate_escapes(text, program_.syntax.escape, params[0].escaped);
+  return add_line(id, params, line);
+}
+
+Result LineParser::add_block_begin(bool function_body) {
+  if (!add_simple_line(CmdBlockBegin, u"{")) return ResultFailed;
+  if (function_body) program_.last_line->attribute = reinterpret_cast<void*>(uintptr_t(1));
+  return ResultDone;
+}
+
+Result LineParser::add_block_end() { return add_simple_line(CmdBlockEnd, u"}"); }
+
+Result LineParser::add_closing_lines() {
+  for (int i = 0; i < 3; ++i)
+    if (!add_simple_line(CmdExit, u"Exit")) return ResultFailed;
+  return ResultDone;
+}
+
+Result LineParser::add_label(StringView name, bool allow_duplicate, StringView line_text, Label** created) {
+  if (!allow_duplicate && program_.find_label(name))
+    return load_error(program_, u"Duplicate label.", line_text);
+  auto* label = program_.pool.make<Label>();
+  label->name = program_.pool.copy(name);
+  label->line_number = program_.current_line_number;
+  program_.labels.push_back(label);
+  program_.labels_awaiting_line.push_back(label);
+  if (equals_ignore_case(name, u"OnClipboardChange")) program_.clipboard_change_label = label;
+  if (created) *created = label;
+  return ResultDone;
+}
+
+Label* ScriptProgram::find_label(StringView name) const {
+  for (Label* l : labels)
+    if (equals_ignore_case(l->name, name)) return l;
+  return nullptr;
+}
+
+// --- parameters ------------------------------------------------------------------------
+
+void LineParser::split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params) {
+  const SyntaxChars& syn = program_.syntax;
+  std::vector<bool> esc;
+  String text = translate_escapes(raw, syn.escape, esc);
+  auto next_delim = [&](size_t from) {
+    for (size_t i = from; i < text.size(); ++i)
+      if (text[i] == syn.delimiter && !esc[i]) return i;
+    return text.size();
+  };
+  size_t i = 0;
+  int n = 1;
+  out.clear();
+  if (text.empty()) return;
+  for (;;) {
+    size_t end;
+    bool prefix = i + 1 < text.size() && text[i] == syn.deref && !esc[i] && is_blank(text[i + 1]);
+    if (n >= max_params) {
+      end = text.size();
+    } else if (prefix) {
+      end = find_expression_end(text, syn.delimiter, i, &esc);
+    } else {
+      end = next_delim(i);
+      if (is_numeric_param(cmd, n)) {
+        StringView piece = StringView(text).substr(i, end - i);
+        if (piece.find_first_of(u"([{\"") != StringView::npos) end = find_expression_end(text, syn.delimiter, i, &esc);
+      }
+    }
+    Param p;
+    size_t len = trim_right(StringView(text).substr(i, end - i)).size();
+    size_t start = i;
+    if (prefix) {
+      start = i + 1;
+      while (start < i + len && is_blank(text[start])) ++start;
+      p.expression_prefix = true;
+    }
+    p.text = text.substr(start, i + len - start);
+    p.escaped.assign(esc.begin() + start, esc.begin() + (i + len));
+    out.push_back(std::move(p));
+    if (end >= text.size()) break;
+    i = end + 1;
+    while (i < text.size() && is_blank(text[i])) ++i;
+    ++n;
+  }
+}
+
+Result LineParser::parse_command(const CommandLookup& cmd, StringView word, StringView rest, StringView line) {
+  const SyntaxChars& syn = program_.syntax;
+  rest = trim_left(rest);
+  if (!rest.empty() && rest[0] == syn.delimiter) rest = trim_left(rest.substr(1));
+  int max = cmd.max_params;
+
+  // MsgBox takes its whole text as the message unless it starts with options.
+  if (cmd.id == CmdMsgBox) {
+    size_t d = rest.find(syn.delimiter);
+    StringView first = trim_right(rest.substr(0, d));
+    bool options = is_plain_number(first, false) || (first.size() > 1 && first[0] == syn.deref && is_blank(first[1]));
+    if (!options) max = 1;
+  }
+
+  // One-line legacy conditionals: a command after the condition is a line of its own.
+  bool one_line_if = (cmd.id >= CmdIfEqual && cmd.id <= CmdIfLessOrEqual) ||
+                     (cmd.id >= CmdIfWinExist && cmd.id <= CmdIfMsgBox);
+  StringView tail;
+  if (one_line_if) {
+    int wanted = (cmd.id >= CmdIfWinExist && cmd.id <= CmdIfWinNotActive) ? 3 : 1;
+    int seen = 0;
+    for (size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] == syn.escape) { ++i; continue; }
+      if (rest[i] != syn.delimiter) continue;
+      if (++seen < wanted) continue;
+      StringView after = trim_left(rest.substr(i + 1));
+      size_t w = 0;
+      while (w < after.size() && !is_blank(after[w]) && after[w] != syn.delimiter) ++w;
+      CommandLookup inner;
+      if (w > 0 && find_command(after.substr(0, w), inner)) {
+        tail = after;
+        rest = trim_right(rest.substr(0, i));
+        break;
+      }
+    }
+  }
+
+  std::vector<Param> params;
+  split_params(rest, cmd, params, max);
+
+  if (cmd.id == CmdMsgBox && max > 1 && params.size() == 4) {
+    // The fourth part is a timeout only when it is a number; otherwise it
+    // belongs to the text.
+    if (!is_plain_number(params[3].text, true)) {
+      params[2].text += syn.delimiter;
+      params[2].text += u" ";
+      params[2].text += params[3].text;
+      params[2].escaped.push_back(true);
+      params[2].escaped.push_back(false);
+      params[2].escaped.insert(params[2].escaped.end(), params[3].escaped.begin(), params[3].escaped.end());
+      params.pop_back();
+    }
+  }
+
+  if (params.size() < cmd.min_params) {
+    String name(word);
+    for (int i = 24; i < kCommandCount; ++i)
+      if (equals_ignore_case(word, command_info(CommandId(i)).name)) name = command_info(CommandId(i)).name;
+    String msg = u"\"" + name + u"\" requires at least " + to_string(cmd.min_params) + u" parameter" +
+                 (cmd.min_params > 1 ? u"s." : u".");
+    return load_error(program_, msg, line);
+  }
+
+  if (cmd.alias == AliasWinGetActiveTitle) {
+    params.resize(2);
+    params[1].text = u"A";
+    params[1].escaped.assign(1, false);
+  } else if (cmd.alias == AliasWinGetActiveStats) {
+    std::vector<Param> title(2), pos(5);
+    title[0] = params[0];
+    title[1].text = u"A";
+    title[1].escaped.assign(1, false);
+    pos[0] = params[3];
+    pos[1] = params[4];
+    pos[2] = params[1];
+    pos[3] = params[2];
+    pos[4].text = u"A";
+    pos[4].escaped.assign(1, false);
+    if (!add_line(CmdWinGetTitle, title, line)) return ResultFailed;
+    return add_line(CmdWinGetPos, pos, line);
+  }
+  if (!add_line(cmd.id, params, line)) return ResultFailed;
+  if (!tail.empty()) return parse_line(tail);
+  return ResultDone;
+}
+
+Result LineParser::parse_if(StringView after_if, StringView line) {
+  const SyntaxChars& syn = program_.syntax;
+  StringView body = trim_left(after_if);
+  bool brace = false;
+  auto add_brace = [&]() -> Result { return brace ? add_block_begin(false) : ResultDone; };
+  if (!body.empty() && body.back() == u'{') {
+    brace = true;
+    body = trim_right(body.substr(0, body.size() - 1));
+  }
+  if (body.empty()) return load_error(program_, u"\"If\" requires at least 1 parameter.", line);
+  if (body[0] == u'(' || (body.size() > 1 && body[0] == syn.deref && is_blank(body[1]))) {
+    StringView expr = body;
+    if (body[0] == syn.deref) expr = trim_left(body.substr(1));
+    if (!add_expression_line(CmdIfExpr, expr, line)) return ResultFailed;
+    return add_brace();
+  }
+  size_t i = 0;
+  while (i < body.size() && kFirstWordEnds.find(body[i]) == StringView::npos && body[i] != syn.delimiter) ++i;
+  StringView var = body.substr(0, i);
+  StringView rest = trim_left(body.substr(i));
+  struct Op { StringView text; CommandId id; bool word; };
+  static constexpr Op kOps[] = {
+      {u"<>", CmdIfNotEqual, false}, {u"!=", CmdIfNotEqual, false}, {u">=", CmdIfGreaterOrEqual, false},
+      {u"<=", CmdIfLessOrEqual, false}, {u"=", CmdIfEqual, false}, {u">", CmdIfGreater, false},
+      {u"<", CmdIfLess, false}, {u"not between", CmdIfNotBetween, true}, {u"between", CmdIfBetween, true},
+      {u"not in", CmdIfNotIn, true}, {u"in", CmdIfIn, true}, {u"not contains", CmdIfNotContains, true},
+      {u"contains", CmdIfContains, true}, {u"is not", CmdIfIsNot, true}, {u"is", CmdIfIs, true},
+  };
+  for (const Op& op : kOps) {
+    if (op.word) {
+      if (equals_ignore_case(var, u"not")) continue;
+      if (!starts_with_ignore_case(rest, op.text) || rest.size() <= op.text.size() || !is_blank(rest[op.text.size()]))
+        continue;
+    } else if (!begins_with(rest, op.text) || var.empty()) {
+      continue;
+    }
+    // A comparison operator followed by more operator characters is an expression (x == y).
+    if (!op.word && op.text == u"=" && rest.size() > 1 && rest[1] == u'=') break;
+    if (var.empty() || !is_plain_name(var)) break;
+    StringView value = trim_left(rest.substr(op.text.size()));
+    std::vector<Param> params(1);
+    params[0].text = String(var);
+    params[0].escaped.assign(var.size(), false);
+    if (op.id == CmdIfBetween || op.id == CmdIfNotBetween) {
+      size_t and_at = StringView::npos;
+      for (size_t k = 1; k + 4 < value.size() + 1; ++k) {
+        if (is_blank(value[k - 1]) && starts_with_ignore_case(value.substr(k), u"and") && k + 3 < value.size() &&
+            is_blank(value[k + 3])) {
+          and_at = k;
+          break;
+        }
+      }
+      if (and_at == StringView::npos) return load_error(program_, u"BETWEEN requires the word AND.", line);
+      Param low, high;
+      low.text = translate_escapes(trim(value.substr(0, and_at)), syn.escape, low.escaped);
+      high.text = translate_escapes(trim(value.substr(and_at + 3)), syn.escape, high.escaped);
+      params.push_back(std::move(low));
+      params.push_back(std::move(high));
+    } else {
+      Param p;
+      p.text = translate_escapes(value, syn.escape, p.escaped);
+      params.push_back(std::move(p));
+    }
+    if (!add_line(op.id, params, line)) return ResultFailed;
+    return add_brace();
+  }
+  if (!add_expression_line(CmdIfExpr, body, line)) return ResultFailed;
+  return add_brace();
+}
+
+Result LineParser::parse_declaration(StringView keyword, StringView list, StringView line) {
+  const char16_t delim = u',';
+  std::vector<bool> none;
+  size_t i = 0;
+  bool is_static = equals_ignore_case(keyword, u"Static");
+  while (i < list.size()) {
+    size_t end = find_expression_end(list, delim, i, nullptr);
+    StringView item = trim(list.substr(i, end - i));
+    size_t n = 0;
+    while (n < item.size() && is_name_char(item[n])) ++n;
+    StringView name = item.substr(0, n);
+    StringView rest = trim_left(item.substr(n));
+    if (name.empty()) return load_error(program_, u"This line does not contain a recognized action.", line);
+    if (!rest.empty()) {
+      StringView init;
+      if (begins_with(rest, u":=")) init = trim_left(rest.substr(2));
+      else if (rest[0] == u'=') init = trim_left(rest.substr(1));
+      else return load_error(program_, u"This line does not contain a recognized action.", line);
+      String assignment = String(name) + u" := " + String(init);
+      if (!parse_line(assignment, is_static ? CmdStatic : CmdInvalid)) return ResultFailed;
+    }
+    i = end + 1;
+  }
+  return ResultDone;
+}
+
+Result LineParser::parse_for(StringView rest, StringView line) {
+  const SyntaxChars& syn = program_.syntax;
+  StringView body = trim(rest);
+  if (!body.empty() && body[0] == syn.delimiter) body = trim_left(body.substr(1));
+  bool brace = false;
+  if (!body.empty() && body.back() == u'{') {
+    brace = true;
+    body = trim_right(body.substr(0, body.size() - 1));
+  }
+  size_t in_at = StringView::npos;
+  for (size_t k = 1; k + 2 < body.size(); ++k) {
+    if (is_blank(body[k - 1]) && starts_with_ignore_case(body.substr(k), u"in") && is_blank(body[k + 2])) {
+      in_at = k;
+      break;
+    }
+  }
+  if (in_at == StringView::npos) return load_error(program_, u"This \"For\" is missing its \"in\".", line);
+  StringView vars = trim(body.substr(0, in_at));
+  size_t d = vars.find(syn.delimiter);
+  StringView key = trim(vars.substr(0, d));
+  StringView value = d == StringView::npos ? StringView() : trim(vars.substr(d + 1));
+  if (!is_plain_name(key) || (d != StringView::npos && !is_plain_name(value)))
+    return load_error(program_, u"Syntax error or too many variables in \"For\" statement.", line);
+  std::vector<Param> params(3);
+  params[0].text = String(key);
+  params[0].escaped.assign(key.size(), false);
+  params[1].text = String(value);
+  params[1].escaped.assign(value.size(), false);
+  params[2].text = translate_escapes(trim(body.substr(in_at + 2)), syn.escape, params[2].escaped);
+  if (!add_line(CmdFor, params, line)) return ResultFailed;
+  return brace ? add_block_begin(false) : ResultDone;
+}
+
+// --- the line ---------------------------------------------------------------------------
+
+Result LineParser::parse_line(StringView line, CommandId forced) {
+  const SyntaxChars& syn = program_.syntax;
+  line = trim(line);
+  if (line.empty()) return ResultDone;
+
+  if (forced == CmdStatic || forced == CmdHashIf) {
+    if (forced == CmdStatic) {
+      // name := expression, run once before the auto-execute section.
+      return add_expression_line(CmdStatic, line, line);
+    }
+    return add_expression_line(CmdHashIf, line, line);
+  }
+
+  // Declarations.
+  for (StringView kw : {StringView(u"Global"), StringView(u"Local"), StringView(u"Static")}) {
+    if (starts_with_ignore_case(line, kw) && (line.size() == kw.size() || is_blank(line[kw.size()]))) {
+      StringView list = trim_left(line.substr(kw.size()));
+      if (list.empty()) return ResultDone;  // a mode line: the function's default scope
+      if (is_name_char(list[0])) return parse_declaration(kw, list, line);
+    }
+  }
+
+  size_t w = 0;
+  while (w < line.size() && kFirstWordEnds.find(line[w]) == StringView::npos && line[w] != syn.delimiter) ++w;
+  StringView word = line.substr(0, w);
+  if (word.size() > size_t(kMaxVarNameLength))
+    return load_error(program_, u"This line does not contain a recognized action.", line);
+  StringView rest = line.substr(w);
+  bool command_like = rest.empty() || rest[0] == syn.delimiter || is_blank(rest[0]) ||
+                      ((equals_ignore_case(word, u"If") || equals_ignore_case(word, u"While")) && rest[0] == u'(');
+
+  // Else, Try, Finally and Catch may carry their body on the same line.
+  bool same_line_body = command_like || (!rest.empty() && rest[0] == u'{');
+  if (same_line_body && (equals_ignore_case(word, u"Else") || equals_ignore_case(word, u"Try") ||
+                         equals_ignore_case(word, u"Finally") || equals_ignore_case(word, u"Catch"))) {
+    CommandId id = equals_ignore_case(word, u"Else") ? CmdElse
+                   : equals_ignore_case(word, u"Try") ? CmdTry
+                   : equals_ignore_case(word, u"Finally") ? CmdFinally : CmdCatch;
+    StringView body = trim_left(rest);
+    if (!body.empty() && body[0] == syn.delimiter && id != CmdCatch) body = trim_left(body.substr(1));
+    if (id == CmdCatch && !body.empty() && body[0] != u'{') {
+      StringView var = body;
+      bool brace = false;
+      if (var.back() == u'{') {
+        brace = true;
+        var = trim_right(var.substr(0, var.size() - 1));
+      }
+      std::vector<Param> params(1);
+      params[0].text = String(var);
+      params[0].escaped.assign(var.size(), false);
+      if (!add_line(CmdCatch, params, line)) return ResultFailed;
+      return brace ? add_block_begin(false) : ResultDone;
+    }
+    if (!add_simple_line(id, line)) return ResultFailed;
+    if (body.empty()) return ResultDone;
+    if (body[0] == u'{') {
+      if (!add_block_begin(false)) return ResultFailed;
+      body = trim_left(body.substr(1));
+      if (body.empty()) return ResultDone;
+    }
+    return parse_line(body);
+  }
+
+  if (equals_ignore_case(word, u"If") && command_like) return parse_if(rest, line);
+
+  // Assignment and expression forms decided by the operator after the word.
+  StringView op = trim_left(rest);
+  bool touching = !rest.empty() && !is_blank(rest[0]);
+  if (!word.empty() && (rest.empty() || rest[0] != syn.delimiter)) {
+    auto assignment = [&](CommandId id, size_t op_len, bool legacy) -> Result {
+      StringView value = trim_left(op.substr(op_len));
+      std::vector<bool> esc;
+      String translated = translate_escapes(value, syn.escape, esc);
+      // A list of expressions after the first one makes the line an
+      // expression statement.
+      if (!legacy && find_expression_end(translated, syn.delimiter, 0, &esc) < translated.size()) {
+        bool units = (id == CmdAddAssign || id == CmdSubAssign);
+        if (!units) return add_expression_line(CmdExpression, line, line);
+      }
+      std::vector<Param> params(1);
+      params[0].text = String(word);
+      params[0].escaped.assign(word.size(), false);
+      if (legacy) {
+        CommandLookup c{id, AliasNone, 1, 2};
+        std::vector<Param> rhs;
+        split_params(value, c, rhs, 1);
+        if (!rhs.empty()) {
+          if (rhs[0].expression_prefix) {
+            rhs[0].expression_prefix = false;
+            params.push_back(std::move(rhs[0]));
+            return add_line(CmdAssignExpr, params, line);
+          }
+          params.push_back(std::move(rhs[0]));
+        }
+        return add_line(id, params, line);
+      }
+      CommandLookup c{id, AliasNone, command_info(id).min_params, command_info(id).max_params};
+      std::vector<Param> rhs;
+      split_params(value, c, rhs, id == CmdAddAssign || id == CmdSubAssign ? 2 : 1);
+      for (Param& p : rhs) params.push_back(std::move(p));
+      if (id == CmdAssignExpr && params.size() == 1) params.emplace_back();
+      return add_line(id, params, line);
+    };
+    if (begins_with(op, u":=")) return assignment(CmdAssignExpr, 2, false);
+    if (begins_with(op, u"+=")) return assignment(CmdAddAssign, 2, false);
+    if (begins_with(op, u"-=")) return assignment(CmdSubAssign, 2, false);
+    if (begins_with(op, u"*=")) return assignment(CmdMultAssign, 2, false);
+    if (begins_with(op, u"/=")) return assignment(CmdDivAssign, 2, false);
+    if (begins_with(op, u"=") && !begins_with(op, u"==")) return assignment(CmdAssign, 1, true);
+    for (StringView compound : {u".=", u"//=", u"&=", u"^=", u"|=", u"<<=", u">>="})
+      if (begins_with(op, compound)) return add_expression_line(CmdExpression, line, line);
+    if (begins_with(op, u"++") || begins_with(op, u"--")) {
+      if (trim(op.substr(2)).empty() && is_plain_name(word)) {
+        std::vector<Param> params(2);
+        params[0].text = String(word);
+        params[0].escaped.assign(word.size(), false);
+        params[1].text = u"1";
+        params[1].escaped.assign(1, false);
+        return add_line(op[0] == u'+' ? CmdAddAssign : CmdSubAssign, params, line);
+      }
+      return add_expression_line(CmdExpression, line, line);
+    }
+    if (touching && (rest[0] == u'.' || rest[0] == u'[' || (rest[0] == u'(' && !command_like)))
+      return add_expression_line(CmdExpression, line, line);
+  }
+  if (word.empty() && (begins_with(line, u"++") || begins_with(line, u"--"))) {
+    StringView name = trim(line.substr(2));
+    if (is_plain_name(name)) {
+      std::vector<Param> params(2);
+      params[0].text = String(name);
+      params[0].escaped.assign(name.size(), false);
+      params[1].text = u"1";
+      params[1].escaped.assign(1, false);
+      return add_line(line[0] == u'+' ? CmdAddAssign : CmdSubAssign, params, line);
+    }
+    return add_expression_line(CmdExpression, line, line);
+  }
+
+  if (command_like && !word.empty()) {
+    CommandLookup cmd;
+    if (find_command(word, cmd)) {
+      if (cmd.id == CmdFor) return parse_for(rest, line);
+      if (cmd.id == CmdWhile || cmd.id == CmdLoop) {
+        StringView body = trim(rest);
+        bool brace = !body.empty() && body.back() == u'{';
+        if (brace) body = trim_right(body.substr(0, body.size() - 1));
+        if (cmd.id == CmdWhile) {
+          if (!body.empty() && body[0] == syn.delimiter) body = trim_left(body.substr(1));
+          if (body.empty()) return load_error(program_, u"\"While\" requires at least 1 parameter.", line);
+          if (!add_expression_line(CmdWhile, body, line)) return ResultFailed;
+        } else if (!parse_command(cmd, word, body, line)) {
+          return ResultFailed;
+        }
+        return brace ? add_block_begin(false) : ResultDone;
+      }
+      return parse_command(cmd, word, rest, line);
+    }
+  }
+
+  if (line.find(u'?') != StringView::npos || line[0] == u'(' || line[0] == u'[' ||
+      (starts_with_ignore_case(line, u"new") && line.size() > 3 && is_blank(line[3])))
+    return add_expression_line(CmdExpression, line, line);
+
+  if (line.find(u"::") != StringView::npos) return load_error(program_, u"Invalid hotkey.", line);
+  return load_error(program_, u"This line does not contain a recognized action.", line);
+}
+
+}  // namespace orv

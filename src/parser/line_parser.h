@@ -1,0 +1,58 @@
+// The line parser: one logical line in, one or more ScriptLines out. It
+// recognises the command or the assignment or expression form, splits and
+// classifies the parameters and checks what can be checked before the
+// script runs.
+#pragma once
+
+#include <vector>
+
+#include "base/result.h"
+#include "base/text.h"
+#include "parser/command_table.h"
+#include "parser/script_program.h"
+
+namespace orv {
+
+class LineParser {
+ public:
+  explicit LineParser(ScriptProgram& program) : program_(program) {}
+
+  Result parse_line(StringView line, CommandId forced = CmdInvalid);
+
+  // "{" and "}" lines; a function body's "{" is marked so that the executor
+  // passes over the body.
+  Result add_block_begin(bool function_body);
+  Result add_block_end();
+  // Creates a label pointing at the next line added. `allow_duplicate` is
+  // for hotkey labels, whose names may repeat under different criteria.
+  Result add_label(StringView name, bool allow_duplicate, StringView line_text, Label** created = nullptr);
+  // The Exit lines that end every script.
+  Result add_closing_lines();
+
+  struct Param {
+    String text;
+    std::vector<bool> escaped;
+    bool expression_prefix = false;  // began with "% "
+  };
+
+  // Adds a line with its parameters (already split, escapes translated).
+  Result add_line(CommandId id, std::vector<Param>& params, StringView line_text);
+
+ private:
+  Result parse_command(const CommandLookup& cmd, StringView word, StringView rest, StringView line);
+  Result parse_if(StringView after_if, StringView line);
+  Result parse_declaration(StringView keyword, StringView list, StringView line);
+  Result parse_for(StringView rest, StringView line);
+  Result add_expression_line(CommandId id, StringView text, StringView line);
+  Result add_simple_line(CommandId id, StringView line);
+  Result check_derefs(const Param& param, StringView line);
+  void split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params);
+
+  ScriptProgram& program_;
+};
+
+// The index of the first delimiter at or after `start` that is not escaped,
+// not inside quotes and not inside brackets; the text's length if none.
+size_t find_expression_end(StringView text, char16_t delimiter, size_t start, const std::vector<bool>* escaped);
+
+}  // namespace orv

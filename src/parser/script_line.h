@@ -1,0 +1,69 @@
+// The line model. Every executable statement is one ScriptLine; lines form a
+// doubly linked list in source order and are linked to each other for jumps
+// once the whole script has been read. Lines, their arguments and their
+// texts live in the load-time pool and are never freed.
+#pragma once
+
+#include <cstdint>
+
+#include "base/text.h"
+#include "parser/command_table.h"
+
+namespace orv {
+
+struct Variable;
+struct Func;
+struct ExprToken;
+
+// One %name% reference or function call found in a parameter's text.
+struct DerefRecord {
+  const char16_t* marker = nullptr;  // the opening dereference character, or the function name
+  union {
+    Variable* var;
+    Func* func;
+  } target{nullptr};
+  uint8_t is_function = 0;
+  uint8_t param_count = 0;
+  uint16_t length = 0;  // %name%: including both dereference characters; call: the name
+};
+
+inline constexpr int kMaxDerefsPerParam = 512;
+inline constexpr int kMaxVarNameLength = 253;
+
+struct LineArg {
+  ParamKind kind = ParamKind::Normal;
+  uint8_t is_expression = 0;
+  uint16_t length = 0;
+  const char16_t* text = u"";
+  // A variable parameter whose name has no dereferences holds its Variable;
+  // any other parameter holds its dereference list (null when there is none,
+  // otherwise ending with a record whose marker is null).
+  union {
+    DerefRecord* derefs;
+    Variable* var;
+  } ref{nullptr};
+  ExprToken* postfix = nullptr;
+  // A plain integer found at load time (see the line parser), kept so that
+  // the executor does not parse it again.
+  bool has_integer = false;
+  int64_t integer = 0;
+
+  StringView view() const { return StringView(text, length); }
+};
+
+struct ScriptLine {
+  CommandId action = CmdInvalid;
+  uint8_t arg_count = 0;
+  uint16_t file_index = 0;
+  uint32_t line_number = 0;
+  LineArg* args = nullptr;
+  void* attribute = nullptr;
+  ScriptLine* prev = nullptr;
+  ScriptLine* next = nullptr;
+  ScriptLine* related = nullptr;
+  ScriptLine* parent = nullptr;
+
+  StringView arg_text(int i) const { return i < arg_count ? args[i].view() : StringView(); }
+};
+
+}  // namespace orv

@@ -1,0 +1,78 @@
+// The thin platform layer. The rest of the program asks the operating
+// system for things only through these functions; there are two
+// implementations, Win32 (the product) and POSIX (the headless host used
+// for fast tests), chosen at link time.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/text.h"
+
+namespace orv::platform {
+
+// --- process and standard streams -------------------------------------------
+void write_stdout(StringView text);
+void write_stderr(StringView text);
+void set_stdout_unbuffered();
+[[noreturn]] void exit_process(int code);
+String executable_path();
+String current_directory();
+bool set_current_directory(StringView path);
+uint64_t tick_count();
+void sleep_ms(uint32_t ms);
+uint32_t system_time_low32();
+// Suppress the system's own critical-error dialogs (missing drives and such).
+void set_fail_critical_errors();
+
+// --- the script source ---------------------------------------------------------
+// The script text as stored: the program's own RCDATA resource on Windows,
+// the file named on the command line in the headless host.
+bool read_script_source(std::vector<uint8_t>& bytes);
+
+// --- message boxes -------------------------------------------------------------
+// Flags and answers carry the Windows values so that scripts can pass them
+// through unchanged.
+enum : uint32_t {
+  MbOk = 0x0, MbOkCancel = 0x1, MbAbortRetryIgnore = 0x2, MbYesNoCancel = 0x3, MbYesNo = 0x4,
+  MbRetryCancel = 0x5, MbCancelTryContinue = 0x6,
+  MbIconError = 0x10, MbIconQuestion = 0x20, MbIconWarning = 0x30, MbIconInfo = 0x40,
+  MbDefButton2 = 0x100, MbDefButton3 = 0x200, MbDefButton4 = 0x300,
+  MbSystemModal = 0x1000, MbTaskModal = 0x2000, MbSetForeground = 0x10000, MbTopmost = 0x40000,
+};
+enum : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7,
+             IdTryAgain = 10, IdContinue = 11 };
+int message_box(StringView text, StringView title, uint32_t flags);
+
+// --- the main window and the tray icon ----------------------------------------
+using WindowHandle = uintptr_t;
+
+struct MainWindowOptions {
+  String title;           // directory + "\" + file name of the script
+  bool tray_icon = true;  // false with #NoTrayIcon
+  String tray_tip;
+};
+// Creates (hidden) MainWindow with its edit control; reports its own
+// failures ("RegClass", "CreateWindow") and returns false.
+bool create_main_window(const MainWindowOptions& options);
+void destroy_main_window();
+WindowHandle main_window();
+void remove_tray_icon();
+// Shows text in the main window's edit control (ListLines, ListVars ...).
+void set_main_window_text(StringView text);
+
+// A top-level window of the program's class with this exact title: the
+// window of another instance of the same script, or 0.
+WindowHandle find_instance_window(StringView title);
+bool window_exists(WindowHandle window);
+bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam);
+
+// Foreground-lock timeout: read, and set to 0 so that scripts can activate
+// windows; the old value is restored at exit.
+void relax_foreground_lock();
+void restore_foreground_lock();
+
+// Waits for and dispatches window messages until the process ends.
+[[noreturn]] void run_message_loop();
+
+}  // namespace orv::platform

@@ -1,0 +1,108 @@
+// The headless platform used by the native host: the same program without a
+// desktop. Message boxes are written to standard error and answered with
+// their default button; there is no other instance to find and no window.
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/platform.h"
+#include "platform/posix/headless.h"
+
+namespace orv::platform {
+
+namespace {
+String g_script_path;
+}
+
+void set_script_path(StringView path) { g_script_path = String(path); }
+
+void write_stdout(StringView text) {
+  std::string bytes = utf16_to_utf8(text);
+  fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void write_stderr(StringView text) {
+  std::string bytes = utf16_to_utf8(text);
+  fwrite(bytes.data(), 1, bytes.size(), stderr);
+}
+
+void set_stdout_unbuffered() { setvbuf(stdout, nullptr, _IONBF, 0); }
+
+void exit_process(int code) {
+  fflush(stdout);
+  fflush(stderr);
+  _exit(code);
+}
+
+String executable_path() { return g_script_path; }
+
+String current_directory() {
+  char buf[4096];
+  if (!getcwd(buf, sizeof buf)) return String();
+  return utf8_to_utf16(buf);
+}
+
+bool set_current_directory(StringView path) { return chdir(utf16_to_utf8(path).c_str()) == 0; }
+
+uint64_t tick_count() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec / 1000000);
+}
+
+void sleep_ms(uint32_t ms) {
+  timespec ts{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+  nanosleep(&ts, nullptr);
+}
+
+uint32_t system_time_low32() {
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return uint32_t(uint64_t(ts.tv_sec) * 10000000u + uint64_t(ts.tv_nsec / 100));
+}
+
+void set_fail_critical_errors() {}
+
+bool read_script_source(std::vector<uint8_t>& bytes) {
+  std::ifstream in(utf16_to_utf8(g_script_path), std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+int message_box(StringView text, StringView title, uint32_t flags) {
+  write_stderr(u"[" + String(title) + u"] " + String(text) + u"\n");
+  static const int kButtons[][3] = {
+      {IdOk, 0, 0}, {IdOk, IdCancel, 0}, {IdAbort, IdRetry, IdIgnore}, {IdYes, IdNo, IdCancel},
+      {IdYes, IdNo, 0}, {IdRetry, IdCancel, 0}, {IdCancel, IdTryAgain, IdContinue},
+  };
+  uint32_t set = flags & 0xF;
+  if (set > 6) set = 0;
+  uint32_t def = (flags >> 8) & 0xF;
+  if (def > 2 || kButtons[set][def] == 0) def = 0;
+  return kButtons[set][def];
+}
+
+bool create_main_window(const MainWindowOptions&) { return true; }
+void destroy_main_window() {}
+WindowHandle main_window() { return 0; }
+void remove_tray_icon() {}
+void set_main_window_text(StringView) {}
+WindowHandle find_instance_window(StringView) { return 0; }
+bool window_exists(WindowHandle) { return false; }
+bool post_message(WindowHandle, uint32_t, uintptr_t, intptr_t) { return false; }
+void relax_foreground_lock() {}
+void restore_foreground_lock() {}
+
+void run_message_loop() {
+  // Nothing can arrive without a desktop until the host has its own event
+  // queue; a resident script waits here until it is stopped.
+  for (;;) pause();
+}
+
+}  // namespace orv::platform

@@ -1,0 +1,174 @@
+// MainWindow: the hidden top-level window that receives the program's own
+// messages, owns the tray icon and shows ListLines and the other views in
+// its edit control.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "events/main_window_events.h"
+#include "platform/platform.h"
+
+namespace orv::platform {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"Orvanta";
+constexpr wchar_t kClassName2[] = L"Orvanta2";
+constexpr UINT kTrayId = 1028;
+
+HWND g_main = nullptr;
+HWND g_edit = nullptr;
+HFONT g_font = nullptr;
+HACCEL g_accel = nullptr;
+bool g_tray_added = false;
+bool g_final_destroy = false;
+
+LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
+  if (events::on_main_window_message(msg, wparam, lparam)) return 0;
+  switch (msg) {
+    case WM_SIZE:
+      if (g_edit) MoveWindow(g_edit, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+      return 0;
+    case WM_CLOSE:
+      // Closing the window hides it; the script goes on running.
+      if (!g_final_destroy) {
+        ShowWindow(hwnd, SW_HIDE);
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      if (hwnd == g_main) g_main = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+HICON load_icon(int id, int size) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+bool register_classes() {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = main_window_proc;
+  wc.hInstance = inst;
+  wc.hIcon = load_icon(159, 0);
+  wc.hIconSm = load_icon(159, GetSystemMetrics(SM_CXSMICON));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszMenuName = MAKEINTRESOURCEW(211);
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassExW(&wc)) return false;
+  wc.lpszMenuName = nullptr;
+  wc.lpszClassName = kClassName2;
+  return RegisterClassExW(&wc) != 0;
+}
+
+std::wstring wide(StringView s) { return std::wstring(s.begin(), s.end()); }
+
+}  // namespace
+
+bool create_main_window(const MainWindowOptions& options) {
+  if (!register_classes()) {
+    MessageBoxW(nullptr, L"RegClass", L"", 0);
+    return false;
+  }
+  HWND fg = GetForegroundWindow();
+  bool tool_window = true;
+  if (fg) {
+    wchar_t cls[64] = {};
+    GetClassNameW(fg, cls, 64);
+    tool_window = lstrcmpW(cls, L"Shell_TrayWnd") == 0;
+  }
+  std::wstring title = wide(options.title);
+  g_main = CreateWindowExW(tool_window ? WS_EX_TOOLWINDOW : 0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  if (!g_main) {
+    MessageBoxW(nullptr, L"CreateWindow", L"", 0);
+    return false;
+  }
+  if (HMENU menu = GetMenu(g_main)) {
+    for (UINT id : {65401u, 65406u, 65407u, 65408u, 65409u}) EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
+  }
+  g_edit = CreateWindowExW(0, L"edit", L"", 0x50A00804, 0, 0, 0, 0, g_main, reinterpret_cast<HMENU>(1),
+                           GetModuleHandleW(nullptr), nullptr);
+  if (g_edit) {
+    HDC dc = GetDC(g_main);
+    int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(g_main, dc);
+    g_font = CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FIXED_PITCH, L"Consolas");
+    SendMessageW(g_edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), 0);
+    SendMessageW(g_edit, EM_LIMITTEXT, 0, 0);
+  }
+  ShowWindow(g_main, SW_HIDE);
+  if (tool_window) {
+    ShowWindow(g_main, SW_MINIMIZE);
+    SetWindowLongPtrW(g_main, GWL_EXSTYLE, 0);
+  }
+  g_accel = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(212));
+  if (options.tray_icon) {
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = g_main;
+    nid.uID = kTrayId;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = events::kMsgTrayIcon;
+    nid.hIcon = load_icon(159, GetSystemMetrics(SM_CXSMICON));
+    std::wstring tip = wide(options.tray_tip.empty() ? StringView(u"Orvanta") : StringView(options.tray_tip));
+    lstrcpynW(nid.szTip, tip.c_str(), 128);
+    g_tray_added = Shell_NotifyIconW(NIM_ADD, &nid) != 0;
+  }
+  return true;
+}
+
+void remove_tray_icon() {
+  if (!g_tray_added) return;
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = g_main;
+  nid.uID = kTrayId;
+  Shell_NotifyIconW(NIM_DELETE, &nid);
+  g_tray_added = false;
+}
+
+void destroy_main_window() {
+  if (!g_main) return;
+  remove_tray_icon();
+  g_final_destroy = true;
+  DestroyWindow(g_main);
+  g_main = nullptr;
+  if (g_font) DeleteObject(g_font);
+  if (g_accel) DestroyAcceleratorTable(g_accel);
+  UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
+  UnregisterClassW(kClassName2, GetModuleHandleW(nullptr));
+}
+
+WindowHandle main_window() { return reinterpret_cast<WindowHandle>(g_main); }
+
+void set_main_window_text(StringView text) {
+  if (g_edit) SetWindowTextW(g_edit, wide(text).c_str());
+}
+
+WindowHandle find_instance_window(StringView title) {
+  return reinterpret_cast<WindowHandle>(FindWindowW(kClassName, wide(title).c_str()));
+}
+
+bool window_exists(WindowHandle window) { return IsWindow(reinterpret_cast<HWND>(window)) != 0; }
+
+bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  return PostMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam) != 0;
+}
+
+void run_message_loop() {
+  MSG msg;
+  for (;;) {
+    BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+    if (r == 0 || r == -1) exit_process(0);
+    if (g_accel && g_main && TranslateAcceleratorW(g_main, g_accel, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace orv::platform

@@ -1,0 +1,106 @@
+// Process-level services on Windows: standard streams, paths, time and the
+// script resource.
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace orv::platform {
+
+namespace {
+
+void write_handle(DWORD which, StringView text) {
+  HANDLE h = GetStdHandle(which);
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
+  DWORD mode;
+  if (GetConsoleMode(h, &mode)) {
+    DWORD written;
+    WriteConsoleW(h, text.data(), DWORD(text.size()), &written, nullptr);
+    return;
+  }
+  std::string bytes = utf16_to_utf8(text);
+  DWORD written;
+  WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+const wchar_t* wide(StringView s, std::wstring& buf) {
+  buf.assign(s.begin(), s.end());
+  return buf.c_str();
+}
+
+}  // namespace
+
+void write_stdout(StringView text) { write_handle(STD_OUTPUT_HANDLE, text); }
+void write_stderr(StringView text) { write_handle(STD_ERROR_HANDLE, text); }
+// Output goes straight to the handle with WriteFile; nothing is buffered.
+void set_stdout_unbuffered() {}
+
+void exit_process(int code) { ExitProcess(UINT(code)); }
+
+String executable_path() {
+  wchar_t buf[2048];
+  DWORD n = GetModuleFileNameW(nullptr, buf, 2048);
+  return String(reinterpret_cast<char16_t*>(buf), n);
+}
+
+String current_directory() {
+  wchar_t buf[MAX_PATH + 1];
+  DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, buf);
+  if (n == 0 || n > MAX_PATH) return String();
+  return String(reinterpret_cast<char16_t*>(buf), n);
+}
+
+bool set_current_directory(StringView path) {
+  std::wstring buf;
+  return SetCurrentDirectoryW(wide(path, buf)) != 0;
+}
+
+uint64_t tick_count() { return GetTickCount64(); }
+void sleep_ms(uint32_t ms) { Sleep(ms); }
+
+uint32_t system_time_low32() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return ft.dwLowDateTime;
+}
+
+void set_fail_critical_errors() { SetErrorMode(SEM_FAILCRITICALERRORS); }
+
+bool read_script_source(std::vector<uint8_t>& bytes) {
+  HRSRC res = FindResourceW(nullptr, L"E4847ED08866458F8DD35F94B37001C0", MAKEINTRESOURCEW(10));
+  if (!res) return false;
+  HGLOBAL data = LoadResource(nullptr, res);
+  DWORD size = SizeofResource(nullptr, res);
+  const void* p = data ? LockResource(data) : nullptr;
+  if (!p) return false;
+  auto* b = static_cast<const uint8_t*>(p);
+  bytes.assign(b, b + size);
+  return true;
+}
+
+namespace {
+UINT g_saved_foreground_lock = 0;
+bool g_foreground_lock_saved = false;
+}  // namespace
+
+void relax_foreground_lock() {
+  UINT timeout = 0;
+  if (SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeout, 0) && timeout != 0) {
+    g_saved_foreground_lock = timeout;
+    g_foreground_lock_saved = true;
+    SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, SPIF_SENDCHANGE);
+  }
+}
+
+void restore_foreground_lock() {
+  if (!g_foreground_lock_saved) return;
+  g_foreground_lock_saved = false;
+  SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, reinterpret_cast<void*>(uintptr_t(g_saved_foreground_lock)),
+                        SPIF_SENDCHANGE);
+}
+
+int message_box(StringView text, StringView title, uint32_t flags) {
+  std::wstring t, c;
+  return MessageBoxW(nullptr, wide(text, t), wide(title, c), flags);
+}
+
+}  // namespace orv::platform

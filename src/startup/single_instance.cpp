@@ -1,0 +1,58 @@
+#include "startup/single_instance.h"
+
+#include "events/main_window_events.h"
+#include "platform/platform.h"
+#include "startup/process_state.h"
+
+namespace orv {
+
+namespace {
+
+// Waits for the old instance's window to go away, asking every 5 seconds
+// whether to keep waiting.
+InstanceDecision wait_for_old_instance(platform::WindowHandle old) {
+  int polls = 0;
+  while (platform::window_exists(old)) {
+    platform::sleep_ms(50);
+    if (++polls >= 100) {
+      int answer = platform::message_box(u"Could not close the previous instance of this script.  Keep waiting?",
+                                         g_process.script_name, platform::MbYesNo);
+      if (answer == platform::IdNo) return InstanceDecision::Fail;
+      polls = 0;
+    }
+  }
+  platform::sleep_ms(100);
+  return InstanceDecision::Continue;
+}
+
+}  // namespace
+
+InstanceDecision resolve_single_instance(const ScriptProgram& program) {
+  SingleInstanceMode mode = program.directives.single_instance;
+  if (mode == SingleInstanceMode::NotGiven && (program.has_hotkeys_or_hotstrings() || program.directives.persistent))
+    mode = SingleInstanceMode::Prompt;
+  if ((mode == SingleInstanceMode::NotGiven || mode == SingleInstanceMode::Off) && !g_process.restart)
+    return InstanceDecision::Continue;
+
+  if (g_process.restart) {
+    platform::WindowHandle old = platform::find_instance_window(g_process.main_window_title);
+    if (!old) return InstanceDecision::Continue;
+    platform::post_message(old, events::kMsgSingleInstance, events::kSingleInstanceReload, 0);
+    return wait_for_old_instance(old);
+  }
+  if (g_process.force) return InstanceDecision::Continue;
+  platform::WindowHandle old = platform::find_instance_window(g_process.main_window_title);
+  if (!old) return InstanceDecision::Continue;
+  if (mode == SingleInstanceMode::Ignore) return InstanceDecision::ExitQuietly;
+  if (mode == SingleInstanceMode::Prompt) {
+    int answer = platform::message_box(
+        u"An older instance of this script is already running.  Replace it with this instance?\n"
+        u"Note: To avoid this message, see #SingleInstance in the help file.",
+        g_process.script_name, platform::MbYesNo);
+    if (answer == platform::IdNo) return InstanceDecision::ExitQuietly;
+  }
+  platform::post_message(old, events::kMsgSingleInstance, events::kSingleInstanceReplace, 0);
+  return wait_for_old_instance(old);
+}
+
+}  // namespace orv

@@ -1,0 +1,96 @@
+#include "startup/startup.h"
+
+#include <cstdlib>
+
+#include "parser/line_parser.h"
+#include "platform/platform.h"
+#include "runtime/errors.h"
+#include "runtime/executor.h"
+#include "startup/command_line.h"
+#include "startup/exit.h"
+#include "startup/process_state.h"
+#include "startup/script_reader.h"
+#include "startup/single_instance.h"
+
+namespace orv {
+
+ProcessState g_process;
+
+namespace {
+
+ScriptProgram* g_program = nullptr;
+
+void compute_script_paths() {
+  String full = platform::executable_path();
+  size_t slash = full.find_last_of(u"\\/");
+  g_process.script_full_path = full;
+  g_process.script_dir = slash == String::npos ? String() : full.substr(0, slash);
+  g_process.script_name = slash == String::npos ? full : full.substr(slash + 1);
+  g_process.main_window_title = g_process.script_dir + u"\\" + g_process.script_name;
+  g_process.exe_quoted = u"\"" + full + u"\"";
+  g_process.exe_dir = g_process.script_dir;
+}
+
+Result load_script(ScriptProgram& program) {
+  program.source_files.push_back(g_process.script_full_path);
+  std::vector<uint8_t> bytes;
+  TextSource source;
+  if (!platform::read_script_source(bytes) || !source.open(bytes.data(), bytes.size()))
+    return load_error(program, u"Could not extract script from EXE.");
+  LineParser parser(program);
+  ScriptReader reader(program, parser);
+  if (!reader.load(source)) return ResultFailed;
+  // Loading may have changed the current directory; scripts start from the
+  // directory the program was started in.
+  if (!g_process.initial_directory.empty()) platform::set_current_directory(g_process.initial_directory);
+  std::srand(platform::system_time_low32());
+  return ResultDone;
+}
+
+bool is_persistent(const ScriptProgram& program) {
+  return program.directives.persistent || program.has_hotkeys_or_hotstrings();
+}
+
+}  // namespace
+
+int run_program(const std::vector<String>& args) {
+  platform::set_fail_critical_errors();
+  g_process.initial_directory = platform::current_directory();
+
+  CommandLine cl = parse_command_line(args);
+  g_process.restart = cl.restart;
+  g_process.force = cl.force;
+  g_process.error_stdout = cl.error_stdout;
+
+  compute_script_paths();
+
+  // The program lives until the process ends, so it is never destroyed.
+  g_program = new ScriptProgram();
+  ScriptProgram& program = *g_program;
+  program.script_params = cl.script_params;
+  if (!load_script(program)) return 2;
+
+  switch (resolve_single_instance(program)) {
+    case InstanceDecision::Continue: break;
+    case InstanceDecision::ExitQuietly: return 0;
+    case InstanceDecision::Fail: return 2;
+  }
+
+  platform::relax_foreground_lock();
+
+  platform::MainWindowOptions window;
+  window.title = g_process.main_window_title;
+  window.tray_icon = !program.directives.no_tray_icon;
+  window.tray_tip = g_process.script_name;
+  if (!platform::create_main_window(window)) return 2;
+
+  platform::set_stdout_unbuffered();
+
+  // The auto-execute section.
+  g_process.script_running = true;
+  Result r = execute_from(program, program.first_line);
+  if (!is_persistent(program)) exit_program(r ? ExitReason::Exit : ExitReason::Error, 0);
+  platform::run_message_loop();
+}
+
+}  // namespace orv

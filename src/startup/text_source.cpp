@@ -1,0 +1,85 @@
+#include "startup/text_source.h"
+
+#include "base/base64.h"
+#include "base/packed_data.h"
+
+namespace orv {
+
+String decode_script_bytes(const uint8_t* bytes, size_t size) {
+  if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    String text;
+    text.reserve((size - 2) / 2);
+    for (size_t i = 2; i + 1 < size; i += 2) text.push_back(char16_t(bytes[i] | (bytes[i + 1] << 8)));
+    return text;
+  }
+  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) { bytes += 3; size -= 3; }
+  return utf8_to_utf16(std::string_view(reinterpret_cast<const char*>(bytes), size));
+}
+
+bool TextSource::open(const uint8_t* bytes, size_t size) {
+  if (is_packed_data(bytes, size)) {
+    std::vector<uint8_t> plain;
+    if (!unpack_data(bytes, size, plain)) return false;
+    return open_text(decode_script_bytes(plain.data(), plain.size()));
+  }
+  return open_text(decode_script_bytes(bytes, size));
+}
+
+bool TextSource::open_text(String text) {
+  frames_.clear();
+  frames_.push_back(Frame{std::move(text), 0});
+  line_number_ = 0;
+  return true;
+}
+
+bool TextSource::take_line(Frame& frame, String& line) {
+  if (frame.pos >= frame.text.size()) return false;
+  size_t start = frame.pos;
+  size_t lf = frame.text.find(u'\n', start);
+  size_t end = lf == String::npos ? frame.text.size() : lf;
+  // A line longer than the reader's buffer is handed out in pieces.
+  if (end - start > kMaxPhysicalLine) {
+    end = start + kMaxPhysicalLine;
+    frame.pos = end;
+  } else {
+    frame.pos = lf == String::npos ? end : lf + 1;
+  }
+  size_t n = end - start;
+  if (n > 0 && frame.text[start + n - 1] == u'\r' && end != start + kMaxPhysicalLine) --n;
+  line.assign(frame.text, start, n);
+  return true;
+}
+
+namespace {
+
+// Cheap test before decoding: Base64 of "PK\3\4" always begins "UEsDB".
+bool may_be_packed_line(const String& line) {
+  return line.size() >= 28 && line.compare(0, 5, u"UEsDB") == 0 && line.size() % 4 == 0;
+}
+
+}  // namespace
+
+bool TextSource::next_line(String& line) {
+  while (!frames_.empty()) {
+    Frame& top = frames_.back();
+    if (!take_line(top, line)) {
+      frames_.pop_back();
+      continue;
+    }
+    if (frames_.size() == 1) ++line_number_;
+    if (!may_be_packed_line(line)) return true;
+    std::vector<uint8_t> bytes;
+    if (!base64_decode(line, bytes, kMaxPackedLineBytes) || !is_packed_data(bytes.data(), bytes.size()))
+      return true;
+    std::vector<uint8_t> plain;
+    if (!unpack_data(bytes.data(), bytes.size(), plain)) {
+      // Damaged packed data ends the text rather than running half a script.
+      frames_.clear();
+      return false;
+    }
+    frames_.push_back(Frame{utf8_to_utf16(std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size())), 0});
+  }
+  return false;
+}
+
+}  // namespace orv
