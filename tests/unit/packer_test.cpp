@@ -470,25 +470,29 @@ TEST(PeResources, RefusesWhatIsNotAnImage) {
   }
 }
 
-// Every truncation and every single-byte change of a real image must be
-// handled without reading out of bounds (the sanitizer build watches this).
+// Every truncation and every single-byte change of a real image, before and
+// after packing, must be handled without reading out of bounds (the sanitizer
+// build watches this).
 TEST(PeResources, SurvivesDamagedImages) {
   const Bytes image = toolchain_image();
   ASSERT_FALSE(image.empty());
-  for (size_t n = 0; n < image.size(); n += 7) {
-    Bytes cut(image.begin(), image.begin() + n);
-    Bytes out;
-    std::string error;
-    replace_resource(cut, kRcdata, kScript, bytes("x"), out, error);
-  }
-  for (size_t i = 0; i < image.size(); ++i) {
-    Bytes damaged = image;
-    damaged[i] ^= 0xA5;
-    Bytes out;
-    std::string error;
-    if (replace_resource(damaged, kRcdata, kScript, bytes("x"), out, error)) {
-      std::vector<Resource> back;
-      EXPECT_TRUE(read_resources(out, back, error)) << i << ": " << error;
+  Bytes packed;
+  std::string error;
+  ASSERT_TRUE(replace_resource(image, kRcdata, kScript, bytes("script"), packed, error)) << error;
+  for (const Bytes* original : {&image, static_cast<const Bytes*>(&packed)}) {
+    for (size_t n = 0; n < original->size(); n += 7) {
+      Bytes cut(original->begin(), original->begin() + n);
+      Bytes out;
+      replace_resource(cut, kRcdata, kScript, bytes("x"), out, error);
+    }
+    for (size_t i = 0; i < original->size(); ++i) {
+      Bytes damaged = *original;
+      damaged[i] ^= 0xA5;
+      Bytes out;
+      if (replace_resource(damaged, kRcdata, kScript, bytes("x"), out, error)) {
+        std::vector<Resource> back;
+        EXPECT_TRUE(read_resources(out, back, error)) << i << ": " << error;
+      }
     }
   }
 }

@@ -290,8 +290,14 @@ bool serialize_tree(const std::vector<Resource>& resources, uint32_t section_rva
     if (int c = compare_keys(a->name, b->name)) return c < 0;
     return a->language < b->language;
   });
+  // Directory counts and name lengths are 16-bit fields.
+  auto too_long = [](const ResourceKey& k) { return k.is_string && k.name.size() > 0xFFFF; };
   std::vector<TypeGroup> types;
   for (const Resource* r : sorted) {
+    if (too_long(r->type) || too_long(r->name)) {
+      error = "resource name too long";
+      return false;
+    }
     if (types.empty() || !same_key(*types.back().type, r->type)) types.push_back({&r->type, {}});
     auto& names = types.back().names;
     if (names.empty() || !same_key(*names.back().name, r->name)) names.push_back({&r->name, {}});
@@ -301,6 +307,10 @@ bool serialize_tree(const std::vector<Resource>& resources, uint32_t section_rva
       return false;
     }
     langs.push_back(r);
+    if (types.size() > 0xFFFF || names.size() > 0xFFFF || langs.size() > 0xFFFF) {
+      error = "too many resources";
+      return false;
+    }
   }
 
   auto directory_size = [](size_t entries) { return 16 + 8 * uint64_t{entries}; };
@@ -348,27 +358,14 @@ bool serialize_tree(const std::vector<Resource>& resources, uint32_t section_rva
     next_directory += static_cast<size_t>(directory_size(named + ids));
     return at;
   };
-  auto count_named = [](const auto& groups, auto key) {
-    return static_cast<size_t>(std::count_if(groups.begin(), groups.end(), [&](const auto& g) { return key(g)->is_string; }));
-  };
-
-  for (const auto& t : types) {
-    if (t.names.size() > 0xFFFF) {
-      error = "too many resources of one type";
-      return false;
-    }
-  }
-  if (types.size() > 0xFFFF) {
-    error = "too many resource types";
-    return false;
-  }
-
-  const size_t root = open_directory(count_named(types, [](const TypeGroup& g) { return g.type; }),
-                                     types.size() - count_named(types, [](const TypeGroup& g) { return g.type; }));
+  auto named_types = static_cast<size_t>(
+      std::count_if(types.begin(), types.end(), [](const TypeGroup& g) { return g.type->is_string; }));
+  const size_t root = open_directory(named_types, types.size() - named_types);
   std::vector<size_t> type_dirs;
   for (size_t i = 0; i < types.size(); ++i) {
     const auto& t = types[i];
-    const size_t named = count_named(t.names, [](const NameGroup& g) { return g.name; });
+    const auto named = static_cast<size_t>(
+        std::count_if(t.names.begin(), t.names.end(), [](const NameGroup& g) { return g.name->is_string; }));
     const size_t dir = open_directory(named, t.names.size() - named);
     type_dirs.push_back(dir);
     put32(out, root + 16 + 8 * i, key_field(*t.type));
@@ -454,7 +451,11 @@ bool write_resources(const std::vector<uint8_t>& image, const std::vector<Resour
   if (!img.sections.empty() && is_our_section(img.sections.back())) {
     const Section& old = img.sections.back();
     std::fill(out.begin() + old.header, out.begin() + old.header + kSectionHeaderSize, 0);
-    if (old.raw_pointer != 0 && uint64_t{old.raw_pointer} + old.raw_size >= out.size() && old.raw_pointer <= out.size())
+    uint64_t others_end = img.size_of_headers;
+    for (size_t i = 0; i + 1 < img.sections.size(); ++i)
+      others_end = std::max<uint64_t>(others_end, uint64_t{img.sections[i].raw_pointer} + img.sections[i].raw_size);
+    if (old.raw_pointer >= others_end && old.raw_pointer <= out.size() &&
+        uint64_t{old.raw_pointer} + old.raw_size >= out.size())
       out.resize(old.raw_pointer);
     initialized_data = initialized_data >= old.raw_size ? initialized_data - old.raw_size : 0;
     img.sections.pop_back();
