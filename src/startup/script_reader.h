@@ -30,6 +30,12 @@ class ScriptReader {
   // Applies a directive line; also used for directives that follow a hotkey.
   DirectiveOutcome apply_directive(StringView line);
 
+  // The next logical line with the number of its first physical line; false
+  // at the end of the text or after an error (then `error` is ResultFailed).
+  // load() is built on it; tests use it to see the joins directly.
+  void begin(TextSource& source) { source_ = &source; }
+  bool next_logical_line(String& line, uint32_t& number, Result& error) { return read_logical_line(line, number, error); }
+
  private:
   enum class Held { None, Function, Class, Property, Accessor };
   enum class Scope { Class, Property, Function };
