@@ -97,6 +97,15 @@ void ScriptReader::strip_trailing_comment(String& line, bool trim_after) {
   }
 }
 
+// A trimmed line of code: a comment flag at its start makes it empty.
+void ScriptReader::strip_comments(String& line) {
+  if (begins_with(line, program_.syntax.comment_flag)) {
+    line.clear();
+    return;
+  }
+  strip_trailing_comment(line, true);
+}
+
 int ScriptReader::read_line(String& line, int mode) {
   if (!source_->next_line(line)) return -1;
   StringView lead = trim_left(line);
@@ -109,18 +118,17 @@ int ScriptReader::read_line(String& line, int mode) {
     return int(line.size());
   }
   line = String(trim(line));
-  if (begins_with(line, program_.syntax.comment_flag)) {
-    line.clear();
-    return 0;
-  }
-  strip_trailing_comment(line, true);
+  strip_comments(line);
   return int(line.size());
 }
 
 bool ScriptReader::next_code_line(String& line, uint32_t& number) {
   for (;;) {
-    if (read_line(line, 0) < 0) return false;
+    if (!source_->next_line(line)) return false;
     number = source_->line_number();
+    line = String(trim(line));
+    // Block comments are recognised before comments are stripped, so that
+    // the text after a closing "*/" is read as a line of its own.
     if (in_block_comment_) {
       if (!begins_with(line, u"*/")) continue;
       in_block_comment_ = false;
@@ -131,6 +139,7 @@ bool ScriptReader::next_code_line(String& line, uint32_t& number) {
     } else if (begins_with(line, u"*/") && !begins_with(line, u"*/::")) {
       line = String(trim_left(StringView(line).substr(2)));
     }
+    strip_comments(line);
     if (!line.empty()) return true;
   }
 }

@@ -47,6 +47,7 @@ class ScriptReader {
   // Physical lines.
   int read_line(String& line, int mode);
   void strip_trailing_comment(String& line, bool trim_after);
+  void strip_comments(String& line);
   bool next_code_line(String& line, uint32_t& number);
   // Logical lines.
   bool read_logical_line(String& line, uint32_t& number, Result& error);

@@ -128,6 +128,7 @@ TEST(ReaderComments, BlockComments) {
       {"  /* indented\nx\n  */ \ny", "4:y\n"},
       {"/* a\nb */ c\n*/ d\ne", "3:d\n4:e\n"},  // only a line beginning "*/" ends it
       {"/*\n*/ ; comment\ny", "3:y\n"},
+      {"/*\n*/;comment\ny", "3:y\n"},           // the rest is read as a line of its own
       {"/*\nnever closed\nx", ""},
       {"x /* not a comment", "1:x /* not a comment\n"},
       {"*/ x", "1:x\n"},                        // outside a block "*/" is dropped
