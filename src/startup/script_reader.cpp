@@ -85,7 +85,8 @@ void ScriptReader::strip_trailing_comment(String& line, bool trim_after) {
     char16_t before = line[at - 1];
     if (is_blank(before)) {
       line.resize(at);
-      line.resize(trim_right(line).size());
+      // Section lines keep their blanks for the section's RTrim option.
+      if (trim_after) line.resize(trim_right(line).size());
       return;
     }
     if (before == program_.syntax.escape) {

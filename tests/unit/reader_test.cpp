@@ -214,6 +214,7 @@ TEST(ReaderSections, OptionsAndJoins) {
       {"x\n(\nabc `; d\n)", "1:xabc `; d\n"},               // untouched without comments
       {"x\n( C\na ; c\n  ; whole\nb\n)", "1:xa\\nb\n"},
       {"x\n( Comments\na `; b\n)", "1:xa ; b\n"},
+      {"x\n( c RTrim0\na  ; c\n)", "1:xa  \n"},              // comments cut, no trim
       {"x\n(\na\n)  ", "1:xa\n"},
       {"x\n(\na\n) . y  ", "1:xa . y\n"},                    // closing text appended as is
       {"x\n(\na\n  ) ; note", "1:xa\n"},
