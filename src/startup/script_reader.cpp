@@ -14,6 +14,8 @@ bool is_name_char(char16_t c) {
          c == u'$' || c == u'#' || c == u'@' || c >= 128;
 }
 
+bool is_ascii_alnum(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); }
+
 bool begins_with(StringView s, StringView prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 bool ends_with(StringView s, StringView suffix) {
@@ -172,7 +174,7 @@ bool ScriptReader::is_continuation_line(StringView line) const {
       StringView opts = line.substr(1, next == StringView::npos ? StringView::npos : next - 1);
       bool only_options = true;
       for (char16_t c : opts)
-        if (!(is_name_char(c) && c < 128) && c != u'?' && c != u'*' && c != u'-' && !is_blank(c)) only_options = false;
+        if (!is_ascii_alnum(c) && c != u'?' && c != u'*' && c != u'-' && !is_blank(c)) only_options = false;
       if (only_options) return false;
     }
     if (line[0] != u',') {

@@ -164,6 +164,7 @@ TEST(ReaderContinuation, LinesThatContinue) {
       {"a\n, b:", "1:a, b:\n"},                    // a trailing colon after a comma
       {"a\n, a::b", "1:a, a::b\n"},               // a comma line with "::" but no hotkey
       {"a\n? \"x::y\" : z", "1:a ? \"x::y\" : z\n"},  // "::" inside a quoted string
+      {"a\n:_:\"x::y\"", "1:a :_:\"x::y\"\n"},     // "_" is no hotstring option
   };
   expect_lines(cases);
 }
