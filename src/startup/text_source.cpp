@@ -77,7 +77,8 @@ bool TextSource::next_line(String& line) {
       frames_.clear();
       return false;
     }
-    frames_.push_back(Frame{utf8_to_utf16(std::string_view(reinterpret_cast<const char*>(plain.data()), plain.size())), 0});
+    // Unpacked text is decoded like the stored text, byte-order mark and all.
+    frames_.push_back(Frame{decode_script_bytes(plain.data(), plain.size()), 0});
   }
   return false;
 }

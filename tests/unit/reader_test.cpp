@@ -335,6 +335,7 @@ TEST(ReaderText, PackedLines) {
   const Case cases[] = {
       // Lines from a packed line carry its number.
       {"a\n" + inner + "\nz", "1:a\n2:p\n2:q\n3:z\n"},
+      {"a\n" + packed_line("\xEF\xBB\xBFp\r\n. q") + "\n. z", "1:a\n2:p . q . z\n"},
       {packed_line("x\n" + inner + "\ny"), "1:x\n1:p\n1:q\n1:y\n"},  // packed within packed
       {"a\n" + not_packed + "\nz", "1:a\n2:" + not_packed + "\n3:z\n"},
       // Damaged packed data ends the text: half a script must not run.
