@@ -38,7 +38,7 @@ size_t find_unescaped(StringView s, char16_t c, char16_t escape, size_t from = 0
 
 }  // namespace
 
-DirectiveOutcome ScriptReader::apply_single_char(StringView arg, char16_t& setting, int which) {
+DirectiveOutcome ScriptReader::apply_single_char(StringView line, StringView arg, char16_t& setting, int which) {
   // which: 0 escape, 1 deref, 2 delimiter
   if (arg.empty()) return DirectiveOutcome::Handled;
   const SyntaxChars& syn = program_.syntax;
@@ -48,7 +48,7 @@ DirectiveOutcome ScriptReader::apply_single_char(StringView arg, char16_t& setti
              (which != 1 && c == u'#') ||
              (which != 0 && c == syn.escape) || (which != 1 && c == syn.deref) || (which != 2 && c == syn.delimiter);
   if (bad) {
-    load_error(program_, u"Parameter #1 invalid.", arg);
+    load_error(program_, u"Parameter #1 invalid.", line);
     return DirectiveOutcome::Failed;
   }
   setting = c;
@@ -133,9 +133,9 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
     syn.comment_flag = String(arg.substr(0, 15));
     return ok;
   }
-  if (is(u"#EscapeChar")) return apply_single_char(arg, syn.escape, 0);
-  if (is(u"#DerefChar")) return apply_single_char(arg, syn.deref, 1);
-  if (is(u"#Delimiter")) return apply_single_char(arg, syn.delimiter, 2);
+  if (is(u"#EscapeChar")) return apply_single_char(line, arg, syn.escape, 0);
+  if (is(u"#DerefChar")) return apply_single_char(line, arg, syn.deref, 1);
+  if (is(u"#Delimiter")) return apply_single_char(line, arg, syn.delimiter, 2);
   if (is(u"#MenuMaskKey")) {
     if (arg.empty()) return fail(u"Parameter #1 required");
     uint16_t vk;

@@ -70,7 +70,7 @@ class ScriptReader {
   int class_depth() const;
 
   // Directives.
-  DirectiveOutcome apply_single_char(StringView arg, char16_t& setting, int which);
+  DirectiveOutcome apply_single_char(StringView line, StringView arg, char16_t& setting, int which);
 
   ScriptProgram& program_;
   LineParser& parser_;
