@@ -61,13 +61,21 @@ bool looks_like_property_definition(StringView line) {
   return rest == u"{";
 }
 
-// name [:= expr] [, name ...]: the lines that declare class variables.
+// name [:= expr] [, name [:= expr] ...]: the lines that declare class
+// variables. Every item is checked, so that a command with parameters
+// ("Sleep, 10") is not taken for a list of names.
 bool looks_like_declaration(StringView line) {
-  size_t i = 0;
-  while (i < line.size() && is_name_char(line[i])) ++i;
-  if (i == 0) return false;
-  StringView rest = trim_left(line.substr(i));
-  return rest.empty() || begins_with(rest, u":=") || rest[0] == u',';
+  for (size_t i = 0; i <= line.size();) {
+    size_t end = find_expression_end(line, u',', i, nullptr);
+    StringView item = trim(line.substr(i, end - i));
+    size_t n = 0;
+    while (n < item.size() && is_name_char(item[n])) ++n;
+    if (n == 0 || (item[0] >= u'0' && item[0] <= u'9')) return false;
+    StringView rest = trim_left(item.substr(n));
+    if (!rest.empty() && !begins_with(rest, u":=")) return false;
+    i = end + 1;
+  }
+  return true;
 }
 
 }  // namespace
