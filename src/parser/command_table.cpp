@@ -278,6 +278,10 @@ bool find_command(StringView word, CommandLookup& out) {
   return false;
 }
 
+StringView command_name(const CommandLookup& cmd) {
+  return cmd.alias != AliasNone ? kAliases[cmd.alias].name : kCommands[cmd.id].name;
+}
+
 ParamKind param_kind(CommandId id, int position) {
   const char* kinds = kCommands[id].var_kinds;
   for (int i = 0; kinds[i]; ++i) {

@@ -264,6 +264,8 @@ struct CommandLookup {
   uint8_t max_params;
 };
 bool find_command(StringView word, CommandLookup& out);
+// The name as the table spells it (the alias for an alias), for messages.
+StringView command_name(const CommandLookup& cmd);
 
 enum AliasId : int {
   AliasNone = 0, AliasSetEnv, AliasEnvAdd, AliasEnvSub, AliasEnvMult, AliasEnvDiv,

@@ -288,9 +288,7 @@ Result LineParser::parse_command(const CommandLookup& cmd, StringView word, Stri
   }
 
   if (params.size() < cmd.min_params) {
-    String name(word);
-    for (int i = 24; i < kCommandCount; ++i)
-      if (equals_ignore_case(word, command_info(CommandId(i)).name)) name = command_info(CommandId(i)).name;
+    String name(command_name(cmd));
     String msg = u"\"" + name + u"\" requires at least " + to_string(cmd.min_params) + u" parameter" +
                  (cmd.min_params > 1 ? u"s." : u".");
     return load_error(program_, msg, line);
