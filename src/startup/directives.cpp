@@ -48,7 +48,7 @@ DirectiveOutcome ScriptReader::apply_single_char(StringView line, StringView arg
              (which != 1 && c == u'#') ||
              (which != 0 && c == syn.escape) || (which != 1 && c == syn.deref) || (which != 2 && c == syn.delimiter);
   if (bad) {
-    load_error(program_, u"Parameter #1 invalid.", line);
+    (void)load_error(program_, u"Parameter #1 invalid.", line);
     return DirectiveOutcome::Failed;
   }
   setting = c;
@@ -64,7 +64,7 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
   StringView arg = end < line.size() ? trim(line.substr(end + 1)) : StringView();
   auto is = [&](StringView n) { return equals_ignore_case(name, n); };
   auto fail = [&](StringView message) {
-    load_error(program_, message, line);
+    (void)load_error(program_, message, line);
     return DirectiveOutcome::Failed;
   };
   constexpr auto ok = DirectiveOutcome::Handled;

@@ -18,10 +18,6 @@ bool is_ascii_alnum(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' 
 
 bool begins_with(StringView s, StringView prefix) { return s.substr(0, prefix.size()) == prefix; }
 
-bool ends_with(StringView s, StringView suffix) {
-  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
 // The keyword followed by a blank or the end of the line.
 bool begins_with_word(StringView line, StringView word) {
   return starts_with_ignore_case(line, word) && (line.size() == word.size() || is_blank(line[word.size()]));
