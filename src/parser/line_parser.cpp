@@ -271,20 +271,26 @@ Result LineParser::parse_command(const CommandLookup& cmd, StringView word, Stri
   }
 
   std::vector<Param> params;
-  split_params(rest, cmd, params, max);
-
-  if (cmd.id == CmdMsgBox && max > 1 && params.size() == 4) {
-    // The fourth part is a timeout only when it is a number; otherwise it
-    // belongs to the text.
-    if (!is_plain_number(params[3].text, true)) {
-      params[2].text += syn.delimiter;
-      params[2].text += u" ";
-      params[2].text += params[3].text;
-      params[2].escaped.push_back(true);
-      params[2].escaped.push_back(false);
-      params[2].escaped.insert(params[2].escaped.end(), params[3].escaped.begin(), params[3].escaped.end());
-      params.pop_back();
+  if (cmd.id == CmdMsgBox && max > 1) {
+    // The text may hold commas: only a last part that is a number is the
+    // timeout, and everything between the title and it is the text.
+    size_t last = StringView::npos;
+    int parts = 1;
+    for (size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] == syn.escape) { ++i; continue; }
+      if (rest[i] == syn.delimiter) { ++parts; last = i; }
     }
+    if (parts >= 4 && is_plain_number(trim(rest.substr(last + 1)), true)) {
+      split_params(rest.substr(0, last), cmd, params, 3);
+      std::vector<Param> timeout;
+      split_params(trim_left(rest.substr(last + 1)), cmd, timeout, 1);
+      params.resize(3);
+      params.push_back(std::move(timeout[0]));
+    } else {
+      split_params(rest, cmd, params, 3);
+    }
+  } else {
+    split_params(rest, cmd, params, max);
   }
 
   if (params.size() < cmd.min_params) {
