@@ -451,6 +451,13 @@ Result ScriptReader::parse_ordinary(StringView line) {
 }
 
 Result ScriptReader::route_in_class(StringView line) {
+  // Before declarations: "#" is a name character, so "#NoEnv" would
+  // otherwise read as a variable.
+  if (line[0] == u'#') {
+    DirectiveOutcome d = apply_directive(line);
+    if (d == DirectiveOutcome::Failed) return ResultFailed;
+    if (d == DirectiveOutcome::Handled) return ResultDone;
+  }
   if (looks_like_property_definition(line)) {
     StringView l = line;
     held_brace_ = strip_open_brace(l);
@@ -468,11 +475,6 @@ Result ScriptReader::route_in_class(StringView line) {
     program_.definitions.push_back({DefinitionKind::ClassVariables, program_.pool.copy(line),
                                     program_.current_line_number, class_depth()});
     return ResultDone;
-  }
-  if (line[0] == u'#') {
-    DirectiveOutcome d = apply_directive(line);
-    if (d == DirectiveOutcome::Failed) return ResultFailed;
-    if (d == DirectiveOutcome::Handled) return ResultDone;
   }
   return load_error(program_, u"Not a valid method, class or property definition.", line);
 }

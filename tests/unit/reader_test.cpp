@@ -358,3 +358,85 @@ TEST(ReaderText, PackedResource) {
 
 }  // namespace
 }  // namespace orv
+
+// --- routing ---------------------------------------------------------------------------------
+
+namespace orv {
+namespace {
+
+const char* kDefinitionKinds[] = {"function", "class", "property", "get", "set", "vars", "static vars"};
+
+// Everything load() built, one item a line: "N Name(arg|arg)" for each line
+// (without the closing Exit lines), then labels, hotkeys, hotstrings and
+// definitions.
+std::string loaded(std::string_view text, std::string* errors = nullptr) {
+  ScriptProgram program;
+  program.source_files.push_back(u"S");
+  LineParser parser(program);
+  ScriptReader reader(program, parser);
+  TextSource source;
+  source.open_text(u16(text));
+  ErrorCapture capture;
+  bool ok = reader.load(source);
+  std::string printed = capture.take();
+  if (errors) *errors = printed;
+  if (!ok) return "failed";
+  std::vector<const ScriptLine*> lines;
+  for (const ScriptLine* l = program.first_line; l; l = l->next) lines.push_back(l);
+  lines.resize(lines.size() - 3);
+  std::string out;
+  for (const ScriptLine* l : lines) {
+    const CommandInfo& info = command_info(l->action);
+    out += std::to_string(l->line_number) + " " + (info.name[0] ? utf16_to_utf8(info.name) : "expr") + "(";
+    for (int i = 0; i < l->arg_count; ++i) out += (i ? "|" : "") + shown(l->arg_text(i));
+    out += ")\n";
+  }
+  for (const Label* l : program.labels) out += "label " + shown(l->name) + "\n";
+  for (const HotkeyDefinition& h : program.hotkeys)
+    out += "hotkey " + shown(h.hotkey) + (h.criterion.empty() ? "" : " [" + shown(h.criterion) + "]") + "\n";
+  for (const HotstringDefinition& h : program.hotstrings)
+    out += "hotstring " + shown(h.options) + "|" + shown(h.abbreviation) + "|" + shown(h.replacement) + "\n";
+  for (const DefinitionRecord& d : program.definitions)
+    out += std::string("def ") + kDefinitionKinds[int(d.kind)] + " " + std::to_string(d.line_number) + " " + shown(d.text) + "\n";
+  return out;
+}
+
+struct RoutingCase {
+  const char* text;
+  const char* built;
+};
+
+TEST(ReaderRouting, WhatEachLineBecomes) {
+  const RoutingCase cases[] = {
+      // A MsgBox text may hold commas; only a numeric last part is a timeout.
+      {"MsgBox, 4, T, a, b, 10", "1 MsgBox(4|T|a, b|10)\n"},
+      {"MsgBox, 4, T, a, 10", "1 MsgBox(4|T|a|10)\n"},
+      {"MsgBox, 4, T, a,b", "1 MsgBox(4|T|a,b)\n"},
+      {"MsgBox, Hello, world", "1 MsgBox(Hello, world)\n"},
+      {"lbl:\nWinGetActiveStats, T, W, H, X, Y", "2 WinGetTitle(T|A)\n2 WinGetPos(X|Y|W|H|A)\nlabel lbl\n"},
+      {"ifequal, x, 1", "1 =(x|1)\n"},
+      {"a::b",
+       "1 SetKeyDelay(-1)\n1 Send({Blind}{b DownTemp})\n1 Return()\n1 SetKeyDelay(-1)\n1 Send({Blind}{b Up})\n1 Return()\n"
+       "label *a\nlabel *a up\nhotkey *a\nhotkey *a up\n"},
+      {"^a::Send x", "1 Send(x)\n1 Return()\nlabel ^a\nhotkey ^a\n"},
+      {"#IfWinActive Notepad\nx::\nReturn", "3 Return()\nlabel x\nhotkey x [#IfWinActive Notepad]\n"},
+      {"::btw::by the way", "hotstring |btw|by the way\n"},
+      {":*:btw::\nReturn", "2 Return()\nlabel :*:btw::\nhotstring *|btw|\n"},
+      {"lbl:\none: ; note", "label lbl\nlabel one\n"},
+      {"f(x)\n{\n}", "1 {()\n3 }()\ndef function 1 f(x)\n"},
+      {"f(x) {\n}\ng()", "1 {()\n2 }()\n3 expr(g())\ndef function 1 f(x)\n"},
+      {"f(x)\nx := 1", "1 expr(f(x))\n2 :=(x|1)\n"},
+      {"Class C extends B\n{\n#NoEnv\nx := 1, y\nStatic z\nM() {\n}\nP[k]\n{\nGet {\n}\n}\n}",
+       "6 {()\n7 }()\n10 {()\n11 }()\n"
+       "def class 1 Class C extends B\ndef vars 4 x := 1, y\ndef static vars 5 Static z\ndef function 6 M()\n"
+       "def property 8 P[k]\ndef get 10 Get\n"},
+  };
+  for (const RoutingCase& c : cases) {
+    std::string errors;
+    EXPECT_EQ(loaded(c.text, &errors), c.built) << "text: " << c.text;
+    EXPECT_EQ(errors, "") << "text: " << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace orv
