@@ -150,8 +150,13 @@ def run_one(test, mode, workroot):
             try:
                 code = proc.wait(timeout=test.timeout + GRACE)
             except subprocess.TimeoutExpired:
-                os.killpg(proc.pid, signal.SIGKILL)
-                proc.wait()
+                # TERM first: orvrun passes it on to the program's processes.
+                os.killpg(proc.pid, signal.SIGTERM)
+                try:
+                    proc.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    os.killpg(proc.pid, signal.SIGKILL)
+                    proc.wait()
                 code = None
         with open(out_path, "rb") as f:
             stdout = f.read().decode("utf-8", "surrogateescape")

@@ -182,7 +182,7 @@ orv_wine_down() {
   mkdir -p "$_orv_state" || return 1
   (
     flock 9 || exit 1
-    local pid found i
+    local pid found dir i
     if [ -d "$WINEPREFIX" ] && found=$(_orv_find_server); then
       pid=${found%% *}
       # SIGINT makes the server end its Wine processes first; SIGTERM
@@ -191,6 +191,11 @@ orv_wine_down() {
       kill -INT "$pid" 2>/dev/null
       for ((i = 0; i < 100; i++)); do [ -d "/proc/$pid" ] || break; sleep 0.05; done
       [ -d "/proc/$pid" ] && kill -KILL "$pid" 2>/dev/null
+      # The server leaves its wine-XXXXXX folder behind; Wine makes a new
+      # one when it is gone.
+      dir=${found#* }
+      rm -rf "$dir"
+      rmdir "${dir%/*}" 2>/dev/null
     fi
     rm -f "$_orv_state/wineserver"
     if _orv_x_alive; then
