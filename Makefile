@@ -14,6 +14,12 @@ run: setup
 test: build
 	@tools/test.sh
 
+test-unit: build
+	@tools/test.sh unit
+
+test-scripts: build
+	@tools/test.sh native asan wine
+
 bench: setup
 	@tools/build.sh win native
 	@tools/bench.sh
