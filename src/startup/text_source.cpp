@@ -37,16 +37,17 @@ bool TextSource::take_line(Frame& frame, String& line) {
   size_t start = frame.pos;
   size_t lf = frame.text.find(u'\n', start);
   size_t end = lf == String::npos ? frame.text.size() : lf;
+  size_t next = lf == String::npos ? end : lf + 1;
+  // The CR of a CRLF is part of the line end, not of the line, also when
+  // the line fills the reader's buffer exactly.
+  if (end > start && frame.text[end - 1] == u'\r') --end;
   // A line longer than the reader's buffer is handed out in pieces.
   if (end - start > kMaxPhysicalLine) {
     end = start + kMaxPhysicalLine;
-    frame.pos = end;
-  } else {
-    frame.pos = lf == String::npos ? end : lf + 1;
+    next = end;
   }
-  size_t n = end - start;
-  if (n > 0 && frame.text[start + n - 1] == u'\r' && end != start + kMaxPhysicalLine) --n;
-  line.assign(frame.text, start, n);
+  frame.pos = next;
+  line.assign(frame.text, start, end - start);
   return true;
 }
 

@@ -282,6 +282,25 @@ TEST(ReaderLimits, LogicalLineLength) {
   }
 }
 
+TEST(ReaderLimits, LongPhysicalLines) {
+  // A line longer than 16384 characters comes in pieces, each counted as a
+  // line; a line end after a full-length line is still a line end.
+  struct Case {
+    std::string text;
+    std::string lines;
+  };
+  const Case cases[] = {
+      {repeat('a', 16383) + "\r\nb", "1:" + repeat('a', 16383) + "\n2:b\n"},
+      {repeat('a', 16384) + "\r\nb", "1:" + repeat('a', 16384) + "\n2:b\n"},
+      {repeat('a', 16384) + "\nb", "1:" + repeat('a', 16384) + "\n2:b\n"},
+      {repeat('a', 16385) + "\r\nb", "1:" + repeat('a', 16384) + "\n2:a\n3:b\n"},
+  };
+  for (const Case& c : cases) {
+    Reading r = read_text(c.text);
+    EXPECT_EQ(r.lines, c.lines) << c.text.size();
+  }
+}
+
 // --- decoding and packed lines -------------------------------------------------------------
 
 std::vector<uint8_t> bytes_of(std::string_view s) { return {s.begin(), s.end()}; }
