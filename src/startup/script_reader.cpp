@@ -264,7 +264,11 @@ bool ScriptReader::read_logical_line(String& line, uint32_t& number, Result& err
   number = pending_number_;
   program_.current_line_number = number;
   // A new comment flag must govern the very next physical line.
-  if (begins_with_word(line, u"#CommentFlag") && apply_directive(line) == DirectiveOutcome::Failed) {
+  static constexpr StringView kCommentFlag = u"#CommentFlag";
+  bool comment_flag = starts_with_ignore_case(line, kCommentFlag) &&
+                      (line.size() == kCommentFlag.size() || is_blank(line[kCommentFlag.size()]) ||
+                       line[kCommentFlag.size()] == program_.syntax.delimiter);
+  if (comment_flag && apply_directive(line) == DirectiveOutcome::Failed) {
     error = ResultFailed;
     return true;
   }

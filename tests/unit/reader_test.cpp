@@ -145,6 +145,7 @@ TEST(ReaderComments, CommentFlagDirective) {
       // It governs the line right after it, although the reader looks ahead.
       {"x\n#CommentFlag //\n// c\ny", "1:x\n2:#CommentFlag //\n4:y\n"},
       {"#CommentFlag //\n; not a comment", "1:#CommentFlag //\n2:; not a comment\n"},
+      {"#commentflag, //\n// c\ny", "1:#commentflag, //\n3:y\n"},
       {"#CommentFlag //\nx `// y", "1:#CommentFlag //\n2:x // y\n"},
   };
   expect_lines(cases);
