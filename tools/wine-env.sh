@@ -12,7 +12,7 @@
 # Set ORV_WINE_ENV_NOUP=1 before sourcing to get the variables and functions
 # without starting anything.
 
-export WINEPREFIX=${ORV_WINEPREFIX:-$HOME/.cache/orvanta/wineprefix}
+export WINEPREFIX=${ORV_WINEPREFIX:-${HOME:-/tmp}/.cache/orvanta/wineprefix}
 export DISPLAY=${ORV_DISPLAY:-:93}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -93,8 +93,16 @@ _orv_find_server() {
   return 1
 }
 
+# Like _orv_find_server, for a server started persistent (-p) only.
+_orv_find_persistent_server() {
+  local found
+  found=$(_orv_find_server) || return 1
+  tr '\0' '\n' <"/proc/${found%% *}/cmdline" 2>/dev/null | grep -qx -- '-p' || return 1
+  echo "$found"
+}
+
 orv_wine_ready() {
-  [ -f "$_orv_state/prefix-ready" ] && _orv_x_alive && _orv_server_alive
+  [ -f "$_orv_state/prefix-ready" ] && [ -d "$WINEPREFIX/drive_c" ] && _orv_x_alive && _orv_server_alive
 }
 
 _orv_start_x() {
@@ -128,7 +136,12 @@ _orv_make_prefix() {
   orv_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 9>&- &&
     orv_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1 9>&- || {
     _orv_log "could not set the virtual-desktop keys"; return 1; }
-  orv_wineserver -w 9>&-
+  # (A persistent server already serving the prefix would never end; then
+  # the prefix was made before and only its marker was lost.)
+  if ! _orv_find_persistent_server >/dev/null; then
+    TMPDIR=$ORV_WINE_TMPDIR timeout 60 "$ORV_WINESERVER" -w 9>&- ||
+      _orv_log "the prefix's wineserver is still running; going on"
+  fi
   # Debian's Wine does not read /usr/share/wine/fonts; without Marlett the
   # desktop's caption buttons are drawn as letters.
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
@@ -141,15 +154,15 @@ _orv_make_prefix() {
 _orv_start_server() {
   _orv_server_alive && return 0
   local found pid i
+  # A persistent server that lost its state file is adopted; a transient one
+  # (from a bare `wine`) is let finish rather than fought over the socket,
+  # and ended if it does not.
+  if found=$(_orv_find_persistent_server); then
+    echo "$found" >"$_orv_state/wineserver"
+    return 0
+  fi
   if found=$(_orv_find_server); then
     pid=${found%% *}
-    # A persistent server that lost its state file is adopted; a transient
-    # one (from a bare `wine`) is let finish rather than fought over the
-    # socket, and ended if it does not.
-    if tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | grep -qx -- '-p'; then
-      echo "$found" >"$_orv_state/wineserver"
-      return 0
-    fi
     _orv_log "waiting for the running wineserver ($pid) to end"
     TMPDIR=$ORV_WINE_TMPDIR timeout 30 "$ORV_WINESERVER" -w 9>&- || kill -INT "$pid" 2>/dev/null
     for ((i = 0; i < 100; i++)); do [ -d "/proc/$pid" ] || break; sleep 0.05; done
