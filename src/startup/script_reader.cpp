@@ -335,17 +335,17 @@ Result ScriptReader::open_definition(Held kind, StringView text) {
                                                 : DefinitionKind::Function;
   program_.definitions.push_back({def, program_.pool.copy(text), held_number_, class_depth()});
   if (kind == Held::Class) {
-    scopes_.push_back({Scope::Class, 0});
+    scopes_.push_back({Scope::Class, 0, program_.definitions.size() - 1});
     return ResultDone;
   }
   if (kind == Held::Property) {
-    scopes_.push_back({Scope::Property, 0});
+    scopes_.push_back({Scope::Property, 0, program_.definitions.size() - 1});
     return ResultDone;
   }
   // A function body is an ordinary block marked as a body, so that the
   // executor passes over it.
   if (!parser_.add_block_begin(/*function_body=*/true)) return ResultFailed;
-  scopes_.push_back({Scope::Function, program_.block_depth});
+  scopes_.push_back({Scope::Function, program_.block_depth, program_.definitions.size() - 1});
   return ResultDone;
 }
 
@@ -628,8 +628,13 @@ Result ScriptReader::finish() {
     }
   }
   close_finished_functions();
-  for (const OpenScope& s : scopes_)
-    if (s.kind != Scope::Function) return load_error(program_, u"Missing \"}\"");
+  // An unclosed class is reported at its definition, the line at fault.
+  for (const OpenScope& s : scopes_) {
+    if (s.kind == Scope::Function) continue;
+    const DefinitionRecord& d = program_.definitions[s.definition];
+    program_.current_line_number = d.line_number;
+    return load_error(program_, u"Missing \"}\"", d.text);
+  }
   return parser_.add_closing_lines();
 }
 

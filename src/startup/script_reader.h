@@ -41,7 +41,8 @@ class ScriptReader {
   enum class Scope { Class, Property, Function };
   struct OpenScope {
     Scope kind;
-    int body_depth;  // block depth inside the body, for functions
+    int body_depth;     // block depth inside the body, for functions
+    size_t definition;  // its record in program_.definitions
   };
 
   // Physical lines.
