@@ -407,13 +407,20 @@ std::string loaded(std::string_view text, std::string* errors = nullptr) {
   std::string out;
   for (const ScriptLine* l : lines) {
     const CommandInfo& info = command_info(l->action);
-    out += std::to_string(l->line_number) + " " + (info.name[0] ? utf16_to_utf8(info.name) : "expr") + "(";
-    for (int i = 0; i < l->arg_count; ++i) out += (i ? "|" : "") + shown(l->arg_text(i));
-    out += ")\n";
+    out += std::to_string(l->line_number) + " ";
+    out += info.name[0] ? utf16_to_utf8(info.name) : "expr";
+    for (int i = 0; i < l->arg_count; ++i) {
+      out += i ? "|" : "(";
+      out += shown(l->arg_text(i));
+    }
+    out += l->arg_count ? ")\n" : "()\n";
   }
   for (const Label* l : program.labels) out += "label " + shown(l->name) + "\n";
-  for (const HotkeyDefinition& h : program.hotkeys)
-    out += "hotkey " + shown(h.hotkey) + (h.criterion.empty() ? "" : " [" + shown(h.criterion) + "]") + "\n";
+  for (const HotkeyDefinition& h : program.hotkeys) {
+    out += "hotkey " + shown(h.hotkey);
+    if (!h.criterion.empty()) out += " [" + shown(h.criterion) + "]";
+    out += "\n";
+  }
   for (const HotstringDefinition& h : program.hotstrings)
     out += "hotstring " + shown(h.options) + "|" + shown(h.abbreviation) + "|" + shown(h.replacement) + "\n";
   for (const DefinitionRecord& d : program.definitions)
