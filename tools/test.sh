@@ -84,6 +84,25 @@ want native && run_scripts native
 want asan && run_scripts asan
 want wine && run_scripts wine
 
+# Windows-side scenarios that need more than one process or a dialog: each
+# tests/wine/*.sh prints its own "N passed, N failed" line.
+run_wine_scenarios() {
+  local t log p f
+  for t in tests/wine/*.sh; do
+    [ -e "$t" ] || continue
+    log=$logs/$(basename "$t").log
+    echo "== $(basename "$t" .sh) (wine)"
+    timeout -k 5 300 "$t" </dev/null >"$log" 2>&1
+    local rc=$?
+    cat "$log"
+    line=$(grep -E '[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+    if [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then p=${BASH_REMATCH[1]} f=${BASH_REMATCH[2]}; else p=0 f=0; fi
+    if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then echo "$t exited with $rc"; f=1; fi
+    add "$(basename "$t" .sh)" "$p" "$f" 0
+  done
+}
+want wine && run_wine_scenarios
+
 echo
 echo "summary:"
 printf '%s\n' "${summary[@]}"

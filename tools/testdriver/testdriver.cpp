@@ -1,0 +1,113 @@
+// orv-testdriver: a small Windows helper that tests run under Wine to watch
+// and drive the program from another process: wait for its windows, read
+// and answer its dialogs, post it messages.
+//
+//   wait-window CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window exists
+//   wait-gone   CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when no such window exists
+//   dialog      TITLE TIMEOUT-MS                print a visible message box's text
+//   click       TITLE BUTTON-ID TIMEOUT-MS      press a message box button
+//   post        CLASS TITLE-SUFFIX MSG WPARAM LPARAM
+//
+// CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+struct Search {
+  const wchar_t* cls;
+  const wchar_t* suffix;
+  bool need_visible;
+  HWND found;
+};
+
+bool title_matches(HWND hwnd, const wchar_t* suffix) {
+  wchar_t title[1024] = {};
+  GetWindowTextW(hwnd, title, 1024);
+  size_t n = wcslen(title), m = wcslen(suffix);
+  return m <= n && _wcsicmp(title + n - m, suffix) == 0;
+}
+
+BOOL CALLBACK visit(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<Search*>(lp);
+  if (wcscmp(s->cls, L"*") != 0) {
+    wchar_t cls[256] = {};
+    GetClassNameW(hwnd, cls, 256);
+    if (_wcsicmp(cls, s->cls) != 0) return TRUE;
+  }
+  if (!title_matches(hwnd, s->suffix)) return TRUE;
+  if (s->need_visible && !IsWindowVisible(hwnd)) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+HWND find(const wchar_t* cls, const wchar_t* suffix, bool visible) {
+  Search s{cls, suffix, visible, nullptr};
+  EnumWindows(visit, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND wait_for(const wchar_t* cls, const wchar_t* suffix, bool visible, DWORD timeout) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND h = find(cls, suffix, visible)) return h;
+    if (GetTickCount() - start >= timeout) return nullptr;
+    Sleep(20);
+  }
+}
+
+void print_utf8(const wchar_t* text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  fwrite(out.data(), 1, out.size(), stdout);
+  fputc('\n', stdout);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: orv-testdriver COMMAND ...\n");
+    return 2;
+  }
+  std::wstring cmd = argv[1];
+  if ((cmd == L"wait-window" || cmd == L"wait-gone") && argc == 5) {
+    DWORD timeout = wcstoul(argv[4], nullptr, 10), start = GetTickCount();
+    if (cmd == L"wait-window") return wait_for(argv[2], argv[3], false, timeout) ? 0 : 1;
+    while (find(argv[2], argv[3], false)) {
+      if (GetTickCount() - start >= timeout) return 1;
+      Sleep(20);
+    }
+    return 0;
+  }
+  if (cmd == L"dialog" && argc == 4) {
+    HWND dlg = wait_for(L"#32770", argv[2], true, wcstoul(argv[3], nullptr, 10));
+    if (!dlg) return 1;
+    wchar_t text[8192] = {};
+    GetDlgItemTextW(dlg, 0xFFFF, text, 8192);
+    print_utf8(text);
+    return 0;
+  }
+  if (cmd == L"click" && argc == 5) {
+    HWND dlg = wait_for(L"#32770", argv[2], true, wcstoul(argv[4], nullptr, 10));
+    if (!dlg) return 1;
+    HWND button = GetDlgItem(dlg, int(wcstol(argv[3], nullptr, 10)));
+    if (!button) return 1;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (cmd == L"post" && argc == 7) {
+    HWND h = find(argv[2], argv[3], false);
+    if (!h) return 1;
+    return PostMessageW(h, UINT(wcstoul(argv[4], nullptr, 0)), WPARAM(wcstoull(argv[5], nullptr, 0)),
+                        LPARAM(wcstoll(argv[6], nullptr, 0)))
+               ? 0
+               : 1;
+  }
+  fprintf(stderr, "orv-testdriver: bad command\n");
+  return 2;
+}
