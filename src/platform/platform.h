@@ -25,6 +25,12 @@ uint32_t system_time_low32();
 // Suppress the system's own critical-error dialogs (missing drives and such).
 void set_fail_critical_errors();
 
+// Reports access violations on the main thread with the running script line
+// and lets the user end the thread, continue, or end the program. Continuable
+// faults are reported only when `warn_continuable` is set.
+using CrashLineProvider = void (*)(uint32_t& line, String& file);
+void install_access_violation_handler(CrashLineProvider provider, bool warn_continuable);
+
 // --- the script source ---------------------------------------------------------
 // The script text as stored: the program's own RCDATA resource on Windows,
 // the file named on the command line in the headless host.

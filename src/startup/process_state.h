@@ -22,6 +22,7 @@ struct ProcessState {
   String exe_quoted;           // used to restart
   String exe_dir;
   int exit_code = 0;
+  uint32_t current_line_number = 0;  // the line the running thread is on, for crash reports
 };
 
 extern ProcessState g_process;

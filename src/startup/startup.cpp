@@ -85,6 +85,12 @@ int run_program(const std::vector<String>& args) {
   if (!platform::create_main_window(window)) return 2;
 
   platform::set_stdout_unbuffered();
+  platform::install_access_violation_handler(
+      [](uint32_t& line, String& file) {
+        line = g_process.current_line_number;
+        file = g_process.script_full_path;
+      },
+      program.directives.warn_continuable_exception);
 
   // The auto-execute section.
   g_process.script_running = true;

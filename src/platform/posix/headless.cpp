@@ -67,6 +67,8 @@ uint32_t system_time_low32() {
 }
 
 void set_fail_critical_errors() {}
+// Faults in the native host are left to the sanitizers and the debugger.
+void install_access_violation_handler(CrashLineProvider, bool) {}
 
 bool read_script_source(std::vector<uint8_t>& bytes) {
   std::ifstream in(utf16_to_utf8(g_script_path), std::ios::binary);
