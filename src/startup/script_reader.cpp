@@ -507,6 +507,12 @@ Result ScriptReader::route_label(StringView line, bool& handled) {
   return parser_.add_label(name, false, line);
 }
 
+bool ScriptReader::is_defined_hotkey(StringView hotkey) const {
+  for (const HotkeyDefinition& h : program_.hotkeys)
+    if (equals_ignore_case(h.hotkey, hotkey) && h.criterion == criterion_) return true;
+  return false;
+}
+
 Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
   handled = false;
   size_t dc = line.find(u"::");
@@ -555,9 +561,7 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
   handled = true;
   if (in_function()) return load_error(program_, u"Hotkeys/hotstrings are not allowed inside functions.", line);
   if (after_ifwin_command_) return load_error(program_, u"IfWin should be #IfWin.", line);
-  for (const HotkeyDefinition& h : program_.hotkeys)
-    if (equals_ignore_case(h.hotkey, hotkey) && h.criterion == criterion_)
-      return load_error(program_, u"Duplicate hotkey.", line);
+  if (is_defined_hotkey(hotkey)) return load_error(program_, u"Duplicate hotkey.", line);
   StringView action = trim_left(line.substr(split + 2));
 
   // A remapping: the action is a single key (not a command of the same name).
@@ -584,6 +588,10 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
       String key(dest.substr(0, 31));
       String down_hotkey = u"*" + source + u"::";
       String up_hotkey = u"*" + source + u" up::";
+      // Checked here so that the error shows the line as written, not the
+      // generated hotkey lines.
+      if (is_defined_hotkey(u"*" + source) || is_defined_hotkey(u"*" + source + u" up"))
+        return load_error(program_, u"Duplicate hotkey.", line);
       if (!route(down_hotkey)) return ResultFailed;
       if (!parser_.parse_line(delay)) return ResultFailed;
       if (is_mouse_key(dest_vk) && !is_mouse_key(src_vk) &&

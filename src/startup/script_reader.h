@@ -63,6 +63,7 @@ class ScriptReader {
   Result route_in_class(StringView line);
   Result route_in_property(StringView line);
   Result route_hotkey_or_hotstring(StringView line, bool& handled);
+  bool is_defined_hotkey(StringView hotkey) const;
   Result route_label(StringView line, bool& handled);
   Result parse_ordinary(StringView line);
   Result finish();
