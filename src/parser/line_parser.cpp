@@ -299,6 +299,15 @@ Result LineParser::parse_command(const CommandLookup& cmd, StringView word, Stri
                  (cmd.min_params > 1 ? u"s." : u".");
     return load_error(program_, msg, line);
   }
+  // Aliases become forms that add_line does not check, so their required
+  // parameters are checked here under the alias's own name.
+  for (size_t i = 0; cmd.alias != AliasNone && i < cmd.min_params; ++i) {
+    if (params[i].text.empty()) {
+      String msg = u"\"" + String(command_name(cmd)) + u"\" requires that parameter #" + to_string(int64_t(i + 1)) +
+                   u" be non-blank.";
+      return load_error(program_, msg, line);
+    }
+  }
 
   if (cmd.alias == AliasWinGetActiveTitle) {
     params.resize(2);
