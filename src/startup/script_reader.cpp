@@ -441,15 +441,7 @@ Result ScriptReader::route(StringView line) {
 }
 
 Result ScriptReader::parse_ordinary(StringView line) {
-  static constexpr StringView kIfWin[] = {u"IfWinActive", u"IfWinNotActive", u"IfWinExist", u"IfWinNotExist"};
-  bool ifwin = false;
-  for (StringView w : kIfWin) {
-    if (starts_with_ignore_case(line, w) &&
-        (line.size() == w.size() || is_blank(line[w.size()]) || line[w.size()] == program_.syntax.delimiter))
-      ifwin = true;
-  }
   Result r = parser_.parse_line(line);
-  after_ifwin_command_ = ifwin;
   close_finished_functions();
   return r;
 }
@@ -560,7 +552,11 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
   if (!is_valid_hotkey(hotkey)) return ResultDone;
   handled = true;
   if (in_function()) return load_error(program_, u"Hotkeys/hotstrings are not allowed inside functions.", line);
-  if (after_ifwin_command_) return load_error(program_, u"IfWin should be #IfWin.", line);
+  // Right after an IfWin command line, the hotkey was surely meant to
+  // depend on the window the way #IfWin makes it.
+  const ScriptLine* last = program_.last_line;
+  if (last && last->action >= CmdIfWinExist && last->action <= CmdIfWinNotActive)
+    return load_error(program_, u"IfWin should be #IfWin.", line);
   if (is_defined_hotkey(hotkey)) return load_error(program_, u"Duplicate hotkey.", line);
   StringView action = trim_left(line.substr(split + 2));
 

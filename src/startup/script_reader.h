@@ -89,7 +89,6 @@ class ScriptReader {
   bool held_brace_ = false;
 
   std::vector<OpenScope> scopes_;
-  bool after_ifwin_command_ = false;
   String criterion_;  // #If / #IfWin criterion for following hotkeys
 };
 
