@@ -376,13 +376,7 @@ TEST(ReaderText, PackedResource) {
   EXPECT_EQ(read_bytes(packed).lines, "open failed\n");
 }
 
-}  // namespace
-}  // namespace orv
-
 // --- routing ---------------------------------------------------------------------------------
-
-namespace orv {
-namespace {
 
 const char* kDefinitionKinds[] = {"function", "class", "property", "get", "set", "vars", "static vars"};
 
