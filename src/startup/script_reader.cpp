@@ -361,6 +361,9 @@ Result ScriptReader::confirm_held(bool confirmed) {
       r = load_error(program_, u"Functions cannot contain functions.", text);
     else
       r = open_definition(kind, text);
+  } else if (kind == Held::Function && !scopes_.empty() && scopes_.back().kind == Scope::Class) {
+    // A class body holds no code: without a body the line is no method.
+    r = load_error(program_, u"Not a valid method, class or property definition.", text);
   } else if (kind == Held::Function) {
     r = parse_ordinary(text);
   } else {
