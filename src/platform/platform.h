@@ -36,6 +36,15 @@ void install_access_violation_handler(CrashLineProvider provider, bool warn_cont
 // the file named on the command line in the headless host.
 bool read_script_source(std::vector<uint8_t>& bytes);
 
+// --- environment and clipboard -------------------------------------------------
+// False when the process has no environment variable of that name.
+bool get_environment_variable(StringView name, String& out);
+// The clipboard as text; false when it cannot be opened (it is then empty).
+bool clipboard_text(String& out);
+// Replaces the clipboard's contents with the text (an empty text empties it);
+// false when the clipboard cannot be opened.
+bool set_clipboard_text(StringView text);
+
 // --- message boxes -------------------------------------------------------------
 // Flags and answers carry the Windows values so that scripts can pass them
 // through unchanged.

@@ -77,6 +77,28 @@ bool read_script_source(std::vector<uint8_t>& bytes) {
   return true;
 }
 
+bool get_environment_variable(StringView name, String& out) {
+  const char* value = getenv(utf16_to_utf8(name).c_str());
+  if (!value) return false;
+  out = utf8_to_utf16(value);
+  return true;
+}
+
+// Without a desktop the clipboard is private to the process.
+namespace {
+String g_clipboard;
+}
+
+bool clipboard_text(String& out) {
+  out = g_clipboard;
+  return true;
+}
+
+bool set_clipboard_text(StringView text) {
+  g_clipboard = String(text);
+  return true;
+}
+
 int message_box(StringView text, StringView title, uint32_t flags) {
   write_stderr(u"[" + String(title) + u"] " + String(text) + u"\n");
   static const int kButtons[][3] = {

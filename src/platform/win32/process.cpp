@@ -77,6 +77,31 @@ bool read_script_source(std::vector<uint8_t>& bytes) {
   return true;
 }
 
+bool get_environment_variable(StringView name, String& out) {
+  std::wstring n;
+  wide(name, n);
+  wchar_t small[512];
+  SetLastError(ERROR_SUCCESS);
+  DWORD size = GetEnvironmentVariableW(n.c_str(), small, 512);
+  if (size == 0) {
+    // Zero is also the length of a variable that exists but is empty.
+    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+    out.clear();
+    return true;
+  }
+  if (size < 512) {
+    out.assign(reinterpret_cast<char16_t*>(small), size);
+    return true;
+  }
+  // Too long for the first buffer: `size` now counts the terminator too. The
+  // value may change between the calls, so the second result decides.
+  std::wstring buf(size, L'\0');
+  size = GetEnvironmentVariableW(n.c_str(), buf.data(), size);
+  if (size == 0 || size >= buf.size()) return false;
+  out.assign(reinterpret_cast<const char16_t*>(buf.data()), size);
+  return true;
+}
+
 namespace {
 UINT g_saved_foreground_lock = 0;
 bool g_foreground_lock_saved = false;
