@@ -1,0 +1,37 @@
+// Numbers as the language sees them: text that looks like a number is a
+// number; integers are 64-bit, floats are doubles; and both become text by
+// the running thread's formats.
+#pragma once
+
+#include <cstdint>
+
+#include "base/text.h"
+#include "events/thread_settings.h"
+
+namespace orv {
+
+enum class NumType : uint8_t { NotNumeric = 0, Integer = 1, Float = 2 };
+
+// The numeric-text rule: optional blanks and sign, then 0x with hexadecimal
+// digits, or decimal digits with at most one point (an exponent only after a
+// point), then only blanks. `allow_negative`, `allow_float` narrow it;
+// `allow_empty` makes an empty text an integer (0).
+NumType numeric_type_of(StringView text, bool allow_negative = true, bool allow_empty = false, bool allow_float = true);
+
+// Lenient conversions: hexadecimal after an optional sign when the text
+// starts with 0x and a hex digit, else decimal up to the first non-digit;
+// "12abc" gives 12, "abc" gives 0.
+int64_t text_to_int(StringView text);
+double text_to_double(StringView text);
+// Truncates toward zero. NaN and values outside the 64-bit range give the
+// smallest integer, as the processor's own conversion does.
+int64_t double_to_int(double value);
+
+// Formats into `out` (at least 32 characters for integers, 256 for floats)
+// by the given thread's formats; returns the length.
+size_t format_int(int64_t value, IntegerFormat format, char16_t* out);
+size_t format_double(double value, const char16_t* printf_format, char16_t* out, size_t capacity);
+String int_to_text(int64_t value);
+String double_to_text(double value);
+
+}  // namespace orv
