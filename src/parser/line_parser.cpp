@@ -1,6 +1,10 @@
 #include "parser/line_parser.h"
 
 #include "parser/escapes.h"
+#include "parser/expression_compiler.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
+#include "runtime/variable_list.h"
 #include "runtime/errors.h"
 
 namespace orv {
@@ -90,22 +94,7 @@ Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView
     line->args = static_cast<LineArg*>(program_.pool.allocate(sizeof(LineArg) * params.size(), alignof(LineArg)));
     for (size_t i = 0; i < params.size(); ++i) {
       LineArg* arg = new (&line->args[i]) LineArg();
-      Param& p = params[i];
-      arg->kind = param_kind(id, int(i));
-      if (p.expression_prefix) {
-        if (arg->kind == ParamKind::OutputVar || (arg->kind == ParamKind::InputVar && ((id >= 9 && id <= 32) || id == CmdSort)))
-          return load_error(program_, u"Unexpected %", line_text);
-        arg->is_expression = 1;
-      } else if (id == CmdAssignExpr && i == 1) {
-        arg->is_expression = 1;
-      } else if ((id == CmdExpression || id == CmdIfExpr || id == CmdStatic || id == CmdWhile || id == CmdUntil ||
-                  id == CmdThrow || (id == CmdFor && i == 2) || id == CmdHashIf) && !p.text.empty()) {
-        arg->is_expression = 1;
-      }
-      if (!arg->is_expression && arg->kind == ParamKind::Normal && !check_derefs(p, line_text)) return ResultFailed;
-      StringView stored = program_.pool.copy(p.text);
-      arg->text = stored.data();
-      arg->length = uint16_t(stored.size() > 0xFFFF ? 0xFFFF : stored.size());
+      if (!build_arg(id, int(i), int(params.size()), params[i], *arg, line_text)) return ResultFailed;
     }
   }
   if (id == CmdBlockBegin) ++program_.block_depth;
@@ -120,6 +109,120 @@ Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView
   if (program_.last_line) program_.last_line->next = line;
   else program_.first_line = line;
   program_.last_line = line;
+  return ResultDone;
+}
+
+namespace {
+
+bool always_expression(CommandId id, int index) {
+  switch (id) {
+    case CmdAssignExpr: return index == 1;
+    case CmdExpression:
+    case CmdIfExpr:
+    case CmdStatic:
+    case CmdWhile:
+    case CmdUntil:
+    case CmdThrow:
+    case CmdHashIf: return true;
+    case CmdFor: return index == 2;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+// Whether a numeric parameter's text calls for an expression.
+bool LineParser::numeric_needs_expression(const Param& p) const {
+  const SyntaxChars& syn = program_.syntax;
+  const String& t = p.text;
+  if (t.empty() || is_plain_number(t, true)) return false;
+  static constexpr StringView kExpressionChars = u" \t<>=/|^,:*&~!()[]{}\"";
+  for (size_t i = 0; i < t.size(); ++i)
+    if (!p.escaped[i] && kExpressionChars.find(t[i]) != StringView::npos) return true;
+  size_t start = (t[0] == u'-' || t[0] == u'+') ? 1 : 0;
+  if (start < t.size() && t[start] == syn.deref && !p.escaped[start]) return false;
+  return true;
+}
+
+Result LineParser::build_arg(CommandId id, int index, int count, Param& p, LineArg& arg, StringView line_text) {
+  arg.kind = param_kind(id, index);
+  p.escaped.resize(p.text.size(), false);
+  bool expression = false;
+  if (p.expression_prefix) {
+    if (arg.kind == ParamKind::OutputVar || (arg.kind == ParamKind::InputVar && ((id >= 9 && id <= 32) || id == CmdSort)))
+      return load_error(program_, u"Unexpected %", line_text);
+    arg.kind = ParamKind::Normal;
+    expression = true;
+  } else if (always_expression(id, index)) {
+    expression = !p.text.empty();
+  } else if (arg.kind == ParamKind::Normal && is_numeric_param(id, index + 1)) {
+    bool winmove_plain = id == CmdWinMove && index < 2 && count > 2;
+    bool is_default = id == CmdWinMove && equals_ignore_case(p.text, u"default");
+    expression = !winmove_plain && !is_default && numeric_needs_expression(p);
+  }
+  StringView stored = program_.pool.copy(p.text);
+  arg.text = stored.data();
+  arg.length = uint16_t(stored.size() > 0xFFFF ? 0xFFFF : stored.size());
+
+  if (expression) {
+    bool lone_name = is_plain_name(stored) && !(stored[0] >= u'0' && stored[0] <= u'9');
+    bool keeps_expression = id == CmdFor || id == CmdWhile || id == CmdUntil || id == CmdThrow;
+    int64_t constant;
+    if (lone_name && !keeps_expression && !constant_builtin(stored, constant) && !is_builtin_variable_name(stored)) {
+      // A lone variable is read in place rather than evaluated.
+      Variable* v = find_or_add_variable(program_, stored);
+      if (!v) return ResultFailed;
+      auto* list = static_cast<DerefRecord*>(program_.pool.allocate(sizeof(DerefRecord) * 2, alignof(DerefRecord)));
+      new (&list[0]) DerefRecord();
+      new (&list[1]) DerefRecord();
+      list[0].marker = stored.data();
+      list[0].target.var = v;
+      list[0].length = uint16_t(stored.size());
+      arg.ref.derefs = list;
+      return ResultDone;
+    }
+    arg.is_expression = 1;
+    ExpressionSource src{stored, &p.escaped};
+    return compile_expression(program_, src, &arg.postfix);
+  }
+  if (arg.kind != ParamKind::Normal && !(id == CmdLoop && index == 1)) {
+    if (stored.empty()) return ResultDone;
+    if (stored.find(program_.syntax.deref) == StringView::npos) {
+      Variable* v = find_or_add_variable(program_, stored);
+      if (!v) return ResultFailed;
+      if (arg.kind == ParamKind::OutputVar && v->is_read_only())
+        return load_error(program_, u"Not allowed as an output variable.", line_text);
+      arg.ref.var = v;
+      return ResultDone;
+    }
+    // A name built at run time.
+    arg.dynamic_name = 1;
+  }
+  if (!check_derefs(p, line_text)) return ResultFailed;
+  return build_derefs(p, stored, arg);
+}
+
+// One record per %name%, each pointing at its variable.
+Result LineParser::build_derefs(const Param& p, StringView stored, LineArg& arg) {
+  const char16_t deref = program_.syntax.deref;
+  std::vector<DerefRecord> records;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i] != deref || p.escaped[i]) continue;
+    size_t j = stored.find(deref, i + 1);
+    Variable* v = find_or_add_variable(program_, stored.substr(i + 1, j - i - 1));
+    if (!v) return ResultFailed;
+    DerefRecord r;
+    r.marker = stored.data() + i;
+    r.target.var = v;
+    r.length = uint16_t(j - i + 1);
+    records.push_back(r);
+    i = j;
+  }
+  if (records.empty()) return ResultDone;
+  auto* list = static_cast<DerefRecord*>(program_.pool.allocate(sizeof(DerefRecord) * (records.size() + 1), alignof(DerefRecord)));
+  for (size_t i = 0; i < records.size(); ++i) list[i] = records[i];
+  new (&list[records.size()]) DerefRecord();
+  arg.ref.derefs = list;
   return ResultDone;
 }
 

@@ -46,6 +46,9 @@ class LineParser {
   Result add_expression_line(CommandId id, StringView text, StringView line);
   Result add_simple_line(CommandId id, StringView line);
   Result check_derefs(const Param& param, StringView line);
+  Result build_arg(CommandId id, int index, int count, Param& p, LineArg& arg, StringView line_text);
+  Result build_derefs(const Param& p, StringView stored, LineArg& arg);
+  bool numeric_needs_expression(const Param& p) const;
   void split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params);
 
   ScriptProgram& program_;

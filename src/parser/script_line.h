@@ -33,6 +33,7 @@ inline constexpr int kMaxVarNameLength = 253;
 struct LineArg {
   ParamKind kind = ParamKind::Normal;
   uint8_t is_expression = 0;
+  uint8_t dynamic_name = 0;  // a variable parameter whose name is built at run time
   uint16_t length = 0;
   const char16_t* text = u"";
   // A variable parameter whose name has no dereferences holds its Variable;

@@ -9,6 +9,7 @@
 #include "base/pool.h"
 #include "base/text.h"
 #include "parser/script_line.h"
+#include "runtime/variable_list.h"
 #include "startup/process_state.h"
 
 namespace orv {
@@ -92,6 +93,7 @@ struct DefinitionRecord {
 
 struct ScriptProgram {
   Pool pool;
+  VariableList globals{true};
   SyntaxChars syntax;
   std::vector<DefinitionRecord> definitions;
   // Open { blocks while loading; the reader uses it to find where a
@@ -122,5 +124,8 @@ struct ScriptProgram {
   Label* find_label(StringView name) const;
   bool has_hotkeys_or_hotstrings() const { return !hotkeys.empty() || !hotstrings.empty(); }
 };
+
+// The one program of this process, once loading has begun.
+extern ScriptProgram* g_script;
 
 }  // namespace orv

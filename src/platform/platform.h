@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/text.h"
@@ -44,6 +45,9 @@ bool clipboard_text(String& out);
 // Replaces the clipboard's contents with the text (an empty text empties it);
 // false when the clipboard cannot be opened.
 bool set_clipboard_text(StringView text);
+
+// Appends bytes to a file, creating it when missing.
+bool append_file(StringView path, const std::string& bytes);
 
 // --- message boxes -------------------------------------------------------------
 // Flags and answers carry the Windows values so that scripts can pass them

@@ -1,5 +1,6 @@
 #include "runtime/errors.h"
 
+#include "events/thread_settings.h"
 #include "parser/script_line.h"
 
 #include "parser/script_program.h"
@@ -60,6 +61,13 @@ Result load_error(const ScriptProgram& program, StringView message, StringView e
   text += g_process.restart ? u"The script was not reloaded; the old version will remain in effect."
                             : u"The program will exit.";
   platform::message_box(text, g_process.script_name, platform::MbSetForeground);
+  return ResultFailed;
+}
+
+Result report_runtime_error(StringView message, StringView extra) {
+  if (g_thread && g_thread->current_line && g_script) return line_error(*g_script, g_thread->current_line, message, extra);
+  if (g_script) return load_error(*g_script, message, extra);
+  platform::message_box(u"Error: " + String(message), g_process.script_name, platform::MbSetForeground);
   return ResultFailed;
 }
 

@@ -19,6 +19,10 @@ struct ScriptLine;
 // An error at a known line while the script runs: the thread ends.
 Result line_error(const ScriptProgram& program, const ScriptLine* line, StringView message, StringView extra = {});
 
+// An error while the script runs, at the running thread's current line (or
+// as a load error when no line runs yet).
+Result report_runtime_error(StringView message, StringView extra = {});
+
 // Formats "NAME (LINE) : ==> MESSAGE\n" and the "Specifically" line: the form
 // errors take on standard output with /ErrorStdOut.
 String format_console_error(StringView file, uint32_t line, StringView message, StringView extra);

@@ -7,6 +7,23 @@
 
 namespace orv {
 
+struct Variable;
+
+// A line's arguments with their variable references substituted, as the
+// commands see them. The texts live in `buffer` until the next expansion.
+struct ExpandedArgs {
+  static constexpr int kMaxArgs = 16;
+  int count = 0;
+  StringView text[kMaxArgs];
+  Variable* vars[kMaxArgs] = {};
+  String buffer;
+
+  Result expand(const ScriptLine& line);
+
+ private:
+  void append_with_derefs(const LineArg& arg);
+};
+
 Result execute_from(ScriptProgram& program, ScriptLine* start);
 
 }  // namespace orv

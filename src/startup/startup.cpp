@@ -6,6 +6,8 @@
 #include "platform/platform.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
 #include "startup/command_line.h"
 #include "startup/exit.h"
 #include "startup/process_state.h"
@@ -15,10 +17,9 @@
 namespace orv {
 
 ProcessState g_process;
+ScriptProgram* g_script = nullptr;
 
 namespace {
-
-ScriptProgram* g_program = nullptr;
 
 void compute_script_paths() {
   String full = platform::executable_path();
@@ -47,6 +48,16 @@ Result load_script(ScriptProgram& program) {
   return ResultDone;
 }
 
+// Script parameter n goes to the variable named n; "0" holds their count.
+void set_script_parameters(ScriptProgram& program, const std::vector<String>& params) {
+  for (size_t i = 0; i < params.size(); ++i) {
+    Variable* v = find_or_add_variable(program, to_string(int64_t(i + 1)));
+    // A parameter over the memory limit stays empty; start-up goes on.
+    if (v) (void)v->assign(params[i]);
+  }
+  if (Variable* count = find_or_add_variable(program, u"0")) (void)count->assign_int(int64_t(params.size()));
+}
+
 bool is_persistent(const ScriptProgram& program) {
   return program.directives.persistent || program.has_hotkeys_or_hotstrings();
 }
@@ -65,10 +76,13 @@ int run_program(const std::vector<String>& args) {
   compute_script_paths();
 
   // The program lives until the process ends, so it is never destroyed.
-  g_program = new ScriptProgram();
-  ScriptProgram& program = *g_program;
+  g_script = new ScriptProgram();
+  ScriptProgram& program = *g_script;
   program.script_params = cl.script_params;
+  set_script_parameters(program, cl.script_params);
   if (!load_script(program)) return 2;
+  g_var_settings.memory_limit = program.directives.max_var_capacity;
+  if (Variable* error_level = find_or_add_variable(program, u"ErrorLevel")) (void)error_level->assign(u"0");
 
   switch (resolve_single_instance(program)) {
     case InstanceDecision::Continue: break;
@@ -95,7 +109,7 @@ int run_program(const std::vector<String>& args) {
   // The auto-execute section.
   g_process.script_running = true;
   Result r = execute_from(program, program.first_line);
-  if (!is_persistent(program)) exit_program(r ? ExitReason::Exit : ExitReason::Error, 0);
+  if (!is_persistent(program)) exit_program(r ? ExitReason::Exit : ExitReason::Error, g_process.exit_code);
   platform::run_message_loop();
 }
 

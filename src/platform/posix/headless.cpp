@@ -99,6 +99,13 @@ bool set_clipboard_text(StringView text) {
   return true;
 }
 
+bool append_file(StringView path, const std::string& bytes) {
+  FILE* f = fopen(utf16_to_utf8(path).c_str(), "ab");
+  if (!f) return false;
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && ok;
+}
+
 int message_box(StringView text, StringView title, uint32_t flags) {
   write_stderr(u"[" + String(title) + u"] " + String(text) + u"\n");
   static const int kButtons[][3] = {

@@ -123,6 +123,17 @@ void restore_foreground_lock() {
                         SPIF_SENDCHANGE);
 }
 
+bool append_file(StringView path, const std::string& bytes) {
+  std::wstring buf;
+  HANDLE h = CreateFileW(wide(path, buf), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return ok && written == bytes.size();
+}
+
 int message_box(StringView text, StringView title, uint32_t flags) {
   std::wstring t, c;
   return MessageBoxW(nullptr, wide(text, t), wide(title, c), flags);

@@ -1,0 +1,42 @@
+// The settings of one pseudo-thread. Each thread is a copy of the defaults
+// that the auto-execute section left behind; commands such as SetFormat and
+// StringCaseSense change the running thread's copy only.
+#pragma once
+
+#include <cstdint>
+
+#include "base/text.h"
+
+namespace orv {
+
+struct ScriptLine;
+struct Func;
+
+enum class StringCaseSense : uint8_t { Off = 0, On = 1, Locale = 2 };
+enum class IntegerFormat : uint8_t { Decimal, HexUpper, HexLower };
+
+struct ThreadSettings {
+  int64_t lines_per_batch = -1;
+  int32_t batch_interval_ms = 10;
+  int32_t priority = 0;
+  int64_t event_info = 0;
+
+  // Number formats used when numbers become text.
+  char16_t float_format[32] = u"%0.6f";
+  IntegerFormat integer_format = IntegerFormat::Decimal;
+  StringCaseSense case_sense = StringCaseSense::Off;
+  bool auto_trim = true;
+  bool line_history = true;
+
+  // Loop state behind A_Index and the loop variables.
+  int64_t loop_index = 0;
+
+  const ScriptLine* current_line = nullptr;
+  Func* current_func = nullptr;
+  bool in_try = false;
+};
+
+// The thread whose lines are running now.
+extern ThreadSettings* g_thread;
+
+}  // namespace orv

@@ -1,0 +1,44 @@
+#include "runtime/builtin_vars.h"
+
+#include <cstring>
+
+#include "events/thread_settings.h"
+#include "runtime/evaluator.h"
+#include "startup/process_state.h"
+
+namespace orv {
+
+namespace {
+
+Result text_value(StringView text, ExprToken& out) {
+  char16_t* p = temp_arena().allocate(text.size() + 1);
+  if (!p) return ResultFailed;
+  if (!text.empty()) std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
+  p[text.size()] = 0;
+  out = ExprToken{};
+  out.symbol = SymOperand;
+  out.text = p;
+  out.length = uint32_t(text.size());
+  return ResultDone;
+}
+
+}  // namespace
+
+Result builtin_variable_value(StringView name, ExprToken& out) {
+  StringView n = name.size() > 2 && name[1] == u'_' ? name.substr(2) : name;
+  if (equals_ignore_case(n, u"Index")) {
+    out = ExprToken{};
+    out.symbol = SymInteger;
+    out.integer = g_thread->loop_index;
+    return ResultDone;
+  }
+  if (equals_ignore_case(n, u"Space")) return text_value(u" ", out);
+  if (equals_ignore_case(n, u"Tab")) return text_value(u"\t", out);
+  if (equals_ignore_case(n, u"ScriptName")) return text_value(g_process.script_name, out);
+  if (equals_ignore_case(n, u"ScriptDir")) return text_value(g_process.script_dir, out);
+  if (equals_ignore_case(n, u"ScriptFullPath")) return text_value(g_process.script_full_path, out);
+  // The rest of the table arrives with the subsystems that produce them.
+  return text_value(StringView(), out);
+}
+
+}  // namespace orv

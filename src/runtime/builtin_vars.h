@@ -1,0 +1,13 @@
+// Built-in variables read from expressions and commands.
+#pragma once
+
+#include "base/result.h"
+#include "base/text.h"
+#include "runtime/value.h"
+
+namespace orv {
+
+// The value of a built-in variable as a token (text in temporary memory).
+Result builtin_variable_value(StringView name, ExprToken& out);
+
+}  // namespace orv

@@ -1,0 +1,730 @@
+#include "runtime/evaluator.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "events/thread_settings.h"
+#include "objects/object.h"
+#include "parser/script_line.h"
+#include "parser/script_program.h"
+#include "runtime/builtin_vars.h"
+#include "runtime/calls.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
+
+namespace orv {
+
+// --- temporary memory -------------------------------------------------------------------
+
+TempArena::~TempArena() {
+  for (Block& b : blocks_) std::free(b.data);
+}
+
+char16_t* TempArena::allocate(size_t chars) {
+  if (blocks_.empty()) {
+    blocks_.push_back({static_cast<char16_t*>(std::malloc(64 * 1024 * sizeof(char16_t))), 64 * 1024, 0});
+    current_ = 0;
+  }
+  for (;;) {
+    Block& b = blocks_[current_];
+    if (b.data && b.size - b.used >= chars) {
+      char16_t* p = b.data + b.used;
+      b.used += chars;
+      return p;
+    }
+    if (current_ + 1 < blocks_.size() && blocks_[current_ + 1].size >= chars) {
+      ++current_;
+      blocks_[current_].used = 0;
+      continue;
+    }
+    // A new block large enough, placed after the current one; later blocks
+    // (free at this point) are dropped.
+    size_t size = chars > 64 * 1024 ? chars : 64 * 1024;
+    while (blocks_.size() > current_ + 1) {
+      std::free(blocks_.back().data);
+      blocks_.pop_back();
+    }
+    auto* data = static_cast<char16_t*>(std::malloc(size * sizeof(char16_t)));
+    if (!data) return nullptr;
+    blocks_.push_back({data, size, 0});
+    ++current_;
+  }
+}
+
+void TempArena::release(Mark m) {
+  if (blocks_.empty()) return;
+  current_ = m.block;
+  blocks_[current_].used = m.used;
+}
+
+TempArena& temp_arena() {
+  static TempArena arena;
+  return arena;
+}
+
+// --- values ---------------------------------------------------------------------------------
+
+namespace {
+
+ExprToken int_token(int64_t v) {
+  ExprToken t{};
+  t.symbol = SymInteger;
+  t.integer = v;
+  return t;
+}
+
+ExprToken double_token(double v) {
+  ExprToken t{};
+  t.symbol = SymFloat;
+  t.number = v;
+  return t;
+}
+
+ExprToken text_token(uint32_t symbol, const char16_t* text, size_t length) {
+  ExprToken t{};
+  t.symbol = symbol;
+  t.text = text;
+  t.length = uint32_t(length);
+  return t;
+}
+
+ExprToken empty_string() { return text_token(SymString, u"", 0); }
+
+}  // namespace
+
+NumType token_numeric_type(const ExprToken& t) {
+  switch (t.symbol) {
+    case SymInteger: return NumType::Integer;
+    case SymFloat: return NumType::Float;
+    case SymVar: return t.var->numeric_type();
+    case SymOperand: return t.preparsed ? NumType::Integer : numeric_type_of(t.view());
+    default: return NumType::NotNumeric;
+  }
+}
+
+int64_t token_to_int(const ExprToken& t) {
+  switch (t.symbol) {
+    case SymInteger: return t.integer;
+    case SymFloat: return std::isfinite(t.number) && std::fabs(t.number) < 9.2e18 ? int64_t(t.number) : INT64_MIN;
+    case SymVar: return t.var->to_int();
+    case SymOperand: return t.preparsed ? *t.preparsed : text_to_int(t.view());
+    case SymString: return text_to_int(t.view());
+    default: return 0;
+  }
+}
+
+double token_to_double(const ExprToken& t) {
+  switch (t.symbol) {
+    case SymInteger: return double(t.integer);
+    case SymFloat: return t.number;
+    case SymVar: return t.var->to_double();
+    case SymOperand: return t.preparsed ? double(*t.preparsed) : text_to_double(t.view());
+    case SymString: return text_to_double(t.view());
+    default: return 0;
+  }
+}
+
+StringView token_to_text(const ExprToken& t, char16_t* buf) {
+  switch (t.symbol) {
+    case SymInteger: return StringView(buf, format_int(t.integer, g_thread->integer_format, buf));
+    case SymFloat: return StringView(buf, format_double(t.number, g_thread->float_format, buf, 256));
+    case SymVar: {
+      Variable& v = t.var->target();
+      if (v.type == VarType::Normal) return v.view();
+      size_t n = v.read_text(nullptr);
+      if (n < 256) {
+        v.read_text(buf);
+        return StringView(buf, n);
+      }
+      char16_t* p = temp_arena().allocate(n + 1);
+      if (!p) return StringView();
+      v.read_text(p);
+      return StringView(p, n);
+    }
+    case SymString:
+    case SymOperand: return t.view();
+    default: return StringView();
+  }
+}
+
+bool token_truth(const ExprToken& t) {
+  switch (t.symbol) {
+    case SymInteger: return t.integer != 0;
+    case SymFloat: return t.number != 0 || std::isnan(t.number);
+    case SymObject: return true;
+    case SymVar: {
+      Variable& v = t.var->target();
+      if (v.attributes & AttrObject) return true;
+      switch (v.numeric_type()) {
+        case NumType::Integer: return v.to_int() != 0;
+        case NumType::Float: { double d = v.to_double(); return d != 0 || std::isnan(d); }
+        default: {
+          char16_t buf[256];
+          return !token_to_text(t, buf).empty();
+        }
+      }
+    }
+    case SymOperand:
+      switch (token_numeric_type(t)) {
+        case NumType::Integer: return token_to_int(t) != 0;
+        case NumType::Float: { double d = token_to_double(t); return d != 0 || std::isnan(d); }
+        default: return t.length != 0;
+      }
+    case SymString: return t.length != 0;
+    default: return false;
+  }
+}
+
+bool condition_truth(const ExprToken& t) {
+  if (t.symbol == SymString) {
+    StringView s = t.view();
+    if (s.empty() || s == u"0") return false;
+    switch (numeric_type_of(s)) {
+      case NumType::Integer: return text_to_int(s) != 0;
+      case NumType::Float: { double d = text_to_double(s); return d != 0 || std::isnan(d); }
+      default: return true;
+    }
+  }
+  return token_truth(t);
+}
+
+namespace {
+
+int compare_text(StringView a, StringView b, StringCaseSense sense) {
+  if (sense == StringCaseSense::On) return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+  return compare_ignore_case(a, b);
+}
+
+class Evaluation {
+ public:
+  explicit Evaluation(const ExprToken* code) : code_(code) {}
+
+  Result run(ExprToken& result) {
+    for (const ExprToken* tok = code_;; ++tok) {
+      uint32_t sym = tok->symbol;
+      if (sym == SymEnd) break;
+      if (sym <= SymDynamic) {
+        if (!push_operand(*tok)) return fail_cleanup();
+      } else {
+        const ExprToken* jump = nullptr;
+        if (!apply(tok, jump)) return fail_cleanup();
+        if (jump) {
+          tok = jump;
+          continue;
+        }
+      }
+      // Short-circuit points: the value just produced decides a jump.
+      if (tok->link && tok->symbol != SymIfThen && tok->symbol != SymDynamic) {
+        const ExprToken* target = tok->link;
+        for (;;) {
+          uint32_t ls = target->symbol;
+          if (ls == SymIfThen) {
+            // cond ? a : b  -- false goes to the else branch.
+            ExprToken cond = pop();
+            bool truth = token_truth(cond);
+            release(cond);
+            if (!truth) tok = target;  // continue after "?", at the else branch
+            break;
+          }
+          bool truth = token_truth(top());
+          if ((ls == SymOr && truth) || (ls == SymAnd && !truth)) {
+            ExprToken v = pop();
+            release(v);
+            push(int_token(truth ? 1 : 0));
+            tok = target;
+            if (target->link && (target->link->symbol == SymOr || target->link->symbol == SymAnd)) {
+              target = target->link;
+              continue;
+            }
+            if (target->link && target->link->symbol == SymIfThen) {
+              target = target->link;
+              continue;
+            }
+          } else {
+            // Not short-circuited: the left value is no longer needed.
+            ExprToken v = pop();
+            release(v);
+          }
+          break;
+        }
+      }
+    }
+    if (sp_ == 0) {
+      result = empty_string();
+      return ResultDone;
+    }
+    result = stack_[sp_ - 1];
+    for (size_t i = 0; i + 1 < sp_; ++i) release(stack_[i]);
+    sp_ = 0;
+    return ResultDone;
+  }
+
+ private:
+  static constexpr size_t kStackSize = 512;
+
+  Result fail_cleanup() {
+    while (sp_) release(stack_[--sp_]);
+    return ResultFailed;
+  }
+
+  void push(const ExprToken& t) { stack_[sp_++] = t; }
+  ExprToken pop() { return stack_[--sp_]; }
+  ExprToken& top() { return stack_[sp_ - 1]; }
+  static void release(ExprToken& t) {
+    if (t.symbol == SymObject && t.object) t.object->release();
+  }
+
+  Result push_operand(const ExprToken& tok) {
+    if (sp_ >= kStackSize) return report_runtime_error(u"Expression too long");
+    switch (tok.symbol) {
+      case SymObject:
+        tok.object->add_ref();
+        push(tok);
+        return ResultDone;
+      case SymVar: {
+        ExprToken t = tok;
+        Variable& v = tok.var->target();
+        if (v.type != VarType::Normal && v.type != VarType::Alias) {
+          // The clipboard and built-ins are read into temporary memory.
+          size_t n = v.read_text(nullptr);
+          char16_t* p = temp_arena().allocate(n + 1);
+          if (!p) return report_runtime_error(u"Out of memory.");
+          v.read_text(p);
+          push(text_token(SymOperand, p, n));
+          return ResultDone;
+        }
+        push(t);
+        return ResultDone;
+      }
+      case SymDynamic:
+        return push_dynamic(tok);
+      default:
+        push(tok);
+        return ResultDone;
+    }
+  }
+
+  Result push_dynamic(const ExprToken& tok) {
+    if (!tok.derefs) {
+      // A built-in variable, produced now.
+      ExprToken value{};
+      if (!builtin_variable_value(tok.view(), value)) return ResultFailed;
+      push(value);
+      return ResultDone;
+    }
+    char16_t name[kMaxVarNameLength + 1];
+    size_t n = 0;
+    const DerefRecord* d = tok.derefs;
+    const char16_t* p = tok.text;
+    const char16_t* end = tok.text + tok.length;
+    while (p < end) {
+      if (d->marker == p) {
+        char16_t buf[256];
+        ExprToken vt{};
+        vt.symbol = SymVar;
+        vt.var = d->target.var;
+        StringView part = token_to_text(vt, buf);
+        if (n + part.size() > kMaxVarNameLength)
+          return report_runtime_error(
+              u"This dynamically built variable name is too long.  If this variable was not intended to be dynamic, remove the % symbols from it.",
+              tok.view());
+        std::memcpy(name + n, part.data(), part.size() * sizeof(char16_t));
+        n += part.size();
+        p += d->length;
+        ++d;
+        continue;
+      }
+      if (n >= kMaxVarNameLength)
+        return report_runtime_error(
+            u"This dynamically built variable name is too long.  If this variable was not intended to be dynamic, remove the % symbols from it.",
+            tok.view());
+      name[n++] = *p++;
+    }
+    StringView built(name, n);
+    if (tok.link) {
+      // The name of a function called at run time.
+      char16_t* copy = temp_arena().allocate(n + 1);
+      if (!copy) return report_runtime_error(u"Out of memory.");
+      std::memcpy(copy, name, n * sizeof(char16_t));
+      push(text_token(SymString, copy, n));
+      return ResultDone;
+    }
+    if (built.empty())
+      return report_runtime_error(
+          u"This dynamic variable is blank. If this variable was not intended to be dynamic, remove the % symbols from it.",
+          tok.view());
+    if (is_builtin_variable_name(built)) {
+      ExprToken value{};
+      if (!builtin_variable_value(built, value)) return ResultFailed;
+      push(value);
+      return ResultDone;
+    }
+    Variable* v = find_or_add_variable(*g_script, built);
+    if (!v) return ResultFailed;
+    ExprToken t{};
+    t.symbol = SymVar;
+    t.var = v;
+    return push_operand(t);
+  }
+
+  // Stores a value into a variable, typed.
+  Result store(Variable& target, const ExprToken& value) { return target.assign_token(value); }
+
+  Result binary_arith(uint32_t op, const ExprToken& a, const ExprToken& b, ExprToken& out);
+
+  Result apply(const ExprToken* tok, const ExprToken*& jump);
+
+  const ExprToken* code_;
+  ExprToken stack_[kStackSize];
+  size_t sp_ = 0;
+};
+
+bool both_ints(const ExprToken& a, const ExprToken& b) { return a.symbol == SymInteger && b.symbol == SymInteger; }
+
+Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken& b, ExprToken& out) {
+  if (op == SymConcat) {
+    char16_t ba[256], bb[256];
+    StringView x = token_to_text(a, ba), y = token_to_text(b, bb);
+    char16_t* p = temp_arena().allocate(x.size() + y.size() + 1);
+    if (!p) return report_runtime_error(u"Out of memory.");
+    if (!x.empty()) std::memmove(p, x.data(), x.size() * sizeof(char16_t));
+    if (!y.empty()) std::memmove(p + x.size(), y.data(), y.size() * sizeof(char16_t));
+    p[x.size() + y.size()] = 0;
+    out = text_token(a.symbol == SymString || b.symbol == SymString ? SymString : SymOperand, p, x.size() + y.size());
+    return ResultDone;
+  }
+  NumType ta = both_ints(a, b) ? NumType::Integer : token_numeric_type(a);
+  NumType tb = both_ints(a, b) ? NumType::Integer : token_numeric_type(b);
+  if (ta == NumType::NotNumeric || tb == NumType::NotNumeric) {
+    out = empty_string();
+    return ResultDone;
+  }
+  bool ints = ta == NumType::Integer && tb == NumType::Integer;
+  switch (op) {
+    case SymAdd:
+    case SymSubtract:
+    case SymMultiply:
+      if (ints) {
+        uint64_t x = uint64_t(token_to_int(a)), y = uint64_t(token_to_int(b));
+        // Integer arithmetic wraps on overflow.
+        out = int_token(int64_t(op == SymAdd ? x + y : op == SymSubtract ? x - y : x * y));
+      } else {
+        double x = token_to_double(a), y = token_to_double(b);
+        out = double_token(op == SymAdd ? x + y : op == SymSubtract ? x - y : x * y);
+      }
+      return ResultDone;
+    case SymDivide: {
+      double y = token_to_double(b);
+      if (y == 0) {
+        out = empty_string();
+        return ResultDone;
+      }
+      out = double_token(token_to_double(a) / y);
+      return ResultDone;
+    }
+    case SymFloorDivide:
+      if (ints) {
+        int64_t x = token_to_int(a), y = token_to_int(b);
+        if (y == 0) out = empty_string();
+        else if (y == -1) out = int_token(int64_t(0 - uint64_t(x)));
+        else out = int_token(x / y);
+      } else {
+        double y = token_to_double(b);
+        out = y == 0 ? empty_string() : double_token(std::floor(token_to_double(a) / y));
+      }
+      return ResultDone;
+    case SymPower: {
+      if (ints) {
+        int64_t x = token_to_int(a), y = token_to_int(b);
+        if (x == 0 && y < 0) {
+          out = empty_string();
+          return ResultDone;
+        }
+        double r = std::pow(std::fabs(double(x)), double(y));
+        if (x < 0 && (y & 1)) r = -r;
+        if (y >= 0) {
+          out = int_token(std::isfinite(r) && std::fabs(r) < 9.2e18 ? int64_t(r) : INT64_MIN);
+        } else {
+          out = double_token(r);
+        }
+        return ResultDone;
+      }
+      double x = token_to_double(a), y = token_to_double(b);
+      if ((x == 0 && y < 0) || (x < 0 && y != std::floor(y))) {
+        out = empty_string();
+        return ResultDone;
+      }
+      double r;
+      if (x < 0) {
+        r = std::pow(-x, y);
+        if (std::fmod(std::fabs(y), 2.0) == 1.0) r = -r;
+      } else {
+        r = std::pow(x, y);
+      }
+      out = double_token(r);
+      return ResultDone;
+    }
+    case SymBitOr:
+    case SymBitXor:
+    case SymBitAnd:
+    case SymShiftLeft:
+    case SymShiftRight: {
+      int64_t x = token_to_int(a), y = token_to_int(b);
+      switch (op) {
+        case SymBitOr: out = int_token(x | y); break;
+        case SymBitXor: out = int_token(x ^ y); break;
+        case SymBitAnd: out = int_token(x & y); break;
+        case SymShiftLeft: out = int_token(int64_t(uint64_t(x) << (y & 63))); break;
+        default: out = int_token(x >> (y & 63)); break;
+      }
+      return ResultDone;
+    }
+    default:
+      out = empty_string();
+      return ResultDone;
+  }
+}
+
+// Comparison of two values: identity for objects, numbers when both are
+// numeric, otherwise text.
+int64_t compare_values(uint32_t op, const ExprToken& a, const ExprToken& b) {
+  auto object_of = [](const ExprToken& t) -> IObject* {
+    if (t.symbol == SymObject) return t.object;
+    if (t.symbol == SymVar && (t.var->target().attributes & AttrObject)) return t.var->target().contents.object;
+    return nullptr;
+  };
+  IObject* oa = object_of(a);
+  IObject* ob = object_of(b);
+  if (oa || ob) {
+    bool same = oa == ob;
+    if (op == SymEqual || op == SymEqualCase) return same;
+    if (op == SymNotEqual) return !same;
+  }
+  NumType ta = both_ints(a, b) ? NumType::Integer : token_numeric_type(a);
+  NumType tb = both_ints(a, b) ? NumType::Integer : token_numeric_type(b);
+  int cmp;
+  if (ta != NumType::NotNumeric && tb != NumType::NotNumeric) {
+    if (ta == NumType::Integer && tb == NumType::Integer) {
+      int64_t x = token_to_int(a), y = token_to_int(b);
+      cmp = x < y ? -1 : x > y ? 1 : 0;
+    } else {
+      double x = token_to_double(a), y = token_to_double(b);
+      if (std::isnan(x) || std::isnan(y)) return op == SymNotEqual;
+      cmp = x < y ? -1 : x > y ? 1 : 0;
+    }
+  } else {
+    char16_t ba[256], bb[256];
+    StringView x = token_to_text(a, ba), y = token_to_text(b, bb);
+    StringCaseSense sense = g_thread->case_sense;
+    if (op == SymEqual) sense = StringCaseSense::Off;
+    else if (op == SymEqualCase) sense = StringCaseSense::On;
+    cmp = compare_text(x, y, sense);
+  }
+  switch (op) {
+    case SymEqual:
+    case SymEqualCase: return cmp == 0;
+    case SymNotEqual: return cmp != 0;
+    case SymGreater: return cmp > 0;
+    case SymLess: return cmp < 0;
+    case SymGreaterEqual: return cmp >= 0;
+    default: return cmp <= 0;
+  }
+}
+
+Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
+  uint32_t op = tok->symbol;
+  switch (op) {
+    case SymCall: {
+      const CallRecord* call = tok->call;
+      size_t argc = call->param_count;
+      bool dynamic = call->func == nullptr && call->name_length == 0;
+      size_t taken = argc + (dynamic ? 1 : 0);
+      if (taken > sp_) return report_runtime_error(u"Missing operand.");
+      ExprToken* args = &stack_[sp_ - argc];
+      ExprToken result = empty_string();
+      Result r = call_function(*call, dynamic ? &stack_[sp_ - taken] : nullptr, args, argc, result);
+      for (size_t i = sp_ - taken; i < sp_; ++i) release(stack_[i]);
+      sp_ -= taken;
+      if (!r) return r;
+      push(result);
+      return ResultDone;
+    }
+    case SymIfThen:
+      // The then branch is done: skip the else branch.
+      jump = tok->link;
+      return ResultDone;
+    case SymIfElse:
+      return ResultDone;
+    default:
+      break;
+  }
+
+  // Unary operators.
+  if (op == SymNegative || op == SymHighNot || op == SymLowNot || op == SymBitNot || op == SymAddress ||
+      op == SymDeref || op == SymPreIncr || op == SymPreDecr || op == SymPostIncr || op == SymPostDecr) {
+    ExprToken a = pop();
+    ExprToken r = empty_string();
+    switch (op) {
+      case SymNegative: {
+        NumType t = token_numeric_type(a);
+        if (t == NumType::Integer) r = int_token(int64_t(0 - uint64_t(token_to_int(a))));
+        else if (t == NumType::Float) r = double_token(-token_to_double(a));
+        break;
+      }
+      case SymHighNot:
+      case SymLowNot:
+        r = int_token(token_truth(a) ? 0 : 1);
+        break;
+      case SymBitNot: {
+        if (token_numeric_type(a) == NumType::NotNumeric) break;
+        uint64_t v = uint64_t(token_to_int(a));
+        r = int_token(v < (1ull << 32) ? int64_t(~v & 0xFFFFFFFFull) : int64_t(~v));
+        break;
+      }
+      case SymAddress: {
+        if (a.symbol == SymVar) {
+          Variable& v = a.var->target();
+          if (v.attributes & AttrObject) r = int_token(int64_t(reinterpret_cast<uintptr_t>(v.contents.object)));
+          else {
+            v.disable_caching();
+            r = int_token(int64_t(reinterpret_cast<uintptr_t>(v.view().data())));
+          }
+        } else if (a.symbol == SymObject) {
+          r = int_token(int64_t(reinterpret_cast<uintptr_t>(a.object)));
+        } else if ((a.symbol == SymString || a.symbol == SymOperand) && a.length) {
+          r = int_token(int64_t(reinterpret_cast<uintptr_t>(a.text)));
+        }
+        break;
+      }
+      case SymDeref: {
+        if (token_numeric_type(a) == NumType::NotNumeric) break;
+        uintptr_t addr = uintptr_t(token_to_int(a));
+        r = int_token(addr < 4096 ? 0 : *reinterpret_cast<const unsigned char*>(addr));
+        break;
+      }
+      default: {  // increments
+        if (a.symbol != SymVar) {
+          release(a);
+          push(empty_string());
+          return ResultDone;
+        }
+        Variable& v = a.var->target();
+        NumType t = v.numeric_type();
+        int delta = (op == SymPreIncr || op == SymPostIncr) ? 1 : -1;
+        ExprToken old = empty_string();
+        if (t == NumType::Integer) {
+          int64_t x = v.to_int();
+          old = int_token(x);
+          if (!v.assign_int(int64_t(uint64_t(x) + uint64_t(delta)))) return ResultFailed;
+        } else if (t == NumType::Float) {
+          double x = v.to_double();
+          old = double_token(x);
+          if (!v.assign_double(x + delta)) return ResultFailed;
+        } else {
+          if (!v.assign_empty()) return ResultFailed;
+        }
+        r = (op == SymPostIncr || op == SymPostDecr) ? old : a;
+        break;
+      }
+    }
+    release(a);
+    push(r);
+    return ResultDone;
+  }
+
+  if (op == SymOr || op == SymAnd) {
+    // Reached only when not short-circuited; the left value was dropped at
+    // its link, so the right one decides.
+    ExprToken b = pop();
+    bool truth = token_truth(b);
+    release(b);
+    push(int_token(truth ? 1 : 0));
+    return ResultDone;
+  }
+
+  // Binary operators.
+  ExprToken b = pop();
+  ExprToken a = pop();
+  ExprToken r = empty_string();
+  if (is_assignment(op)) {
+    if (a.symbol != SymVar) {
+      // Not a variable: nothing to assign to.
+      release(a);
+      push(b);
+      return ResultDone;
+    }
+    Variable& target = a.var->target();
+    if (op == SymAssign) {
+      if (!store(target, b)) {
+        release(b);
+        return ResultFailed;
+      }
+    } else if (op == SymConcatAssign) {
+      char16_t buf[256];
+      StringView more = token_to_text(b, buf);
+      if (!target.append_in_place(more)) {
+        ExprToken sum;
+        if (!binary_arith(SymConcat, a, b, sum) || !store(target, sum)) {
+          release(b);
+          return ResultFailed;
+        }
+      }
+    } else {
+      static constexpr uint32_t kBinary[] = {SymAdd, SymSubtract, SymMultiply, SymDivide, SymFloorDivide,
+                                             SymBitOr, SymBitXor, SymBitAnd, SymShiftLeft, SymShiftRight};
+      ExprToken sum;
+      if (!binary_arith(kBinary[op - SymAddAssign], a, b, sum) || !store(target, sum)) {
+        release(b);
+        return ResultFailed;
+      }
+    }
+    release(b);
+    push(a);
+    return ResultDone;
+  }
+  switch (op) {
+    case SymComma:
+      release(b);
+      push(a);
+      return ResultDone;
+    case SymEqual:
+    case SymEqualCase:
+    case SymNotEqual:
+    case SymGreater:
+    case SymLess:
+    case SymGreaterEqual:
+    case SymLessEqual:
+      if (both_ints(a, b)) {
+        int64_t x = a.integer, y = b.integer;
+        bool v = op == SymEqual || op == SymEqualCase ? x == y : op == SymNotEqual ? x != y : op == SymGreater ? x > y
+                 : op == SymLess ? x < y : op == SymGreaterEqual ? x >= y : x <= y;
+        r = int_token(v);
+      } else {
+        r = int_token(compare_values(op, a, b));
+      }
+      break;
+    default:
+      if (!binary_arith(op, a, b, r)) {
+        release(a);
+        release(b);
+        return ResultFailed;
+      }
+      break;
+  }
+  release(a);
+  release(b);
+  push(r);
+  return ResultDone;
+}
+
+}  // namespace
+
+Result evaluate(const ExprToken* code, ExprToken& result) {
+  Evaluation e(code);
+  return e.run(result);
+}
+
+}  // namespace orv

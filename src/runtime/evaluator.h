@@ -1,0 +1,61 @@
+// The expression evaluator: runs a postfix array on a value stack and
+// produces one value. Texts produced on the way (concatenations, numbers
+// turned into text, copies of built-in values) live in the evaluation's
+// temporary memory until the caller has taken the result.
+#pragma once
+
+#include <vector>
+
+#include "base/result.h"
+#include "base/text.h"
+#include "runtime/numbers.h"
+#include "runtime/value.h"
+
+namespace orv {
+
+struct Variable;
+
+// Temporary memory: blocks that never move, released back to a mark in
+// stack order, so that an evaluation nested in a function call gives back
+// exactly what it took.
+class TempArena {
+ public:
+  struct Mark {
+    size_t block;
+    size_t used;
+  };
+  ~TempArena();
+  char16_t* allocate(size_t chars);
+  Mark mark() const { return {current_, blocks_.empty() ? 0 : blocks_[current_].used}; }
+  void release(Mark m);
+
+ private:
+  struct Block {
+    char16_t* data;
+    size_t size;
+    size_t used;
+  };
+  std::vector<Block> blocks_;
+  size_t current_ = 0;
+};
+
+TempArena& temp_arena();
+
+// Evaluates `code`. On success `result` holds the final value: a number, an
+// object (with a reference the caller now owns), a variable, or text in the
+// temporary memory, valid until the caller releases the arena to its mark.
+Result evaluate(const ExprToken* code, ExprToken& result);
+
+// --- value helpers shared with commands ------------------------------------------
+NumType token_numeric_type(const ExprToken& t);
+int64_t token_to_int(const ExprToken& t);
+double token_to_double(const ExprToken& t);
+// The text of a value; numbers are formatted into `buf` (256 characters).
+StringView token_to_text(const ExprToken& t, char16_t* buf);
+// Truth inside expressions (! && || ?:).
+bool token_truth(const ExprToken& t);
+// Truth of a whole condition (if, While, Until): "0" and "" are false even
+// as quoted literals.
+bool condition_truth(const ExprToken& t);
+
+}  // namespace orv

@@ -1,0 +1,23 @@
+// Finding and creating variables by name.
+#pragma once
+
+#include "base/text.h"
+
+namespace orv {
+
+struct ScriptProgram;
+struct Variable;
+
+// The variable a name written in the script refers to, created when it does
+// not exist yet. Null after an error was reported (bad or too long name).
+Variable* find_or_add_variable(ScriptProgram& program, StringView name);
+// Null when there is none; nothing is created.
+Variable* find_variable(ScriptProgram& program, StringView name);
+
+// Names of built-in variables that are constants the compiler folds:
+// True, False, Null, PtrSize, Is64bitOS, IsCompiled, IsUnicode.
+bool constant_builtin(StringView name, int64_t& value);
+// Whether a name is a built-in variable (the A_ table and the few others).
+bool is_builtin_variable_name(StringView name);
+
+}  // namespace orv

@@ -1,0 +1,83 @@
+// ExprToken: one entry of a compiled (postfix) expression, and also one value
+// on the evaluator's stack. Codes 0 to 7 are operands, 9 to 65 operators;
+// the compiler's precedence table and the evaluator's dispatch both key on
+// these codes.
+#pragma once
+
+#include <cstdint>
+
+#include "base/text.h"
+
+namespace orv {
+
+class IObject;
+struct Variable;
+struct Func;
+struct DerefRecord;
+
+enum Symbol : uint32_t {
+  SymString = 0,    // a quoted literal or a result derived from one: never numeric
+  SymInteger = 1,
+  SymFloat = 2,
+  SymMissing = 3,   // an omitted parameter
+  SymVar = 4,
+  SymOperand = 5,   // text whose type is decided on use
+  SymObject = 6,
+  SymDynamic = 7,   // a name built at run time
+  SymBegin = 8,     // bottom of the compiler's operator stack
+  SymPostIncr = 9, SymPostDecr = 10, SymMember = 11,
+  SymCloseParen = 12, SymCloseBracket = 13, SymCloseBrace = 14,
+  SymOpenParen = 15, SymOpenBracket = 16, SymOpenBrace = 17,
+  SymComma = 18,
+  SymAssign = 19, SymAddAssign = 20, SymSubAssign = 21, SymMultAssign = 22, SymDivAssign = 23,
+  SymFloorDivAssign = 24, SymOrAssign = 25, SymXorAssign = 26, SymAndAssign = 27,
+  SymShiftLeftAssign = 28, SymShiftRightAssign = 29, SymConcatAssign = 30,
+  SymIfElse = 31, SymIfThen = 32,
+  SymOr = 33, SymAnd = 34, SymLowNot = 35,
+  SymEqual = 36, SymEqualCase = 37, SymNotEqual = 38,
+  SymGreater = 39, SymLess = 40, SymGreaterEqual = 41, SymLessEqual = 42,
+  SymConcat = 43, SymBitOr = 44, SymBitXor = 45, SymBitAnd = 46, SymShiftLeft = 47, SymShiftRight = 48,
+  SymAdd = 49, SymSubtract = 50, SymMultiply = 51, SymDivide = 52, SymFloorDivide = 53,
+  SymNegative = 54, SymHighNot = 55, SymBitNot = 56, SymAddress = 57, SymDeref = 58, SymPower = 59,
+  SymPreIncr = 60, SymPreDecr = 61, SymCall = 62, SymNew = 63, SymRegExMatch = 64,
+  SymEnd = 65,
+};
+
+inline bool is_operand(uint32_t symbol) { return symbol <= SymDynamic; }
+inline bool is_assignment(uint32_t symbol) { return symbol >= SymAssign && symbol <= SymConcatAssign; }
+
+// A call inside an expression. Object syntax lowers to calls of the
+// operator functions, which are never freed, so `func` is always valid.
+struct CallRecord {
+  const char16_t* position = nullptr;  // where the call is written (for messages)
+  Func* func = nullptr;                // null: the function is known only at run time
+  uint8_t kind = 1;                    // 1 ordinary, 2 with a variadic last argument
+  uint8_t param_count = 0;
+  uint16_t name_length = 0;
+};
+
+enum CallKind : uint8_t { CallOrdinary = 1, CallVariadic = 2 };
+
+struct ExprToken {
+  union {
+    const char16_t* text;  // SymString, SymOperand, SymDynamic
+    int64_t integer;
+    double number;
+    Variable* var;
+    IObject* object;
+    CallRecord* call;
+  };
+  union {
+    const int64_t* preparsed;  // SymOperand: the literal's value when it is a plain integer
+    DerefRecord* derefs;       // SymDynamic: the embedded references
+  };
+  uint32_t symbol;
+  uint32_t length;    // text length in characters, for SymString and SymOperand
+  ExprToken* link;    // short-circuit target for || && ?, and ? to its :
+
+  StringView view() const { return StringView(text, length); }
+};
+
+static_assert(sizeof(ExprToken) == 32, "tokens are copied by value on the evaluator's stack");
+
+}  // namespace orv
