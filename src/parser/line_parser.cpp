@@ -2,6 +2,7 @@
 
 #include "parser/escapes.h"
 #include "parser/expression_compiler.h"
+#include "library/thread_commands.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
@@ -97,6 +98,7 @@ Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView
       if (!build_arg(id, int(i), int(params.size()), params[i], *arg, line_text)) return ResultFailed;
     }
   }
+  if (!validate_line(*line, line_text)) return ResultFailed;
   if (id == CmdBlockBegin) ++program_.block_depth;
   if (id == CmdBlockEnd) --program_.block_depth;
   for (Label* label : program_.labels_awaiting_line) {
@@ -113,6 +115,10 @@ Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView
 }
 
 namespace {
+
+bool ends_with_fast(StringView type) {
+  return type.size() >= 4 && equals_ignore_case(type.substr(type.size() - 4), u"Fast");
+}
 
 bool always_expression(CommandId id, int index) {
   switch (id) {
@@ -200,6 +206,55 @@ Result LineParser::build_arg(CommandId id, int index, int count, Param& p, LineA
   }
   if (!check_derefs(p, line_text)) return ResultFailed;
   return build_derefs(p, stored, arg);
+}
+
+// Checks a command can have before the script runs, on parameters that are
+// not built at run time.
+Result LineParser::validate_line(ScriptLine& line, StringView line_text) {
+  auto plain = [&](int i) { return i < line.arg_count && !line.args[i].is_expression && !line.args[i].ref.derefs; };
+  switch (line.action) {
+    case CmdSetFormat: {
+      bool dynamic_type = !plain(0);
+      StringView type = line.arg_text(0);
+      bool slow = dynamic_type || !ends_with_fast(type);
+      if (slow && (dynamic_type || starts_with_ignore_case(type, u"Float"))) program_.format_float_on_assign = true;
+      if (slow && (dynamic_type || starts_with_ignore_case(type, u"Integer"))) program_.format_int_on_assign = true;
+      if (dynamic_type) return ResultDone;
+      int bad = 0;
+      if (!valid_set_format(type, plain(1) ? line.arg_text(1) : StringView(u"0"), bad))
+        return load_error(program_, bad == 1 ? u"Parameter #1 invalid." : u"Parameter #2 invalid.", line_text);
+      return ResultDone;
+    }
+    case CmdStringSplit:
+      // The element count variable exists from the start, so that it can be read before the split runs.
+      if (plain(0) && !line.arg_text(0).empty()) {
+        String count_name = String(line.arg_text(0)) + u"0";
+        if (!find_or_add_variable(program_, count_name)) return ResultFailed;
+      }
+      return ResultDone;
+    case CmdGroupAdd:
+    case CmdGroupActivate:
+    case CmdGroupDeactivate:
+    case CmdGroupClose: {
+      if (!plain(0)) return ResultDone;
+      StringView name = line.arg_text(0);
+      if (name.empty()) return load_error(program_, u"Blank group name.", line_text);
+      if (name.size() > kMaxNameLength) return load_error(program_, u"Group name too long.", line_text);
+      if (!is_valid_var_name(name)) return load_error(program_, u"Illegal group name.", line_text);
+      if (!program_.find_group(name)) program_.window_groups.push_back(program_.pool.copy(name));
+      if (line.action != CmdGroupAdd && line.arg_count > 1 && plain(1)) {
+        StringView mode = line.arg_text(1);
+        bool ok = mode.empty() || equals_ignore_case(mode, u"R") || (line.action == CmdGroupClose && equals_ignore_case(mode, u"A"));
+        if (!ok) return load_error(program_, u"Parameter #2 invalid.", line_text);
+      }
+      return ResultDone;
+    }
+    case CmdGui:
+      program_.directives.persistent_by_gui = true;
+      return ResultDone;
+    default:
+      return ResultDone;
+  }
 }
 
 // One record per %name%, each pointing at its variable.

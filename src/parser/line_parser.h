@@ -49,6 +49,7 @@ class LineParser {
   Result build_arg(CommandId id, int index, int count, Param& p, LineArg& arg, StringView line_text);
   Result build_derefs(const Param& p, StringView stored, LineArg& arg);
   bool numeric_needs_expression(const Param& p) const;
+  Result validate_line(ScriptLine& line, StringView line_text);
   void split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params);
 
   ScriptProgram& program_;

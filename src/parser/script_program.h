@@ -69,6 +69,7 @@ struct DirectiveSettings {
   bool warn_continuable_exception = true;
   WarnMode warn[WarnClassCount] = {WarnMode::Off, WarnMode::Off, WarnMode::Off, WarnMode::Off};
   std::vector<StringView> dll_imports;  // kept for the definitions parser
+  bool persistent_by_gui = false;       // any Gui line keeps the script resident
 };
 
 // The characters of the language's syntax that directives can change.
@@ -99,6 +100,10 @@ struct ScriptProgram {
   // Open { blocks while loading; the reader uses it to find where a
   // function body ends.
   int block_depth = 0;
+  // A SetFormat without "Fast" (or with a type known only at run time)
+  // makes numbers become text when they are assigned.
+  bool format_int_on_assign = false;
+  bool format_float_on_assign = false;
 
   ScriptLine* first_line = nullptr;
   ScriptLine* last_line = nullptr;
@@ -120,6 +125,14 @@ struct ScriptProgram {
   // Script parameters from the command line; they become the variables 1,
   // 2, ... and 0 holds their count.
   std::vector<String> script_params;
+
+  // Window groups by name, in creation order.
+  std::vector<StringView> window_groups;
+  const StringView* find_group(StringView name) const {
+    for (const StringView& g : window_groups)
+      if (equals_ignore_case(g, name)) return &g;
+    return nullptr;
+  }
 
   Label* find_label(StringView name) const;
   bool has_hotkeys_or_hotstrings() const { return !hotkeys.empty() || !hotstrings.empty(); }

@@ -5,6 +5,7 @@
 #include "events/thread_settings.h"
 #include "objects/object.h"
 #include "library/file_append.h"
+#include "library/thread_commands.h"
 #include "platform/platform.h"
 #include "runtime/conditions.h"
 #include "runtime/errors.h"
@@ -289,6 +290,15 @@ class Engine {
       case CmdFileAppend:
         if (!args_.expand(*line)) return ResultFailed;
         return file_append(args_);
+      case CmdSetFormat:
+        if (!args_.expand(*line)) return ResultFailed;
+        return set_format(args_);
+      case CmdStringCaseSense:
+        if (!args_.expand(*line)) return ResultFailed;
+        return string_case_sense(args_);
+      case CmdAutoTrim:
+        if (!args_.expand(*line)) return ResultFailed;
+        return auto_trim(args_);
       default:
         return not_available(*line);
     }

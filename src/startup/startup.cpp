@@ -59,7 +59,7 @@ void set_script_parameters(ScriptProgram& program, const std::vector<String>& pa
 }
 
 bool is_persistent(const ScriptProgram& program) {
-  return program.directives.persistent || program.has_hotkeys_or_hotstrings();
+  return program.directives.persistent || program.directives.persistent_by_gui || program.has_hotkeys_or_hotstrings();
 }
 
 }  // namespace
@@ -82,6 +82,8 @@ int run_program(const std::vector<String>& args) {
   set_script_parameters(program, cl.script_params);
   if (!load_script(program)) return 2;
   g_var_settings.memory_limit = program.directives.max_var_capacity;
+  g_var_settings.format_int_on_assign = program.format_int_on_assign;
+  g_var_settings.format_float_on_assign = program.format_float_on_assign;
   if (Variable* error_level = find_or_add_variable(program, u"ErrorLevel")) (void)error_level->assign(u"0");
 
   switch (resolve_single_instance(program)) {
