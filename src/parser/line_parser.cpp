@@ -696,8 +696,15 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
       String translated = translate_escapes(value, syn.escape, esc);
       // A list of expressions after the first one makes the line an
       // expression statement.
-      if (!legacy && find_expression_end(translated, syn.delimiter, 0, &esc) < translated.size()) {
-        bool units = (id == CmdAddAssign || id == CmdSubAssign);
+      size_t comma = legacy ? translated.size() : find_expression_end(translated, syn.delimiter, 0, &esc);
+      if (comma < translated.size()) {
+        // x += 1, Days: a third part without operator characters is the
+        // time unit; anything else makes the line a list of expressions.
+        bool units = id == CmdAddAssign || id == CmdSubAssign;
+        if (units) {
+          StringView third = StringView(translated).substr(comma + 1);
+          units = third.find_first_of(u"<>=/|^,:*&~!()[]{}+-?.\"") == StringView::npos;
+        }
         if (!units) return add_expression_line(CmdExpression, line, line);
       }
       std::vector<Param> params(1);

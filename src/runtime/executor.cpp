@@ -115,6 +115,23 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
   return ResultDone;
 }
 
+Variable* ExpandedArgs::resolve_name(const LineArg& arg) {
+  buffer.clear();
+  append_with_derefs(arg);
+  if (buffer.empty()) {
+    (void)report_runtime_error(
+        u"This dynamic variable is blank. If this variable was not intended to be dynamic, remove the % symbols from it.",
+        arg.view());
+    return nullptr;
+  }
+  Variable* v = find_or_add_variable(*g_script, buffer);
+  if (v && arg.kind == ParamKind::OutputVar && v->is_read_only()) {
+    (void)report_runtime_error(u"Not allowed as an output variable.");
+    return nullptr;
+  }
+  return v;
+}
+
 void ExpandedArgs::append_with_derefs(const LineArg& arg) {
   StringView text = arg.view();
   const DerefRecord* d = arg.ref.derefs;
@@ -306,6 +323,11 @@ class Engine {
 
   Result assign_expression(const ScriptLine& line) {
     Variable* target = line.args[0].ref.var;
+    if (line.args[0].dynamic_name) {
+      // The target's name is built at run time.
+      target = args_.resolve_name(line.args[0]);
+      if (!target) return ResultFailed;
+    }
     if (!target) return ResultDone;
     if (line.arg_count < 2 || line.args[1].length == 0) return target->assign_empty();
     const LineArg& src = line.args[1];

@@ -19,6 +19,8 @@ struct ExpandedArgs {
   String buffer;
 
   Result expand(const ScriptLine& line);
+  // The variable a parameter names when its name is built at run time.
+  Variable* resolve_name(const LineArg& arg);
 
  private:
   void append_with_derefs(const LineArg& arg);
