@@ -179,7 +179,13 @@ Result evaluate_condition(const ScriptLine& line) {
     case CmdIfBetween:
     case CmdIfNotBetween: {
       StringView high = args.count > 2 ? args.text[2] : StringView();
-      truth = compare_values(var, value, operand) >= 0 && compare_values(var, value, high) <= 0;
+      // One text bound makes the whole test textual: judging each bound on
+      // its own would put 5 outside "10" and "9a".
+      if (left_type(var, value) != NumType::NotNumeric && numeric_type_of(operand) != NumType::NotNumeric &&
+          numeric_type_of(high) != NumType::NotNumeric)
+        truth = compare_values(var, value, operand) >= 0 && compare_values(var, value, high) <= 0;
+      else
+        truth = compare_by_case_sense(value, operand) >= 0 && compare_by_case_sense(value, high) <= 0;
       if (id == CmdIfNotBetween) truth = !truth;
       break;
     }
