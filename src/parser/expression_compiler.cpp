@@ -302,7 +302,9 @@ class Compiler {
             i = k;
             continue;
           }
-          if (!operand_before || blank) return fail(u"Ambiguous or invalid use of \".\"");
+          // Only a name or "(" may follow a member dot; anything else, as in
+          // "a"."b", is a misplaced concatenation rather than a bad character.
+          if (!operand_before || blank || n1 != u'(') return fail(u"Ambiguous or invalid use of \".\"");
           return fail(u"This character is not allowed here.");
         case u'\'':
         case u'\\':

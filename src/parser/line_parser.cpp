@@ -116,6 +116,17 @@ Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView
 
 namespace {
 
+// HKEY_LOCAL_MACHINE and the other root keys, long or short.
+bool is_registry_root(StringView key) {
+  static constexpr StringView kRoots[] = {u"HKEY_LOCAL_MACHINE", u"HKLM", u"HKEY_USERS", u"HKU", u"HKEY_CURRENT_USER", u"HKCU",
+                                          u"HKEY_CLASSES_ROOT", u"HKCR", u"HKEY_CURRENT_CONFIG", u"HKCC"};
+  size_t slash = key.find(u'\\');
+  StringView root = key.substr(0, slash);
+  for (StringView r : kRoots)
+    if (equals_ignore_case(root, r)) return true;
+  return false;
+}
+
 bool ends_with_fast(StringView type) {
   return type.size() >= 4 && equals_ignore_case(type.substr(type.size() - 4), u"Fast");
 }
@@ -252,6 +263,38 @@ Result LineParser::validate_line(ScriptLine& line, StringView line_text) {
     case CmdGui:
       program_.directives.persistent_by_gui = true;
       return ResultDone;
+    case CmdWhile:
+      line.set_loop_kind(LoopKind::While);
+      return ResultDone;
+    case CmdFor:
+      line.set_loop_kind(LoopKind::For);
+      return ResultDone;
+    case CmdLoop: {
+      if (line.arg_count == 0) {
+        line.set_loop_kind(LoopKind::Count);
+        return ResultDone;
+      }
+      if (!plain(0)) return ResultDone;  // decided when it runs
+      StringView first = line.arg_text(0);
+      LoopKind kind = is_plain_number(first, false) ? LoopKind::Count
+                      : equals_ignore_case(first, u"Read") ? LoopKind::Read
+                      : equals_ignore_case(first, u"Parse") ? LoopKind::Parse
+                      : equals_ignore_case(first, u"Files") ? LoopKind::Files
+                      : equals_ignore_case(first, u"Reg") ? LoopKind::Reg
+                      : is_registry_root(first) ? LoopKind::Registry
+                                                : LoopKind::FilePattern;
+      line.set_loop_kind(kind);
+      // The older file and registry forms take 0/1 (or 2) switches.
+      int folders = kind == LoopKind::FilePattern ? 1 : kind == LoopKind::Registry ? 2 : -1;
+      if (folders < 0) return ResultDone;
+      for (int i = folders; i <= folders + 1 && i < line.arg_count; ++i) {
+        if (!plain(i)) continue;
+        StringView v = trim(line.arg_text(i));
+        bool ok = v.empty() || v == u"0" || v == u"1" || (i == folders && v == u"2");
+        if (!ok) return load_error(program_, i == 1 ? u"Parameter #2 invalid." : i == 2 ? u"Parameter #3 invalid." : u"Parameter #4 invalid.", line_text);
+      }
+      return ResultDone;
+    }
     default:
       return ResultDone;
   }
@@ -573,6 +616,12 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
     StringView name = item.substr(0, n);
     StringView rest = trim_left(item.substr(n));
     if (name.empty()) return load_error(program_, u"This line does not contain a recognized action.", line);
+    if (equals_ignore_case(keyword, u"Global") && !program_.in_function) {
+      // Declared global outside any function: visible in every function.
+      Variable* v = find_or_add_variable(program_, name);
+      if (!v) return ResultFailed;
+      v->scope |= ScopeSuperGlobal | ScopeDeclared;
+    }
     if (!rest.empty()) {
       StringView init;
       if (begins_with(rest, u":=")) init = trim_left(rest.substr(2));
@@ -635,10 +684,16 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
   }
 
   // Declarations.
+  // Declarations: Global anywhere, Local and Static only in a function body.
   for (StringView kw : {StringView(u"Global"), StringView(u"Local"), StringView(u"Static")}) {
+    if (kw != StringView(u"Global") && !program_.in_function) continue;
     if (starts_with_ignore_case(line, kw) && (line.size() == kw.size() || is_blank(line[kw.size()]))) {
       StringView list = trim_left(line.substr(kw.size()));
-      if (list.empty()) return ResultDone;  // a mode line: the function's default scope
+      if (list.empty()) {
+        // A mode line sets a function's default scope; outside one it means nothing.
+        if (!program_.in_function) return load_error(program_, u"This line does not contain a recognized action.", line);
+        return ResultDone;
+      }
       if (is_name_char(list[0])) return parse_declaration(kw, list, line);
     }
   }

@@ -52,6 +52,10 @@ struct LineArg {
   StringView view() const { return StringView(text, length); }
 };
 
+// What a Loop line iterates over, kept in its attribute. Unknown means the
+// first parameter is built at run time and decides then.
+enum class LoopKind : uintptr_t { Unknown = 0, Count, FilePattern, Files, Read, Parse, Registry, Reg, While, For };
+
 struct ScriptLine {
   CommandId action = CmdInvalid;
   uint8_t arg_count = 0;
@@ -65,6 +69,8 @@ struct ScriptLine {
   ScriptLine* parent = nullptr;
 
   StringView arg_text(int i) const { return i < arg_count ? args[i].view() : StringView(); }
+  LoopKind loop_kind() const { return static_cast<LoopKind>(reinterpret_cast<uintptr_t>(attribute)); }
+  void set_loop_kind(LoopKind kind) { attribute = reinterpret_cast<void*>(static_cast<uintptr_t>(kind)); }
 };
 
 }  // namespace orv

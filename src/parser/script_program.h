@@ -100,6 +100,7 @@ struct ScriptProgram {
   // Open { blocks while loading; the reader uses it to find where a
   // function body ends.
   int block_depth = 0;
+  bool in_function = false;  // the line being read is inside a function body
   // A SetFormat without "Fast" (or with a type known only at run time)
   // makes numbers become text when they are assigned.
   bool format_int_on_assign = false;

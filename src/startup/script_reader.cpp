@@ -444,6 +444,7 @@ Result ScriptReader::route(StringView line) {
 }
 
 Result ScriptReader::parse_ordinary(StringView line) {
+  program_.in_function = in_function();
   Result r = parser_.parse_line(line);
   close_finished_functions();
   return r;
