@@ -527,8 +527,12 @@ class Compiler {
   }
 
   CallRecord* named_call(StringView name, size_t pos) {
-    CallRecord* c = new_call(name, src_.text.data() + pos);
-    c->position = name.empty() ? src_.text.data() + pos : name.data();
+    // The name is kept in the pool: the expression text may not outlive loading.
+    StringView stored = program_.pool.copy(name);
+    CallRecord* c = new_call(stored, stored.data());
+    if (!name.empty())
+      program_.pending_calls.push_back({c, program_.current_line_number, program_.current_file_index,
+                                        program_.pool.copy(src_.text), false});
     return c;
   }
 

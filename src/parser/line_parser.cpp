@@ -3,6 +3,7 @@
 #include "parser/escapes.h"
 #include "parser/expression_compiler.h"
 #include "library/thread_commands.h"
+#include "runtime/func.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
@@ -605,9 +606,20 @@ Result LineParser::parse_if(StringView after_if, StringView line) {
 
 Result LineParser::parse_declaration(StringView keyword, StringView list, StringView line) {
   const char16_t delim = u',';
-  std::vector<bool> none;
-  size_t i = 0;
+  bool is_global = equals_ignore_case(keyword, u"Global");
   bool is_static = equals_ignore_case(keyword, u"Static");
+  Func* f = program_.in_function ? program_.current_func : nullptr;
+  if (f) {
+    // The first declaration list of a body fixes an unset scope mode:
+    // declaring locals means everything else is global, and vice versa.
+    if (f->scope_mode == ScopeMode::Unset && !f->declarations_closed && !is_static)
+      f->scope_mode = is_global ? ScopeMode::AssumeLocal : ScopeMode::AssumeGlobal;
+    if (is_global && f->scope_mode == ScopeMode::AssumeGlobal)
+      return load_error(program_, u"Global variables must not be declared in this function.", line);
+    if (!is_global && !is_static && f->scope_mode == ScopeMode::AssumeLocal)
+      return load_error(program_, u"Local variables must not be declared in this function.", line);
+  }
+  size_t i = 0;
   while (i < list.size()) {
     size_t end = find_expression_end(list, delim, i, nullptr);
     StringView item = trim(list.substr(i, end - i));
@@ -616,11 +628,13 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
     StringView name = item.substr(0, n);
     StringView rest = trim_left(item.substr(n));
     if (name.empty()) return load_error(program_, u"This line does not contain a recognized action.", line);
-    if (equals_ignore_case(keyword, u"Global") && !program_.in_function) {
+    if (!f) {
       // Declared global outside any function: visible in every function.
       Variable* v = find_or_add_variable(program_, name);
       if (!v) return ResultFailed;
       v->scope |= ScopeSuperGlobal | ScopeDeclared;
+    } else if (!declare_in_function(*f, keyword, name, line)) {
+      return ResultFailed;
     }
     if (!rest.empty()) {
       StringView init;
@@ -632,6 +646,38 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
     }
     i = end + 1;
   }
+  return ResultDone;
+}
+
+// One name of a declaration list inside a function body.
+Result LineParser::declare_in_function(Func& f, StringView keyword, StringView name, StringView line) {
+  if (is_builtin_variable_name(name) && !equals_ignore_case(name, u"ErrorLevel"))
+    return load_error(program_, u"Built-in variables must not be declared.", line);
+  if (Variable* existing = find_local_variable(f, name)) {
+    if (existing->scope & ScopeParam) return load_error(program_, u"Parameters must not be declared.", line);
+    bool same = equals_ignore_case(keyword, u"Static") ? (existing->scope & ScopeStatic) != 0
+                                                        : !(existing->scope & ScopeStatic) && equals_ignore_case(keyword, u"Local");
+    if (same) return ResultDone;
+    return load_error(program_, existing->scope & ScopeDeclared ? u"Duplicate declaration." : u"Declaration conflicts with existing var.", line);
+  }
+  if (equals_ignore_case(keyword, u"Global")) {
+    if (f.global_declarations.size() >= 2000) return load_error(program_, u"Too many declarations.", line);
+    Variable* g = find_global_or_add(program_, name);
+    if (!g) return ResultFailed;
+    for (Variable* d : f.global_declarations)
+      if (d == g) return ResultDone;
+    f.global_declarations.push_back(g);
+    return ResultDone;
+  }
+  VariableList& list = equals_ignore_case(keyword, u"Static") ? f.statics : f.locals;
+  size_t at = 0;
+  bool lazy = false;
+  list.find(name, &at, &lazy);
+  if (!check_name(name, NameKind::Variable)) return ResultFailed;
+  Variable* v = permanent_pool().make<Variable>();
+  v->name = permanent_pool().copy(name).data();
+  v->scope = ScopeLocal | ScopeDeclared | (equals_ignore_case(keyword, u"Static") ? ScopeStatic : 0);
+  if (!list.insert(v, at, lazy)) return ResultFailed;
   return ResultDone;
 }
 
@@ -690,12 +736,23 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
     if (starts_with_ignore_case(line, kw) && (line.size() == kw.size() || is_blank(line[kw.size()]))) {
       StringView list = trim_left(line.substr(kw.size()));
       if (list.empty()) {
-        // A mode line sets a function's default scope; outside one it means nothing.
-        if (!program_.in_function) return load_error(program_, u"This line does not contain a recognized action.", line);
+        // A mode line, as a body's first line, sets the function's default scope.
+        Func* f = program_.in_function ? program_.current_func : nullptr;
+        if (!f || f->declarations_closed || f->scope_mode != ScopeMode::Unset || equals_ignore_case(kw, u"Local"))
+          return load_error(program_, u"This line does not contain a recognized action.", line);
+        f->scope_mode = equals_ignore_case(kw, u"Global") ? ScopeMode::AssumeGlobal : ScopeMode::AssumeStatic;
         return ResultDone;
       }
       if (is_name_char(list[0])) return parse_declaration(kw, list, line);
     }
+  }
+
+  // The first line that is no declaration ends the body's declarations;
+  // names not declared by then are local unless the mode says otherwise.
+  if (program_.in_function && program_.current_func && forced == CmdInvalid) {
+    Func* f = program_.current_func;
+    f->declarations_closed = true;
+    if (f->scope_mode == ScopeMode::Unset) f->scope_mode = ScopeMode::AssumeLocal;
   }
 
   size_t w = 0;

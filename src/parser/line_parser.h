@@ -13,6 +13,8 @@
 
 namespace orv {
 
+struct Func;
+
 class LineParser {
  public:
   explicit LineParser(ScriptProgram& program) : program_(program) {}
@@ -42,6 +44,7 @@ class LineParser {
   Result parse_command(const CommandLookup& cmd, StringView word, StringView rest, StringView line);
   Result parse_if(StringView after_if, StringView line);
   Result parse_declaration(StringView keyword, StringView list, StringView line);
+  Result declare_in_function(Func& f, StringView keyword, StringView name, StringView line);
   Result parse_for(StringView rest, StringView line);
   Result add_expression_line(CommandId id, StringView text, StringView line);
   Result add_simple_line(CommandId id, StringView line);

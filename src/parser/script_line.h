@@ -67,6 +67,8 @@ struct ScriptLine {
   ScriptLine* next = nullptr;
   ScriptLine* related = nullptr;
   ScriptLine* parent = nullptr;
+  // Gosub only: see the block pass.
+  bool leaves_function = false;
 
   StringView arg_text(int i) const { return i < arg_count ? args[i].view() : StringView(); }
   LoopKind loop_kind() const { return static_cast<LoopKind>(reinterpret_cast<uintptr_t>(attribute)); }

@@ -92,8 +92,23 @@ struct DefinitionRecord {
   int class_depth = 0;  // how many class bodies enclose it
 };
 
+struct Func;
+struct CallRecord;
+
+// A call written by name, bound to its function once every definition is known.
+struct PendingCall {
+  CallRecord* call;
+  uint32_t line_number;
+  uint16_t file_index;
+  StringView expression;
+  bool variadic_call;
+};
+
 struct ScriptProgram {
   Pool pool;
+  std::vector<Func*> functions;  // sorted by name, case-insensitively
+  Func* current_func = nullptr;  // the function whose body is being read
+  std::vector<PendingCall> pending_calls;
   VariableList globals{true};
   SyntaxChars syntax;
   std::vector<DefinitionRecord> definitions;

@@ -16,6 +16,8 @@ namespace orv::platform {
 void write_stdout(StringView text);
 void write_stderr(StringView text);
 void set_stdout_unbuffered();
+// Text for a debugger attached to the program (the headless host: stderr).
+void output_debug(StringView text);
 [[noreturn]] void exit_process(int code);
 String executable_path();
 String current_directory();

@@ -1,19 +1,189 @@
 #include "runtime/calls.h"
 
+#include <cstring>
+#include <vector>
+
+#include "events/thread_settings.h"
+#include "objects/object.h"
+#include "parser/script_program.h"
 #include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/executor.h"
 #include "runtime/func.h"
+#include "runtime/function_table.h"
+#include "runtime/variable.h"
 
 namespace orv {
 
+namespace {
+
+// Script calls nest native frames; past this depth the call fails with a
+// message instead of overflowing the native stack.
+constexpr int kMaxCallDepth = 2000;
+int g_call_depth = 0;
+
+// A local's state, set aside while a recursive call of its function runs.
+struct SavedLocal {
+  Variable* var;
+  decltype(Variable::contents) contents;
+  char16_t* text;
+  size_t length_bytes;
+  size_t capacity_bytes;
+  AllocKind alloc;
+  uint8_t attributes;
+  VarType type;
+};
+
+void reset_local(Variable* v) {
+  v->contents.integer = 0;
+  v->text = g_empty_text;
+  v->length_bytes = 0;
+  v->capacity_bytes = 0;
+  v->alloc = AllocKind::None;
+  v->attributes = AttrUninitialized;
+  v->type = VarType::Normal;
+}
+
+// Empties the locals after a call: objects released, heap buffers returned,
+// by-reference bindings undone.
+void release_locals(Func& f) {
+  f.locals.for_each([](Variable* v) {
+    if (v->type == VarType::Alias) {
+      reset_local(v);
+      return;
+    }
+    v->free_buffer(FreeMode::Release, true);
+  });
+}
+
+// Copies a text value into the caller's temporary memory.
+Result keep_text(StringView text, uint32_t symbol, ExprToken& out) {
+  char16_t* p = temp_arena().allocate(text.size() + 1);
+  if (!p) return report_runtime_error(u"Out of memory.");
+  if (!text.empty()) std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
+  p[text.size()] = 0;
+  out = ExprToken{};
+  out.symbol = symbol;
+  out.text = p;
+  out.length = uint32_t(text.size());
+  return ResultDone;
+}
+
+Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
+  if (g_call_depth >= kMaxCallDepth)
+    return report_runtime_error(u"Function recursion too deep.", f.name);
+
+  std::vector<SavedLocal> backup;
+  if (f.instances > 0) {
+    // A variable passed by value may be one of these very locals: take its
+    // value now, before the locals are set aside.
+    for (size_t i = 0; i < argc; ++i) {
+      bool by_ref = i < f.params.size() && f.params[i].by_ref;
+      if (args[i].symbol != SymVar || by_ref) continue;
+      Variable& v = args[i].var->target();
+      if (v.attributes & AttrObject) {
+        v.contents.object->add_ref();
+        ExprToken t{};
+        t.symbol = SymObject;
+        t.object = v.contents.object;
+        args[i] = t;
+      } else if (v.attributes & AttrHasInt) {
+        ExprToken t{};
+        t.symbol = SymInteger;
+        t.integer = v.to_int();
+        if (!(v.attributes & AttrTextStale)) {
+          if (!keep_text(v.view(), SymOperand, t)) return ResultFailed;
+        }
+        args[i] = t;
+      } else {
+        if (!keep_text(v.view(), SymOperand, args[i])) return ResultFailed;
+      }
+    }
+    backup.reserve(f.locals.size());
+    f.locals.for_each([&](Variable* v) {
+      backup.push_back({v, v->contents, v->text, v->length_bytes, v->capacity_bytes, v->alloc, v->attributes, v->type});
+      reset_local(v);
+    });
+  }
+
+  Result r = ResultDone;
+  for (size_t i = 0; i < f.params.size() && r; ++i) {
+    FuncParam& p = f.params[i];
+    if (f.variadic && i + 1 == f.params.size()) break;
+    bool supplied = i < argc && args[i].symbol != SymMissing;
+    if (supplied) {
+      if (p.by_ref && args[i].symbol == SymVar) {
+        Variable& target = args[i].var->target();
+        if (&target != p.var) {
+          p.var->type = VarType::Alias;
+          p.var->alias_target = &target;
+        }
+      } else {
+        r = p.var->assign_token(args[i]);
+      }
+      continue;
+    }
+    switch (p.default_kind) {
+      case DefaultKind::Text: r = p.var->assign(p.default_text); break;
+      case DefaultKind::Integer: r = p.var->assign_int(p.default_int); break;
+      case DefaultKind::Float: r = p.var->assign_double(p.default_float); break;
+      case DefaultKind::None: break;
+    }
+  }
+  if (r && f.variadic && argc >= f.params.size())
+    r = report_runtime_error(u"Variadic functions are not yet available.", f.name);
+
+  CallResult call_result;
+  if (r) {
+    Func* caller = g_thread->current_func;
+    const ScriptLine* caller_line = g_thread->current_line;
+    g_thread->current_func = &f;
+    ++f.instances;
+    ++g_call_depth;
+    r = execute_body(*g_script, f.body, call_result);
+    --g_call_depth;
+    --f.instances;
+    g_thread->current_func = caller;
+    g_thread->current_line = caller_line;
+  }
+
+  if (r) {
+    const ExprToken& v = call_result.value;
+    if (v.symbol == SymString || v.symbol == SymOperand) r = keep_text(call_result.text, v.symbol, result);
+    else result = v;  // numbers, and an object whose reference passes to the caller
+  } else if (call_result.value.symbol == SymObject) {
+    call_result.value.object->release();
+  }
+
+  release_locals(f);
+  for (const SavedLocal& s : backup) {
+    Variable* v = s.var;
+    v->contents = s.contents;
+    v->text = s.text;
+    v->length_bytes = s.length_bytes;
+    v->capacity_bytes = s.capacity_bytes;
+    v->alloc = s.alloc;
+    v->attributes = s.attributes;
+    v->type = s.type;
+  }
+  return r;
+}
+
+}  // namespace
+
 Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken* args, size_t argc, ExprToken& result) {
-  (void)dynamic_name;
-  (void)args;
-  (void)argc;
-  (void)result;
-  if (call.func && call.func->kind == FuncKind::Operator)
-    return report_runtime_error(u"Objects are not yet available.");
-  String name = call.func ? String(call.func->name) : String(call.position, call.name_length);
-  return report_runtime_error(u"Functions are not yet available.", name);
+  Func* f = call.func;
+  if (!f) {
+    char16_t buf[256];
+    StringView name = dynamic_name ? token_to_text(*dynamic_name, buf) : StringView();
+    f = find_function(*g_script, name);
+    if (!f) return report_runtime_error(u"Call to nonexistent function.", name);
+  }
+  if (f->kind == FuncKind::Operator) return report_runtime_error(u"Objects are not yet available.");
+  // Too few parameters: the function is not called and the result is empty.
+  if (int(argc) < f->min_params && call.kind != CallVariadic) return ResultDone;
+  if (f->kind == FuncKind::Builtin) return f->routine(*f, result, args, int(argc));
+  return call_script_function(*f, args, argc, result);
 }
 
 }  // namespace orv

@@ -2,14 +2,23 @@
 
 #include "events/thread_settings.h"
 #include "parser/script_line.h"
-
 #include "parser/script_program.h"
 #include "platform/platform.h"
+#include "runtime/line_lister.h"
+#include "runtime/numbers.h"
+#include "startup/exit.h"
 #include "startup/process_state.h"
 
 namespace orv {
 
 namespace {
+
+ExceptionMaker g_exception_maker = nullptr;
+
+constexpr size_t kMaxMessage = 500;
+constexpr size_t kMaxExtra = 100;
+constexpr size_t kMaxDialogLine = 500;
+constexpr int kLinesAround = 6;
 
 // Cuts a text to `width` characters, marking the cut with "...".
 String cut(StringView text, size_t width, bool ellipsis) {
@@ -17,6 +26,24 @@ String cut(StringView text, size_t width, bool ellipsis) {
   String s(text.substr(0, width));
   if (ellipsis) s += u"...";
   return s;
+}
+
+StringView file_of(const ScriptProgram& program, uint16_t index) {
+  return index < program.source_files.size() ? StringView(program.source_files[index])
+                                             : StringView(g_process.script_full_path);
+}
+
+StringView kind_word(ErrorKind kind) {
+  switch (kind) {
+    case ErrorKind::Warning: return u"Warning";
+    case ErrorKind::Critical: return u"Critical Error";
+    default: return u"Error";
+  }
+}
+
+StringView load_footer() {
+  return g_process.restart ? u"The script was not reloaded; the old version will remain in effect."
+                           : u"The program will exit.";
 }
 
 }  // namespace
@@ -36,10 +63,46 @@ String format_console_error(StringView file, uint32_t line, StringView message, 
   return out;
 }
 
+String format_error_text(const ScriptProgram& program, ErrorKind kind, StringView message, StringView extra,
+                         const ScriptLine* line, StringView footer) {
+  String out(kind_word(kind));
+  if (line && line->file_index > 0) {
+    out += u" in #include file \"";
+    out += file_of(program, line->file_index);
+    out += u"\":\n    ";
+  } else {
+    out += u": ";
+  }
+  // The message is padded to one character, so an empty one still shows.
+  out += message.empty() ? String(u" ") : cut(message, kMaxMessage, false);
+  out += u"\n\n";
+  if (!extra.empty()) {
+    out += u"Specifically: ";
+    out += cut(extra, kMaxExtra, true);
+    out += u"\n\n";
+  }
+  if (line) {
+    out += u"\tLine#\n";
+    const ScriptLine* first = line;
+    for (int i = 0; i < kLinesAround && first->prev; ++i) first = first->prev;
+    const ScriptLine* stop = line->next;
+    for (int i = 0; i < kLinesAround && stop; ++i) stop = stop->next;
+    for (const ScriptLine* l = first; l != stop; l = l->next) {
+      out += l == line ? u"--->\t" : u"\t";
+      list_line(out, *l, kMaxDialogLine, 0, LineEnd::Lf);
+    }
+  }
+  if (!footer.empty()) {
+    out += u"\n";
+    out += footer;
+  }
+  if (out.size() > kMaxErrorText) out.resize(kMaxErrorText);
+  return out;
+}
+
 Result load_error(const ScriptProgram& program, StringView message, StringView extra) {
-  StringView file = program.current_file_index < program.source_files.size()
-                        ? StringView(program.source_files[program.current_file_index])
-                        : StringView(g_process.script_full_path);
+  if (g_thread && g_thread->current_line) return line_error(program, g_thread->current_line, message, extra);
+  StringView file = file_of(program, program.current_file_index);
   if (g_process.error_stdout && !g_process.script_running) {
     platform::write_stdout(format_console_error(file, program.current_line_number, message, extra));
     return ResultFailed;
@@ -53,13 +116,13 @@ Result load_error(const ScriptProgram& program, StringView message, StringView e
   text += u".\n\n";
   if (!extra.empty()) {
     text += u"Line Text: ";
-    text += cut(extra, 100, true);
+    text += cut(extra, kMaxExtra, true);
     text += u"\nError: ";
   }
   text += message;
   text += u"\n\n";
-  text += g_process.restart ? u"The script was not reloaded; the old version will remain in effect."
-                            : u"The program will exit.";
+  text += load_footer();
+  if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
   platform::message_box(text, g_process.script_name, platform::MbSetForeground);
   return ResultFailed;
 }
@@ -72,23 +135,61 @@ Result report_runtime_error(StringView message, StringView extra) {
 }
 
 Result line_error(const ScriptProgram& program, const ScriptLine* line, StringView message, StringView extra) {
-  StringView file = line->file_index < program.source_files.size() ? StringView(program.source_files[line->file_index])
-                                                                    : StringView(g_process.script_full_path);
-  if (g_process.error_stdout && !g_process.script_running) {
-    platform::write_stdout(format_console_error(file, line->line_number, message, extra));
+  (void)line_error(program, line, message, ErrorKind::Error, extra);
+  return ResultFailed;
+}
+
+int line_error(const ScriptProgram& program, const ScriptLine* line, StringView message, ErrorKind kind,
+               StringView extra) {
+  if (!line) {
+    (void)load_error(program, message, extra);
+    return int(ResultFailed);
+  }
+  if (g_thread && g_thread->in_try && g_exception_maker && (kind == ErrorKind::Error || kind == ErrorKind::Continuable))
+    return throw_runtime_exception(line, message, {}, extra);
+  if (g_process.error_stdout && !g_process.script_running && kind != ErrorKind::Warning) {
+    platform::write_stdout(format_console_error(file_of(program, line->file_index), line->line_number, message, extra));
     return ResultFailed;
   }
-  String text = u"Error: " + cut(message, 500, false) + u"\n\n";
-  if (!extra.empty()) text += u"Specifically: " + cut(extra, 100, true) + u"\n\n";
-  text += u"\tLine#\n--->\t";
-  String number = to_string(line->line_number);
-  while (number.size() < 3) number.insert(number.begin(), u'0');
-  text += number + u": " + String(command_info(line->action).name);
-  for (int i = 0; i < line->arg_count; ++i) text += (i ? u"," : u" ") + String(line->arg_text(i));
-  text += u"\n\n";
-  text += g_process.script_running ? u"The current thread will exit." : u"The program will exit.";
-  platform::message_box(text, g_process.script_name, platform::MbSetForeground | platform::MbTopmost);
-  return ResultFailed;
+  StringView footer;
+  switch (kind) {
+    case ErrorKind::Continuable: footer = u"Continue running the script?"; break;
+    case ErrorKind::Error: footer = g_process.script_running ? u"The current thread will exit." : load_footer(); break;
+    default: footer = u"For more details, read the documentation for #Warn."; break;
+  }
+  String text = format_error_text(program, kind, message, extra, line, footer);
+  uint32_t flags = platform::MbTopmost;
+  if (kind == ErrorKind::Continuable) flags |= platform::MbYesNo;
+  if (platform::message_box(text, g_process.script_name, flags) == platform::IdNo) {
+    if (g_process.script_running) exit_program(ExitReason::Error, 2);
+    return int(ErrorKind::Critical);
+  }
+  return int(kind);
+}
+
+void set_exception_maker(ExceptionMaker maker) { g_exception_maker = maker; }
+
+Result throw_runtime_exception(const ScriptLine* line, StringView message, StringView what, StringView extra) {
+  if (g_exception_maker) return g_exception_maker(line, message, what, extra);
+  if (g_script && line) return line_error(*g_script, line, message, extra);
+  return report_runtime_error(message, extra);
+}
+
+void show_unhandled_exception(const ScriptProgram& program, StringView message, StringView extra,
+                              const ScriptLine* line) {
+  String shown_message(message), shown_extra(extra);
+  // A bare number or nothing says little as a message; it is shown as the
+  // detail of a generic one.
+  if (extra.empty() && (message.empty() || numeric_type_of(message) != NumType::NotNumeric)) {
+    shown_extra = shown_message;
+    shown_message = u"Unhandled exception.";
+  }
+  String text = format_error_text(program, ErrorKind::Error, shown_message, shown_extra, line, u"The thread has exited.");
+  platform::message_box(text, g_process.script_name, platform::MbSetForeground);
+}
+
+void show_unhandled_exception(const ScriptProgram& program, StringView value, const ScriptLine* line) {
+  show_unhandled_exception(program, value, StringView(), line);
 }
 
 }  // namespace orv

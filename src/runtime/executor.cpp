@@ -214,7 +214,27 @@ Result legacy_math(const ScriptLine& line, ExpandedArgs& args) {
 
 class Engine {
  public:
-  explicit Engine(ScriptProgram& program) : program_(program) {}
+  explicit Engine(ScriptProgram& program, CallResult* result = nullptr) : program_(program), result_(result) {}
+
+  Result run_body(ScriptLine* open_brace) {
+    ScriptLine* line = open_brace->next;
+    while (line && line->action != CmdBlockEnd) {
+      Result r = statement(line, line);
+      if (r == ResultReturned) return ResultDone;
+      if (r != ResultDone) return r;
+    }
+    return ResultDone;
+  }
+
+  Result run_static(ScriptLine* line) {
+    g_thread->current_line = line;
+    TempArena::Mark mark = temp_arena().mark();
+    ExprToken value;
+    Result r = evaluate(line->args[0].postfix, value);
+    if (r && value.symbol == SymObject) value.object->release();
+    temp_arena().release(mark);
+    return r;
+  }
 
   Result run(ScriptLine* line) {
     while (line) {
@@ -268,7 +288,11 @@ class Engine {
       case CmdStatic:  // static initialisers ran before the auto-execute section
         return ResultDone;
       case CmdReturn:
-        return ResultExitThread;
+        if (line->arg_count > 0 && result_) {
+          if (!return_value(*line)) return ResultFailed;
+        }
+        // Outside a function, Return ends the thread.
+        return result_ ? ResultReturned : ResultExitThread;
       case CmdExit:
       case CmdExitApp: {
         int code = 0;
@@ -349,7 +373,55 @@ class Engine {
     return r;
   }
 
+  // Return's value: numbers and objects stay typed, anything else is text.
+  Result return_value(const ScriptLine& line) {
+    const LineArg& arg = line.args[0];
+    TempArena::Mark mark = temp_arena().mark();
+    ExprToken value{};
+    if (arg.is_expression) {
+      if (!evaluate(arg.postfix, value)) {
+        temp_arena().release(mark);
+        return ResultFailed;
+      }
+    } else if (arg.ref.derefs && arg.ref.derefs[0].marker == arg.text && arg.ref.derefs[0].length == arg.length) {
+      value.symbol = SymVar;
+      value.var = arg.ref.derefs[0].target.var;
+    } else {
+      if (!args_.expand(line)) return ResultFailed;
+      result_->text = String(args_.text[0]);
+      result_->value = ExprToken{};
+      result_->value.symbol = SymString;
+      temp_arena().release(mark);
+      return ResultDone;
+    }
+    if (value.symbol == SymVar) {
+      Variable& v = value.var->target();
+      if (v.attributes & AttrObject) {
+        v.contents.object->add_ref();
+        value = ExprToken{};
+        value.symbol = SymObject;
+        value.object = v.contents.object;
+      }
+    }
+    switch (value.symbol) {
+      case SymInteger:
+      case SymFloat:
+      case SymObject:
+        result_->value = value;
+        break;
+      default: {
+        char16_t buf[256];
+        result_->text = String(token_to_text(value, buf));
+        result_->value = ExprToken{};
+        result_->value.symbol = value.symbol == SymString ? SymString : SymOperand;
+      }
+    }
+    temp_arena().release(mark);
+    return ResultDone;
+  }
+
   ScriptProgram& program_;
+  CallResult* result_;
   ExpandedArgs args_;
 };
 
@@ -358,6 +430,20 @@ class Engine {
 Result execute_from(ScriptProgram& program, ScriptLine* start) {
   Engine engine(program);
   return engine.run(start);
+}
+
+Result execute_body(ScriptProgram& program, ScriptLine* open_brace, CallResult& result) {
+  Engine engine(program, &result);
+  return engine.run_body(open_brace);
+}
+
+Result run_static_initializers(ScriptProgram& program) {
+  Engine engine(program);
+  for (ScriptLine* line = program.first_line; line; line = line->next) {
+    if (line->action != CmdStatic) continue;
+    if (!engine.run_static(line)) return ResultFailed;
+  }
+  return ResultDone;
 }
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 
 #include "base/result.h"
 #include "parser/script_program.h"
+#include "runtime/value.h"
 
 namespace orv {
 
@@ -27,5 +28,17 @@ struct ExpandedArgs {
 };
 
 Result execute_from(ScriptProgram& program, ScriptLine* start);
+
+// What a function's Return hands back: a typed value, or text held here.
+struct CallResult {
+  ExprToken value{};
+  String text;
+};
+
+// Runs a function body from its "{" until its "}" or a Return.
+Result execute_body(ScriptProgram& program, ScriptLine* open_brace, CallResult& result);
+
+// Static initialisers run once, before the auto-execute section.
+Result run_static_initializers(ScriptProgram& program);
 
 }  // namespace orv

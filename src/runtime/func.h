@@ -4,10 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "base/result.h"
 #include "base/text.h"
+#include "runtime/value.h"
+#include "runtime/variable_list.h"
 
 namespace orv {
+
+struct ScriptLine;
+struct Variable;
 
 enum class FuncKind : uint8_t { Script, Builtin, Operator };
 
@@ -18,6 +25,27 @@ enum class OperatorKind : uint8_t {
   PostIncrement, PostDecrement,
 };
 
+// How names in a function body that are not declared resolve.
+enum class ScopeMode : uint8_t { Unset, AssumeLocal, AssumeGlobal, AssumeStatic };
+
+enum class DefaultKind : uint8_t { None = 0, Text = 1, Integer = 2, Float = 3 };
+
+struct FuncParam {
+  Variable* var = nullptr;
+  bool by_ref = false;
+  DefaultKind default_kind = DefaultKind::None;
+  StringView default_text;
+  int64_t default_int = 0;
+  double default_float = 0;
+};
+
+struct Func;
+
+// A built-in routine: fills `result` from `args`; the result is pre-set to
+// an empty string. `func` tells which name it was called by, so that one
+// routine can serve several names.
+using BuiltinRoutine = Result (*)(Func& func, ExprToken& result, ExprToken* args, int argc);
+
 struct Func {
   StringView name;
   FuncKind kind = FuncKind::Script;
@@ -25,6 +53,24 @@ struct Func {
   int min_params = 0;
   int max_params = 0;
   bool variadic = false;
+
+  // Script functions.
+  std::vector<FuncParam> params;
+  ScriptLine* body = nullptr;  // the "{" the body begins with
+  ScopeMode scope_mode = ScopeMode::Unset;
+  VariableList locals{false};
+  VariableList statics{false};
+  std::vector<Variable*> global_declarations;
+  bool declarations_closed = false;  // a non-declaration body line has been read
+  int instances = 0;                 // calls of this function now running
+
+  // Built-ins.
+  BuiltinRoutine routine = nullptr;
+
+  Func() = default;
+  Func(StringView n, FuncKind k) : name(n), kind(k) {}
+  Func(const Func&) = delete;
+  Func& operator=(const Func&) = delete;
 };
 
 // The operator functions; they live as long as the program.

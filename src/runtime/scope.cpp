@@ -1,7 +1,9 @@
 #include "runtime/scope.h"
 
+#include "events/thread_settings.h"
 #include "parser/script_program.h"
 #include "runtime/errors.h"
+#include "runtime/func.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
 
@@ -30,32 +32,72 @@ bool is_builtin_variable_name(StringView name) {
   return equals_ignore_case(name, u"Clipboard") || equals_ignore_case(name, u"ClipboardAll");
 }
 
-Variable* find_variable(ScriptProgram& program, StringView name) {
-  if (name.size() > kMaxNameLength) return nullptr;
-  return program.globals.find(name);
+namespace {
+
+// The function whose names are being resolved: the one being read at load
+// time, the running one afterwards.
+Func* scope_function(const ScriptProgram& program) {
+  if (program.current_func) return program.current_func;
+  return g_thread ? g_thread->current_func : nullptr;
 }
 
-Variable* find_or_add_variable(ScriptProgram& program, StringView name) {
+Variable* add_to(VariableList& list, StringView name, uint8_t scope) {
   size_t at = 0;
   bool lazy = false;
+  if (Variable* v = list.find(name, &at, &lazy)) return v;
+  if (!check_name(name, NameKind::Variable)) return nullptr;
+  Variable* v = permanent_pool().make<Variable>();
+  v->name = permanent_pool().copy(name).data();
+  v->scope = scope;
+  if (!list.insert(v, at, lazy)) return nullptr;
+  return v;
+}
+
+}  // namespace
+
+Variable* find_global_or_add(ScriptProgram& program, StringView name) {
   if (name.size() > kMaxNameLength) {
     (void)report_runtime_error(u"Variable name too long.", name);
     return nullptr;
   }
-  if (Variable* v = program.globals.find(name, &at, &lazy)) return v;
-  if (!is_valid_var_name(name)) {
-    String msg = u"The following variable name contains an illegal character:\n\"" + String(name.substr(0, 300)) + u"\"";
-    (void)report_runtime_error(msg);
+  return add_to(program.globals, name, ScopeGlobal);
+}
+
+Variable* find_local_variable(Func& f, StringView name) {
+  if (Variable* v = f.locals.find(name)) return v;
+  return f.statics.find(name);
+}
+
+Variable* find_variable(ScriptProgram& program, StringView name) {
+  if (name.size() > kMaxNameLength) return nullptr;
+  Func* f = scope_function(program);
+  if (f && !is_builtin_variable_name(name)) {
+    if (Variable* v = find_local_variable(*f, name)) return v;
+    for (Variable* g : f->global_declarations)
+      if (equals_ignore_case(g->name_view(), name)) return g;
+    Variable* g = program.globals.find(name);
+    if (g && (f->scope_mode == ScopeMode::AssumeGlobal || (g->scope & ScopeSuperGlobal))) return g;
     return nullptr;
   }
-  Variable* v = program.pool.make<Variable>();
-  v->name = program.pool.copy(name).data();
-  v->scope = ScopeGlobal;
-  if (!program.globals.insert(v, at, lazy)) {
-    (void)report_runtime_error(u"Out of memory.");
+  return program.globals.find(name);
+}
+
+Variable* find_or_add_variable(ScriptProgram& program, StringView name) {
+  if (name.size() > kMaxNameLength) {
+    (void)report_runtime_error(u"Variable name too long.", name);
     return nullptr;
   }
-  return v;
+  Func* f = scope_function(program);
+  // Built-in variables and ErrorLevel are global in every function.
+  if (!f || is_builtin_variable_name(name) || equals_ignore_case(name, u"ErrorLevel"))
+    return find_global_or_add(program, name);
+  if (Variable* v = find_local_variable(*f, name)) return v;
+  for (Variable* g : f->global_declarations)
+    if (equals_ignore_case(g->name_view(), name)) return g;
+  if (f->scope_mode == ScopeMode::AssumeGlobal) return find_global_or_add(program, name);
+  if (Variable* g = program.globals.find(name); g && (g->scope & ScopeSuperGlobal)) return g;
+  if (f->scope_mode == ScopeMode::AssumeStatic) return add_to(f->statics, name, ScopeLocal | ScopeStatic);
+  return add_to(f->locals, name, ScopeLocal);
 }
 
 }  // namespace orv

@@ -7,12 +7,17 @@ namespace orv {
 
 struct ScriptProgram;
 struct Variable;
+struct Func;
 
 // The variable a name written in the script refers to, created when it does
 // not exist yet. Null after an error was reported (bad or too long name).
 Variable* find_or_add_variable(ScriptProgram& program, StringView name);
 // Null when there is none; nothing is created.
 Variable* find_variable(ScriptProgram& program, StringView name);
+// The global of that name, created when missing.
+Variable* find_global_or_add(ScriptProgram& program, StringView name);
+// A function's own local or static of that name.
+Variable* find_local_variable(Func& f, StringView name);
 
 // Names of built-in variables that are constants the compiler folds:
 // True, False, Null, PtrSize, Is64bitOS, IsCompiled, IsUnicode.

@@ -36,6 +36,13 @@ class VariableList {
   size_t lazy_size() const { return lazy_count_; }
   // In name order (main and side arrays merged).
   std::vector<Variable*> in_order() const;
+  // Every variable, in no particular order, without allocating: calls run
+  // this on each function's locals.
+  template <typename F>
+  void for_each(F visit) const {
+    for (size_t i = 0; i < main_count_; ++i) visit(main_[i]);
+    for (size_t i = 0; i < lazy_count_; ++i) visit(lazy_[i]);
+  }
   void remove(Variable* var);
 
  private:

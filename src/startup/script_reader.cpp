@@ -2,6 +2,8 @@
 
 #include "input/key_names.h"
 #include "parser/escapes.h"
+#include "parser/function_definition.h"
+#include "runtime/func.h"
 #include "parser/line_parser.h"
 #include "runtime/errors.h"
 
@@ -311,7 +313,10 @@ int ScriptReader::class_depth() const {
 }
 
 void ScriptReader::close_finished_functions() {
-  while (in_function() && program_.block_depth < scopes_.back().body_depth) scopes_.pop_back();
+  while (in_function() && program_.block_depth < scopes_.back().body_depth) {
+    scopes_.pop_back();
+    program_.current_func = nullptr;
+  }
 }
 
 Result ScriptReader::load(TextSource& source) {
@@ -342,9 +347,25 @@ Result ScriptReader::open_definition(Held kind, StringView text) {
     scopes_.push_back({Scope::Property, 0, program_.definitions.size() - 1});
     return ResultDone;
   }
+  // Methods and accessors are named after the classes (and property) they
+  // are defined in.
+  String owner;
+  for (const OpenScope& scope : scopes_) {
+    StringView def = program_.definitions[scope.definition].text;
+    if (scope.kind == Scope::Class) def = trim_left(def.substr(5));  // after "Class"
+    size_t n = 0;
+    while (n < def.size() && !is_blank(def[n]) && def[n] != u'[') ++n;
+    if (!owner.empty()) owner += u".";
+    owner += def.substr(0, n);
+  }
+  Func* f = nullptr;
+  String signature = kind == Held::Accessor ? String(text) + u"()" : String(text);
+  if (!define_function(program_, signature, owner, f)) return ResultFailed;
   // A function body is an ordinary block marked as a body, so that the
   // executor passes over it.
   if (!parser_.add_block_begin(/*function_body=*/true)) return ResultFailed;
+  f->body = program_.last_line;
+  program_.current_func = f;
   scopes_.push_back({Scope::Function, program_.block_depth, program_.definitions.size() - 1});
   return ResultDone;
 }
@@ -643,6 +664,7 @@ Result ScriptReader::finish() {
     program_.current_line_number = d.line_number;
     return load_error(program_, u"Missing \"}\"", d.text);
   }
+  if (!bind_calls(program_)) return ResultFailed;
   return parser_.add_closing_lines();
 }
 

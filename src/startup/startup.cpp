@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "parser/block_pass.h"
 #include "parser/line_parser.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
@@ -41,6 +42,7 @@ Result load_script(ScriptProgram& program) {
   LineParser parser(program);
   ScriptReader reader(program, parser);
   if (!reader.load(source)) return ResultFailed;
+  if (!resolve_blocks(program)) return ResultFailed;
   // Loading may have changed the current directory; scripts start from the
   // directory the program was started in.
   if (!g_process.initial_directory.empty()) platform::set_current_directory(g_process.initial_directory);
@@ -110,7 +112,8 @@ int run_program(const std::vector<String>& args) {
 
   // The auto-execute section.
   g_process.script_running = true;
-  Result r = execute_from(program, program.first_line);
+  Result r = run_static_initializers(program);
+  if (r) r = execute_from(program, program.first_line);
   if (!is_persistent(program)) exit_program(r ? ExitReason::Exit : ExitReason::Error, g_process.exit_code);
   platform::run_message_loop();
 }

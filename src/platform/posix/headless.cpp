@@ -33,6 +33,12 @@ void write_stderr(StringView text) {
 
 void set_stdout_unbuffered() { setvbuf(stdout, nullptr, _IONBF, 0); }
 
+void output_debug(StringView text) {
+  String line = u"[debug] " + String(text);
+  if (line.back() != u'\n') line += u'\n';
+  write_stderr(line);
+}
+
 void exit_process(int code) {
   fflush(stdout);
   fflush(stderr);

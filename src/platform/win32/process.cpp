@@ -34,6 +34,11 @@ void write_stderr(StringView text) { write_handle(STD_ERROR_HANDLE, text); }
 // Output goes straight to the handle with WriteFile; nothing is buffered.
 void set_stdout_unbuffered() {}
 
+void output_debug(StringView text) {
+  std::wstring buf;
+  OutputDebugStringW(wide(text, buf));
+}
+
 void exit_process(int code) { ExitProcess(UINT(code)); }
 
 String executable_path() {

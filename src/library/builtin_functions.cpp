@@ -1,0 +1,105 @@
+#include "library/builtin_functions.h"
+
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int N = 10000;  // unlimited
+constexpr BuiltinRoutine kLater = builtin_not_available;
+
+// Sorted case-insensitively so that lookups can bisect.
+const BuiltinInfo kBuiltins[] = {
+    {u"Abs", 1, 1, builtin_math}, {u"ACos", 1, 1, builtin_math}, {u"Alias", 1, 2, kLater},
+    {u"Array", 0, N, kLater}, {u"Asc", 1, 1, kLater}, {u"ASin", 1, 1, builtin_math}, {u"ATan", 1, 1, builtin_math},
+    {u"CacheEnable", 1, 1, kLater}, {u"Ceil", 1, 1, builtin_math}, {u"Chr", 1, 1, kLater},
+    {u"ComObjActive", 0, 3, kLater}, {u"ComObjArray", 2, 9, kLater}, {u"ComObjConnect", 0, 3, kLater},
+    {u"ComObjCreate", 0, 3, kLater}, {u"ComObjDll", 0, 3, kLater}, {u"ComObjEnwrap", 0, 3, kLater},
+    {u"ComObjError", 0, 3, kLater}, {u"ComObjFlags", 0, 3, kLater}, {u"ComObjGet", 0, 3, kLater},
+    {u"ComObjMissing", 0, 3, kLater}, {u"ComObjParameter", 0, 3, kLater}, {u"ComObjQuery", 0, 3, kLater},
+    {u"ComObjType", 0, 3, kLater}, {u"ComObjUnwrap", 0, 3, kLater}, {u"ComObjValue", 0, 3, kLater},
+    {u"Cos", 1, 1, builtin_math}, {u"CriticalObject", 0, 3, kLater}, {u"CryptAES", 3, 5, kLater},
+    {u"DllCall", 1, N, kLater}, {u"DynaCall", 1, N, kLater}, {u"Exception", 1, 3, kLater},
+    {u"Exp", 1, 1, builtin_math}, {u"FileExist", 1, 1, kLater}, {u"FileOpen", 2, 3, kLater},
+    {u"FindFunc", 1, 1, kLater}, {u"FindLabel", 1, 1, kLater}, {u"Floor", 1, 1, builtin_math},
+    {u"Format", 1, N, kLater}, {u"Func", 1, 1, kLater}, {u"GetKeyName", 1, 1, kLater}, {u"GetKeySC", 1, 1, kLater},
+    {u"GetKeyState", 1, 2, kLater}, {u"GetKeyVK", 1, 1, kLater}, {u"getTokenValue", 1, 2, kLater},
+    {u"Getvar", 1, 1, kLater}, {u"IL_Add", 2, 4, kLater}, {u"IL_Create", 0, 3, kLater}, {u"IL_Destroy", 1, 1, kLater},
+    {u"InStr", 2, 5, kLater}, {u"IsByRef", 1, 1, kLater}, {u"IsFunc", 1, 1, kLater}, {u"IsLabel", 1, 1, kLater},
+    {u"IsObject", 1, N, kLater}, {u"Ln", 1, 1, builtin_math}, {u"LoadPicture", 1, 3, kLater},
+    {u"Log", 1, 1, builtin_math}, {u"LTrim", 1, 2, kLater}, {u"LV_Add", 0, N, kLater}, {u"LV_Delete", 0, 1, kLater},
+    {u"LV_DeleteCol", 1, 1, kLater}, {u"LV_GetCount", 0, 1, kLater}, {u"LV_GetNext", 0, 2, kLater},
+    {u"LV_GetText", 2, 3, kLater}, {u"LV_Insert", 1, N, kLater}, {u"LV_InsertCol", 1, 3, kLater},
+    {u"LV_Modify", 1, N, kLater}, {u"LV_ModifyCol", 0, 3, kLater}, {u"LV_SetImageList", 1, 2, kLater},
+    {u"MemoryCallEntryPoint", 1, 2, kLater}, {u"MemoryFindResource", 2, 4, kLater},
+    {u"MemoryFreeLibrary", 1, 1, kLater}, {u"MemoryGetProcAddress", 2, 2, kLater},
+    {u"MemoryLoadLibrary", 1, 6, kLater}, {u"MemoryLoadResource", 2, 2, kLater},
+    {u"MemoryLoadString", 2, 4, kLater}, {u"MemorySizeOfResource", 2, 2, kLater}, {u"MenuGetHandle", 1, 1, kLater},
+    {u"MenuGetName", 1, 1, kLater}, {u"Mod", 2, 2, builtin_math}, {u"NumGet", 1, 3, kLater},
+    {u"NumPut", 2, 4, kLater}, {u"ObjAddRef", 1, 1, kLater}, {u"ObjBindMethod", 2, 10001, kLater},
+    {u"ObjClone", 1, 1, kLater}, {u"ObjCount", 1, 1, kLater}, {u"ObjDelete", 2, 3, kLater},
+    {u"ObjDump", 1, 4, kLater}, {u"Object", 0, N, kLater}, {u"ObjGetAddress", 2, 2, kLater},
+    {u"ObjGetCapacity", 1, 2, kLater}, {u"ObjHasKey", 2, 2, kLater}, {u"ObjInsert", 2, 10001, kLater},
+    {u"ObjInsertAt", 3, 10001, kLater}, {u"ObjLength", 1, 1, kLater}, {u"ObjLoad", 1, 2, kLater},
+    {u"ObjMaxIndex", 1, 1, kLater}, {u"ObjMinIndex", 1, 1, kLater}, {u"ObjNewEnum", 1, 1, kLater},
+    {u"ObjPop", 1, 1, kLater}, {u"ObjPush", 2, 10001, kLater}, {u"ObjRawSet", 3, 3, kLater},
+    {u"ObjRelease", 1, 1, kLater}, {u"ObjRemove", 1, 3, kLater}, {u"ObjRemoveAt", 2, 3, kLater},
+    {u"ObjSetCapacity", 2, 3, kLater}, {u"OnClipboardChange", 1, 2, kLater}, {u"OnExit", 0, 2, kLater},
+    {u"OnMessage", 1, 4, kLater}, {u"Ord", 1, 1, kLater}, {u"RegExMatch", 2, 4, kLater},
+    {u"RegExReplace", 2, 6, kLater}, {u"RegisterCallback", 1, 4, kLater}, {u"ResourceLoadLibrary", 1, 2, kLater},
+    {u"Round", 1, 2, builtin_math}, {u"RTrim", 1, 2, kLater}, {u"SB_SetIcon", 1, 3, kLater},
+    {u"SB_SetParts", 0, 255, kLater}, {u"SB_SetText", 1, 3, kLater}, {u"Sin", 1, 1, builtin_math},
+    {u"Sizeof", 1, 2, kLater}, {u"Sqrt", 1, 1, builtin_math}, {u"StrGet", 1, 3, kLater},
+    {u"StrLen", 1, 1, builtin_strlen}, {u"StrPut", 1, 4, kLater}, {u"StrReplace", 2, 5, kLater},
+    {u"StrSplit", 1, 4, kLater}, {u"Struct", 1, 3, kLater}, {u"SubStr", 2, 3, kLater}, {u"Tan", 1, 1, builtin_math},
+    {u"Trim", 1, 2, kLater}, {u"TV_Add", 1, 3, kLater}, {u"TV_Delete", 0, 1, kLater}, {u"TV_Get", 2, 2, kLater},
+    {u"TV_GetChild", 1, 1, kLater}, {u"TV_GetCount", 0, 0, kLater}, {u"TV_GetNext", 0, 2, kLater},
+    {u"TV_GetParent", 1, 1, kLater}, {u"TV_GetPrev", 1, 1, kLater}, {u"TV_GetSelection", 0, 0, kLater},
+    {u"TV_GetText", 2, 2, kLater}, {u"TV_Modify", 1, 3, kLater}, {u"TV_SetImageList", 1, 2, kLater},
+    {u"UnZip", 2, 5, kLater}, {u"UnZipBuffer", 2, 5, kLater}, {u"UnZipRawMemory", 2, 3, kLater},
+    {u"VarSetCapacity", 1, 3, kLater}, {u"WinActive", 0, 4, kLater}, {u"WinExist", 0, 4, kLater},
+    {u"ZipAddBuffer", 3, 4, kLater}, {u"ZipAddFile", 2, 3, kLater}, {u"ZipAddFolder", 2, 2, kLater},
+    {u"ZipCloseBuffer", 1, 1, kLater}, {u"ZipCloseFile", 1, 1, kLater}, {u"ZipCreateBuffer", 1, 2, kLater},
+    {u"ZipCreateFile", 1, 2, kLater}, {u"ZipInfo", 1, 1, kLater}, {u"ZipOptions", 2, 2, kLater},
+    {u"ZipRawMemory", 2, 3, kLater},
+};
+
+}  // namespace
+
+const BuiltinInfo* find_builtin(StringView name) {
+  size_t lo = 0, hi = sizeof(kBuiltins) / sizeof(kBuiltins[0]);
+  while (lo < hi) {
+    size_t mid = (lo + hi) / 2;
+    int c = compare_ignore_case(kBuiltins[mid].name, name);
+    if (c == 0) return &kBuiltins[mid];
+    if (c < 0) lo = mid + 1;
+    else hi = mid;
+  }
+  // Every other ComObj... name is served by the generic COM routine.
+  if (name.size() > 6 && starts_with_ignore_case(name, u"ComObj")) {
+    static const BuiltinInfo kComObj = {u"ComObj", 0, 3, kLater};
+    return &kComObj;
+  }
+  return nullptr;
+}
+
+Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc) {
+  (void)result;
+  (void)args;
+  (void)argc;
+  return report_runtime_error(u"The function \"" + String(func.name) + u"\" is not yet available.");
+}
+
+Result builtin_strlen(Func& func, ExprToken& result, ExprToken* args, int argc) {
+  (void)func;
+  (void)argc;
+  char16_t buf[256];
+  result = ExprToken{};
+  result.symbol = SymInteger;
+  result.integer = int64_t(token_to_text(args[0], buf).size());
+  return ResultDone;
+}
+
+}  // namespace orv

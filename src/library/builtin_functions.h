@@ -1,0 +1,24 @@
+// The built-in function vocabulary: every name a script can call without
+// defining it, with its parameter range and routine.
+#pragma once
+
+#include "base/text.h"
+#include "runtime/func.h"
+
+namespace orv {
+
+struct BuiltinInfo {
+  const char16_t* name;
+  int min_params;
+  int max_params;  // 10000 means unlimited
+  BuiltinRoutine routine;
+};
+
+const BuiltinInfo* find_builtin(StringView name);
+
+// Routines defined in the library, grouped by concern.
+Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_strlen(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
+
+}  // namespace orv

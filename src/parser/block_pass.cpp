@@ -1,0 +1,377 @@
+#include "parser/block_pass.h"
+
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
+
+namespace orv {
+
+namespace {
+
+bool is_if_line(CommandId id) {
+  return (id >= CmdIfIn && id <= CmdIfLessOrEqual) || (id >= CmdIfWinExist && id <= CmdIfMsgBox);
+}
+
+bool is_loop_line(CommandId id) { return id == CmdLoop || id == CmdFor || id == CmdWhile; }
+
+bool is_function_body(const ScriptLine* line) {
+  return line->action == CmdBlockBegin && reinterpret_cast<uintptr_t>(line->attribute) == 1;
+}
+
+// A parameter whose text is known before the script runs: neither an
+// expression nor holding variable references.
+bool is_plain(const ScriptLine& line, int index) {
+  return index < line.arg_count && !line.args[index].is_expression && !line.args[index].dynamic_name &&
+         !line.args[index].ref.derefs;
+}
+
+StringView plain_text(const ScriptLine& line, int index) {
+  return is_plain(line, index) ? line.arg_text(index) : StringView();
+}
+
+bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (p == candidate) return true;
+  return false;
+}
+
+bool inside_function(const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (is_function_body(p)) return true;
+  return false;
+}
+
+// Where the one-line body a loop needs is in force: Break and Continue need
+// a loop around them, and must not leave a Finally body to reach it.
+enum class LoopContext : uint8_t { None, Loop, FinallyInLoop };
+
+// The line as a script would spell it, for the "Specifically" part of a
+// message; the parser keeps no source text.
+String line_text(const ScriptProgram& program, const ScriptLine& line) {
+  const CommandId id = line.action;
+  if (is_function_body(&line)) {
+    for (const DefinitionRecord& d : program.definitions)
+      if (d.line_number == line.line_number && d.kind != DefinitionKind::Class) return String(d.text);
+  }
+  String name(command_info(id).name);
+  String text;
+  if (id == CmdIfExpr) {
+    text = u"if " + String(line.arg_text(0));
+  } else if (id >= CmdIfIn && id <= CmdIfLessOrEqual) {
+    text = u"if " + String(line.arg_text(0)) + u" " + name;
+    if (line.arg_count > 1) text += u" " + String(line.arg_text(1));
+    if (line.arg_count > 2) text += u" and " + String(line.arg_text(2));
+  } else if (id >= CmdAssign && id <= CmdDivAssign && id != CmdExpression) {
+    text = String(line.arg_text(0)) + u" " + name;
+    if (line.arg_count > 1) text += u" " + String(line.arg_text(1));
+  } else if (id == CmdExpression || id == CmdStatic) {
+    text = String(line.arg_text(0));
+  } else {
+    text = name;
+    for (int i = 0; i < line.arg_count; ++i) text += (i ? u", " : u" ") + String(line.arg_text(i));
+  }
+  return text;
+}
+
+class BlockPass {
+ public:
+  explicit BlockPass(ScriptProgram& program) : program_(program) {}
+
+  Result run() {
+    ScriptLine* after = nullptr;
+    if (!sequence(program_.first_line, nullptr, LoopContext::None, after)) return ResultFailed;
+    for (ScriptLine* line = program_.first_line; line; line = line->next)
+      if (!resolve_targets(*line)) return ResultFailed;
+    return ResultDone;
+  }
+
+ private:
+  Result fail(const ScriptLine& line, StringView message, StringView extra) {
+    program_.current_line_number = line.line_number;
+    program_.current_file_index = line.file_index;
+    return load_error(program_, message, extra);
+  }
+  Result fail(const ScriptLine& line, StringView message) { return fail(line, message, line_text(program_, line)); }
+
+  // --- the first pass: bodies, blocks and the lines that continue a construct ---
+
+  // The lines from `first` up to the "}" that closes `open` (or, with no
+  // `open`, to the end of the list); `after` becomes the line after that "}".
+  Result sequence(ScriptLine* first, ScriptLine* open, LoopContext context, ScriptLine*& after) {
+    ScriptLine* line = first;
+    while (line) {
+      if (line->action == CmdBlockEnd) {
+        if (!open) return fail(*line, u"Unexpected \"}\"");
+        line->parent = open;
+        after = line->next;
+        return ResultDone;
+      }
+      if (!statement(line, open, context, line)) return ResultFailed;
+    }
+    if (open) return fail(*open, u"Missing \"}\"");
+    after = nullptr;
+    return ResultDone;
+  }
+
+  // The one-line body of `owner`: the statement on the next line.
+  Result body(ScriptLine* owner, LoopContext context, ScriptLine*& after) {
+    if (!owner->next) return fail(*program_.last_line, u"The script ends where a line was expected.");
+    return statement(owner->next, owner, context, after);
+  }
+
+  // One statement: the line, its body and the lines that continue it;
+  // `after` becomes the line after all of them.
+  Result statement(ScriptLine* line, ScriptLine* parent, LoopContext context, ScriptLine*& after) {
+    line->parent = parent;
+    const CommandId id = line->action;
+    if (is_if_line(id)) {
+      if (!body(line, context, after)) return ResultFailed;
+      line->related = after;
+      if (after && after->action == CmdElse) {
+        ScriptLine* else_line = after;
+        else_line->parent = parent;
+        if (!body(else_line, context, after)) return ResultFailed;
+        else_line->related = after;
+      }
+      return ResultDone;
+    }
+    if (is_loop_line(id)) {
+      if (!body(line, LoopContext::Loop, after)) return ResultFailed;
+      line->related = after;
+      if (after && after->action == CmdUntil && id != CmdWhile) {
+        after->parent = parent;
+        after = after->next;
+      }
+      return ResultDone;
+    }
+    switch (id) {
+      case CmdTry: {
+        if (!body(line, context, after)) return ResultFailed;
+        line->related = after;
+        if (after && after->action == CmdCatch) {
+          ScriptLine* catch_line = after;
+          catch_line->parent = parent;
+          if (!body(catch_line, context, after)) return ResultFailed;
+          catch_line->related = after;
+        }
+        if (after && after->action == CmdFinally) {
+          ScriptLine* finally_line = after;
+          finally_line->parent = parent;
+          LoopContext inner = context == LoopContext::None ? LoopContext::None : LoopContext::FinallyInLoop;
+          if (!body(finally_line, inner, after)) return ResultFailed;
+          finally_line->related = after;
+        }
+        return ResultDone;
+      }
+      case CmdBlockBegin:
+        if (is_function_body(line)) {
+          if (parent && parent->action != CmdBlockBegin) return fail(*line, u"Unexpected function");
+          context = LoopContext::None;
+        }
+        if (!sequence(line->next, line, context, after)) return ResultFailed;
+        line->related = after;
+        return ResultDone;
+      case CmdBlockEnd:
+        return fail(*line, u"Unexpected \"}\"");
+      case CmdElse:
+        return fail(*line, u"ELSE with no matching IF");
+      case CmdUntil:
+        return fail(*line, u"UNTIL with no matching LOOP");
+      case CmdCatch:
+        return fail(*line, u"CATCH with no matching TRY");
+      case CmdFinally:
+        return fail(*line, u"FINALLY with no matching TRY or CATCH");
+      case CmdBreak:
+      case CmdContinue:
+      case CmdBreakIf:
+      case CmdContinueIf:
+        if (context == LoopContext::None) return fail(*line, u"Break/Continue must be enclosed by a Loop.");
+        if (context == LoopContext::FinallyInLoop) return fail(*line, u"Jumps cannot exit a FINALLY block.");
+        break;
+      default:
+        break;
+    }
+    after = line->next;
+    return ResultDone;
+  }
+
+  // --- the second pass: the targets of jumps and label parameters ---
+
+  Result resolve_targets(ScriptLine& line) {
+    switch (line.action) {
+      case CmdGoto:
+      case CmdGosub:
+        return resolve_jump(line);
+      case CmdReturn:
+        for (const ScriptLine* p = line.parent; p && !is_function_body(p); p = p->parent)
+          if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
+        return ResultDone;
+      case CmdBreak:
+      case CmdContinue:
+        return resolve_loop_target(line, 0);
+      case CmdBreakIf:
+      case CmdContinueIf:
+        return resolve_loop_target(line, 1);
+      case CmdOnExit:
+        return require_label(line, 0);
+      case CmdGroupAdd:
+        return require_label(line, 3);
+      case CmdSetTimer:
+        return check_set_timer(line);
+      case CmdHotkey:
+        return check_hotkey(line);
+      default:
+        return ResultDone;
+    }
+  }
+
+  Result resolve_jump(ScriptLine& line) {
+    StringView name = plain_text(line, 0);
+    if (name.empty()) return ResultDone;  // resolved when the line runs
+    Label* label = program_.find_label(name);
+    if (!label) return fail(line, u"Target label does not exist.", name);
+    ScriptLine* target = label->line;
+    ScriptLine* target_parent = target ? target->parent : nullptr;
+    if (target_parent && !is_ancestor(target_parent, &line))
+      return fail(line, u"A Goto/Gosub must not jump into a block that doesn't enclose it.");
+    if (inside_function(&line) && !(target && inside_function(target))) {
+      if (line.action == CmdGoto) return fail(line, u"Cannot jump from inside a function to outside.");
+      line.leaves_function = true;
+    }
+    if (line.action == CmdGoto) {
+      for (const ScriptLine* p = line.parent; p && p != target_parent; p = p->parent)
+        if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
+    }
+    line.attribute = label;
+    line.related = target;
+    return ResultDone;
+  }
+
+  Result resolve_loop_target(ScriptLine& line, int index) {
+    StringView param = plain_text(line, index);
+    if (param.empty()) return ResultDone;
+    const ScriptLine* innermost = nullptr;
+    for (const ScriptLine* p = line.parent; p && !innermost; p = p->parent)
+      if (is_loop_line(p->action)) innermost = p;
+
+    ScriptLine* target = nullptr;
+    int64_t count = 0;
+    if (nesting_count(param, count)) {
+      for (ScriptLine* p = line.parent; p && count > 0; p = p->parent)
+        if (is_loop_line(p->action) && --count == 0) target = p;
+      if (!target) return fail(line, u"Parameter #1 invalid.", param);
+    } else {
+      Label* label = program_.find_label(param);
+      if (!label) return fail(line, u"Target label does not exist.", param);
+      target = label->line;
+      if (!target || !is_loop_line(target->action) || !is_ancestor(target, &line))
+        return fail(line, u"Parameter #1 invalid.", param);
+    }
+    if (target == innermost) return ResultDone;  // the plain form does the same
+    for (const ScriptLine* p = line.parent; p != target; p = p->parent)
+      if (is_function_body(p)) return fail(line, u"Cannot jump from inside a function to outside.");
+    for (const ScriptLine* p = line.parent; p != target; p = p->parent)
+      if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
+    line.related = target;
+    return ResultDone;
+  }
+
+  // Blanks, an optional "+", digits (or "0x" and hexadecimal digits), blanks;
+  // read as decimal, so that a hexadecimal count is 0.
+  static bool nesting_count(StringView text, int64_t& count) {
+    text = trim(text);
+    if (!text.empty() && text[0] == u'+') text.remove_prefix(1);
+    bool hex = text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X');
+    StringView digits = hex ? text.substr(2) : text;
+    if (digits.empty()) return false;
+    for (char16_t c : digits) {
+      bool ok = (c >= u'0' && c <= u'9') || (hex && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
+      if (!ok) return false;
+    }
+    count = 0;
+    for (char16_t c : text) {
+      if (c < u'0' || c > u'9') break;
+      count = count * 10 + (c - u'0');
+      if (count > 0xFFFFFF) break;  // deeper than any script nests
+    }
+    return true;
+  }
+
+  // A plain label parameter must name a label; the line keeps it.
+  Result require_label(ScriptLine& line, int index) {
+    StringView name = plain_text(line, index);
+    if (name.empty()) return ResultDone;
+    Label* label = program_.find_label(name);
+    if (!label) return fail(line, u"Target label does not exist.", name);
+    line.attribute = label;
+    return ResultDone;
+  }
+
+  bool is_script_function(StringView name) const {
+    for (const DefinitionRecord& d : program_.definitions) {
+      if (d.kind != DefinitionKind::Function || d.class_depth != 0) continue;
+      if (equals_ignore_case(trim(d.text.substr(0, d.text.find(u'('))), name)) return true;
+    }
+    return false;
+  }
+
+  // A label, else a script function; the line keeps a label.
+  Result require_callable(ScriptLine& line, StringView name) {
+    if (Label* label = program_.find_label(name)) {
+      line.attribute = label;
+      return ResultDone;
+    }
+    if (is_script_function(name)) return ResultDone;
+    return fail(line, u"Target label does not exist.", name);
+  }
+
+  Result check_set_timer(ScriptLine& line) {
+    StringView name = plain_text(line, 0);
+    if (!name.empty() && !require_callable(line, name)) return ResultFailed;
+    if (!is_plain(line, 1)) return ResultDone;
+    StringView period = line.arg_text(1);
+    bool ok = period.empty() || numeric_type_of(period) != NumType::NotNumeric || equals_ignore_case(period, u"On") ||
+              equals_ignore_case(period, u"Off") || equals_ignore_case(period, u"Delete");
+    return ok ? ResultDone : fail(line, u"Parameter #2 invalid.", period);
+  }
+
+  bool is_if_expression_text(StringView text) const {
+    auto matches = [&](StringView criterion) {
+      return criterion.size() > 4 && criterion.substr(0, 4) == u"#If " && criterion.substr(4) == text;
+    };
+    for (const HotkeyDefinition& h : program_.hotkeys)
+      if (matches(h.criterion)) return true;
+    for (const HotstringDefinition& h : program_.hotstrings)
+      if (matches(h.criterion)) return true;
+    return false;
+  }
+
+  Result check_hotkey(ScriptLine& line) {
+    if (!is_plain(line, 0)) return ResultDone;
+    StringView key = line.arg_text(0);
+    if (starts_with_ignore_case(key, u"If")) {
+      for (StringView kind : {u"IfWinActive", u"IfWinNotActive", u"IfWinExist", u"IfWinNotExist"})
+        if (equals_ignore_case(key, kind)) return ResultDone;
+      if (key.size() != 2) return fail(line, u"Parameter #1 invalid.", key);
+      if (!line.arg_text(2).empty()) return fail(line, u"Parameter #3 must be blank in this case.", line.arg_text(2));
+      StringView expression = plain_text(line, 1);
+      if (!expression.empty() && !is_if_expression_text(expression))
+        return fail(line, u"Parameter #2 must match an existing #If expression.", expression);
+      return ResultDone;
+    }
+    StringView name = plain_text(line, 1);
+    if (name.empty()) return ResultDone;
+    // Words that act on the hotkey instead of naming its label.
+    for (StringView word : {u"On", u"Off", u"Toggle", u"AltTab", u"ShiftAltTab", u"AltTabMenu", u"AltTabAndMenu",
+                            u"AltTabMenuDismiss"})
+      if (equals_ignore_case(name, word)) return ResultDone;
+    return require_callable(line, name);
+  }
+
+  ScriptProgram& program_;
+};
+
+}  // namespace
+
+Result resolve_blocks(ScriptProgram& program) { return BlockPass(program).run(); }
+
+}  // namespace orv

@@ -1,0 +1,183 @@
+#include "parser/function_definition.h"
+
+#include "parser/escapes.h"
+#include "parser/script_program.h"
+#include "runtime/errors.h"
+#include "runtime/func.h"
+#include "runtime/function_table.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
+#include "runtime/variable_list.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kMaxParams = 254;
+
+bool parse_default(ScriptProgram& program, StringView text, FuncParam& p) {
+  if (text.size() >= 2 && text.front() == u'"' && text.back() == u'"') {
+    String value;
+    StringView inner = text.substr(1, text.size() - 2);
+    for (size_t i = 0; i < inner.size(); ++i) {
+      if (inner[i] == u'"') {
+        if (i + 1 < inner.size() && inner[i + 1] == u'"') ++i;
+        else return false;  // a lone quote inside: not one string
+      }
+      value.push_back(inner[i]);
+    }
+    p.default_kind = DefaultKind::Text;
+    p.default_text = program.pool.copy(translate_escapes(value, program.syntax.escape));
+    return true;
+  }
+  if (equals_ignore_case(text, u"true") || equals_ignore_case(text, u"false") || equals_ignore_case(text, u"null")) {
+    p.default_kind = DefaultKind::Integer;
+    p.default_int = equals_ignore_case(text, u"true") ? 1 : 0;
+    return true;
+  }
+  switch (numeric_type_of(text, true, false, true)) {
+    case NumType::Integer:
+      p.default_kind = DefaultKind::Integer;
+      p.default_int = text_to_int(text);
+      return true;
+    case NumType::Float:
+      p.default_kind = DefaultKind::Float;
+      p.default_float = text_to_double(text);
+      return true;
+    default:
+      return false;
+  }
+}
+
+Variable* add_param_variable(ScriptProgram& program, Func& f, StringView name) {
+  size_t at = 0;
+  bool lazy = false;
+  if (f.locals.find(name, &at, &lazy)) return nullptr;
+  Variable* v = permanent_pool().make<Variable>();
+  v->name = permanent_pool().copy(name).data();
+  v->scope = ScopeLocal | ScopeParam;
+  if (!f.locals.insert(v, at, lazy)) return nullptr;
+  return v;
+}
+
+}  // namespace
+
+Result define_function(ScriptProgram& program, StringView line, StringView class_name, Func*& out) {
+  size_t open = line.find(u'(');
+  StringView short_name = line.substr(0, open);
+  String name = class_name.empty() ? String(short_name) : String(class_name) + u"." + String(short_name);
+  if (name.size() > kMaxNameLength + (class_name.empty() ? 0 : 1)) return load_error(program, u"Function name too long.", line);
+  if (!is_valid_var_name(short_name))
+    return load_error(program, u"The following function name contains an illegal character:\n\"" +
+                                   String(short_name.substr(0, 300)) + u"\"",
+                      line);
+  size_t at = 0;
+  if (Func* existing = find_defined_function(program, name, &at)) {
+    (void)existing;
+    return load_error(program, class_name.empty() ? u"Duplicate function definition." : u"Duplicate declaration.", line);
+  }
+  Func* f = add_script_function(program, name, at);
+
+  // Methods take the object as a hidden first parameter; a property's setter
+  // also takes the value being assigned.
+  std::vector<StringView> implicit;
+  if (!class_name.empty()) implicit.push_back(u"this");
+
+  StringView list = line.substr(open + 1);
+  if (list.empty() || list.back() != u')') return load_error(program, u"Missing \")\"", line);
+  list = list.substr(0, list.size() - 1);
+
+  for (StringView p : implicit) {
+    FuncParam param;
+    param.var = add_param_variable(program, *f, p);
+    f->params.push_back(param);
+  }
+  bool seen_default = false;
+  size_t i = 0;
+  StringView rest = trim(list);
+  while (!rest.empty()) {
+    FuncParam param;
+    StringView item = rest;
+    if (starts_with_ignore_case(item, u"ByRef") && item.size() > 5 && is_blank(item[5])) {
+      param.by_ref = true;
+      item = trim_left(item.substr(5));
+    }
+    size_t n = 0;
+    while (n < item.size() && is_var_name_char(item[n])) ++n;
+    StringView pname = item.substr(0, n);
+    if (pname.empty()) return load_error(program, u"Blank parameter", line);
+    if (f->params.size() >= size_t(kMaxParams)) return load_error(program, u"Too many params.", line);
+    if (is_builtin_variable_name(pname) || equals_ignore_case(pname, u"ErrorLevel"))
+      return load_error(program, u"Illegal parameter name.", line);
+    param.var = add_param_variable(program, *f, pname);
+    if (!param.var) return load_error(program, u"Duplicate parameter.", line);
+    item = trim_left(item.substr(n));
+    if (!item.empty() && item[0] == u'*') {
+      item = trim_left(item.substr(1));
+      if (!item.empty()) return load_error(program, u"Missing \")\"", line);
+      f->variadic = true;
+      f->params.push_back(param);
+      break;
+    }
+    if (!item.empty() && (item[0] == u':' || item[0] == u'=')) {
+      size_t skip = 1;
+      if (item[0] == u':') {
+        if (item.size() < 2 || item[1] != u'=') return load_error(program, u"Expected \":=\"", line);
+        skip = 2;
+      }
+      item = trim_left(item.substr(skip));
+      // The default ends at the next comma outside quotes.
+      size_t end = 0;
+      bool quoted = false;
+      while (end < item.size() && (quoted || item[end] != u',')) {
+        if (item[end] == u'"') quoted = !quoted;
+        ++end;
+      }
+      if (quoted) return load_error(program, u"Missing close-quote", line);
+      if (!parse_default(program, trim(item.substr(0, end)), param))
+        return load_error(program, u"Unsupported parameter default.", line);
+      seen_default = true;
+      item = item.substr(end);
+    } else if (seen_default) {
+      return load_error(program, u"Parameter default required.", line);
+    }
+    f->params.push_back(param);
+    item = trim_left(item);
+    if (item.empty()) break;
+    if (item[0] != u',') return load_error(program, u"Missing comma", line);
+    rest = trim_left(item.substr(1));
+    if (rest.empty()) return load_error(program, u"Blank parameter", line);
+    ++i;
+  }
+  int required = 0;
+  for (const FuncParam& p : f->params)
+    if (p.default_kind == DefaultKind::None) ++required;
+  f->max_params = int(f->params.size()) - (f->variadic ? 1 : 0);
+  f->min_params = required - (f->variadic ? 1 : 0);
+  out = f;
+  return ResultDone;
+}
+
+}  // namespace orv
+
+namespace orv {
+
+Result bind_calls(ScriptProgram& program) {
+  for (const PendingCall& p : program.pending_calls) {
+    CallRecord* c = p.call;
+    StringView name(c->position, c->name_length);
+    program.current_line_number = p.line_number;
+    program.current_file_index = p.file_index;
+    Func* f = find_function(program, name);
+    if (!f) return load_error(program, u"Call to nonexistent function.", name);
+    c->func = f;
+    int count = c->param_count;
+    if (count > f->max_params && !f->variadic) return load_error(program, u"Too many parameters passed to function.", p.expression);
+    if (count < f->min_params && c->kind != CallVariadic)
+      return load_error(program, u"Too few parameters passed to function.", p.expression);
+  }
+  program.pending_calls.clear();
+  return ResultDone;
+}
+
+}  // namespace orv
