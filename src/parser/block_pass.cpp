@@ -1,6 +1,10 @@
 #include "parser/block_pass.h"
 
+#include <cstdint>
+
 #include "runtime/errors.h"
+#include "runtime/function_table.h"
+#include "runtime/line_lister.h"
 #include "runtime/numbers.h"
 
 namespace orv {
@@ -44,32 +48,17 @@ bool inside_function(const ScriptLine* line) {
 // a loop around them, and must not leave a Finally body to reach it.
 enum class LoopContext : uint8_t { None, Loop, FinallyInLoop };
 
-// The line as a script would spell it, for the "Specifically" part of a
-// message; the parser keeps no source text.
+// The line for the "Specifically" part of a message, as listings show it;
+// a function body's brace shows the definition it belongs to.
 String line_text(const ScriptProgram& program, const ScriptLine& line) {
-  const CommandId id = line.action;
   if (is_function_body(&line)) {
     for (const DefinitionRecord& d : program.definitions)
       if (d.line_number == line.line_number && d.kind != DefinitionKind::Class) return String(d.text);
   }
-  String name(command_info(id).name);
-  String text;
-  if (id == CmdIfExpr) {
-    text = u"if " + String(line.arg_text(0));
-  } else if (id >= CmdIfIn && id <= CmdIfLessOrEqual) {
-    text = u"if " + String(line.arg_text(0)) + u" " + name;
-    if (line.arg_count > 1) text += u" " + String(line.arg_text(1));
-    if (line.arg_count > 2) text += u" and " + String(line.arg_text(2));
-  } else if (id >= CmdAssign && id <= CmdDivAssign && id != CmdExpression) {
-    text = String(line.arg_text(0)) + u" " + name;
-    if (line.arg_count > 1) text += u" " + String(line.arg_text(1));
-  } else if (id == CmdExpression || id == CmdStatic) {
-    text = String(line.arg_text(0));
-  } else {
-    text = name;
-    for (int i = 0; i < line.arg_count; ++i) text += (i ? u", " : u" ") + String(line.arg_text(i));
-  }
-  return text;
+  String listed;
+  list_line(listed, line, SIZE_MAX, 0, LineEnd::Lf);
+  size_t from = listed.find(u": ") + 2;
+  return listed.substr(from, listed.size() - 1 - from);
 }
 
 class BlockPass {
@@ -306,21 +295,13 @@ class BlockPass {
     return ResultDone;
   }
 
-  bool is_script_function(StringView name) const {
-    for (const DefinitionRecord& d : program_.definitions) {
-      if (d.kind != DefinitionKind::Function || d.class_depth != 0) continue;
-      if (equals_ignore_case(trim(d.text.substr(0, d.text.find(u'('))), name)) return true;
-    }
-    return false;
-  }
-
-  // A label, else a script function; the line keeps a label.
+  // A label, else a function; the line keeps a label.
   Result require_callable(ScriptLine& line, StringView name) {
     if (Label* label = program_.find_label(name)) {
       line.attribute = label;
       return ResultDone;
     }
-    if (is_script_function(name)) return ResultDone;
+    if (find_function(program_, name)) return ResultDone;
     return fail(line, u"Target label does not exist.", name);
   }
 

@@ -47,9 +47,10 @@
 // - Goto, Gosub with a plain label: the Label.
 // - OnExit with a plain label name; GroupAdd with a plain fourth (label)
 //   parameter; SetTimer whose plain first parameter names a label; Hotkey
-//   whose plain label parameter names a label: the Label. A SetTimer or
-//   Hotkey naming a script function keeps a null attribute (functions are
-//   resolved with the function definitions).
+//   whose plain label parameter names a label: the Label. A label wins over
+//   a function of the same name. A SetTimer or Hotkey that names a function
+//   (script or built-in) keeps a null attribute and the function is looked up
+//   by name when the line runs.
 //
 // leaves_function: set on a Gosub inside a function body whose plain label
 // lies outside every function body; the executor then runs the subroutine

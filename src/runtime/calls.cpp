@@ -17,9 +17,10 @@ namespace orv {
 
 namespace {
 
-// Script calls nest native frames; past this depth the call fails with a
-// message instead of overflowing the native stack.
-constexpr int kMaxCallDepth = 2000;
+// Script calls nest native frames (a few kilobytes per level); past this
+// depth the call fails with a message instead of overflowing the native
+// stack, which both hosts reserve at 256 MB for the script's thread.
+constexpr int kMaxCallDepth = 10000;
 int g_call_depth = 0;
 
 // A local's state, set aside while a recursive call of its function runs.

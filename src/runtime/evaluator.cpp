@@ -198,9 +198,39 @@ int compare_text(StringView a, StringView b, StringCaseSense sense) {
   return compare_ignore_case(a, b);
 }
 
+// Value stacks for evaluations, handed out in stack order. They live on the
+// heap so that an evaluation nested in a deep chain of calls costs the
+// native stack only a few hundred bytes.
+class StackBlocks {
+ public:
+  static constexpr size_t kTokens = 512;
+  ExprToken* acquire() {
+    if (used_ == blocks_.size()) {
+      auto* b = static_cast<ExprToken*>(std::malloc(kTokens * sizeof(ExprToken)));
+      if (!b) return nullptr;
+      blocks_.push_back(b);
+    }
+    return blocks_[used_++];
+  }
+  void release() { --used_; }
+
+ private:
+  std::vector<ExprToken*> blocks_;
+  size_t used_ = 0;
+};
+
+StackBlocks& stack_blocks() {
+  static StackBlocks blocks;
+  return blocks;
+}
+
 class Evaluation {
  public:
-  explicit Evaluation(const ExprToken* code) : code_(code) {}
+  explicit Evaluation(const ExprToken* code) : code_(code), stack_(stack_blocks().acquire()) {}
+  ~Evaluation() {
+    if (stack_) stack_blocks().release();
+  }
+  bool ready() const { return stack_ != nullptr; }
 
   Result run(ExprToken& result) {
     for (const ExprToken* tok = code_;; ++tok) {
@@ -263,7 +293,7 @@ class Evaluation {
   }
 
  private:
-  static constexpr size_t kStackSize = 512;
+  static constexpr size_t kStackSize = StackBlocks::kTokens;
 
   Result fail_cleanup() {
     while (sp_) release(stack_[--sp_]);
@@ -378,7 +408,7 @@ class Evaluation {
   Result apply(const ExprToken* tok, const ExprToken*& jump);
 
   const ExprToken* code_;
-  ExprToken stack_[kStackSize];
+  ExprToken* stack_;
   size_t sp_ = 0;
 };
 
@@ -724,6 +754,7 @@ Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
 
 Result evaluate(const ExprToken* code, ExprToken& result) {
   Evaluation e(code);
+  if (!e.ready()) return report_runtime_error(u"Out of memory.");
   return e.run(result);
 }
 

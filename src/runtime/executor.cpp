@@ -388,9 +388,10 @@ class Engine {
       value.var = arg.ref.derefs[0].target.var;
     } else {
       if (!args_.expand(line)) return ResultFailed;
+      // Text written in the line: its type is decided where it is used.
       result_->text = String(args_.text[0]);
       result_->value = ExprToken{};
-      result_->value.symbol = SymString;
+      result_->value.symbol = SymOperand;
       temp_arena().release(mark);
       return ResultDone;
     }

@@ -1,11 +1,27 @@
 // orvanta-run: the headless native host. It runs a script file as the
 // Windows program runs its stored script: orvanta-run SCRIPT [switches and
 // script parameters].
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "platform/posix/headless.h"
 #include "startup/startup.h"
+
+namespace {
+
+struct HostRun {
+  std::vector<orv::String> args;
+  int exit_code = 0;
+};
+
+void* run_script(void* p) {
+  auto* run = static_cast<HostRun*>(p);
+  run->exit_code = orv::run_program(run->args);
+  return nullptr;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -19,7 +35,15 @@ int main(int argc, char** argv) {
   }
   orv::platform::set_script_path(orv::utf8_to_utf16(full));
   free(full);
-  std::vector<orv::String> args;
-  for (int i = 2; i < argc; ++i) args.push_back(orv::utf8_to_utf16(argv[i]));
-  return orv::run_program(args);
+  HostRun run;
+  for (int i = 2; i < argc; ++i) run.args.push_back(orv::utf8_to_utf16(argv[i]));
+  // The script runs on a thread with a stack as large as the Windows
+  // program reserves, so that deep recursion behaves the same on both.
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, size_t(256) << 20);
+  pthread_t thread;
+  if (pthread_create(&thread, &attr, run_script, &run) != 0) return run_script(&run), run.exit_code;
+  pthread_join(thread, nullptr);
+  return run.exit_code;
 }
