@@ -16,10 +16,11 @@
 // line as parent; when such a body is a block, its "{" has that line as
 // parent and the lines inside have the "{". An else, Catch, Finally or Until
 // that continues a construct has the same parent as the line that began the
-// construct. Top-level lines, and the "{" of every function body at top level
-// or in a class, have none. So the ancestors of a line, followed through
-// parent, are exactly the constructs the line is nested in, innermost first,
-// up to and including the function body "{" it is in.
+// construct. Top-level lines, and the "{" of a function body defined at top
+// level or in a class, have none; a function body defined inside a block has
+// that block's "{" as parent. So the ancestors of a line, followed through
+// parent, are the constructs it is nested in, innermost first; a line is
+// inside a function when one of them is a function body "{" (attribute 1).
 //
 // related:
 // - if line: the line after its body. That is the else line when the if has
@@ -43,7 +44,8 @@
 //   time.
 //
 // attribute (only set here for these kinds; other kinds keep what the parser
-// stored, such as 1 on the "{" of a function body):
+// stored, such as 1 on the "{" of a function body and the loop kind of a
+// Loop):
 // - Goto, Gosub with a plain label: the Label.
 // - OnExit with a plain label name; GroupAdd with a plain fourth (label)
 //   parameter; SetTimer whose plain first parameter names a label; Hotkey
