@@ -830,6 +830,7 @@ class Compiler {
       p.pos = t.pos;
       if (s == SymOr || s == SymAnd || s == SymIfThen) p.link_from = long(out_.size()) - 1;
       if (is_assignment(s) && is_member_get_call(long(out_.size()) - 1)) p.member_target = long(out_.size()) - 1;
+      if (s == SymAssign && !out_.empty() && out_.back().symbol == SymVar) out_.back().length |= kAssignTarget;
       if (s == SymPostIncr || s == SymPostDecr) {
         // A postfix operator applies at once to what precedes it.
         stack_.push_back(p);

@@ -14,6 +14,7 @@
 #include "runtime/numbers.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
+#include "runtime/warnings.h"
 
 namespace orv {
 
@@ -317,6 +318,10 @@ class Evaluation {
       case SymVar: {
         ExprToken t = tok;
         Variable& v = tok.var->target();
+        // Reading a variable never assigned is worth a warning; being the
+        // target of := is no read.
+        if ((v.attributes & AttrUninitialized) && v.type == VarType::Normal && !(tok.length & kAssignTarget))
+          warn_unset_variable(v);
         if (v.type != VarType::Normal && v.type != VarType::Alias) {
           // The clipboard and built-ins are read into temporary memory.
           size_t n = v.read_text(nullptr);

@@ -12,6 +12,8 @@
 #include "runtime/evaluator.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
+#include "runtime/line_history.h"
+#include "runtime/warnings.h"
 #include "startup/exit.h"
 #include "startup/process_state.h"
 
@@ -147,6 +149,8 @@ void ExpandedArgs::append_with_derefs(const LineArg& arg) {
     ExprToken t{};
     t.symbol = SymVar;
     t.var = d->target.var;
+    Variable& v = t.var->target();
+    if ((v.attributes & AttrUninitialized) && v.type == VarType::Normal) warn_unset_variable(v);
     buffer += token_to_text(t, numbuf);
     pos = at + d->length;
   }
@@ -251,6 +255,7 @@ class Engine {
   Result statement(ScriptLine* line, ScriptLine*& next) {
     g_thread->current_line = line;
     g_process.current_line_number = line->line_number;
+    record_line(line);
     CommandId id = line->action;
     if (id == CmdBlockBegin) {
       if (is_function_body(line)) {

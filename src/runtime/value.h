@@ -58,6 +58,9 @@ struct CallRecord {
 
 enum CallKind : uint8_t { CallOrdinary = 1, CallVariadic = 2 };
 
+// Set in `length` of a SymVar token that is the target of ":=".
+inline constexpr uint32_t kAssignTarget = 1;
+
 struct ExprToken {
   union {
     const char16_t* text;  // SymString, SymOperand, SymDynamic
@@ -72,7 +75,7 @@ struct ExprToken {
     DerefRecord* derefs;       // SymDynamic: the embedded references
   };
   uint32_t symbol;
-  uint32_t length;    // text length in characters, for SymString and SymOperand
+  uint32_t length;    // text length in characters, for SymString and SymOperand; flags for SymVar
   ExprToken* link;    // short-circuit target for || && ?, and ? to its :
 
   StringView view() const { return StringView(text, length); }

@@ -1,5 +1,7 @@
 #include "runtime/variable.h"
 
+#include "runtime/warnings.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -296,6 +298,7 @@ Result Variable::assign_var(Variable& source) {
   if (&dest == &src) return ResultDone;
   if (dest.is_read_only()) return report_runtime_error(kNotOutputVar, dest.name_view());
   if (src.type != VarType::Normal) return dest.assign(text_of(src));
+  if ((src.attributes & AttrUninitialized) && src.length_bytes == 0) warn_unset_variable(src);
   if (dest.type != VarType::Normal) return dest.assign(src.view());
 
   const uint8_t a = src.attributes;

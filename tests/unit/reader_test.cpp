@@ -445,8 +445,8 @@ TEST(ReaderRouting, WhatEachLineBecomes) {
       {":*:btw::\nReturn", "2 Return()\nlabel :*:btw::\nhotstring *|btw|\n"},
       {"lbl:\none: ; note", "label lbl\nlabel one\n"},
       {"f(x)\n{\n}", "1 {()\n3 }()\ndef function 1 f(x)\n"},
-      {"f(x) {\n}\ng()", "1 {()\n2 }()\n3 expr(g())\ndef function 1 f(x)\n"},
-      {"f(x)\nx := 1", "1 expr(f(x))\n2 :=(x|1)\n"},
+      {"f(x) {\n}\nf(1)", "1 {()\n2 }()\n3 expr(f(1))\ndef function 1 f(x)\n"},
+      {"Abs(x)\nx := 1", "1 expr(Abs(x))\n2 :=(x|1)\n"},
       {"Class C extends B\n{\n#NoEnv\nx := 1, y\nStatic z\nM() {\n}\nP[k]\n{\nGet {\n}\n}\n}",
        "6 {()\n7 }()\n10 {()\n11 }()\n"
        "def class 1 Class C extends B\ndef vars 4 x := 1, y\ndef static vars 5 Static z\ndef function 6 M()\n"
