@@ -493,7 +493,6 @@ class Compiler {
       call.sym = SymCall;
       call.pos = start;
       ++i;
-      dynamic_call_next_ = true;
       return push(call);
     }
     return push(t);
@@ -682,8 +681,9 @@ class Compiler {
           Pending p{SymOpenParen};
           p.frame = Frame::Call;
           p.pos = t.pos;
-          if (dynamic_call_next_ && t.word.empty()) {
-            dynamic_call_next_ = false;
+          // Only a call whose name is built at run time has no word; every
+          // such call needs its own link, so the test is per token.
+          if (t.word.empty()) {
             p.call = new_call(StringView(), src_.text.data() + t.pos);
             p.dynamic_name_at = long(out_.size()) - 1;
           } else {
@@ -873,6 +873,9 @@ class Compiler {
       ExprToken missing{};
       missing.symbol = SymMissing;
       output(missing);
+      // Whether a required parameter was left out is known only once the
+      // call is bound to its function.
+      if (f.call && !f.call->first_omitted) f.call->first_omitted = uint8_t(f.params + 1);
     }
     ++f.params;
     f.has_param = false;
@@ -1030,7 +1033,6 @@ class Compiler {
   std::vector<ExprToken> out_;
   std::vector<long> links_;
   bool new_pending_ = false;
-  bool dynamic_call_next_ = false;
 };
 
 }  // namespace

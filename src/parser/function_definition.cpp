@@ -83,19 +83,17 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
   std::vector<StringView> implicit;
   if (!class_name.empty()) implicit.push_back(u"this");
 
-  StringView list = line.substr(open + 1);
-  if (list.empty() || list.back() != u')') return load_error(program, u"Missing \")\"", line);
-  list = list.substr(0, list.size() - 1);
-
   for (StringView p : implicit) {
     FuncParam param;
     param.var = add_param_variable(program, *f, p);
     f->params.push_back(param);
   }
+  // The list ends at the first ")" outside a quoted default; whatever
+  // follows it is no part of a definition.
   bool seen_default = false;
-  size_t i = 0;
-  StringView rest = trim(list);
-  while (!rest.empty()) {
+  StringView rest = trim_left(line.substr(open + 1));
+  if (!rest.empty() && rest[0] == u')') rest = rest.substr(1);
+  else for (;;) {
     FuncParam param;
     StringView item = rest;
     if (starts_with_ignore_case(item, u"ByRef") && item.size() > 5 && is_blank(item[5])) {
@@ -113,23 +111,21 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
     if (!param.var) return load_error(program, u"Duplicate parameter.", line);
     item = trim_left(item.substr(n));
     if (!item.empty() && item[0] == u'*') {
+      // Only the last parameter may collect the rest.
       item = trim_left(item.substr(1));
-      if (!item.empty()) return load_error(program, u"Missing \")\"", line);
+      if (item.empty() || item[0] != u')') return load_error(program, u"Missing \")\"", line);
       f->variadic = true;
-      f->params.push_back(param);
-      break;
-    }
-    if (!item.empty() && (item[0] == u':' || item[0] == u'=')) {
+    } else if (!item.empty() && (item[0] == u':' || item[0] == u'=')) {
       size_t skip = 1;
       if (item[0] == u':') {
         if (item.size() < 2 || item[1] != u'=') return load_error(program, u"Expected \":=\"", line);
         skip = 2;
       }
       item = trim_left(item.substr(skip));
-      // The default ends at the next comma outside quotes.
+      // The default ends at the next comma or ")" outside quotes.
       size_t end = 0;
       bool quoted = false;
-      while (end < item.size() && (quoted || item[end] != u',')) {
+      while (end < item.size() && (quoted || (item[end] != u',' && item[end] != u')'))) {
         if (item[end] == u'"') quoted = !quoted;
         ++end;
       }
@@ -143,12 +139,15 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
     }
     f->params.push_back(param);
     item = trim_left(item);
-    if (item.empty()) break;
+    if (item.empty()) return load_error(program, u"Missing \")\"", line);
+    if (item[0] == u')') {
+      rest = item.substr(1);
+      break;
+    }
     if (item[0] != u',') return load_error(program, u"Missing comma", line);
     rest = trim_left(item.substr(1));
-    if (rest.empty()) return load_error(program, u"Blank parameter", line);
-    ++i;
   }
+  if (!trim(rest).empty()) return load_error(program, u"Invalid function declaration.", line);
   int required = 0;
   for (const FuncParam& p : f->params)
     if (p.default_kind == DefaultKind::None) ++required;
@@ -172,6 +171,7 @@ Result bind_calls(ScriptProgram& program) {
     if (!f) return load_error(program, u"Call to nonexistent function.", name);
     c->func = f;
     int count = c->param_count;
+    if (c->first_omitted && c->first_omitted <= f->min_params) return load_error(program, u"Blank parameter", p.expression);
     if (count > f->max_params && !f->variadic) return load_error(program, u"Too many parameters passed to function.", p.expression);
     if (count < f->min_params && c->kind != CallVariadic)
       return load_error(program, u"Too few parameters passed to function.", p.expression);

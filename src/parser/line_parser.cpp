@@ -610,9 +610,13 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
   bool is_static = equals_ignore_case(keyword, u"Static");
   Func* f = program_.in_function ? program_.current_func : nullptr;
   if (f) {
-    // The first declaration list of a body fixes an unset scope mode:
+    // A declaration list as the body's first line fixes the scope mode:
     // declaring locals means everything else is global, and vice versa.
-    if (f->scope_mode == ScopeMode::Unset && !f->declarations_closed && !is_static)
+    // Later lists (after a Static list, say) leave the mode to the first
+    // line that is no declaration.
+    bool first_line = !f->body_started;
+    f->body_started = true;
+    if (f->scope_mode == ScopeMode::Unset && first_line && !is_static)
       f->scope_mode = is_global ? ScopeMode::AssumeLocal : ScopeMode::AssumeGlobal;
     if (is_global && f->scope_mode == ScopeMode::AssumeGlobal)
       return load_error(program_, u"Global variables must not be declared in this function.", line);
@@ -738,8 +742,9 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
       if (list.empty()) {
         // A mode line, as a body's first line, sets the function's default scope.
         Func* f = program_.in_function ? program_.current_func : nullptr;
-        if (!f || f->declarations_closed || f->scope_mode != ScopeMode::Unset || equals_ignore_case(kw, u"Local"))
+        if (!f || f->body_started || equals_ignore_case(kw, u"Local"))
           return load_error(program_, u"This line does not contain a recognized action.", line);
+        f->body_started = true;
         f->scope_mode = equals_ignore_case(kw, u"Global") ? ScopeMode::AssumeGlobal : ScopeMode::AssumeStatic;
         return ResultDone;
       }
@@ -751,7 +756,7 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
   // names not declared by then are local unless the mode says otherwise.
   if (program_.in_function && program_.current_func && forced == CmdInvalid) {
     Func* f = program_.current_func;
-    f->declarations_closed = true;
+    f->body_started = true;
     if (f->scope_mode == ScopeMode::Unset) f->scope_mode = ScopeMode::AssumeLocal;
   }
 

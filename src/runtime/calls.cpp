@@ -80,7 +80,14 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     // value now, before the locals are set aside.
     for (size_t i = 0; i < argc; ++i) {
       bool by_ref = i < f.params.size() && f.params[i].by_ref;
-      if (args[i].symbol != SymVar || by_ref) continue;
+      if (args[i].symbol != SymVar) continue;
+      if (by_ref) {
+        // The caller's variable may be one of these locals bound by
+        // reference: resolve it to the real variable before the backup
+        // moves the binding away.
+        args[i].var = &args[i].var->target();
+        continue;
+      }
       Variable& v = args[i].var->target();
       if (v.attributes & AttrObject) {
         v.contents.object->add_ref();

@@ -61,8 +61,8 @@ struct Func {
   VariableList locals{false};
   VariableList statics{false};
   std::vector<Variable*> global_declarations;
-  bool declarations_closed = false;  // a non-declaration body line has been read
-  int instances = 0;                 // calls of this function now running
+  bool body_started = false;  // the body's first line has been read
+  int instances = 0;          // calls of this function now running
 
   // Built-ins.
   BuiltinRoutine routine = nullptr;

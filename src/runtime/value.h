@@ -53,6 +53,7 @@ struct CallRecord {
   Func* func = nullptr;                // null: the function is known only at run time
   uint8_t kind = 1;                    // 1 ordinary, 2 with a variadic last argument
   uint8_t param_count = 0;
+  uint8_t first_omitted = 0;           // position (from 1) of the first omitted argument; 0 none
   uint16_t name_length = 0;
 };
 
