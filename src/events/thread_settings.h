@@ -30,6 +30,18 @@ struct ThreadSettings {
 
   // Loop state behind A_Index and the loop variables.
   int64_t loop_index = 0;
+  String loop_field;      // A_LoopField of a parsing loop
+  String loop_read_line;  // A_LoopReadLine of a file-reading loop
+
+  // A thrown value no Catch has taken yet: a number, a text (kept here) or
+  // an object (one reference), and the line that threw it.
+  bool has_thrown = false;
+  uint32_t thrown_symbol = 0;
+  int64_t thrown_integer = 0;
+  double thrown_number = 0;
+  String thrown_text;
+  class IObject* thrown_object = nullptr;
+  const ScriptLine* throw_line = nullptr;
 
   const ScriptLine* current_line = nullptr;
   Func* current_func = nullptr;

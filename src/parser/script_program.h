@@ -105,6 +105,12 @@ struct PendingCall {
 };
 
 struct ScriptProgram {
+  ScriptProgram() = default;
+  ScriptProgram(const ScriptProgram&) = delete;
+  ScriptProgram& operator=(const ScriptProgram&) = delete;
+  // Functions live in the pool but own their variable lists.
+  ~ScriptProgram();
+
   Pool pool;
   std::vector<Func*> functions;  // sorted by name, case-insensitively
   Func* current_func = nullptr;  // the function whose body is being read

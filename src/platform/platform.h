@@ -48,6 +48,8 @@ bool clipboard_text(String& out);
 // false when the clipboard cannot be opened.
 bool set_clipboard_text(StringView text);
 
+// The whole content of a file; false when it cannot be read.
+bool read_file(StringView path, std::vector<uint8_t>& bytes);
 // Appends bytes to a file, creating it when missing.
 bool append_file(StringView path, const std::string& bytes);
 

@@ -1,5 +1,7 @@
 #include "runtime/executor.h"
 
+#include "runtime/engine.h"
+
 #include <cstring>
 
 #include "events/thread_settings.h"
@@ -18,39 +20,6 @@
 #include "startup/process_state.h"
 
 namespace orv {
-
-namespace {
-
-bool is_function_body(const ScriptLine* line) {
-  return line->action == CmdBlockBegin && reinterpret_cast<uintptr_t>(line->attribute) == 1;
-}
-
-bool is_if_line(CommandId id) {
-  return (id >= CmdIfIn && id <= CmdIfLessOrEqual) || (id >= CmdIfWinExist && id <= CmdIfMsgBox);
-}
-
-ScriptLine* after_block(ScriptLine* open) {
-  int depth = 0;
-  for (ScriptLine* l = open; l; l = l->next) {
-    if (l->action == CmdBlockBegin) ++depth;
-    else if (l->action == CmdBlockEnd && --depth == 0) return l->next;
-  }
-  return nullptr;
-}
-
-// The line after the statement that begins at `line` (its body and any else).
-ScriptLine* statement_end(ScriptLine* line) {
-  if (!line) return nullptr;
-  if (line->action == CmdBlockBegin) return after_block(line);
-  if (is_if_line(line->action)) {
-    ScriptLine* after = statement_end(line->next);
-    if (after && after->action == CmdElse) return statement_end(after->next);
-    return after;
-  }
-  return line->next;
-}
-
-}  // namespace
 
 // --- argument expansion ---------------------------------------------------------------
 
@@ -216,231 +185,529 @@ Result legacy_math(const ScriptLine& line, ExpandedArgs& args) {
   }
 }
 
-class Engine {
- public:
-  explicit Engine(ScriptProgram& program, CallResult* result = nullptr) : program_(program), result_(result) {}
+}  // namespace
 
-  Result run_body(ScriptLine* open_brace) {
-    ScriptLine* line = open_brace->next;
-    while (line && line->action != CmdBlockEnd) {
-      Result r = statement(line, line);
-      if (r == ResultReturned) return ResultDone;
-      if (r != ResultDone) return r;
-    }
-    return ResultDone;
-  }
+// --- the engine ----------------------------------------------------------------------------
 
-  Result run_static(ScriptLine* line) {
-    g_thread->current_line = line;
-    TempArena::Mark mark = temp_arena().mark();
-    ExprToken value;
-    Result r = evaluate(line->args[0].postfix, value);
-    if (r && value.symbol == SymObject) value.object->release();
-    temp_arena().release(mark);
-    return r;
-  }
+namespace {
 
-  Result run(ScriptLine* line) {
-    while (line) {
-      ScriptLine* next = nullptr;
-      Result r = statement(line, next);
-      if (r == ResultReturned || r == ResultExitThread) return ResultDone;
-      if (r != ResultDone) return r;
-      line = next;
-    }
-    return ResultDone;
-  }
+bool is_if_line(CommandId id) {
+  return (id >= CmdIfIn && id <= CmdIfLessOrEqual) || (id >= CmdIfWinExist && id <= CmdIfMsgBox);
+}
 
- private:
-  Result statement(ScriptLine* line, ScriptLine*& next) {
-    g_thread->current_line = line;
-    g_process.current_line_number = line->line_number;
-    record_line(line);
-    CommandId id = line->action;
-    if (id == CmdBlockBegin) {
-      if (is_function_body(line)) {
-        next = after_block(line);
-        return ResultDone;
-      }
-      ScriptLine* cur = line->next;
-      while (cur && cur->action != CmdBlockEnd) {
-        Result r = statement(cur, cur);
-        if (r != ResultDone) return r;
-      }
-      next = cur ? cur->next : nullptr;
-      return ResultDone;
-    }
-    if (is_if_line(id)) {
-      Result cond = evaluate_condition(*line);
-      if (!cond) return ResultFailed;
-      ScriptLine* body = line->next;
-      if (cond == ResultConditionTrue) {
-        ScriptLine* after = nullptr;
-        Result r = statement(body, after);
-        if (r != ResultDone) return r;
-        next = (after && after->action == CmdElse) ? statement_end(after->next) : after;
-        return ResultDone;
-      }
-      ScriptLine* after = statement_end(body);
-      if (after && after->action == CmdElse) return statement(after->next, next);
-      next = after;
-      return ResultDone;
-    }
-    next = line->next;
-    switch (id) {
-      case CmdBlockEnd:
-      case CmdElse:
-      case CmdStatic:  // static initialisers ran before the auto-execute section
-        return ResultDone;
-      case CmdReturn:
-        if (line->arg_count > 0 && result_) {
-          if (!return_value(*line)) return ResultFailed;
-        }
-        // Outside a function, Return ends the thread.
-        return result_ ? ResultReturned : ResultExitThread;
-      case CmdExit:
-      case CmdExitApp: {
-        int code = 0;
-        if (line->arg_count > 0) {
-          if (!args_.expand(*line)) return ResultFailed;
-          code = int(text_to_int(args_.text[0]));
-        }
-        // ExitApp always ends the program; Exit ends it when nothing keeps
-        // the script resident, which the caller decides.
-        if (id == CmdExitApp) exit_program(ExitReason::Exit, code);
-        g_process.exit_code = code;
-        return ResultExitThread;
-      }
-      case CmdAssignExpr:
-        return assign_expression(*line);
-      case CmdExpression: {
-        ExprToken value;
-        TempArena::Mark mark = temp_arena().mark();
-        Result r = evaluate(line->args[0].postfix, value);
-        if (r && value.symbol == SymObject) value.object->release();
-        temp_arena().release(mark);
-        return r;
-      }
-      case CmdAssign: {
-        if (!args_.expand(*line)) return ResultFailed;
-        StringView value = args_.count > 1 ? args_.text[1] : StringView();
-        if (g_thread->auto_trim) value = trim(value);
-        return args_.vars[0] ? args_.vars[0]->assign(value) : ResultDone;
-      }
-      case CmdAddAssign:
-      case CmdSubAssign:
-      case CmdMultAssign:
-      case CmdDivAssign:
-        if (!args_.expand(*line)) return ResultFailed;
-        return legacy_math(*line, args_);
-      case CmdFileAppend:
-        if (!args_.expand(*line)) return ResultFailed;
-        return file_append(args_);
-      case CmdSetFormat:
-        if (!args_.expand(*line)) return ResultFailed;
-        return set_format(args_);
-      case CmdStringCaseSense:
-        if (!args_.expand(*line)) return ResultFailed;
-        return string_case_sense(args_);
-      case CmdAutoTrim:
-        if (!args_.expand(*line)) return ResultFailed;
-        return auto_trim(args_);
-      default:
-        return not_available(*line);
-    }
-  }
+bool is_function_body(const ScriptLine* line) {
+  return line->action == CmdBlockBegin && reinterpret_cast<uintptr_t>(line->attribute) == 1;
+}
 
-  Result assign_expression(const ScriptLine& line) {
-    Variable* target = line.args[0].ref.var;
-    if (line.args[0].dynamic_name) {
-      // The target's name is built at run time.
-      target = args_.resolve_name(line.args[0]);
-      if (!target) return ResultFailed;
-    }
-    if (!target) return ResultDone;
-    if (line.arg_count < 2 || line.args[1].length == 0) return target->assign_empty();
-    const LineArg& src = line.args[1];
-    if (!src.is_expression) {
-      // x := y copies the variable as it is, number cache and all.
-      if (src.ref.derefs && src.ref.derefs[0].marker == src.text && src.ref.derefs[0].length == src.length)
-        return target->assign_var(*src.ref.derefs[0].target.var);
-      if (!args_.expand(line)) return ResultFailed;
-      return target->assign(args_.text[1]);
-    }
-    TempArena::Mark mark = temp_arena().mark();
-    ExprToken value;
-    Result r = evaluate(src.postfix, value);
-    if (r) {
-      r = target->assign_token(value);
-      if (value.symbol == SymObject) value.object->release();
-    }
-    temp_arena().release(mark);
-    return r;
-  }
+// The "}" that closes the block opened by `open`.
+ScriptLine* closing_brace(ScriptLine* open) {
+  if (open->related) return open->related->prev;
+  return g_script->last_line;
+}
 
-  // Return's value: numbers and objects stay typed, anything else is text.
-  Result return_value(const ScriptLine& line) {
-    const LineArg& arg = line.args[0];
-    TempArena::Mark mark = temp_arena().mark();
-    ExprToken value{};
-    if (arg.is_expression) {
-      if (!evaluate(arg.postfix, value)) {
-        temp_arena().release(mark);
-        return ResultFailed;
-      }
-    } else if (arg.ref.derefs && arg.ref.derefs[0].marker == arg.text && arg.ref.derefs[0].length == arg.length) {
-      value.symbol = SymVar;
-      value.var = arg.ref.derefs[0].target.var;
-    } else {
-      if (!args_.expand(line)) return ResultFailed;
-      // Text written in the line: its type is decided where it is used.
-      result_->text = String(args_.text[0]);
-      result_->value = ExprToken{};
-      result_->value.symbol = SymOperand;
-      temp_arena().release(mark);
-      return ResultDone;
-    }
-    if (value.symbol == SymVar) {
-      Variable& v = value.var->target();
-      if (v.attributes & AttrObject) {
-        v.contents.object->add_ref();
-        value = ExprToken{};
-        value.symbol = SymObject;
-        value.object = v.contents.object;
-      }
-    }
-    switch (value.symbol) {
-      case SymInteger:
-      case SymFloat:
-      case SymObject:
-        result_->value = value;
-        break;
-      default: {
-        char16_t buf[256];
-        result_->text = String(token_to_text(value, buf));
-        result_->value = ExprToken{};
-        result_->value.symbol = value.symbol == SymString ? SymString : SymOperand;
-      }
-    }
-    temp_arena().release(mark);
-    return ResultDone;
-  }
-
-  ScriptProgram& program_;
-  CallResult* result_;
-  ExpandedArgs args_;
-};
+void clear_thrown() {
+  ThreadSettings& t = *g_thread;
+  if (t.thrown_object) t.thrown_object->release();
+  t.thrown_object = nullptr;
+  t.thrown_text.clear();
+  t.has_thrown = false;
+}
 
 }  // namespace
 
+ScriptLine* after_loop(ScriptLine* loop) {
+  ScriptLine* end = loop->related;
+  if (end && end->action == CmdUntil && loop->action != CmdWhile) return end->next;
+  return end;
+}
+
+Result Engine::run_thread(ScriptLine* first) {
+  ScriptLine* jump = nullptr;
+  Result r = run_lines(first, nullptr, nullptr, jump);
+  if (r == ResultReturned || r == ResultExitThread) r = ResultDone;
+  if (g_thread->has_thrown) {
+    // The thread ends with a value no Catch took.
+    char16_t buf[256];
+    ExprToken t{};
+    StringView text;
+    if (g_thread->thrown_symbol == SymInteger) {
+      t.symbol = SymInteger, t.integer = g_thread->thrown_integer;
+      text = token_to_text(t, buf);
+    } else if (g_thread->thrown_symbol == SymFloat) {
+      t.symbol = SymFloat, t.number = g_thread->thrown_number;
+      text = token_to_text(t, buf);
+    } else {
+      text = g_thread->thrown_text;
+    }
+    show_unhandled_exception(program_, text, g_thread->throw_line);
+    clear_thrown();
+    return ResultFailed;
+  }
+  return r;
+}
+
+Result Engine::run_function_body(ScriptLine* open_brace) {
+  ScriptLine* jump = nullptr;
+  Result r = run_lines(open_brace->next, closing_brace(open_brace), open_brace, jump);
+  return r == ResultReturned ? ResultDone : r;
+}
+
+Result Engine::run_lines(ScriptLine* first, ScriptLine* stop, const ScriptLine* level, ScriptLine*& jump) {
+  ScriptLine* line = first;
+  while (line && line != stop) {
+    ScriptLine* next = nullptr;
+    Result r = statement(line, next, jump);
+    if (jump) {
+      // A jump to a line of this level continues here; any other goes out.
+      if (jump->parent == level && r == ResultDone) {
+        line = jump;
+        jump = nullptr;
+        continue;
+      }
+      return r;
+    }
+    if (r != ResultDone) return r;
+    line = next;
+  }
+  return ResultDone;
+}
+
+Result Engine::run_body(ScriptLine* body, ScriptLine*& jump) {
+  if (body->action == CmdBlockBegin && !is_function_body(body)) {
+    for (;;) {
+      Result r = run_lines(body->next, closing_brace(body), body, jump);
+      // A Goto to the body's own first line starts it again.
+      if (jump == body && r == ResultDone) {
+        jump = nullptr;
+        continue;
+      }
+      return r;
+    }
+  }
+  ScriptLine* next = nullptr;
+  return statement(body, next, jump);
+}
+
+Result Engine::statement(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
+  g_thread->current_line = line;
+  g_process.current_line_number = line->line_number;
+  record_line(line);
+  CommandId id = line->action;
+  next = line->next;
+  if (is_if_line(id)) return run_if(line, next, jump);
+  switch (id) {
+    case CmdBlockBegin:
+      if (is_function_body(line)) {
+        next = line->related;
+        return ResultDone;
+      }
+      next = line->related;
+      return run_body(line, jump);
+    case CmdBlockEnd:
+    case CmdStatic:  // static initialisers ran before the auto-execute section
+      return ResultDone;
+    case CmdElse:
+      // Reached only after a true if body ran: skip the else body.
+      next = line->related;
+      return ResultDone;
+    case CmdLoop:
+    case CmdWhile:
+    case CmdFor: {
+      Result r = run_loop(line, jump);
+      next = after_loop(line);
+      return r;
+    }
+    case CmdUntil:
+      return ResultDone;
+    case CmdTry:
+      return run_try(line, next, jump);
+    case CmdCatch:
+    case CmdFinally:
+      // Reached in normal flow: a Catch with nothing to catch is skipped;
+      // a Finally body simply runs next.
+      if (id == CmdCatch) next = line->related;
+      return ResultDone;
+    case CmdThrow:
+      return run_throw(line);
+    case CmdBreak:
+    case CmdContinue:
+    case CmdBreakIf:
+    case CmdContinueIf:
+      return run_break_continue(line, jump);
+    case CmdGoto:
+      return run_goto(line, jump);
+    case CmdGosub:
+      return run_gosub(line);
+    case CmdReturn:
+      if (line->arg_count > 0 && result_) {
+        if (!return_value(*line)) return ResultFailed;
+      }
+      return ResultReturned;
+    default:
+      return command(line);
+  }
+}
+
+Result Engine::condition_of(const ScriptLine& line, int arg, bool& truth) {
+  const LineArg& a = line.args[arg];
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value{};
+  if (a.is_expression) {
+    if (!evaluate(a.postfix, value)) {
+      temp_arena().release(mark);
+      return ResultFailed;
+    }
+  } else if (a.ref.derefs && a.ref.derefs[0].marker == a.text && a.ref.derefs[0].length == a.length) {
+    value.symbol = SymVar;
+    value.var = a.ref.derefs[0].target.var;
+  } else {
+    value.symbol = SymOperand;
+    value.text = a.text;
+    value.length = a.length;
+  }
+  truth = condition_truth(value);
+  if (value.symbol == SymObject) value.object->release();
+  temp_arena().release(mark);
+  return ResultDone;
+}
+
+Result Engine::run_if(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
+  Result cond = evaluate_condition(*line);
+  if (!cond) return ResultFailed;
+  ScriptLine* after = line->related;
+  bool has_else = after && after->action == CmdElse;
+  if (cond == ResultConditionTrue) {
+    Result r = run_body(line->next, jump);
+    next = has_else ? after->related : after;
+    return r;
+  }
+  if (has_else) {
+    next = after->related;
+    return run_body(after->next, jump);
+  }
+  next = after;
+  return ResultDone;
+}
+
+Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
+  Label* label = static_cast<Label*>(line->attribute);
+  if (!label) {
+    if (!args_.expand(*line)) return ResultFailed;
+    label = program_.find_label(args_.text[0]);
+    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args_.text[0]);
+  }
+  jump = label->line;
+  return ResultDone;
+}
+
+Result Engine::run_gosub(ScriptLine* line) {
+  Label* label = static_cast<Label*>(line->attribute);
+  if (!label) {
+    if (!args_.expand(*line)) return ResultFailed;
+    label = program_.find_label(args_.text[0]);
+    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args_.text[0]);
+  }
+  // A subroutine outside every function sees the globals.
+  Func* saved = g_thread->current_func;
+  if (line->leaves_function) g_thread->current_func = nullptr;
+  Engine sub(program_);
+  ScriptLine* jump = nullptr;
+  Result r = sub.run_lines(label->line, nullptr, label->line->parent, jump);
+  g_thread->current_func = saved;
+  g_thread->current_line = line;
+  if (r == ResultReturned) return ResultDone;
+  return r;
+}
+
+Result Engine::run_break_continue(ScriptLine* line, ScriptLine*& jump) {
+  bool is_break = line->action == CmdBreak || line->action == CmdBreakIf;
+  if (line->action == CmdBreakIf || line->action == CmdContinueIf) {
+    bool truth = false;
+    if (!condition_of(*line, 0, truth)) return ResultFailed;
+    if (!truth) return ResultDone;
+  }
+  ScriptLine* target = line->related;
+  if (!target) return is_break ? ResultLoopBreak : ResultLoopContinue;
+  if (is_break) {
+    // Every level in between unwinds to the line after the named loop.
+    jump = after_loop(target);
+    return ResultDone;
+  }
+  jump = target;
+  return ResultLoopContinue;
+}
+
+Result Engine::run_throw(ScriptLine* line) {
+  ThreadSettings& t = *g_thread;
+  clear_thrown();
+  t.has_thrown = true;
+  t.throw_line = line;
+  if (line->arg_count == 0) {
+    t.thrown_symbol = SymString;
+    t.thrown_text = u"An exception was thrown.";
+    return ResultFailed;
+  }
+  const LineArg& a = line->args[0];
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value{};
+  if (a.is_expression) {
+    if (!evaluate(a.postfix, value)) {
+      temp_arena().release(mark);
+      t.has_thrown = false;
+      return ResultFailed;
+    }
+  } else {
+    value.symbol = SymVar;
+    value.var = a.ref.derefs[0].target.var;
+  }
+  if (value.symbol == SymVar && (value.var->target().attributes & AttrObject)) {
+    Variable& v = value.var->target();
+    v.contents.object->add_ref();
+    value = ExprToken{};
+    value.symbol = SymObject;
+    value.object = v.contents.object;
+  }
+  t.thrown_symbol = value.symbol;
+  if (value.symbol == SymObject) t.thrown_object = value.object;
+  else if (value.symbol == SymInteger) t.thrown_integer = value.integer;
+  else if (value.symbol == SymFloat) t.thrown_number = value.number;
+  else {
+    char16_t buf[256];
+    t.thrown_text = String(token_to_text(value, buf));
+    t.thrown_symbol = value.symbol == SymString ? SymString : SymOperand;
+  }
+  temp_arena().release(mark);
+  return ResultFailed;
+}
+
+Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
+  ThreadSettings& t = *g_thread;
+  bool saved = t.in_try;
+  t.in_try = true;
+  Result r = run_body(line->next, jump);
+  t.in_try = saved;
+  ScriptLine* after = line->related;
+
+  if (after && after->action == CmdCatch) {
+    ScriptLine* catch_line = after;
+    after = catch_line->related;
+    if (r == ResultFailed && t.has_thrown) {
+      g_thread->current_line = catch_line;
+      record_line(catch_line);
+      // The Catch's variable receives the thrown value, typed.
+      Variable* var = catch_line->arg_count > 0 ? catch_line->args[0].ref.var : nullptr;
+      Result stored = ResultDone;
+      if (var) {
+        if (t.thrown_symbol == SymObject) {
+          t.thrown_object->add_ref();
+          stored = var->assign_object(t.thrown_object);
+        } else if (t.thrown_symbol == SymInteger) {
+          stored = var->assign_int(t.thrown_integer);
+        } else if (t.thrown_symbol == SymFloat) {
+          stored = var->assign_double(t.thrown_number);
+        } else {
+          stored = var->assign(t.thrown_text);
+        }
+      }
+      clear_thrown();
+      if (!stored) return ResultFailed;
+      r = run_body(catch_line->next, jump);
+    }
+  } else if (r == ResultFailed && t.has_thrown && !(after && after->action == CmdFinally)) {
+    // A Try with neither Catch nor Finally swallows the exception.
+    clear_thrown();
+    r = ResultDone;
+  }
+
+  if (after && after->action == CmdFinally) {
+    ScriptLine* finally_line = after;
+    next = finally_line->related;
+    if (r == ResultDone && !jump) {
+      ScriptLine* inner_jump = nullptr;
+      Result f = run_body(finally_line->next, inner_jump);
+      if (inner_jump) jump = inner_jump;
+      return f;
+    }
+    // Something is unwinding: run the Finally body with it set aside.
+    bool had_thrown = t.has_thrown;
+    String text = t.thrown_text;
+    uint32_t symbol = t.thrown_symbol;
+    int64_t integer = t.thrown_integer;
+    double number = t.thrown_number;
+    IObject* object = t.thrown_object;
+    const ScriptLine* throw_line = t.throw_line;
+    t.has_thrown = false;
+    t.thrown_object = nullptr;
+    ScriptLine* finally_jump = nullptr;
+    Result f = run_body(finally_line->next, finally_jump);
+    if (f != ResultDone || finally_jump) {
+      if (object) object->release();
+      if (f != ResultFailed && f != ResultExitThread) return line_error(program_, finally_line, u"Jumps cannot exit a FINALLY block.");
+      return f;
+    }
+    t.has_thrown = had_thrown;
+    t.thrown_text = text;
+    t.thrown_symbol = symbol;
+    t.thrown_integer = integer;
+    t.thrown_number = number;
+    t.thrown_object = object;
+    t.throw_line = throw_line;
+    return r;
+  }
+  next = after;
+  return r;
+}
+
+Result Engine::run_static(ScriptLine* line) {
+  g_thread->current_line = line;
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value;
+  Result r = evaluate(line->args[0].postfix, value);
+  if (r && value.symbol == SymObject) value.object->release();
+  temp_arena().release(mark);
+  return r;
+}
+
+Result Engine::command(ScriptLine* line) {
+  CommandId id = line->action;
+  switch (id) {
+    case CmdExit:
+    case CmdExitApp: {
+      int code = 0;
+      if (line->arg_count > 0) {
+        if (!args_.expand(*line)) return ResultFailed;
+        code = int(text_to_int(args_.text[0]));
+      }
+      // ExitApp always ends the program; Exit ends it when nothing keeps
+      // the script resident, which the thread's caller decides.
+      if (id == CmdExitApp) exit_program(ExitReason::Exit, code);
+      g_process.exit_code = code;
+      return ResultExitThread;
+    }
+    case CmdAssignExpr:
+      return assign_expression(*line);
+    case CmdExpression: {
+      ExprToken value;
+      TempArena::Mark mark = temp_arena().mark();
+      Result r = evaluate(line->args[0].postfix, value);
+      if (r && value.symbol == SymObject) value.object->release();
+      temp_arena().release(mark);
+      return r;
+    }
+    case CmdAssign: {
+      if (!args_.expand(*line)) return ResultFailed;
+      StringView value = args_.count > 1 ? args_.text[1] : StringView();
+      if (g_thread->auto_trim) value = trim(value);
+      return args_.vars[0] ? args_.vars[0]->assign(value) : ResultDone;
+    }
+    case CmdAddAssign:
+    case CmdSubAssign:
+    case CmdMultAssign:
+    case CmdDivAssign:
+      if (!args_.expand(*line)) return ResultFailed;
+      return legacy_math(*line, args_);
+    case CmdFileAppend:
+      if (!args_.expand(*line)) return ResultFailed;
+      return file_append(args_);
+    case CmdSetFormat:
+      if (!args_.expand(*line)) return ResultFailed;
+      return set_format(args_);
+    case CmdStringCaseSense:
+      if (!args_.expand(*line)) return ResultFailed;
+      return string_case_sense(args_);
+    case CmdAutoTrim:
+      if (!args_.expand(*line)) return ResultFailed;
+      return auto_trim(args_);
+    default:
+      return not_available(*line);
+  }
+}
+
+Result Engine::assign_expression(const ScriptLine& line) {
+  Variable* target = line.args[0].ref.var;
+  if (line.args[0].dynamic_name) {
+    // The target's name is built at run time.
+    target = args_.resolve_name(line.args[0]);
+    if (!target) return ResultFailed;
+  }
+  if (!target) return ResultDone;
+  if (line.arg_count < 2 || line.args[1].length == 0) return target->assign_empty();
+  const LineArg& src = line.args[1];
+  if (!src.is_expression) {
+    // x := y copies the variable as it is, number cache and all.
+    if (src.ref.derefs && src.ref.derefs[0].marker == src.text && src.ref.derefs[0].length == src.length)
+      return target->assign_var(*src.ref.derefs[0].target.var);
+    if (!args_.expand(line)) return ResultFailed;
+    return target->assign(args_.text[1]);
+  }
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value;
+  Result r = evaluate(src.postfix, value);
+  if (r) {
+    r = target->assign_token(value);
+    if (value.symbol == SymObject) value.object->release();
+  }
+  temp_arena().release(mark);
+  return r;
+}
+
+// Return's value: numbers and objects stay typed, anything else is text.
+Result Engine::return_value(const ScriptLine& line) {
+  const LineArg& arg = line.args[0];
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value{};
+  if (arg.is_expression) {
+    if (!evaluate(arg.postfix, value)) {
+      temp_arena().release(mark);
+      return ResultFailed;
+    }
+  } else if (arg.ref.derefs && arg.ref.derefs[0].marker == arg.text && arg.ref.derefs[0].length == arg.length) {
+    value.symbol = SymVar;
+    value.var = arg.ref.derefs[0].target.var;
+  } else {
+    if (!args_.expand(line)) return ResultFailed;
+    // Text written in the line: its type is decided where it is used.
+    result_->text = String(args_.text[0]);
+    result_->value = ExprToken{};
+    result_->value.symbol = SymOperand;
+    temp_arena().release(mark);
+    return ResultDone;
+  }
+  if (value.symbol == SymVar) {
+    Variable& v = value.var->target();
+    if (v.attributes & AttrObject) {
+      v.contents.object->add_ref();
+      value = ExprToken{};
+      value.symbol = SymObject;
+      value.object = v.contents.object;
+    }
+  }
+  switch (value.symbol) {
+    case SymInteger:
+    case SymFloat:
+    case SymObject:
+      result_->value = value;
+      break;
+    default: {
+      char16_t buf[256];
+      result_->text = String(token_to_text(value, buf));
+      result_->value = ExprToken{};
+      result_->value.symbol = value.symbol == SymString ? SymString : SymOperand;
+    }
+  }
+  temp_arena().release(mark);
+  return ResultDone;
+}
+
+
 Result execute_from(ScriptProgram& program, ScriptLine* start) {
   Engine engine(program);
-  return engine.run(start);
+  return engine.run_thread(start);
 }
 
 Result execute_body(ScriptProgram& program, ScriptLine* open_brace, CallResult& result) {
   Engine engine(program, &result);
-  return engine.run_body(open_brace);
+  return engine.run_function_body(open_brace);
 }
 
 Result run_static_initializers(ScriptProgram& program) {

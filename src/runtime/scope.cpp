@@ -2,6 +2,7 @@
 
 #include "events/thread_settings.h"
 #include "parser/script_program.h"
+#include "runtime/builtin_vars.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/variable.h"
@@ -60,7 +61,20 @@ Variable* find_global_or_add(ScriptProgram& program, StringView name) {
     (void)report_runtime_error(u"Variable name too long.", name);
     return nullptr;
   }
-  return add_to(program.globals, name, ScopeGlobal);
+  Variable* v = add_to(program.globals, name, ScopeGlobal);
+  if (v && v->type == VarType::Normal && (v->attributes & AttrUninitialized) && is_builtin_variable_name(name)) {
+    // Built-in variables are read-only and produce their value when read.
+    if (equals_ignore_case(name, u"Clipboard")) {
+      v->type = VarType::Clipboard;
+    } else if (equals_ignore_case(name, u"ClipboardAll")) {
+      v->type = VarType::ClipboardAll;
+    } else {
+      v->type = VarType::Builtin;
+      v->producer = produce_builtin_variable;
+    }
+    v->attributes = 0;
+  }
+  return v;
 }
 
 Variable* find_local_variable(Func& f, StringView name) {

@@ -105,6 +105,13 @@ bool set_clipboard_text(StringView text) {
   return true;
 }
 
+bool read_file(StringView path, std::vector<uint8_t>& bytes) {
+  std::ifstream in(utf16_to_utf8(path), std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
 bool append_file(StringView path, const std::string& bytes) {
   FILE* f = fopen(utf16_to_utf8(path).c_str(), "ab");
   if (!f) return false;

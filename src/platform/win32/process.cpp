@@ -128,6 +128,22 @@ void restore_foreground_lock() {
                         SPIF_SENDCHANGE);
 }
 
+bool read_file(StringView path, std::vector<uint8_t>& bytes) {
+  std::wstring buf;
+  HANDLE h = CreateFileW(wide(path, buf), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (1ll << 31);
+  if (ok) {
+    bytes.resize(size_t(size.QuadPart));
+    DWORD got = 0;
+    ok = bytes.empty() || (ReadFile(h, bytes.data(), DWORD(bytes.size()), &got, nullptr) && got == bytes.size());
+  }
+  CloseHandle(h);
+  return ok;
+}
+
 bool append_file(StringView path, const std::string& bytes) {
   std::wstring buf;
   HANDLE h = CreateFileW(wide(path, buf), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,

@@ -1,0 +1,66 @@
+// The engine that runs lines: one instance per thread entry (the
+// auto-execute section, a function body, a subroutine). It follows the links
+// the block pass stored in the lines, so nothing is searched at run time.
+//
+// Every step returns a result code; a step may also set `jump` to a line
+// outside its own block (a Goto, a labelled Break or Continue), and each
+// enclosing level continues there when the line belongs to it (same parent)
+// or passes the jump further out.
+#pragma once
+
+#include "base/result.h"
+#include "parser/script_program.h"
+#include "runtime/executor.h"
+#include "runtime/value.h"
+
+namespace orv {
+
+class Engine {
+ public:
+  explicit Engine(ScriptProgram& program, CallResult* result = nullptr) : program_(program), result_(result) {}
+
+  // The auto-execute section and other threads: from `first` until Return or Exit.
+  Result run_thread(ScriptLine* first);
+  // A function body, from its "{".
+  Result run_function_body(ScriptLine* open_brace);
+  // A static initialiser line.
+  Result run_static(ScriptLine* line);
+
+ private:
+  // Lines from `first` up to (not including) `stop`, at the level whose
+  // lines have `level` as parent.
+  Result run_lines(ScriptLine* first, ScriptLine* stop, const ScriptLine* level, ScriptLine*& jump);
+  // The body of an if, loop, else, Try, Catch or Finally: a block or one line.
+  Result run_body(ScriptLine* body, ScriptLine*& jump);
+  Result statement(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump);
+  Result command(ScriptLine* line);
+
+  Result run_if(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump);
+  Result run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump);
+  Result run_gosub(ScriptLine* line);
+  Result run_goto(ScriptLine* line, ScriptLine*& jump);
+  Result run_break_continue(ScriptLine* line, ScriptLine*& jump);
+  Result run_throw(ScriptLine* line);
+
+  // Loops (loops.cpp).
+  Result run_loop(ScriptLine* line, ScriptLine*& jump);
+  Result loop_iteration(ScriptLine* loop, ScriptLine*& jump, bool& stop);
+  Result loop_count(ScriptLine* loop, int64_t count, ScriptLine*& jump);
+  Result loop_while(ScriptLine* loop, ScriptLine*& jump);
+  Result loop_parse(ScriptLine* loop, ScriptLine*& jump);
+  Result loop_read(ScriptLine* loop, ScriptLine*& jump);
+  Result loop_for(ScriptLine* loop, ScriptLine*& jump);
+
+  Result assign_expression(const ScriptLine& line);
+  Result return_value(const ScriptLine& line);
+  Result condition_of(const ScriptLine& line, int arg, bool& truth);
+
+  ScriptProgram& program_;
+  CallResult* result_;
+  ExpandedArgs args_;
+};
+
+// The line after a loop, past its Until when it has one.
+ScriptLine* after_loop(ScriptLine* loop);
+
+}  // namespace orv

@@ -1,0 +1,257 @@
+// The loop family: count and infinite loops, While, parsing loops (with
+// delimiters or CSV), file-reading loops and For. Every loop saves the
+// thread's loop state before it starts and restores it on every way out, so
+// nested loops each see their own A_Index and field.
+#include <cstring>
+
+#include "events/thread_settings.h"
+#include "objects/object.h"
+#include "platform/platform.h"
+#include "runtime/engine.h"
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/line_history.h"
+#include "runtime/numbers.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
+#include "startup/text_source.h"
+
+namespace orv {
+
+namespace {
+
+// The loop state of the thread, saved around a loop.
+struct SavedLoopState {
+  int64_t index;
+  String field;
+  String read_line;
+  explicit SavedLoopState(const ThreadSettings& t) : index(t.loop_index), field(t.loop_field), read_line(t.loop_read_line) {}
+  void restore(ThreadSettings& t) {
+    t.loop_index = index;
+    t.loop_field = std::move(field);
+    t.loop_read_line = std::move(read_line);
+  }
+};
+
+bool contains_char(StringView set, char16_t c) { return set.find(c) != StringView::npos; }
+
+StringView trim_chars(StringView s, StringView omit) {
+  while (!s.empty() && contains_char(omit, s.front())) s.remove_prefix(1);
+  while (!s.empty() && contains_char(omit, s.back())) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+// One pass through the body, and the Until test after it. `stop` ends the
+// loop; a result other than OK ends it too and goes to the caller.
+Result Engine::loop_iteration(ScriptLine* loop, ScriptLine*& jump, bool& stop) {
+  Result r = run_body(loop->next, jump);
+  if (jump) {
+    // A labelled Continue naming this loop goes on with the next round.
+    if (r == ResultLoopContinue && jump == loop) {
+      jump = nullptr;
+    } else {
+      // Any other jump (a Goto, or a labelled Break or Continue naming an
+      // outer loop) leaves this loop with its result intact.
+      stop = true;
+      return r;
+    }
+  } else if (r == ResultLoopBreak) {
+    stop = true;
+    return ResultDone;
+  } else if (r != ResultDone && r != ResultLoopContinue) {
+    stop = true;
+    return r;
+  }
+  ScriptLine* until = loop->related;
+  if (until && until->action == CmdUntil && loop->action != CmdWhile) {
+    g_thread->current_line = until;
+    record_line(until);
+    bool truth = false;
+    if (!condition_of(*until, 0, truth)) {
+      stop = true;
+      return ResultFailed;
+    }
+    if (truth) stop = true;
+  }
+  ++g_thread->loop_index;
+  return ResultDone;
+}
+
+Result Engine::run_loop(ScriptLine* line, ScriptLine*& jump) {
+  ThreadSettings& t = *g_thread;
+  SavedLoopState saved(t);
+  t.loop_index = 1;
+  Result r;
+  LoopKind kind = line->loop_kind();
+  if (line->action == CmdWhile) {
+    r = loop_while(line, jump);
+  } else if (line->action == CmdFor) {
+    r = loop_for(line, jump);
+  } else {
+    if (kind == LoopKind::Unknown || kind == LoopKind::Count) {
+      // The count (or, for a parameter built at run time, the kind) is
+      // decided now.
+      if (!args_.expand(*line)) {
+        saved.restore(t);
+        return ResultFailed;
+      }
+      StringView first = trim(args_.count > 0 ? args_.text[0] : StringView());
+      if (line->arg_count == 0 || first.empty()) {
+        kind = LoopKind::Count;
+        r = loop_count(line, -1, jump);
+        saved.restore(t);
+        return r;
+      }
+      NumType type = numeric_type_of(first);
+      if (type != NumType::NotNumeric) {
+        int64_t count = type == NumType::Float ? double_to_int(text_to_double(first)) : text_to_int(first);
+        r = loop_count(line, count, jump);
+        saved.restore(t);
+        return r;
+      }
+      kind = equals_ignore_case(first, u"Read") ? LoopKind::Read
+             : equals_ignore_case(first, u"Parse") ? LoopKind::Parse
+                                                   : LoopKind::FilePattern;
+    }
+    switch (kind) {
+      case LoopKind::Parse: r = loop_parse(line, jump); break;
+      case LoopKind::Read: r = loop_read(line, jump); break;
+      default: r = report_runtime_error(u"File and registry loops are not yet available."); break;
+    }
+  }
+  saved.restore(t);
+  return r;
+}
+
+Result Engine::loop_count(ScriptLine* loop, int64_t count, ScriptLine*& jump) {
+  bool stop = false;
+  while (!stop && (count < 0 || g_thread->loop_index <= count)) {
+    Result r = loop_iteration(loop, jump, stop);
+    if (r != ResultDone) return r;
+  }
+  return ResultDone;
+}
+
+Result Engine::loop_while(ScriptLine* loop, ScriptLine*& jump) {
+  bool stop = false;
+  while (!stop) {
+    g_thread->current_line = loop;
+    record_line(loop);
+    bool truth = false;
+    if (!condition_of(*loop, 0, truth)) return ResultFailed;
+    if (!truth) break;
+    Result r = loop_iteration(loop, jump, stop);
+    if (r != ResultDone) return r;
+  }
+  return ResultDone;
+}
+
+Result Engine::loop_parse(ScriptLine* loop, ScriptLine*& jump) {
+  if (!args_.expand(*loop)) return ResultFailed;
+  // The second parameter names the input variable, unless it is an
+  // expression; either way the text is copied, so that changing the
+  // variable inside the loop does not change the fields.
+  String input;
+  if (loop->arg_count > 1 && loop->args[1].is_expression) {
+    input = String(args_.text[1]);
+  } else if (args_.count > 1 && !args_.text[1].empty()) {
+    Variable* v = find_variable(program_, trim(args_.text[1]));
+    if (v) {
+      char16_t buf[256];
+      ExprToken t{};
+      t.symbol = SymVar;
+      t.var = v;
+      input = String(token_to_text(t, buf));
+    }
+  }
+  String delimiters(args_.count > 2 ? args_.text[2].substr(0, 511) : StringView());
+  String omit(args_.count > 3 ? args_.text[3].substr(0, 511) : StringView());
+  if (input.empty()) return ResultDone;
+  bool csv = equals_ignore_case(delimiters, u"CSV");
+  bool stop = false;
+  size_t pos = 0;
+  StringView in(input);
+  while (!stop && pos <= in.size()) {
+    String field;
+    if (csv) {
+      if (pos < in.size() && in[pos] == u'"') {
+        // A quoted field runs to the next quote that is not doubled.
+        size_t i = pos + 1;
+        for (; i < in.size(); ++i) {
+          if (in[i] == u'"') {
+            if (i + 1 < in.size() && in[i + 1] == u'"') {
+              field.push_back(u'"');
+              ++i;
+              continue;
+            }
+            break;
+          }
+          field.push_back(in[i]);
+        }
+        size_t comma = in.find(u',', i);
+        pos = comma == StringView::npos ? in.size() + 1 : comma + 1;
+      } else {
+        size_t comma = in.find(u',', pos);
+        size_t end = comma == StringView::npos ? in.size() : comma;
+        field = String(in.substr(pos, end - pos));
+        pos = end + 1;
+      }
+      field = String(trim_chars(field, omit));
+    } else if (delimiters.empty()) {
+      // Each character is a field; omitted characters are skipped.
+      if (pos >= in.size()) break;
+      char16_t c = in[pos++];
+      if (contains_char(omit, c)) continue;
+      field.assign(1, c);
+    } else {
+      size_t end = pos;
+      while (end < in.size() && !contains_char(delimiters, in[end])) ++end;
+      field = String(trim_chars(in.substr(pos, end - pos), omit));
+      pos = end + 1;
+    }
+    g_thread->loop_field = std::move(field);
+    Result r = loop_iteration(loop, jump, stop);
+    if (r != ResultDone) return r;
+  }
+  return ResultDone;
+}
+
+Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
+  if (!args_.expand(*loop)) return ResultFailed;
+  std::vector<uint8_t> bytes;
+  // A file that cannot be opened gives no rounds.
+  if (!platform::read_file(args_.count > 1 ? args_.text[1] : StringView(), bytes)) return ResultDone;
+  String text = decode_script_bytes(bytes.data(), bytes.size());
+  StringView rest(text);
+  bool stop = false;
+  while (!stop && !rest.empty()) {
+    size_t lf = rest.find(u'\n');
+    StringView line = rest.substr(0, lf);
+    rest = lf == StringView::npos ? StringView() : rest.substr(lf + 1);
+    if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
+    g_thread->loop_read_line = String(line.substr(0, 65535));
+    Result r = loop_iteration(loop, jump, stop);
+    if (r != ResultDone) return r;
+  }
+  return ResultDone;
+}
+
+Result Engine::loop_for(ScriptLine* loop, ScriptLine*& jump) {
+  // Enumerating objects arrives with the object model; any other value has
+  // nothing to enumerate and gives no rounds.
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value{};
+  Result r = evaluate(loop->args[2].postfix, value);
+  temp_arena().release(mark);
+  if (!r) return ResultFailed;
+  bool is_object = value.symbol == SymObject ||
+                   (value.symbol == SymVar && (value.var->target().attributes & AttrObject));
+  if (value.symbol == SymObject) value.object->release();
+  if (is_object) return report_runtime_error(u"Enumerating objects is not yet available.");
+  (void)jump;
+  return ResultDone;
+}
+
+}  // namespace orv
