@@ -8,6 +8,7 @@
 #include "runtime/scope.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
+#include "runtime/warnings.h"
 
 namespace orv {
 
@@ -160,6 +161,28 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
 }  // namespace orv
 
 namespace orv {
+
+void link_locals_to_globals(ScriptProgram& program) {
+  for (Func* f : program.functions) {
+    if (f->kind != FuncKind::Script) continue;
+    std::vector<Variable*> to_alias;
+    f->locals.for_each([&](Variable* v) {
+      if (v->scope & (ScopeDeclared | ScopeParam)) return;
+      Variable* g = program.globals.find(v->name_view());
+      if (!g) return;
+      if (g->scope & ScopeSuperGlobal) to_alias.push_back(v);
+      else warn_local_same_as_global(v->name_view(), f->name, f->body);
+    });
+    // A super-global declared anywhere in the script wins over an
+    // undeclared local of the same name, even one met earlier.
+    for (Variable* v : to_alias) {
+      Variable* g = program.globals.find(v->name_view());
+      f->locals.remove(v);
+      v->type = VarType::Alias;
+      v->alias_target = g;
+    }
+  }
+}
 
 Result bind_calls(ScriptProgram& program) {
   for (const PendingCall& p : program.pending_calls) {

@@ -16,6 +16,11 @@ struct Func;
 // property line.
 Result define_function(ScriptProgram& program, StringView line, StringView class_name, Func*& out);
 
+// Turns undeclared locals that share a super-global's name into aliases of
+// it, and warns (#Warn LocalSameAsGlobal) about those sharing a plain
+// global's name.
+void link_locals_to_globals(ScriptProgram& program);
+
 // Binds every call written by name to its function, now that all are known.
 Result bind_calls(ScriptProgram& program);
 

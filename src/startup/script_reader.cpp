@@ -665,6 +665,7 @@ Result ScriptReader::finish() {
     return load_error(program_, u"Missing \"}\"", d.text);
   }
   if (!bind_calls(program_)) return ResultFailed;
+  link_locals_to_globals(program_);
   return parser_.add_closing_lines();
 }
 
