@@ -344,6 +344,16 @@ Result LineParser::check_derefs(const Param& param, StringView line) {
   return ResultDone;
 }
 
+// x++ and ++x alone on a line are the legacy x += 1 (x -= 1 for "-").
+Result LineParser::add_step_line(StringView name, char16_t sign, StringView line) {
+  std::vector<Param> params(2);
+  params[0].text = String(name);
+  params[0].escaped.assign(name.size(), false);
+  params[1].text = u"1";
+  params[1].escaped.assign(1, false);
+  return add_line(sign == u'+' ? CmdAddAssign : CmdSubAssign, params, line);
+}
+
 Result LineParser::add_simple_line(CommandId id, StringView line) {
   std::vector<Param> none;
   return add_line(id, none, line);
@@ -857,14 +867,7 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
     for (StringView compound : {u".=", u"//=", u"&=", u"^=", u"|=", u"<<=", u">>="})
       if (begins_with(op, compound)) return add_expression_line(CmdExpression, line, line);
     if (begins_with(op, u"++") || begins_with(op, u"--")) {
-      if (trim(op.substr(2)).empty() && is_plain_name(word)) {
-        std::vector<Param> params(2);
-        params[0].text = String(word);
-        params[0].escaped.assign(word.size(), false);
-        params[1].text = u"1";
-        params[1].escaped.assign(1, false);
-        return add_line(op[0] == u'+' ? CmdAddAssign : CmdSubAssign, params, line);
-      }
+      if (trim(op.substr(2)).empty() && is_plain_name(word)) return add_step_line(word, op[0], line);
       return add_expression_line(CmdExpression, line, line);
     }
     if (touching && (rest[0] == u'.' || rest[0] == u'[' || (rest[0] == u'(' && !command_like)))
@@ -872,14 +875,7 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
   }
   if (word.empty() && (begins_with(line, u"++") || begins_with(line, u"--"))) {
     StringView name = trim(line.substr(2));
-    if (is_plain_name(name)) {
-      std::vector<Param> params(2);
-      params[0].text = String(name);
-      params[0].escaped.assign(name.size(), false);
-      params[1].text = u"1";
-      params[1].escaped.assign(1, false);
-      return add_line(line[0] == u'+' ? CmdAddAssign : CmdSubAssign, params, line);
-    }
+    if (is_plain_name(name)) return add_step_line(name, line[0], line);
     return add_expression_line(CmdExpression, line, line);
   }
 

@@ -48,6 +48,7 @@ class LineParser {
   Result parse_for(StringView rest, StringView line);
   Result add_expression_line(CommandId id, StringView text, StringView line);
   Result add_simple_line(CommandId id, StringView line);
+  Result add_step_line(StringView name, char16_t sign, StringView line);
   Result check_derefs(const Param& param, StringView line);
   Result build_arg(CommandId id, int index, int count, Param& p, LineArg& arg, StringView line_text);
   Result build_derefs(const Param& p, StringView stored, LineArg& arg);

@@ -11,17 +11,7 @@ namespace orv {
 
 namespace {
 
-Result text_value(StringView text, ExprToken& out) {
-  char16_t* p = temp_arena().allocate(text.size() + 1);
-  if (!p) return ResultFailed;
-  if (!text.empty()) std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
-  p[text.size()] = 0;
-  out = ExprToken{};
-  out.symbol = SymOperand;
-  out.text = p;
-  out.length = uint32_t(text.size());
-  return ResultDone;
-}
+Result text_value(StringView text, ExprToken& out) { return temp_text_token(text, SymOperand, out); }
 
 }  // namespace
 

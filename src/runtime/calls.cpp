@@ -58,17 +58,7 @@ void release_locals(Func& f) {
 }
 
 // Copies a text value into the caller's temporary memory.
-Result keep_text(StringView text, uint32_t symbol, ExprToken& out) {
-  char16_t* p = temp_arena().allocate(text.size() + 1);
-  if (!p) return report_runtime_error(u"Out of memory.");
-  if (!text.empty()) std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
-  p[text.size()] = 0;
-  out = ExprToken{};
-  out.symbol = symbol;
-  out.text = p;
-  out.length = uint32_t(text.size());
-  return ResultDone;
-}
+Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
 Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
   if (g_call_depth >= kMaxCallDepth)

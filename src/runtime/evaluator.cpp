@@ -66,6 +66,18 @@ TempArena& temp_arena() {
   return arena;
 }
 
+Result temp_text_token(StringView text, uint32_t symbol, ExprToken& out) {
+  char16_t* p = temp_arena().allocate(text.size() + 1);
+  if (!p) return report_runtime_error(u"Out of memory.");
+  if (!text.empty()) std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
+  p[text.size()] = 0;
+  out = ExprToken{};
+  out.symbol = symbol;
+  out.text = p;
+  out.length = uint32_t(text.size());
+  return ResultDone;
+}
+
 // --- values ---------------------------------------------------------------------------------
 
 namespace {

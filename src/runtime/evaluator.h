@@ -46,6 +46,10 @@ TempArena& temp_arena();
 // temporary memory, valid until the caller releases the arena to its mark.
 Result evaluate(const ExprToken* code, ExprToken& result);
 
+// A copy of `text` in temporary memory as a token of the given symbol
+// (SymString or SymOperand); reports "Out of memory." on failure.
+Result temp_text_token(StringView text, uint32_t symbol, ExprToken& out);
+
 // --- value helpers shared with commands ------------------------------------------
 NumType token_numeric_type(const ExprToken& t);
 int64_t token_to_int(const ExprToken& t);
