@@ -27,7 +27,7 @@ const BuiltinInfo kBuiltins[] = {
     {u"Format", 1, N, kLater}, {u"Func", 1, 1, kLater}, {u"GetKeyName", 1, 1, kLater}, {u"GetKeySC", 1, 1, kLater},
     {u"GetKeyState", 1, 2, kLater}, {u"GetKeyVK", 1, 1, kLater}, {u"getTokenValue", 1, 2, kLater},
     {u"Getvar", 1, 1, kLater}, {u"IL_Add", 2, 4, kLater}, {u"IL_Create", 0, 3, kLater}, {u"IL_Destroy", 1, 1, kLater},
-    {u"InStr", 2, 5, kLater}, {u"IsByRef", 1, 1, kLater}, {u"IsFunc", 1, 1, kLater}, {u"IsLabel", 1, 1, kLater},
+    {u"InStr", 2, 5, kLater}, {u"IsByRef", 1, 1, builtin_is_name}, {u"IsFunc", 1, 1, builtin_is_name}, {u"IsLabel", 1, 1, builtin_is_name},
     {u"IsObject", 1, N, kLater}, {u"Ln", 1, 1, builtin_math}, {u"LoadPicture", 1, 3, kLater},
     {u"Log", 1, 1, builtin_math}, {u"LTrim", 1, 2, kLater}, {u"LV_Add", 0, N, kLater}, {u"LV_Delete", 0, 1, kLater},
     {u"LV_DeleteCol", 1, 1, kLater}, {u"LV_GetCount", 0, 1, kLater}, {u"LV_GetNext", 0, 2, kLater},

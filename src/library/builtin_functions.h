@@ -19,6 +19,7 @@ const BuiltinInfo* find_builtin(StringView name);
 // Routines defined in the library, grouped by concern.
 Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strlen(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_is_name(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv
