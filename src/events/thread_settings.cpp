@@ -9,5 +9,21 @@ ThreadSettings g_startup_thread;
 }  // namespace
 
 ThreadSettings* g_thread = &g_startup_thread;
+ThreadSettings g_thread_defaults;
+
+void capture_thread_defaults() {
+  ThreadSettings d = *g_thread;
+  d.loop_index = 0;
+  d.loop_field.clear();
+  d.loop_read_line.clear();
+  d.current_line = nullptr;
+  d.current_func = nullptr;
+  d.in_try = false;
+  d.has_thrown = false;
+  d.thrown_object = nullptr;
+  d.thrown_text.clear();
+  d.throw_line = nullptr;
+  g_thread_defaults = std::move(d);
+}
 
 }  // namespace orv

@@ -51,4 +51,11 @@ struct ThreadSettings {
 // The thread whose lines are running now.
 extern ThreadSettings* g_thread;
 
+// The settings every new thread starts with: those the auto-execute section
+// left behind.
+extern ThreadSettings g_thread_defaults;
+// Takes the running thread's settings as the defaults, without its
+// per-thread state (loop variables, current line and function, thrown value).
+void capture_thread_defaults();
+
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "parser/block_pass.h"
+#include "events/thread_settings.h"
 #include "parser/line_parser.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
@@ -114,6 +115,9 @@ int run_program(const std::vector<String>& args) {
   g_process.script_running = true;
   Result r = run_static_initializers(program);
   if (r) r = execute_from(program, program.first_line);
+  // Every later thread starts with what the auto-execute section left.
+  capture_thread_defaults();
+  if (Variable* error_level = find_or_add_variable(program, u"ErrorLevel")) (void)error_level->assign(u"0");
   if (!is_persistent(program)) exit_program(r ? ExitReason::Exit : ExitReason::Error, g_process.exit_code);
   platform::run_message_loop();
 }
