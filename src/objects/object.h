@@ -1,30 +1,72 @@
-// Script-visible objects are reference counted: every holder of an object in
-// a variable, a token or a field owns one reference and releases it when it
-// lets go. The full object model builds on this base.
+// Script-visible objects. Every object offers one operation, invoke, through
+// which the evaluator reads members (x.y, x[k]), assigns them (x.y := v) and
+// calls methods (x.m(args)). Objects are reference counted: every holder of
+// an object in a variable, a token or a field owns one reference and
+// releases it when it lets go.
 #pragma once
 
 #include <cstdint>
 
+#include "base/result.h"
+#include "base/text.h"
+
 namespace orv {
+
+struct ExprToken;
+
+enum InvokeFlags : uint32_t {
+  InvokeGet = 0,
+  InvokeSet = 1,
+  InvokeCall = 2,
+  InvokeTypeMask = 3,
+  InvokeAsBase = 0x10000,            // searched as the base of another object
+  InvokeMetaFunctions = 0x20000,     // look for __Get/__Set/__Call first
+  InvokeAsFunctionObject = 0x40000,  // the object itself is called; no method name among the parameters
+  InvokeCallIfFunction = 0x100000,   // with InvokeCall: call the member only if it holds a function
+};
 
 class IObject {
  public:
   virtual void add_ref() = 0;
   virtual void release() = 0;
 
+  // `result` holds the empty string on entry; a text result is placed in
+  // the evaluator's temporary memory (temp_text_token), an object result
+  // carries one reference for the caller. For InvokeCall the first
+  // parameter is the method name; for InvokeGet/InvokeSet the parameters
+  // are the keys, and for InvokeSet the last one is the value. Returns
+  // ResultDone, ResultNotHandled (no such member: the caller supplies the
+  // default, normally empty), ResultFailed (an error was reported),
+  // ResultReturned or ResultExitThread.
+  virtual Result invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) = 0;
+
+  // The class name scripts see (for messages and type checks).
+  virtual StringView type_name() const = 0;
+
  protected:
   virtual ~IObject() = default;
 };
 
+// Heap objects: the count starts at 1 for the creator.
 class ObjectBase : public IObject {
  public:
   void add_ref() override { ++refs_; }
   void release() override {
-    if (--refs_ == 0) delete this;
+    if (refs_ == 1) {
+      if (on_last_release()) return;
+    }
+    --refs_;
   }
+  uint32_t ref_count() const { return refs_; }
 
  protected:
   ~ObjectBase() override = default;
+  // Called when the last reference goes; returns true when the object is
+  // gone. The default destroys it; Object runs __Delete first.
+  virtual bool on_last_release() {
+    delete this;
+    return true;
+  }
 
  private:
   uint32_t refs_ = 1;

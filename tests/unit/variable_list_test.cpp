@@ -191,7 +191,11 @@ TEST(VariableList, AddChecksTheName) {
   EXPECT_EQ(shown.find("bad name"), std::string::npos);
 }
 
-class Dummy : public ObjectBase {};
+class Dummy : public ObjectBase {
+ public:
+  Result invoke(ExprToken&, ExprToken&, uint32_t, ExprToken**, int) override { return ResultNotHandled; }
+  StringView type_name() const override { return u"Dummy"; }
+};
 
 TEST(ListVars, GlobalSection) {
   VariableList list(true);

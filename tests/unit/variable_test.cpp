@@ -35,6 +35,8 @@ class Probe : public ObjectBase {
  public:
   explicit Probe(int* alive) : alive_(alive) { ++*alive_; }
   ~Probe() override { --*alive_; }
+  Result invoke(ExprToken&, ExprToken&, uint32_t, ExprToken**, int) override { return ResultNotHandled; }
+  StringView type_name() const override { return u"Probe"; }
 
  private:
   int* alive_;
