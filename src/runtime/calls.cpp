@@ -184,4 +184,24 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
   return call_script_function(*f, args, argc, result);
 }
 
+Result Func::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) {
+  (void)this_token;
+  if ((flags & InvokeTypeMask) != InvokeCall) return ResultNotHandled;
+  int first = 0;
+  if (!(flags & InvokeAsFunctionObject)) {
+    // f.Call(args) and f.(args); other method names are not a Func's.
+    if (count < 1) return ResultNotHandled;
+    char16_t buf[256];
+    StringView method = token_to_text(*params[0], buf);
+    if (!method.empty() && !equals_ignore_case(method, u"Call")) return ResultNotHandled;
+    first = 1;
+  }
+  std::vector<ExprToken> args;
+  args.reserve(size_t(count - first));
+  for (int i = first; i < count; ++i) args.push_back(*params[i]);
+  CallRecord call;
+  call.func = this;
+  return call_function(call, nullptr, args.data(), args.size(), result);
+}
+
 }  // namespace orv

@@ -8,6 +8,7 @@
 
 #include "base/result.h"
 #include "base/text.h"
+#include "objects/object.h"
 #include "runtime/value.h"
 #include "runtime/variable_list.h"
 
@@ -46,7 +47,10 @@ struct Func;
 // routine can serve several names.
 using BuiltinRoutine = Result (*)(Func& func, ExprToken& result, ExprToken* args, int argc);
 
-struct Func {
+// A Func is also a script-visible object (a function reference can sit in a
+// variable or an object field); it belongs to the parsed script, so counting
+// references to it does nothing.
+struct Func : public IObject {
   StringView name;
   FuncKind kind = FuncKind::Script;
   OperatorKind op = OperatorKind::None;
@@ -71,6 +75,14 @@ struct Func {
   Func(StringView n, FuncKind k) : name(n), kind(k) {}
   Func(const Func&) = delete;
   Func& operator=(const Func&) = delete;
+  ~Func() override = default;
+
+  void add_ref() override {}
+  void release() override {}
+  // Calling the function object: f.() or f.Call(args), and %f%() through a
+  // variable holding it.
+  Result invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) override;
+  StringView type_name() const override { return u"Func"; }
 };
 
 // The operator functions; they live as long as the program.
