@@ -205,6 +205,33 @@ ScriptLine* closing_brace(ScriptLine* open) {
   return g_script->last_line;
 }
 
+bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (p == candidate) return true;
+  return false;
+}
+
+bool inside_function(const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (is_function_body(p)) return true;
+  return false;
+}
+
+// A label named only when the line runs must pass the checks the block pass
+// makes for one named in the text; otherwise the jump would find no level
+// to land on and the thread would end without a word.
+Result check_dynamic_target(const ScriptLine* line, const ScriptLine* target, bool& leaves_function) {
+  const ScriptLine* target_parent = target->parent;
+  if (target_parent && !is_ancestor(target_parent, line))
+    return report_runtime_error(u"A Goto/Gosub must not jump into a block that doesn't enclose it.");
+  leaves_function = inside_function(line) && !inside_function(target);
+  if (line->action != CmdGoto) return ResultDone;
+  if (leaves_function) return report_runtime_error(u"Cannot jump from inside a function to outside.");
+  for (const ScriptLine* p = line->parent; p && p != target_parent; p = p->parent)
+    if (p->action == CmdFinally) return report_runtime_error(u"Jumps cannot exit a FINALLY block.");
+  return ResultDone;
+}
+
 void clear_thrown() {
   ThreadSettings& t = *g_thread;
   if (t.thrown_object) t.thrown_object->release();
@@ -395,6 +422,8 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
     if (!args_.expand(*line)) return ResultFailed;
     label = program_.find_label(args_.text[0]);
     if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args_.text[0]);
+    bool leaves_function = false;
+    if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
   }
   jump = label->line;
   return ResultDone;
@@ -402,14 +431,16 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
 
 Result Engine::run_gosub(ScriptLine* line) {
   Label* label = static_cast<Label*>(line->attribute);
+  bool leaves_function = line->leaves_function;
   if (!label) {
     if (!args_.expand(*line)) return ResultFailed;
     label = program_.find_label(args_.text[0]);
     if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args_.text[0]);
+    if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
   }
   // A subroutine outside every function sees the globals.
   Func* saved = g_thread->current_func;
-  if (line->leaves_function) g_thread->current_func = nullptr;
+  if (leaves_function) g_thread->current_func = nullptr;
   Engine sub(program_);
   ScriptLine* jump = nullptr;
   Result r = sub.run_lines(label->line, nullptr, label->line->parent, jump);
