@@ -107,7 +107,8 @@ Result Engine::run_loop(ScriptLine* line, ScriptLine*& jump) {
       NumType type = numeric_type_of(first);
       if (type != NumType::NotNumeric) {
         int64_t count = type == NumType::Float ? double_to_int(text_to_double(first)) : text_to_int(first);
-        r = loop_count(line, count, jump);
+        // A negative count runs no rounds; only a blank one has no limit.
+        r = loop_count(line, count < 0 ? 0 : count, jump);
         saved.restore(t);
         return r;
       }
