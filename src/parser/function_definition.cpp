@@ -185,6 +185,10 @@ void link_locals_to_globals(ScriptProgram& program) {
 }
 
 Result bind_calls(ScriptProgram& program) {
+  // An error names the call's line; the lines added after this (the closing
+  // Exit lines) must still take the position where reading ended.
+  uint32_t line_number = program.current_line_number;
+  uint16_t file_index = program.current_file_index;
   for (const PendingCall& p : program.pending_calls) {
     CallRecord* c = p.call;
     StringView name(c->position, c->name_length);
@@ -200,6 +204,8 @@ Result bind_calls(ScriptProgram& program) {
       return load_error(program, u"Too few parameters passed to function.", p.expression);
   }
   program.pending_calls.clear();
+  program.current_line_number = line_number;
+  program.current_file_index = file_index;
   return ResultDone;
 }
 
