@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Error dialogs of the real Windows program: a run-time error or an
+# unhandled exception shows a message box and the program waits for it; once
+# it is answered the thread (or the program) ends. A load error shows its own
+# box when /ErrorStdOut is not given.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+source tools/wine-env.sh
+
+work=$(mktemp -d /tmp/orv-errors.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+driver=build/win/orv-testdriver.exe
+passed=0 failed=0
+
+check() {  # name, condition result (0 = pass), detail
+  if [ "$2" = 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $1 ${3:-}"; fi
+}
+
+pack() {  # name, script text
+  printf '%s\n' "$2" > "$work/$1.orv"
+  tools/orvpack "$work/$1.orv" -o "$work/$1.exe" >/dev/null
+}
+
+drive() { orv_wine "$driver" "$@"; }
+
+# Starts the program in the background, its standard output in NAME.out. A
+# program whose box is never answered is ended after 30 s, so that a missing
+# dialog fails the checks instead of hanging the run.
+start() {  # name, args...
+  local name=$1; shift
+  (cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 30 "$ORV_WINE" "$name.exe" "$@" >"$name.out" 2>/dev/null) &
+  pid=$!
+}
+
+# Reads the visible box's text, compares it, and presses its OK button.
+answer() {  # name, expected text
+  local text
+  text=$(drive dialog "$1.exe" 10000 | tr -d '\r')
+  [ "$text" = "$2" ]; check "$1: dialog text" $? $'got:\n'"$text"
+  drive click "$1.exe" 1 5000; check "$1: OK pressed" $?
+}
+
+finish() {  # name, expected exit code, expected standard output
+  wait "$pid"; local rc=$?
+  [ "$rc" = "$2" ]; check "$1: exit code $2" $? "got: $rc"
+  [ "$(tr -d '\r' <"$work/$1.out")" = "$3" ]; check "$1: output" $? "got: $(cat "$work/$1.out")"
+}
+
+T=$'\t'
+
+# A text thrown and never caught is the message; the program exits after it.
+pack throw $'FileAppend, before, *\nThrow "boom"\nFileAppend, never, *'
+start throw
+answer throw "Error: boom
+
+${T}Line#
+${T}001: FileAppend,before,*
+--->${T}002: Throw,\"boom\"
+${T}003: FileAppend,never,*
+${T}003: Exit
+${T}003: Exit
+${T}003: Exit
+
+The thread has exited."
+finish throw 0 before
+
+# A command that rejects its parameter at run time.
+pack command $'mode := "Sometimes"\nStringCaseSense, %mode%\nFileAppend, never, *'
+start command
+answer command "Error: Parameter #1 invalid.
+
+Specifically: Sometimes
+
+${T}Line#
+${T}001: mode := \"Sometimes\"
+--->${T}002: StringCaseSense,%mode%
+${T}003: FileAppend,never,*
+${T}003: Exit
+${T}003: Exit
+${T}003: Exit
+
+The current thread will exit."
+finish command 0 ""
+
+# In a resident script the error ends only the thread: the program stays
+# until it is asked to exit.
+pack resident $'#Persistent\nThrow 5'
+start resident
+answer resident "Error: Unhandled exception.
+
+Specifically: 5
+
+${T}Line#
+--->${T}002: Throw,5
+${T}002: Exit
+${T}002: Exit
+${T}002: Exit
+
+The thread has exited."
+drive wait-window Orvanta resident.exe 5000; check "resident: still running after the error" $?
+drive post Orvanta resident.exe 0x111 65405 0 >/dev/null   # its menu's Exit
+finish resident 0 ""
+
+# A load error: the line's number and text, and the program exits with 2
+# without running any line.
+pack load $'FileAppend, never, *\nthis is not a command'
+start load
+answer load "Error at line 2.
+
+Line Text: this is not a command
+Error: This line does not contain a recognized action.
+
+The program will exit."
+finish load 2 ""
+
+echo "error dialogs: $passed passed, $failed failed"
+[ "$failed" = 0 ]
