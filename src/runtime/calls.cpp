@@ -167,7 +167,104 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   return r;
 }
 
+IObject* object_of(const ExprToken& t) {
+  if (t.symbol == SymObject) return t.object;
+  if (t.symbol == SymVar) {
+    Variable& v = t.var->target();
+    if (v.attributes & AttrObject) return v.contents.object;
+  }
+  return nullptr;
+}
+
+// Invokes the object named by args[0] with the rest as parameters; a value
+// that is no object, or a member the object does not handle, gives the
+// empty default.
+Result invoke_target(uint32_t flags, ExprToken* args, size_t argc, ExprToken& result) {
+  IObject* obj = object_of(args[0]);
+  if (!obj) obj = g_meta_object ? g_meta_object() : nullptr;
+  if (!obj) return ResultDone;
+  ExprToken* fixed[16];
+  std::vector<ExprToken*> many;
+  ExprToken** params = fixed;
+  if (argc - 1 > 16) {
+    many.resize(argc - 1);
+    params = many.data();
+  }
+  for (size_t i = 1; i < argc; ++i) params[i - 1] = &args[i];
+  Result r = obj->invoke(result, args[0], flags, params, int(argc - 1));
+  if (r == ResultNotHandled) return ResultDone;
+  return r;
+}
+
+// x.y++ and the like: read the member, step it, store it back.
+Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& result) {
+  ExprToken old{};
+  old.symbol = SymString;
+  old.text = u"";
+  if (!invoke_target(InvokeGet, args, argc, old)) return ResultFailed;
+  int delta = (op == OperatorKind::PreIncrement || op == OperatorKind::PostIncrement) ? 1 : -1;
+  ExprToken stepped{};
+  switch (token_numeric_type(old)) {
+    case NumType::Integer:
+      stepped.symbol = SymInteger;
+      stepped.integer = int64_t(uint64_t(token_to_int(old)) + uint64_t(delta));
+      break;
+    case NumType::Float:
+      stepped.symbol = SymFloat;
+      stepped.number = token_to_double(old) + delta;
+      break;
+    default:
+      stepped.symbol = SymString;
+      stepped.text = u"";
+      break;
+  }
+  std::vector<ExprToken> with_value(args, args + argc);
+  with_value.push_back(stepped);
+  ExprToken ignored{};
+  ignored.symbol = SymString;
+  ignored.text = u"";
+  Result r = invoke_target(InvokeSet, with_value.data(), with_value.size(), ignored);
+  if (ignored.symbol == SymObject) ignored.object->release();
+  if (!r) {
+    if (old.symbol == SymObject) old.object->release();
+    return r;
+  }
+  bool post = op == OperatorKind::PostIncrement || op == OperatorKind::PostDecrement;
+  if (post) {
+    result = old;
+  } else {
+    if (old.symbol == SymObject) old.object->release();
+    result = stepped;
+  }
+  return ResultDone;
+}
+
 }  // namespace
+
+IObject* (*g_meta_object)() = nullptr;
+Result (*g_new_object)(ExprToken* args, size_t argc, ExprToken& result) = nullptr;
+
+Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
+  switch (f.op) {
+    case OperatorKind::MemberGet:
+    case OperatorKind::MemberGetDynamicCount:
+      return invoke_target(InvokeGet, args, argc, result);
+    case OperatorKind::MemberSet:
+      return invoke_target(InvokeSet, args, argc, result);
+    case OperatorKind::MemberCall:
+      return invoke_target(InvokeCall, args, argc, result);
+    case OperatorKind::PreIncrement:
+    case OperatorKind::PreDecrement:
+    case OperatorKind::PostIncrement:
+    case OperatorKind::PostDecrement:
+      return step_member(f.op, args, argc, result);
+    case OperatorKind::New:
+      if (!g_new_object) return report_runtime_error(u"Classes are not yet available.");
+      return g_new_object(args, argc, result);
+    default:
+      return ResultDone;
+  }
+}
 
 Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken* args, size_t argc, ExprToken& result) {
   Func* f = call.func;
@@ -177,7 +274,7 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
     f = find_function(*g_script, name);
     if (!f) return report_runtime_error(u"Call to nonexistent function.", name);
   }
-  if (f->kind == FuncKind::Operator) return report_runtime_error(u"Objects are not yet available.");
+  if (f->kind == FuncKind::Operator) return call_operator(*f, args, argc, result);
   // Too few parameters: the function is not called and the result is empty.
   if (int(argc) < f->min_params && call.kind != CallVariadic) return ResultDone;
   if (f->kind == FuncKind::Builtin) return f->routine(*f, result, args, int(argc));

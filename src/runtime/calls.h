@@ -12,4 +12,16 @@ namespace orv {
 // function named at run time) holds its name. The result is left in `result`.
 Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken* args, size_t argc, ExprToken& result);
 
+class IObject;
+struct Func;
+
+// Object syntax: member get, set and call, member increments and new,
+// applied to args[0] with the rest as keys, values or arguments.
+Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result);
+
+// Supplied by the object model: the object that stands for strings and
+// numbers when they are invoked, and the constructor behind `new`.
+extern IObject* (*g_meta_object)();
+extern Result (*g_new_object)(ExprToken* args, size_t argc, ExprToken& result);
+
 }  // namespace orv

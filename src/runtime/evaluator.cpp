@@ -11,6 +11,7 @@
 #include "runtime/builtin_vars.h"
 #include "runtime/calls.h"
 #include "runtime/errors.h"
+#include "runtime/func.h"
 #include "runtime/numbers.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
@@ -592,6 +593,14 @@ Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
       if (taken > sp_) return report_runtime_error(u"Missing operand.");
       ExprToken* args = &stack_[sp_ - argc];
       ExprToken result = empty_string();
+      if (call->func && call->func->op == OperatorKind::MemberGetDynamicCount) {
+        // x.y += v reads the member but leaves target and key for the set.
+        if (sp_ >= kStackSize) return report_runtime_error(u"Expression too long");
+        Result r = call_function(*call, nullptr, args, argc, result);
+        if (!r) return r;
+        push(result);
+        return ResultDone;
+      }
       Result r = call_function(*call, dynamic ? &stack_[sp_ - taken] : nullptr, args, argc, result);
       for (size_t i = sp_ - taken; i < sp_; ++i) release(stack_[i]);
       sp_ -= taken;
