@@ -16,6 +16,7 @@ void capture_thread_defaults() {
   d.loop_index = 0;
   d.loop_field.clear();
   d.loop_read_line.clear();
+  d.loop_file = nullptr;
   d.current_line = nullptr;
   d.current_func = nullptr;
   d.in_try = false;

@@ -15,6 +15,17 @@ struct Func;
 enum class StringCaseSense : uint8_t { Off = 0, On = 1, Locale = 2 };
 enum class IntegerFormat : uint8_t { Decimal, HexUpper, HexLower };
 
+// The current item of a file loop: the directory prefix as the pattern gave
+// it and the entry found there.
+struct LoopFileItem {
+  String prefix;  // up to and including the last separator; may be empty
+  String name;
+  bool is_directory = false;
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  int64_t created = 0, modified = 0, accessed = 0;
+};
+
 struct ThreadSettings {
   int64_t lines_per_batch = -1;
   int32_t batch_interval_ms = 10;
@@ -32,6 +43,7 @@ struct ThreadSettings {
   int64_t loop_index = 0;
   String loop_field;      // A_LoopField of a parsing loop
   String loop_read_line;  // A_LoopReadLine of a file-reading loop
+  const struct LoopFileItem* loop_file = nullptr;  // the running file loop's item
 
   // A thrown value no Catch has taken yet: a number, a text (kept here) or
   // an object (one reference), and the line that threw it.

@@ -48,6 +48,27 @@ bool clipboard_text(String& out);
 // false when the clipboard cannot be opened.
 bool set_clipboard_text(StringView text);
 
+// One entry of a directory listing. Times are in 100 ns units since 1601
+// (UTC), sizes in bytes.
+struct DirEntry {
+  String name;
+  bool is_directory = false;
+  uint32_t attributes = 0;  // the Windows file attribute bits
+  uint64_t size = 0;
+  int64_t created = 0, modified = 0, accessed = 0;
+};
+// The entries of `directory` whose names match `pattern` (* and ?, case
+// folded), without "." and "..", in the order the system lists them.
+bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out);
+// A file time as local YYYYMMDDHH24MISS.
+String file_time_text(int64_t file_time);
+inline constexpr char16_t kPathSeparator =
+#ifdef _WIN32
+    u'\\';
+#else
+    u'/';
+#endif
+
 // The whole content of a file; false when it cannot be read.
 bool read_file(StringView path, std::vector<uint8_t>& bytes);
 // Appends bytes to a file, creating it when missing.

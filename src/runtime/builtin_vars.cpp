@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "events/thread_settings.h"
+#include "platform/platform.h"
 #include "runtime/evaluator.h"
 #include "runtime/variable.h"
 #include "startup/process_state.h"
@@ -12,6 +13,50 @@ namespace orv {
 namespace {
 
 Result text_value(StringView text, ExprToken& out) { return temp_text_token(text, SymOperand, out); }
+
+Result int_value(int64_t v, ExprToken& out) {
+  out = ExprToken{};
+  out.symbol = SymInteger;
+  out.integer = v;
+  return ResultDone;
+}
+
+// A_LoopFileName and its family: empty outside a file loop.
+Result loop_file_value(StringView which, ExprToken& out) {
+  const LoopFileItem* f = g_thread->loop_file;
+  if (!f) return text_value(StringView(), out);
+  auto is = [&](const char16_t* w) { return equals_ignore_case(which, w); };
+  if (is(u"Name") || is(u"ShortName")) return text_value(f->name, out);
+  if (is(u"FullPath") || is(u"LongPath") || is(u"ShortPath")) return text_value(f->prefix + f->name, out);
+  if (is(u"Dir")) {
+    StringView dir = f->prefix;
+    if (!dir.empty()) dir.remove_suffix(1);
+    return text_value(dir, out);
+  }
+  if (is(u"Ext")) {
+    size_t dot = f->name.find_last_of(u'.');
+    return text_value(dot == String::npos ? StringView() : StringView(f->name).substr(dot + 1), out);
+  }
+  if (is(u"Size")) return int_value(int64_t(f->size), out);
+  if (is(u"SizeKB")) return int_value(int64_t(f->size / 1024), out);
+  if (is(u"SizeMB")) return int_value(int64_t(f->size / (1024 * 1024)), out);
+  if (is(u"TimeModified")) return text_value(platform::file_time_text(f->modified), out);
+  if (is(u"TimeCreated")) return text_value(platform::file_time_text(f->created), out);
+  if (is(u"TimeAccessed")) return text_value(platform::file_time_text(f->accessed), out);
+  if (is(u"Attrib")) {
+    // The attribute letters in their customary order.
+    static const struct {
+      uint32_t bit;
+      char16_t letter;
+    } kLetters[] = {{0x01, u'R'}, {0x20, u'A'}, {0x04, u'S'}, {0x02, u'H'}, {0x80, u'N'},
+                    {0x10, u'D'}, {0x1000, u'O'}, {0x800, u'C'}, {0x100, u'T'}};
+    String letters;
+    for (const auto& l : kLetters)
+      if (f->attributes & l.bit) letters.push_back(l.letter);
+    return text_value(letters, out);
+  }
+  return text_value(StringView(), out);
+}
 
 }  // namespace
 
@@ -25,6 +70,7 @@ Result builtin_variable_value(StringView name, ExprToken& out) {
   }
   if (equals_ignore_case(n, u"LoopField")) return text_value(g_thread->loop_field, out);
   if (equals_ignore_case(n, u"LoopReadLine")) return text_value(g_thread->loop_read_line, out);
+  if (starts_with_ignore_case(n, u"LoopFile")) return loop_file_value(n.substr(8), out);
   if (equals_ignore_case(n, u"Space")) return text_value(u" ", out);
   if (equals_ignore_case(n, u"Tab")) return text_value(u"\t", out);
   if (equals_ignore_case(n, u"ScriptName")) return text_value(g_process.script_name, out);

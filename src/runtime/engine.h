@@ -50,6 +50,9 @@ class Engine {
   Result loop_parse(ScriptLine* loop, ScriptLine*& jump);
   Result loop_read(ScriptLine* loop, ScriptLine*& jump);
   Result loop_for(ScriptLine* loop, ScriptLine*& jump);
+  Result loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump);
+  Result file_loop_directory(ScriptLine* loop, const String& prefix, const String& name_pattern,
+                             const struct FileLoopMode& mode, ScriptLine*& jump, bool& stop);
 
   Result assign_expression(const ScriptLine& line);
   Result return_value(const ScriptLine& line);

@@ -18,6 +18,13 @@
 
 namespace orv {
 
+// What a file loop returns and whether it descends into subfolders.
+struct FileLoopMode {
+  bool files = true;
+  bool folders = false;
+  bool recurse = false;
+};
+
 namespace {
 
 // The loop state of the thread, saved around a loop.
@@ -25,11 +32,14 @@ struct SavedLoopState {
   int64_t index;
   String field;
   String read_line;
-  explicit SavedLoopState(const ThreadSettings& t) : index(t.loop_index), field(t.loop_field), read_line(t.loop_read_line) {}
+  const LoopFileItem* file;
+  explicit SavedLoopState(const ThreadSettings& t)
+      : index(t.loop_index), field(t.loop_field), read_line(t.loop_read_line), file(t.loop_file) {}
   void restore(ThreadSettings& t) {
     t.loop_index = index;
     t.loop_field = std::move(field);
     t.loop_read_line = std::move(read_line);
+    t.loop_file = file;
   }
 };
 
@@ -119,7 +129,9 @@ Result Engine::run_loop(ScriptLine* line, ScriptLine*& jump) {
     switch (kind) {
       case LoopKind::Parse: r = loop_parse(line, jump); break;
       case LoopKind::Read: r = loop_read(line, jump); break;
-      default: r = report_runtime_error(u"File and registry loops are not yet available."); break;
+      case LoopKind::Files:
+      case LoopKind::FilePattern: r = loop_files(line, kind == LoopKind::Files, jump); break;
+      default: r = report_runtime_error(u"Registry loops are not yet available."); break;
     }
   }
   saved.restore(t);
@@ -234,6 +246,77 @@ Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
     if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
     g_thread->loop_read_line = String(line.substr(0, 65535));
     Result r = loop_iteration(loop, jump, stop);
+    if (r != ResultDone) return r;
+  }
+  return ResultDone;
+}
+
+Result Engine::loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
+  if (!args_.expand(*loop)) return ResultFailed;
+  // Loop, Files, Pattern, Mode  or the older  Loop, Pattern, IncludeFolders, Recurse
+  int at = new_form ? 1 : 0;
+  StringView pattern = at < args_.count ? args_.text[at] : StringView();
+  FileLoopMode mode;
+  if (new_form) {
+    StringView letters = args_.count > 2 ? args_.text[2] : StringView();
+    bool f = false, d = false;
+    for (char16_t c : letters) {
+      char16_t u = upper_case(c);
+      if (u == u'F') f = true;
+      else if (u == u'D') d = true;
+      else if (u == u'R') mode.recurse = true;
+      else if (!is_blank(c)) return report_runtime_error(u"Parameter #3 invalid.", letters);
+    }
+    mode.files = f || !d;
+    mode.folders = d;
+  } else {
+    StringView folders = args_.count > 1 ? trim(args_.text[1]) : StringView();
+    if (folders == u"1") mode.folders = true;
+    else if (folders == u"2") mode.folders = true, mode.files = false;
+    else if (!folders.empty() && folders != u"0") return report_runtime_error(u"Parameter #2 invalid.", folders);
+    mode.recurse = args_.count > 2 && trim(args_.text[2]) == u"1";
+  }
+  if (pattern.size() > 259) return ResultDone;
+  size_t sep = pattern.find_last_of(u"\\/");
+  String prefix(sep == StringView::npos ? StringView() : pattern.substr(0, sep + 1));
+  String name_pattern(sep == StringView::npos ? pattern : pattern.substr(sep + 1));
+  bool stop = false;
+  return file_loop_directory(loop, prefix, name_pattern, mode, jump, stop);
+}
+
+// One directory: its matching entries first, then (recursing) every
+// subfolder with the same name pattern, depth first.
+Result Engine::file_loop_directory(ScriptLine* loop, const String& prefix, const String& name_pattern,
+                                   const FileLoopMode& mode, ScriptLine*& jump, bool& stop) {
+  std::vector<platform::DirEntry> entries;
+  StringView dir = prefix;
+  if (!dir.empty() && (dir.back() == u'\\' || dir.back() == u'/') && dir.size() > 1) dir.remove_suffix(1);
+  platform::list_directory(dir, name_pattern, entries);
+  LoopFileItem item;
+  item.prefix = prefix;
+  for (platform::DirEntry& e : entries) {
+    if (stop) return ResultDone;
+    if (e.is_directory ? !mode.folders : !mode.files) continue;
+    if (prefix.size() + e.name.size() >= 260) continue;
+    item.name = std::move(e.name);
+    item.is_directory = e.is_directory;
+    item.attributes = e.attributes;
+    item.size = e.size;
+    item.created = e.created;
+    item.modified = e.modified;
+    item.accessed = e.accessed;
+    g_thread->loop_file = &item;
+    Result r = loop_iteration(loop, jump, stop);
+    g_thread->loop_file = nullptr;
+    if (r != ResultDone) return r;
+  }
+  if (!mode.recurse || stop || prefix.size() > 256) return ResultDone;
+  std::vector<platform::DirEntry> subdirs;
+  platform::list_directory(dir, u"*.*", subdirs);
+  for (platform::DirEntry& e : subdirs) {
+    if (!e.is_directory || stop) continue;
+    String sub = prefix + e.name + platform::kPathSeparator;
+    Result r = file_loop_directory(loop, sub, name_pattern, mode, jump, stop);
     if (r != ResultDone) return r;
   }
   return ResultDone;

@@ -1,7 +1,9 @@
 // The headless platform used by the native host: the same program without a
 // desktop. Message boxes are written to standard error and answered with
 // their default button; there is no other instance to find and no window.
+#include <dirent.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
@@ -10,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/wildcard.h"
 #include "platform/platform.h"
 #include "platform/posix/headless.h"
 
@@ -103,6 +106,43 @@ bool clipboard_text(String& out) {
 bool set_clipboard_text(StringView text) {
   g_clipboard = String(text);
   return true;
+}
+
+bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out) {
+  std::string dir = directory.empty() ? std::string(".") : utf16_to_utf8(directory);
+  DIR* d = opendir(dir.c_str());
+  if (!d) return false;
+  while (dirent* e = readdir(d)) {
+    String name = utf8_to_utf16(e->d_name);
+    if (name == u"." || name == u".." || !wildcard_match(pattern, name)) continue;
+    struct stat st;
+    if (stat((dir + "/" + e->d_name).c_str(), &st) != 0) continue;
+    DirEntry entry;
+    entry.name = std::move(name);
+    entry.is_directory = S_ISDIR(st.st_mode);
+    entry.attributes = entry.is_directory ? 0x10 : 0x20;  // directory / archive
+    if (!(st.st_mode & S_IWUSR)) entry.attributes |= 0x01;  // read-only
+    if (entry.name[0] == u'.') entry.attributes |= 0x02;  // hidden
+    entry.size = entry.is_directory ? 0 : uint64_t(st.st_size);
+    // Unix seconds to 100 ns units since 1601.
+    auto to_file_time = [](time_t t) { return (int64_t(t) + 11644473600ll) * 10000000ll; };
+    entry.modified = to_file_time(st.st_mtime);
+    entry.accessed = to_file_time(st.st_atime);
+    entry.created = to_file_time(st.st_ctime);
+    out.push_back(std::move(entry));
+  }
+  closedir(d);
+  return true;
+}
+
+String file_time_text(int64_t file_time) {
+  time_t t = time_t(file_time / 10000000ll - 11644473600ll);
+  struct tm tm;
+  localtime_r(&t, &tm);
+  char buf[32];
+  snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+           tm.tm_min, tm.tm_sec);
+  return utf8_to_utf16(buf);
 }
 
 bool read_file(StringView path, std::vector<uint8_t>& bytes) {

@@ -128,6 +128,41 @@ void restore_foreground_lock() {
                         SPIF_SENDCHANGE);
 }
 
+bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out) {
+  std::wstring spec(directory.begin(), directory.end());
+  if (!spec.empty() && spec.back() != L'\\' && spec.back() != L'/') spec += L'\\';
+  spec.append(pattern.begin(), pattern.end());
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(spec.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  auto to_int = [](const FILETIME& ft) { return int64_t((uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime); };
+  do {
+    if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0) continue;
+    DirEntry e;
+    e.name = String(reinterpret_cast<const char16_t*>(fd.cFileName));
+    e.is_directory = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    e.attributes = fd.dwFileAttributes;
+    e.size = (uint64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    e.created = to_int(fd.ftCreationTime);
+    e.modified = to_int(fd.ftLastWriteTime);
+    e.accessed = to_int(fd.ftLastAccessTime);
+    out.push_back(std::move(e));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return true;
+}
+
+String file_time_text(int64_t file_time) {
+  FILETIME utc, local;
+  utc.dwLowDateTime = DWORD(file_time);
+  utc.dwHighDateTime = DWORD(uint64_t(file_time) >> 32);
+  SYSTEMTIME st;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return String();
+  wchar_t buf[32];
+  wsprintfW(buf, L"%04d%02d%02d%02d%02d%02d", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+  return String(reinterpret_cast<const char16_t*>(buf));
+}
+
 bool read_file(StringView path, std::vector<uint8_t>& bytes) {
   std::wstring buf;
   HANDLE h = CreateFileW(wide(path, buf), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
