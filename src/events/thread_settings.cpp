@@ -17,6 +17,7 @@ void capture_thread_defaults() {
   d.loop_field.clear();
   d.loop_read_line.clear();
   d.loop_file = nullptr;
+  d.loop_reg = nullptr;
   d.current_line = nullptr;
   d.current_func = nullptr;
   d.in_try = false;

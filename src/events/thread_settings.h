@@ -26,6 +26,15 @@ struct LoopFileItem {
   int64_t created = 0, modified = 0, accessed = 0;
 };
 
+// The current item of a registry loop.
+struct LoopRegItem {
+  String root;
+  String subkey;
+  String name;
+  String type;
+  int64_t modified = 0;
+};
+
 struct ThreadSettings {
   int64_t lines_per_batch = -1;
   int32_t batch_interval_ms = 10;
@@ -44,6 +53,7 @@ struct ThreadSettings {
   String loop_field;      // A_LoopField of a parsing loop
   String loop_read_line;  // A_LoopReadLine of a file-reading loop
   const struct LoopFileItem* loop_file = nullptr;  // the running file loop's item
+  const struct LoopRegItem* loop_reg = nullptr;    // the running registry loop's item
 
   // A thrown value no Catch has taken yet: a number, a text (kept here) or
   // an object (one reference), and the line that threw it.

@@ -69,6 +69,18 @@ inline constexpr char16_t kPathSeparator =
     u'/';
 #endif
 
+// One value or subkey of a registry key. `type` is "KEY" for subkeys and
+// the value type's name (REG_SZ, REG_DWORD ...) for values.
+struct RegEntry {
+  String name;
+  String type;
+  bool is_key = false;
+  int64_t modified = 0;  // subkeys: last write time, file-time units
+};
+// The values and/or subkeys of ROOT\subkey; false when the key cannot be
+// opened or the system has no registry.
+bool list_registry(StringView root, StringView subkey, bool values, bool keys, std::vector<RegEntry>& out);
+
 // The whole content of a file; false when it cannot be read.
 bool read_file(StringView path, std::vector<uint8_t>& bytes);
 // Appends bytes to a file, creating it when missing.

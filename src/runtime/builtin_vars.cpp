@@ -71,6 +71,18 @@ Result builtin_variable_value(StringView name, ExprToken& out) {
   if (equals_ignore_case(n, u"LoopField")) return text_value(g_thread->loop_field, out);
   if (equals_ignore_case(n, u"LoopReadLine")) return text_value(g_thread->loop_read_line, out);
   if (starts_with_ignore_case(n, u"LoopFile")) return loop_file_value(n.substr(8), out);
+  if (starts_with_ignore_case(n, u"LoopReg")) {
+    const LoopRegItem* r = g_thread->loop_reg;
+    StringView which = n.substr(7);
+    if (!r) return text_value(StringView(), out);
+    if (equals_ignore_case(which, u"Name")) return text_value(r->name, out);
+    if (equals_ignore_case(which, u"Type")) return text_value(r->type, out);
+    if (equals_ignore_case(which, u"Key")) return text_value(r->root, out);
+    if (equals_ignore_case(which, u"SubKey")) return text_value(r->subkey, out);
+    if (equals_ignore_case(which, u"TimeModified"))
+      return text_value(r->modified ? platform::file_time_text(r->modified) : String(), out);
+    return text_value(StringView(), out);
+  }
   if (equals_ignore_case(n, u"Space")) return text_value(u" ", out);
   if (equals_ignore_case(n, u"Tab")) return text_value(u"\t", out);
   if (equals_ignore_case(n, u"ScriptName")) return text_value(g_process.script_name, out);

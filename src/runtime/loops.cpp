@@ -33,15 +33,26 @@ struct SavedLoopState {
   String field;
   String read_line;
   const LoopFileItem* file;
+  const LoopRegItem* reg;
   explicit SavedLoopState(const ThreadSettings& t)
-      : index(t.loop_index), field(t.loop_field), read_line(t.loop_read_line), file(t.loop_file) {}
+      : index(t.loop_index), field(t.loop_field), read_line(t.loop_read_line), file(t.loop_file), reg(t.loop_reg) {}
   void restore(ThreadSettings& t) {
     t.loop_index = index;
     t.loop_field = std::move(field);
     t.loop_read_line = std::move(read_line);
     t.loop_file = file;
+    t.loop_reg = reg;
   }
 };
+
+bool is_registry_root_name(StringView key) {
+  static constexpr StringView kRoots[] = {u"HKEY_LOCAL_MACHINE", u"HKLM", u"HKEY_USERS", u"HKU", u"HKEY_CURRENT_USER", u"HKCU",
+                                          u"HKEY_CLASSES_ROOT", u"HKCR", u"HKEY_CURRENT_CONFIG", u"HKCC"};
+  StringView root = key.substr(0, key.find(u'\\'));
+  for (StringView r : kRoots)
+    if (equals_ignore_case(root, r)) return true;
+  return false;
+}
 
 bool contains_char(StringView set, char16_t c) { return set.find(c) != StringView::npos; }
 
@@ -124,14 +135,17 @@ Result Engine::run_loop(ScriptLine* line, ScriptLine*& jump) {
       }
       kind = equals_ignore_case(first, u"Read") ? LoopKind::Read
              : equals_ignore_case(first, u"Parse") ? LoopKind::Parse
-                                                   : LoopKind::FilePattern;
+             : equals_ignore_case(first, u"Files") ? LoopKind::Files
+             : equals_ignore_case(first, u"Reg") ? LoopKind::Reg
+             : is_registry_root_name(first) ? LoopKind::Registry
+                                            : LoopKind::FilePattern;
     }
     switch (kind) {
       case LoopKind::Parse: r = loop_parse(line, jump); break;
       case LoopKind::Read: r = loop_read(line, jump); break;
       case LoopKind::Files:
       case LoopKind::FilePattern: r = loop_files(line, kind == LoopKind::Files, jump); break;
-      default: r = report_runtime_error(u"Registry loops are not yet available."); break;
+      default: r = loop_registry(line, kind == LoopKind::Reg, jump); break;
     }
   }
   saved.restore(t);
@@ -317,6 +331,69 @@ Result Engine::file_loop_directory(ScriptLine* loop, const String& prefix, const
     if (!e.is_directory || stop) continue;
     String sub = prefix + e.name + platform::kPathSeparator;
     Result r = file_loop_directory(loop, sub, name_pattern, mode, jump, stop);
+    if (r != ResultDone) return r;
+  }
+  return ResultDone;
+}
+
+Result Engine::loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
+  if (!args_.expand(*loop)) return ResultFailed;
+  LoopRegItem item;
+  bool values = true, keys = false, recurse = false;
+  if (new_form) {
+    // Loop, Reg, Root\Sub, Mode
+    StringView key = args_.count > 1 ? trim(args_.text[1]) : StringView();
+    size_t slash = key.find(u'\\');
+    item.root = String(key.substr(0, slash));
+    item.subkey = slash == StringView::npos ? String() : String(key.substr(slash + 1));
+    StringView letters = args_.count > 2 ? args_.text[2] : StringView();
+    bool v = false, k = false;
+    for (char16_t c : letters) {
+      char16_t u = upper_case(c);
+      if (u == u'V') v = true;
+      else if (u == u'K') k = true;
+      else if (u == u'R') recurse = true;
+      else if (!is_blank(c)) return report_runtime_error(u"Parameter #3 invalid.", letters);
+    }
+    values = v || !k;
+    keys = k;
+  } else {
+    // Loop, Root, Key, IncludeSubkeys, Recurse
+    item.root = String(trim(args_.text[0]));
+    item.subkey = args_.count > 1 ? String(trim(args_.text[1])) : String();
+    StringView include = args_.count > 2 ? trim(args_.text[2]) : StringView();
+    if (include == u"1") keys = true;
+    else if (include == u"2") keys = true, values = false;
+    recurse = args_.count > 3 && trim(args_.text[3]) == u"1";
+  }
+  bool stop = false;
+  return registry_level(loop, item.root, item.subkey, values, keys, recurse, jump, stop);
+}
+
+Result Engine::registry_level(ScriptLine* loop, const String& root, const String& subkey, bool values, bool keys,
+                              bool recurse, ScriptLine*& jump, bool& stop) {
+  std::vector<platform::RegEntry> entries;
+  // Subkeys are listed even when only values are wanted, so that recursion can descend.
+  platform::list_registry(root, subkey, values, keys || recurse, entries);
+  LoopRegItem item;
+  item.root = root;
+  item.subkey = subkey;
+  for (platform::RegEntry& e : entries) {
+    if (stop) return ResultDone;
+    if (e.is_key && !keys) continue;
+    item.name = e.name;
+    item.type = e.type;
+    item.modified = e.modified;
+    g_thread->loop_reg = &item;
+    Result r = loop_iteration(loop, jump, stop);
+    g_thread->loop_reg = nullptr;
+    if (r != ResultDone) return r;
+  }
+  if (!recurse) return ResultDone;
+  for (platform::RegEntry& e : entries) {
+    if (!e.is_key || stop) continue;
+    String sub = subkey.empty() ? e.name : subkey + u"\\" + e.name;
+    Result r = registry_level(loop, root, sub, values, keys, recurse, jump, stop);
     if (r != ResultDone) return r;
   }
   return ResultDone;

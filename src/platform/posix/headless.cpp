@@ -135,6 +135,9 @@ bool list_directory(StringView directory, StringView pattern, std::vector<DirEnt
   return true;
 }
 
+// There is no registry without Windows.
+bool list_registry(StringView, StringView, bool, bool, std::vector<RegEntry>&) { return false; }
+
 String file_time_text(int64_t file_time) {
   time_t t = time_t(file_time / 10000000ll - 11644473600ll);
   struct tm tm;
