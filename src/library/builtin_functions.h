@@ -20,6 +20,14 @@ const BuiltinInfo* find_builtin(StringView name);
 Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strlen(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_is_name(Func& func, ExprToken& result, ExprToken* args, int argc);
+// Objects: the constructors, IsObject, and the Obj... functions that reach
+// an Object's built-in methods directly.
+Result builtin_object(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_array(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_is_object(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_obj_method(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_obj_add_ref(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_obj_raw_set(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

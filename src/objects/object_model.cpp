@@ -1,0 +1,1097 @@
+#include "objects/object_model.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "objects/object_fields.h"
+#include "runtime/calls.h"
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/variable.h"
+#include "runtime/warnings.h"
+
+namespace orv {
+
+using namespace object_detail;
+
+ObjectHooks g_object_hooks;
+
+namespace object_detail {
+
+char16_t g_empty_field_text[1] = {0};
+
+void release_value(ObjectField& field) {
+  if (field.kind == SymObject) field.object->release();
+  else if (field.kind == kFieldText && field.capacity) std::free(field.text);
+}
+
+void clear_value(ObjectField& field) {
+  field.kind = kFieldText;
+  field.text = g_empty_field_text;
+  field.capacity = 0;
+}
+
+namespace {
+
+// Buffers grow in steps so that repeated appends do not reallocate every
+// time, with a proportionate margin for large texts.
+size_t text_capacity_for(size_t length) {
+  size_t n = length + 1;
+  if (n < 16) return 16;
+  if (n < 260) return 260;
+  if (n < 163840) return size_t(double(n) * 1.1);
+  if (n < 1638400) return n + 16384;
+  if (n < 6553600) return n + n / 100;
+  return n + 65536;
+}
+
+bool assign_text(ObjectField& field, StringView text) {
+  if (text.empty()) {
+    ObjectField old = field;
+    clear_value(field);
+    release_value(old);
+    return true;
+  }
+  if (field.kind == kFieldText && field.capacity > text.size()) {
+    std::memmove(field.text, text.data(), text.size() * sizeof(char16_t));
+    field.text[text.size()] = 0;
+    return true;
+  }
+  size_t capacity = text_capacity_for(text.size());
+  auto* buffer = static_cast<char16_t*>(std::malloc(capacity * sizeof(char16_t)));
+  ObjectField old = field;
+  if (!buffer) {
+    clear_value(field);
+    release_value(old);
+    return false;
+  }
+  // Copied before the old value goes: the text may be the field's own.
+  std::memcpy(buffer, text.data(), text.size() * sizeof(char16_t));
+  buffer[text.size()] = 0;
+  field.kind = kFieldText;
+  field.text = buffer;
+  field.capacity = capacity;
+  release_value(old);
+  return true;
+}
+
+void assign_number(ObjectField& field, uint32_t kind, int64_t integer, double number) {
+  ObjectField old = field;
+  field.kind = kind;
+  if (kind == SymInteger) field.integer = integer;
+  else field.number = number;
+  field.capacity = 0;
+  release_value(old);
+}
+
+void assign_object(ObjectField& field, IObject* object) {
+  object->add_ref();
+  ObjectField old = field;
+  field.kind = SymObject;
+  field.object = object;
+  field.capacity = 0;
+  release_value(old);
+}
+
+// Text placed in temporary memory; left empty when there is none to have.
+void copy_text_result(StringView text, ExprToken& result) {
+  result = empty_token();
+  result.symbol = kFieldText;
+  if (text.empty()) return;
+  char16_t* p = temp_arena().allocate(text.size() + 1);
+  if (!p) return;
+  std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
+  p[text.size()] = 0;
+  result.text = p;
+  result.length = uint32_t(text.size());
+}
+
+}  // namespace
+
+bool assign_value(ObjectField& field, const ExprToken& value) {
+  switch (value.symbol) {
+    case SymInteger: assign_number(field, SymInteger, value.integer, 0); return true;
+    case SymFloat: assign_number(field, SymFloat, 0, value.number); return true;
+    case SymObject: assign_object(field, value.object); return true;
+    case SymMissing: return assign_text(field, StringView());
+    case SymVar: {
+      Variable& v = value.var->target();
+      if (v.attributes & AttrObject) {
+        assign_object(field, v.contents.object);
+        return true;
+      }
+      // Only a number assigned as a number is kept binary; text that merely
+      // reads as a number keeps its spelling.
+      if (v.type == VarType::Normal && (v.attributes & AttrTextStale)) {
+        if (v.attributes & AttrHasInt) {
+          assign_number(field, SymInteger, v.contents.integer, 0);
+          return true;
+        }
+        if (v.attributes & AttrHasDouble) {
+          assign_number(field, SymFloat, 0, v.contents.number);
+          return true;
+        }
+      }
+      break;
+    }
+    case SymOperand:
+      if (value.preparsed) {
+        assign_number(field, SymInteger, *value.preparsed, 0);
+        return true;
+      }
+      break;
+    default: break;
+  }
+  char16_t buf[256];
+  return assign_text(field, token_to_text(value, buf));
+}
+
+void value_to_result(const ObjectField& field, ExprToken& result) {
+  switch (field.kind) {
+    case SymInteger: result = int_token(field.integer); return;
+    case SymFloat:
+      result = empty_token();
+      result.symbol = SymFloat;
+      result.number = field.number;
+      return;
+    case SymObject:
+      field.object->add_ref();
+      result = object_token(field.object);
+      return;
+    default: copy_text_result(field.text_view(), result);
+  }
+}
+
+void move_value_to_result(ObjectField& field, ExprToken& result) {
+  if (field.kind == SymObject) {
+    result = object_token(field.object);
+  } else {
+    value_to_result(field, result);
+    release_value(field);
+  }
+  clear_value(field);
+}
+
+void assigned_result(const ExprToken& value, ExprToken& result) {
+  switch (value.symbol) {
+    case SymInteger:
+    case SymFloat: result = value; break;
+    case SymObject:
+      value.object->add_ref();
+      result = object_token(value.object);
+      return;
+    case SymString:
+    case SymOperand:
+      // The parameter lives as long as the evaluation that uses the result.
+      result = text_token(value.view(), value.symbol);
+      result.preparsed = value.symbol == SymOperand ? value.preparsed : nullptr;
+      return;
+    case SymVar: {
+      ObjectField f;
+      clear_value(f);
+      assign_value(f, value);
+      move_value_to_result(f, result);
+      return;
+    }
+    default: result = empty_token(); return;
+  }
+  result.link = nullptr;
+}
+
+bool is_empty_text(const ExprToken& token) {
+  switch (token.symbol) {
+    case SymString:
+    case SymOperand: return token.length == 0;
+    case SymVar: {
+      Variable& v = token.var->target();
+      return !(v.attributes & AttrObject) && v.length_chars() == 0;
+    }
+    default: return false;
+  }
+}
+
+}  // namespace object_detail
+
+StringView ObjectField::text_view() const { return StringView(text); }
+
+// --- keys --------------------------------------------------------------------------
+
+bool decide_key(const ExprToken& token, ObjectKey& key) {
+  switch (token.symbol) {
+    case SymMissing: return false;
+    case SymInteger:
+      key.kind = KeyKind::Integer;
+      key.integer = token.integer;
+      return true;
+    case SymObject:
+      key.kind = KeyKind::Object;
+      key.object = token.object;
+      return true;
+    case SymVar: {
+      Variable& v = token.var->target();
+      if (v.attributes & AttrObject) {
+        key.kind = KeyKind::Object;
+        key.object = v.contents.object;
+        return true;
+      }
+      if (v.numeric_type() == NumType::Integer) {
+        key.kind = KeyKind::Integer;
+        key.integer = v.to_int();
+        return true;
+      }
+      break;
+    }
+    case SymOperand:
+      if (token.preparsed || numeric_type_of(token.view()) == NumType::Integer) {
+        key.kind = KeyKind::Integer;
+        key.integer = token_to_int(token);
+        return true;
+      }
+      break;
+    default: break;
+  }
+  key.kind = KeyKind::String;
+  key.text = token_to_text(token, key.buf);
+  return true;
+}
+
+// --- storage -----------------------------------------------------------------------
+
+Object* Object::create() { return new (std::nothrow) Object(); }
+
+Object::~Object() {
+  if (base_) {
+    IObject* b = base_;
+    base_ = nullptr;
+    b->release();
+  }
+  for (int64_t i = count_ - 1; i >= 0; --i) {
+    if (i >= string_offset_) std::free(fields_[i].string_key);
+    else if (i >= object_offset_) fields_[i].object_key->release();
+  }
+  for (int64_t i = count_ - 1; i >= 0; --i) release_value(fields_[i]);
+  std::free(fields_);
+}
+
+void Object::set_base(IObject* base) {
+  if (base) base->add_ref();
+  IObject* old = base_;
+  base_ = base;
+  if (old) old->release();
+}
+
+bool Object::reserve(int64_t needed) {
+  if (needed <= capacity_) return true;
+  int64_t capacity = capacity_ ? capacity_ * 2 : 4;
+  while (capacity < needed) capacity *= 2;
+  auto* grown = static_cast<ObjectField*>(std::realloc(fields_, size_t(capacity) * sizeof(ObjectField)));
+  if (!grown) return false;
+  fields_ = grown;
+  capacity_ = capacity;
+  return true;
+}
+
+ObjectField* Object::find(const ObjectKey& key, int64_t* insert_pos) {
+  int64_t low, high;
+  switch (key.kind) {
+    case KeyKind::Integer:
+      low = 0;
+      high = object_offset_ - 1;
+      while (low <= high) {
+        int64_t mid = (low + high) / 2;
+        int64_t k = fields_[mid].int_key;
+        if (key.integer < k) high = mid - 1;
+        else if (key.integer > k) low = mid + 1;
+        else return &fields_[mid];
+      }
+      break;
+    case KeyKind::Object: {
+      low = object_offset_;
+      high = string_offset_ - 1;
+      auto wanted = reinterpret_cast<uintptr_t>(key.object);
+      while (low <= high) {
+        int64_t mid = (low + high) / 2;
+        auto k = reinterpret_cast<uintptr_t>(fields_[mid].object_key);
+        if (wanted < k) high = mid - 1;
+        else if (wanted > k) low = mid + 1;
+        else return &fields_[mid];
+      }
+      break;
+    }
+    default: return find_string(key.text, insert_pos);
+  }
+  if (insert_pos) *insert_pos = low;
+  return nullptr;
+}
+
+ObjectField* Object::find_string(StringView key, int64_t* insert_pos) {
+  int64_t low = string_offset_, high = count_ - 1;
+  while (low <= high) {
+    int64_t mid = (low + high) / 2;
+    int c = compare_ignore_case(key, StringView(fields_[mid].string_key));
+    if (c < 0) high = mid - 1;
+    else if (c > 0) low = mid + 1;
+    else return &fields_[mid];
+  }
+  if (insert_pos) *insert_pos = low;
+  return nullptr;
+}
+
+ObjectField* Object::insert(const ObjectKey& key, int64_t pos) {
+  char16_t* key_copy = nullptr;
+  if (key.kind == KeyKind::String) {
+    key_copy = static_cast<char16_t*>(std::malloc((key.text.size() + 1) * sizeof(char16_t)));
+    if (!key_copy) return nullptr;
+    if (!key.text.empty()) std::memcpy(key_copy, key.text.data(), key.text.size() * sizeof(char16_t));
+    key_copy[key.text.size()] = 0;
+  }
+  if (!reserve(count_ + 1)) {
+    std::free(key_copy);
+    return nullptr;
+  }
+  std::memmove(fields_ + pos + 1, fields_ + pos, size_t(count_ - pos) * sizeof(ObjectField));
+  ++count_;
+  ObjectField& f = fields_[pos];
+  switch (key.kind) {
+    case KeyKind::Integer:
+      f.int_key = key.integer;
+      ++object_offset_;
+      ++string_offset_;
+      break;
+    case KeyKind::Object:
+      f.object_key = key.object;
+      key.object->add_ref();
+      ++string_offset_;
+      break;
+    default: f.string_key = key_copy; break;
+  }
+  clear_value(f);
+  return &f;
+}
+
+bool Object::make_int_room(int64_t index, int64_t n) {
+  if (!reserve(count_ + n)) return false;
+  std::memmove(fields_ + index + n, fields_ + index, size_t(count_ - index) * sizeof(ObjectField));
+  count_ += n;
+  object_offset_ += n;
+  string_offset_ += n;
+  return true;
+}
+
+int64_t Object::int_lower_bound(int64_t key) const {
+  int64_t low = 0, high = object_offset_;
+  while (low < high) {
+    int64_t mid = (low + high) / 2;
+    if (fields_[mid].int_key < key) low = mid + 1;
+    else high = mid;
+  }
+  return low;
+}
+
+int64_t Object::string_lower_bound(StringView key) const {
+  int64_t low = string_offset_, high = count_;
+  while (low < high) {
+    int64_t mid = (low + high) / 2;
+    if (compare_ignore_case(StringView(fields_[mid].string_key), key) < 0) low = mid + 1;
+    else high = mid;
+  }
+  return low;
+}
+
+int64_t Object::string_upper_bound(StringView key) const {
+  int64_t low = string_offset_, high = count_;
+  while (low < high) {
+    int64_t mid = (low + high) / 2;
+    if (compare_ignore_case(StringView(fields_[mid].string_key), key) <= 0) low = mid + 1;
+    else high = mid;
+  }
+  return low;
+}
+
+void Object::shift_int_keys(int64_t from_index, int64_t delta) {
+  for (int64_t i = from_index; i < object_offset_; ++i)
+    fields_[i].int_key = int64_t(uint64_t(fields_[i].int_key) + uint64_t(delta));
+}
+
+namespace {
+
+void release_key(ObjectField& field, KeyKind kind) {
+  if (kind == KeyKind::String) std::free(field.string_key);
+  else if (kind == KeyKind::Object) field.object_key->release();
+}
+
+}  // namespace
+
+void Object::remove_range(int64_t from, int64_t to, int64_t shift) {
+  int64_t n = to - from;
+  if (n <= 0) {
+    if (shift) shift_int_keys(from, shift);
+    return;
+  }
+  auto section_count = [&](int64_t lo, int64_t hi) {
+    int64_t a = from > lo ? from : lo, b = to < hi ? to : hi;
+    return b > a ? b - a : 0;
+  };
+  int64_t ints = section_count(0, object_offset_);
+  int64_t objects = section_count(object_offset_, string_offset_);
+  auto* taken = static_cast<ObjectField*>(std::malloc(size_t(n) * sizeof(ObjectField)));
+  if (taken) {
+    std::memcpy(taken, fields_ + from, size_t(n) * sizeof(ObjectField));
+  } else {
+    // No room to set them aside: release in place, before the move.
+    for (int64_t i = from; i < to; ++i) {
+      release_key(fields_[i], key_kind_at(i));
+      release_value(fields_[i]);
+    }
+  }
+  KeyKind first_kind = key_kind_at(from);
+  std::memmove(fields_ + from, fields_ + to, size_t(count_ - to) * sizeof(ObjectField));
+  count_ -= n;
+  object_offset_ -= ints;
+  string_offset_ -= ints + objects;
+  if (shift) shift_int_keys(from, shift);
+  if (!taken) return;
+  for (int64_t i = 0; i < n; ++i) {
+    KeyKind kind = first_kind;
+    if (kind == KeyKind::Integer && i >= ints) kind = KeyKind::Object;
+    if (kind == KeyKind::Object && i >= ints + objects) kind = KeyKind::String;
+    release_key(taken[i], kind);
+    release_value(taken[i]);
+  }
+  std::free(taken);
+}
+
+Result Object::take_field(int64_t index, ExprToken& result, int64_t shift) {
+  ObjectField f = fields_[index];
+  KeyKind kind = key_kind_at(index);
+  std::memmove(fields_ + index, fields_ + index + 1, size_t(count_ - index - 1) * sizeof(ObjectField));
+  --count_;
+  if (kind == KeyKind::Integer) {
+    --object_offset_;
+    --string_offset_;
+  } else if (kind == KeyKind::Object) {
+    --string_offset_;
+  }
+  if (shift) shift_int_keys(index, shift);
+  move_value_to_result(f, result);
+  release_key(f, kind);
+  return ResultDone;
+}
+
+bool Object::set_raw(const ObjectKey& key, const ExprToken& value) {
+  int64_t pos = 0;
+  ObjectField* f = find(key, &pos);
+  if (!f && !(f = insert(key, pos))) return false;
+  return assign_value(*f, value);
+}
+
+bool Object::set_raw(StringView key, const ExprToken& value) {
+  ObjectKey k;
+  k.kind = KeyKind::String;
+  k.text = key;
+  return set_raw(k, value);
+}
+
+bool Object::set_raw(int64_t key, const ExprToken& value) {
+  ObjectKey k;
+  k.kind = KeyKind::Integer;
+  k.integer = key;
+  return set_raw(k, value);
+}
+
+bool Object::get_raw(const ObjectKey& key, ExprToken& result) {
+  ObjectField* f = find(key);
+  if (!f) return false;
+  value_to_result(*f, result);
+  return true;
+}
+
+Object* Object::clone(bool with_integer_keys) {
+  Object* copy = create();
+  if (!copy) return nullptr;
+  int64_t from = with_integer_keys ? 0 : object_offset_;
+  int64_t n = count_ - from;
+  if (n > 0) {
+    copy->fields_ = static_cast<ObjectField*>(std::malloc(size_t(n) * sizeof(ObjectField)));
+    if (!copy->fields_) {
+      copy->release();
+      return nullptr;
+    }
+    copy->capacity_ = n;
+  }
+  for (int64_t i = from; i < count_; ++i) {
+    const ObjectField& src = fields_[i];
+    ObjectField& dst = copy->fields_[copy->count_];
+    KeyKind kind = key_kind_at(i);
+    dst = src;
+    if (kind == KeyKind::String) {
+      size_t bytes = (std::char_traits<char16_t>::length(src.string_key) + 1) * sizeof(char16_t);
+      dst.string_key = static_cast<char16_t*>(std::malloc(bytes));
+      if (!dst.string_key) {
+        copy->release();
+        return nullptr;
+      }
+      std::memcpy(dst.string_key, src.string_key, bytes);
+    } else if (kind == KeyKind::Object) {
+      dst.object_key->add_ref();
+    }
+    if (src.kind == kFieldText && src.capacity) {
+      // The whole buffer: it may hold binary data past the text.
+      dst.text = static_cast<char16_t*>(std::malloc(src.capacity * sizeof(char16_t)));
+      if (!dst.text) {
+        release_key(dst, kind);
+        copy->release();
+        return nullptr;
+      }
+      std::memcpy(dst.text, src.text, src.capacity * sizeof(char16_t));
+    } else if (src.kind == SymObject) {
+      dst.object->add_ref();
+    }
+    ++copy->count_;
+    if (kind == KeyKind::Integer) ++copy->object_offset_;
+    if (kind != KeyKind::String) ++copy->string_offset_;
+  }
+  // Last, so that releasing a half-built copy never runs __Delete.
+  copy->set_base(base_);
+  return copy;
+}
+
+// --- invoke ------------------------------------------------------------------------
+
+namespace {
+
+Property* as_property(const ObjectField& field) {
+  return field.kind == SymObject ? dynamic_cast<Property*>(field.object) : nullptr;
+}
+
+bool holds_function(const ObjectField& field) {
+  return field.kind == SymObject && field.object->type_name() == StringView(u"Func");
+}
+
+// Calls the value of a field as a method. The list's first entry is the
+// method name (or an empty slot) and is replaced by `this` for the call.
+Result call_stored_member(const ObjectField& field, ExprToken& result, ExprToken& this_token, bool found_in_base,
+                          ExprToken** params, int count) {
+  if (field.kind == SymObject) {
+    IObject* target = field.object;
+    target->add_ref();
+    ExprToken* saved = params[0];
+    params[0] = &this_token;
+    Result r = target->invoke(result, this_token, InvokeCall | InvokeAsFunctionObject, params, count);
+    params[0] = saved;
+    target->release();
+    return r;
+  }
+  if (field.kind != kFieldText || !g_object_hooks.find_function) return ResultNotHandled;
+  IObject* function = g_object_hooks.find_function(field.text_view());
+  if (!function) return ResultNotHandled;
+  ExprToken function_token = object_token(function);
+  if (!found_in_base)
+    return function->invoke(result, function_token, InvokeCall | InvokeAsFunctionObject, params + 1, count - 1);
+  ExprToken* saved = params[0];
+  params[0] = &this_token;
+  Result r = function->invoke(result, function_token, InvokeCall | InvokeAsFunctionObject, params, count);
+  params[0] = saved;
+  return r;
+}
+
+// A property's accessor sees this, then the extra keys; a setter sees this,
+// the value, then the extra keys.
+Result invoke_property(Property& prop, ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params,
+                       int count) {
+  bool rotate = (flags & InvokeTypeMask) == InvokeSet && count > 2;
+  if (rotate) {
+    ExprToken* value = params[count - 1];
+    for (int i = count - 1; i > 1; --i) params[i] = params[i - 1];
+    params[1] = value;
+  }
+  ExprToken* saved = params[0];
+  params[0] = &this_token;
+  prop.add_ref();
+  Result r = prop.invoke(result, this_token, flags | InvokeAsFunctionObject, params, count);
+  prop.release();
+  params[0] = saved;
+  if (rotate) {
+    ExprToken* value = params[1];
+    for (int i = 1; i < count - 1; ++i) params[i] = params[i + 1];
+    params[count - 1] = value;
+  }
+  return r == ResultReturned ? ResultDone : r;
+}
+
+}  // namespace
+
+Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) {
+  uint32_t type = flags & InvokeTypeMask;
+  const int key_count = type == InvokeSet ? count - 1 : count;
+  const bool as_base = (flags & InvokeAsBase) != 0;
+
+  if (flags & InvokeMetaFunctions) {
+    StringView meta = type == InvokeGet ? u"__Get" : type == InvokeSet ? u"__Set" : u"__Call";
+    if (ObjectField* f = find_string(meta)) {
+      ParamList list(count + 1);
+      ExprToken slot = empty_token();
+      list[0] = &slot;
+      for (int i = 0; i < count; ++i) list[i + 1] = params[i];
+      Result r = call_stored_member(*f, result, this_token, as_base, list.data(), count + 1);
+      if (r != ResultDone) return r;
+    }
+  }
+
+  ObjectKey key;
+  bool has_key = key_count > 0 && decide_key(*params[0], key);
+  ObjectField* field = nullptr;
+  // A property lacking the accessor needed: the search goes on past it,
+  // but an assignment in this very object may overwrite it.
+  ObjectField* shadowed = nullptr;
+  int64_t pos = 0;
+  if (has_key) {
+    field = find(key, &pos);
+    if (field) {
+      if (Property* prop = as_property(*field)) {
+        if (type == InvokeSet ? prop->setter : prop->getter)
+          return invoke_property(*prop, result, this_token, flags, params, count);
+        shadowed = field;
+        field = nullptr;
+      }
+    }
+    // A base's own fields are never assigned through a derived object.
+    if (type == InvokeSet && key_count == 1 && as_base) {
+      has_key = false;
+      field = nullptr;
+    }
+  }
+
+  if (!field) {
+    if (base_) {
+      uint32_t base_flags = as_base ? flags : flags | InvokeAsBase | InvokeMetaFunctions;
+      IObject* b = base_;
+      b->add_ref();
+      Result r = b->invoke(result, this_token, base_flags, params, count);
+      b->release();
+      if (r != ResultNotHandled) return r;
+      if (!has_key) return ResultNotHandled;
+      // The base may have run a meta-function that changed this object.
+      shadowed = nullptr;
+      field = find(key, &pos);
+      if (field && as_property(*field)) {
+        shadowed = field;
+        field = nullptr;
+      }
+    } else if (!has_key) {
+      return ResultNotHandled;
+    }
+
+    if (!field && !as_base && key.kind == KeyKind::String) {
+      if (type == InvokeCall) {
+        ObjectMethod method = find_object_method(key.text);
+        if (method == ObjectMethod::None) return ResultNotHandled;
+        return call_method(method, result, params + 1, count - 1);
+      }
+      if (key_count == 1 && equals_ignore_case(key.text, u"base")) {
+        if (type == InvokeGet) {
+          if (base_) {
+            base_->add_ref();
+            result = object_token(base_);
+          }
+          return ResultDone;
+        }
+        IObject* new_base = token_object(*params[1]);
+        set_base(new_base);
+        if (new_base) {
+          new_base->add_ref();
+          result = object_token(new_base);
+        }
+        return ResultDone;
+      }
+    }
+  }
+
+  if (type == InvokeCall) {
+    if (!field) return ResultNotHandled;
+    if (!(flags & InvokeCallIfFunction) || holds_function(*field))
+      return call_stored_member(*field, result, this_token, as_base, params, count);
+    flags &= ~uint32_t(InvokeCall | InvokeCallIfFunction);
+    type = InvokeGet;
+  }
+
+  if (key_count < 2) {
+    if (type == InvokeSet) {
+      if (as_base || !has_key) return ResultNotHandled;
+      if (!field) field = shadowed;
+      if (!field && !(field = insert(key, pos))) return ResultDone;
+      const ExprToken& value = *params[count - 1];
+      // Out of memory in plain member syntax skips the store silently.
+      if (assign_value(*field, value)) assigned_result(value, result);
+      return ResultDone;
+    }
+    if (!field) return ResultNotHandled;
+    value_to_result(*field, result);
+    return ResultDone;
+  }
+
+  // x[a, b, ...]: the first key names a sub-object.
+  IObject* sub = nullptr;
+  if (field) {
+    if (field->kind != SymObject) return ResultNotHandled;
+    sub = field->object;
+  } else if (as_base) {
+    return ResultNotHandled;
+  } else if (key.kind == KeyKind::String && equals_ignore_case(key.text, u"base")) {
+    if (!base_ && type == InvokeSet) {
+      Object* fresh = Object::create();
+      if (!fresh) return ResultDone;
+      set_base(fresh);
+      fresh->release();
+    }
+    if (!base_) return ResultNotHandled;
+    sub = base_;
+  } else if (type == InvokeSet) {
+    Object* fresh = Object::create();
+    if (!fresh) return ResultDone;
+    field = shadowed;
+    if (!field && !(field = insert(key, pos))) {
+      fresh->release();
+      return ResultDone;
+    }
+    ObjectField old = *field;
+    field->kind = SymObject;
+    field->object = fresh;  // the creation reference passes to the field
+    field->capacity = 0;
+    release_value(old);
+    sub = fresh;
+  } else {
+    return ResultNotHandled;
+  }
+  sub->add_ref();
+  ExprToken sub_this = object_token(sub);
+  Result r = sub->invoke(result, sub_this, flags & ~uint32_t(InvokeAsBase | InvokeMetaFunctions), params + 1, count - 1);
+  sub->release();
+  return r;
+}
+
+// --- release -----------------------------------------------------------------------
+
+bool Object::on_last_release() {
+  if (base_ && !find_string(u"__Class")) {
+    void* saved = g_object_hooks.before_finalizer ? g_object_hooks.before_finalizer() : nullptr;
+    ExprToken this_token = object_token(this);
+    IObject* b = base_;
+    b->add_ref();
+    (void)orv::call_method(*b, u"__Delete", this_token, InvokeAsBase, nullptr, 0);
+    b->release();
+    if (g_object_hooks.after_finalizer) g_object_hooks.after_finalizer(saved);
+    // __Delete stored `this` somewhere: the object lives on.
+    if (ref_count() != 1) return false;
+  }
+  delete this;
+  return true;
+}
+
+// --- enumerators -------------------------------------------------------------------
+
+Result EnumBase::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) {
+  uint32_t type = flags & InvokeTypeMask;
+  int first = 0;
+  if (!(flags & InvokeAsFunctionObject)) {
+    if (type != InvokeCall || count < 1) return ResultNotHandled;
+    char16_t buf[256];
+    if (!equals_ignore_case(token_to_text(*params[0], buf), u"Next")) return ResultNotHandled;
+    first = 1;
+  } else if (type == InvokeSet) {
+    return ResultNotHandled;
+  }
+  auto var_at = [&](int i) { return i < count && params[i]->symbol == SymVar ? params[i]->var : nullptr; };
+  bool more = false;
+  Result r = next(var_at(first), var_at(first + 1), more);
+  if (!r) return r;
+  result = int_token(more ? 1 : 0);
+  return ResultDone;
+}
+
+Enumerator* Enumerator::create(Object& object) { return new (std::nothrow) Enumerator(object); }
+
+Enumerator::Enumerator(Object& object) : object_(&object) { object.add_ref(); }
+
+Enumerator::~Enumerator() { object_->release(); }
+
+Result Enumerator::next(Variable* key, Variable* value, bool& more) {
+  ++position_;
+  if (position_ >= object_->count_) {
+    more = false;
+    return ResultDone;
+  }
+  more = true;
+  // Both are taken out first: storing into a variable may release an
+  // object whose __Delete changes the enumerated one.
+  TempArena::Mark mark = temp_arena().mark();
+  const ObjectField& f = object_->fields_[position_];
+  ExprToken key_token;
+  switch (object_->key_kind_at(position_)) {
+    case KeyKind::Integer: key_token = int_token(f.int_key); break;
+    case KeyKind::Object: key_token = object_token(f.object_key); break;
+    default: key_token = text_token(StringView(f.string_key)); break;
+  }
+  ExprToken value_token = empty_token();
+  if (value) value_to_result(f, value_token);
+  if (key_token.symbol == SymObject) key_token.object->add_ref();
+  else if (key_token.symbol == SymString && key && temp_text_token(key_token.view(), SymString, key_token) != ResultDone) {
+    release_token(value_token);
+    temp_arena().release(mark);
+    return ResultFailed;
+  }
+  Result r = ResultDone;
+  if (key) r = key->assign_token(key_token);
+  if (r && value) r = value->assign_token(value_token);
+  release_token(key_token);
+  release_token(value_token);
+  temp_arena().release(mark);
+  return r;
+}
+
+// --- properties --------------------------------------------------------------------
+
+Property* Property::create() { return new (std::nothrow) Property(); }
+
+Result Property::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) {
+  uint32_t type = flags & InvokeTypeMask;
+  if (flags & InvokeAsFunctionObject) {
+    IObject* accessor = type == InvokeSet ? setter : getter;
+    if (!accessor) return ResultNotHandled;
+    return accessor->invoke(result, this_token, InvokeCall | InvokeAsFunctionObject, params, count);
+  }
+  if (count < 1) return ResultNotHandled;
+  char16_t buf[256];
+  StringView name = token_to_text(*params[0], buf);
+  IObject** accessor = equals_ignore_case(name, u"Get") ? &getter : equals_ignore_case(name, u"Set") ? &setter : nullptr;
+  if (!accessor) return ResultNotHandled;
+  switch (type) {
+    case InvokeCall:
+      if (!*accessor) return ResultNotHandled;
+      return (*accessor)->invoke(result, this_token, InvokeCall | InvokeAsFunctionObject, params + 1, count - 1);
+    case InvokeSet: {
+      if (count != 2) return ResultNotHandled;
+      IObject* function = token_object(*params[1]);
+      if (!function && g_object_hooks.find_function)
+        function = g_object_hooks.find_function(token_to_text(*params[1], buf));
+      *accessor = function;
+      if (function) {
+        function->add_ref();
+        result = object_token(function);
+      }
+      return ResultDone;
+    }
+    default:
+      if (count != 1) return ResultNotHandled;
+      if (*accessor) {
+        (*accessor)->add_ref();
+        result = object_token(*accessor);
+      }
+      return ResultDone;
+  }
+}
+
+// --- the base of strings and numbers -----------------------------------------------
+
+MetaObject& default_base() {
+  // Never freed: it outlives every object that may still reach it.
+  static MetaObject* instance = new MetaObject();
+  return *instance;
+}
+
+Result MetaObject::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) {
+  // base.Method() inside a method: "base" is then an empty local, and the
+  // search starts above the class that defines the running method.
+  if (this_token.symbol == SymVar && g_object_hooks.running_method) {
+    Variable& v = *this_token.var;
+    if (v.type == VarType::Normal && equals_ignore_case(v.name_view(), u"base") && !(v.attributes & AttrObject) &&
+        v.length_chars() == 0) {
+      IObject* defining_class = nullptr;
+      ExprToken method_this = empty_token();
+      if (g_object_hooks.running_method(defining_class, method_this)) {
+        auto* cls = dynamic_cast<Object*>(defining_class);
+        IObject* b = cls ? cls->base() : nullptr;
+        if (!b) return ResultDone;
+        b->add_ref();
+        Result r = b->invoke(result, method_this, (flags | InvokeAsBase) & ~uint32_t(InvokeMetaFunctions), params, count);
+        b->release();
+        return r == ResultNotHandled ? ResultDone : r;
+      }
+    }
+  }
+  // A string or number is searched as a derived value would search its
+  // base; only the MetaObject itself (reached through "".base) is plain.
+  if (token_object(this_token) != this) flags |= InvokeAsBase | InvokeMetaFunctions;
+  Result r = Object::invoke(result, this_token, flags, params, count);
+  if (r == ResultNotHandled && (flags & InvokeTypeMask) == InvokeCall && count > 0 && is_empty_text(*params[0]) &&
+      g_object_hooks.find_function) {
+    // value.(): the value's text names the function to call.
+    char16_t buf[256];
+    IObject* function = g_object_hooks.find_function(token_to_text(this_token, buf));
+    if (!function) return ResultNotHandled;
+    ExprToken function_token = object_token(function);
+    return function->invoke(result, function_token, InvokeCall | InvokeAsFunctionObject, params + 1, count - 1);
+  }
+  return r;
+}
+
+// --- operations --------------------------------------------------------------------
+
+IObject* token_object(const ExprToken& token) {
+  if (token.symbol == SymObject) return token.object;
+  if (token.symbol == SymVar) {
+    Variable& v = token.var->target();
+    if (v.attributes & AttrObject) return v.contents.object;
+  }
+  return nullptr;
+}
+
+void release_token(ExprToken& token) {
+  if (token.symbol == SymObject && token.object) token.object->release();
+  token = empty_token();
+}
+
+Result invoke_member(ExprToken& result, uint32_t type, ExprToken** params, int count) {
+  ExprToken& target = *params[0];
+  if (IObject* object = token_object(target)) {
+    // Held for the call, which may overwrite the variable it came from.
+    object->add_ref();
+    ExprToken this_token = object_token(object);
+    Result r = object->invoke(result, this_token, type, params + 1, count - 1);
+    object->release();
+    return r == ResultNotHandled ? ResultDone : r;
+  }
+  if (target.symbol == SymVar) {
+    Variable& v = target.var->target();
+    if ((v.attributes & AttrUninitialized) && !equals_ignore_case(v.name_view(), u"base")) warn_unset_variable(v);
+  }
+  MetaObject& meta = default_base();
+  Result r = meta.invoke(result, target, type | InvokeAsBase | InvokeMetaFunctions, params + 1, count - 1);
+  if (r == ResultNotHandled && type != InvokeCall) {
+    int keys = count - 1 - (type == InvokeSet ? 1 : 0);
+    ObjectKey first;
+    if (keys >= 1 && decide_key(*params[1], first) && first.kind == KeyKind::String &&
+        equals_ignore_case(first.text, u"base")) {
+      // "".base.x: the default base itself takes members.
+      ExprToken meta_this = object_token(&meta);
+      if (keys >= 2) {
+        r = meta.invoke(result, meta_this, type, params + 2, count - 2);
+      } else if (type == InvokeGet) {
+        result = meta_this;
+        r = ResultDone;
+      }
+    }
+  }
+  return r == ResultNotHandled ? ResultDone : r;
+}
+
+Result new_object(ExprToken* args, size_t argc, ExprToken& result) {
+  IObject* cls = argc ? token_object(args[0]) : nullptr;
+  if (!cls) {
+    if (argc && args[0].symbol == SymVar && (args[0].var->target().attributes & AttrUninitialized))
+      warn_unset_variable(args[0].var->target());
+    return ResultDone;
+  }
+  Object* instance = Object::create();
+  if (!instance) return report_runtime_error(u"Out of memory.");
+  instance->set_base(cls);
+  ExprToken this_token = object_token(instance);
+
+  ExprToken init_name = text_token(u"__Init");
+  ExprToken* init_params[1] = {&init_name};
+  ExprToken ignored = empty_token();
+  Result r = cls->invoke(ignored, this_token, InvokeCall | InvokeAsBase, init_params, 1);
+  release_token(ignored);
+  if (r == ResultFailed || r == ResultExitThread) {
+    instance->release();
+    return r;
+  }
+
+  ParamList list(static_cast<int>(argc));
+  ExprToken new_name = text_token(u"__New");
+  list[0] = &new_name;
+  for (size_t i = 1; i < argc; ++i) list[int(i)] = &args[i];
+  ExprToken returned = empty_token();
+  r = cls->invoke(returned, this_token, InvokeCall | InvokeAsBase, list.data(), int(argc));
+  if (r == ResultReturned) {
+    // The constructor's own value replaces the instance.
+    instance->release();
+    result = returned;
+    return ResultDone;
+  }
+  release_token(returned);
+  if (r == ResultFailed || r == ResultExitThread) {
+    instance->release();
+    return r;
+  }
+  result = this_token;  // the creation reference passes to the caller
+  return ResultDone;
+}
+
+Result call_method(IObject& object, StringView name, ExprToken& this_token, uint32_t extra_flags, ExprToken** args,
+                   int argc, int64_t* returned) {
+  ParamList list(argc + 1);
+  ExprToken name_token = text_token(name);
+  list[0] = &name_token;
+  for (int i = 0; i < argc; ++i) list[i + 1] = args[i];
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken result = empty_token();
+  Result r = object.invoke(result, this_token, InvokeCall | extra_flags, list.data(), argc + 1);
+  if (r != ResultFailed && r != ResultExitThread) {
+    bool non_empty = true;
+    int64_t value = 0;
+    switch (result.symbol) {
+      case SymInteger: value = result.integer; break;
+      case SymFloat: value = double_to_int(result.number); break;
+      case SymObject: break;
+      default: {
+        char16_t buf[256];
+        StringView text = token_to_text(result, buf);
+        non_empty = !text.empty();
+        if (numeric_type_of(text) != NumType::NotNumeric) value = text_to_int(text);
+      }
+    }
+    if (returned) *returned = value;
+    r = non_empty ? ResultReturned : ResultDone;
+  }
+  release_token(result);
+  temp_arena().release(mark);
+  return r;
+}
+
+Result enumerate_begin(IObject& target, ExprToken& this_token, ExprToken& enumerator) {
+  ExprToken name = text_token(u"_NewEnum");
+  ExprToken* params[1] = {&name};
+  enumerator = empty_token();
+  Result r = target.invoke(enumerator, this_token, InvokeCall, params, 1);
+  return r == ResultNotHandled ? ResultDone : r;
+}
+
+Result enumerate_next(IObject& enumerator, Variable* key, Variable* value, bool& more) {
+  if (auto* e = dynamic_cast<EnumBase*>(&enumerator)) return e->next(key, value, more);
+  ExprToken key_token{}, value_token{};
+  key_token.symbol = value_token.symbol = SymMissing;
+  if (key) {
+    key_token.symbol = SymVar;
+    key_token.var = key;
+  }
+  if (value) {
+    value_token.symbol = SymVar;
+    value_token.var = value;
+  }
+  ExprToken* args[2] = {&key_token, &value_token};
+  ExprToken this_token = object_token(&enumerator);
+  int64_t got = 0;
+  Result r = call_method(enumerator, u"Next", this_token, 0, args, 2, &got);
+  more = r == ResultReturned && got != 0;
+  return r == ResultFailed || r == ResultExitThread ? r : ResultDone;
+}
+
+void install_object_model() {
+  g_meta_object = [] { return static_cast<IObject*>(&default_base()); };
+  g_new_object = new_object;
+}
+
+}  // namespace orv
