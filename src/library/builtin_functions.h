@@ -28,6 +28,7 @@ Result builtin_is_object(Func& func, ExprToken& result, ExprToken* args, int arg
 Result builtin_obj_method(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_obj_add_ref(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_obj_raw_set(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_exception(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 
 #include "events/thread_settings.h"
 #include "objects/object.h"
+#include "objects/object_model.h"
 #include "parser/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
@@ -167,31 +168,19 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   return r;
 }
 
-IObject* object_of(const ExprToken& t) {
-  if (t.symbol == SymObject) return t.object;
-  if (t.symbol == SymVar) {
-    Variable& v = t.var->target();
-    if (v.attributes & AttrObject) return v.contents.object;
-  }
-  return nullptr;
-}
-
 // Invokes the object named by args[0] with the rest as parameters; a value
 // that is no object, or a member the object does not handle, gives the
 // empty default.
 Result invoke_target(uint32_t flags, ExprToken* args, size_t argc, ExprToken& result) {
-  IObject* obj = object_of(args[0]);
-  if (!obj) obj = g_meta_object ? g_meta_object() : nullptr;
-  if (!obj) return ResultDone;
   ExprToken* fixed[16];
   std::vector<ExprToken*> many;
   ExprToken** params = fixed;
-  if (argc - 1 > 16) {
-    many.resize(argc - 1);
+  if (argc > 16) {
+    many.resize(argc);
     params = many.data();
   }
-  for (size_t i = 1; i < argc; ++i) params[i - 1] = &args[i];
-  Result r = obj->invoke(result, args[0], flags, params, int(argc - 1));
+  for (size_t i = 0; i < argc; ++i) params[i] = &args[i];
+  Result r = invoke_member(result, flags, params, int(argc));
   if (r == ResultNotHandled) return ResultDone;
   return r;
 }
@@ -240,6 +229,66 @@ Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& res
 }
 
 }  // namespace
+
+namespace {
+
+IObject* function_object(StringView name) { return find_function(*g_script, name); }
+
+// The thread's pending thrown value, set aside while a __Delete runs.
+struct SetAsideThrow {
+  bool has = false;
+  uint32_t symbol = 0;
+  int64_t integer = 0;
+  double number = 0;
+  String text;
+  IObject* object = nullptr;
+  const ScriptLine* line = nullptr;
+};
+
+void* set_aside_throw() {
+  auto* saved = new SetAsideThrow;
+  ThreadSettings& t = *g_thread;
+  saved->has = t.has_thrown;
+  saved->symbol = t.thrown_symbol;
+  saved->integer = t.thrown_integer;
+  saved->number = t.thrown_number;
+  saved->text = std::move(t.thrown_text);
+  saved->object = t.thrown_object;
+  saved->line = t.throw_line;
+  t.has_thrown = false;
+  t.thrown_object = nullptr;
+  t.thrown_text.clear();
+  return saved;
+}
+
+void restore_throw(void* p) {
+  auto* saved = static_cast<SetAsideThrow*>(p);
+  ThreadSettings& t = *g_thread;
+  if (saved->has) {
+    // An exception raised by __Delete gives way to the one already pending.
+    if (t.thrown_object) t.thrown_object->release();
+    t.has_thrown = true;
+    t.thrown_symbol = saved->symbol;
+    t.thrown_integer = saved->integer;
+    t.thrown_number = saved->number;
+    t.thrown_text = std::move(saved->text);
+    t.thrown_object = saved->object;
+    t.throw_line = saved->line;
+  }
+  delete saved;
+}
+
+}  // namespace
+
+Result make_exception(const ScriptLine* line, StringView message, StringView what, StringView extra);
+
+void connect_object_model() {
+  install_object_model();
+  set_exception_maker(make_exception);
+  g_object_hooks.find_function = function_object;
+  g_object_hooks.before_finalizer = set_aside_throw;
+  g_object_hooks.after_finalizer = restore_throw;
+}
 
 IObject* (*g_meta_object)() = nullptr;
 Result (*g_new_object)(ExprToken* args, size_t argc, ExprToken& result) = nullptr;

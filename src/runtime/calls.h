@@ -19,6 +19,9 @@ struct Func;
 // applied to args[0] with the rest as keys, values or arguments.
 Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result);
 
+// Connects the object model and the runtime to each other; once, at start-up.
+void connect_object_model();
+
 // Supplied by the object model: the object that stands for strings and
 // numbers when they are invoked, and the constructor behind `new`.
 extern IObject* (*g_meta_object)();

@@ -41,6 +41,7 @@ class Engine {
   Result run_goto(ScriptLine* line, ScriptLine*& jump);
   Result run_break_continue(ScriptLine* line, ScriptLine*& jump);
   Result run_throw(ScriptLine* line);
+  void show_unhandled_object(class IObject* object);
 
   // Loops (loops.cpp).
   Result run_loop(ScriptLine* line, ScriptLine*& jump);

@@ -6,6 +6,7 @@
 
 #include "events/thread_settings.h"
 #include "objects/object.h"
+#include "objects/object_model.h"
 #include "library/file_append.h"
 #include "library/thread_commands.h"
 #include "platform/platform.h"
@@ -263,6 +264,10 @@ Result Engine::run_thread(ScriptLine* first) {
     } else if (g_thread->thrown_symbol == SymFloat) {
       t.symbol = SymFloat, t.number = g_thread->thrown_number;
       text = token_to_text(t, buf);
+    } else if (g_thread->thrown_symbol == SymObject) {
+      show_unhandled_object(g_thread->thrown_object);
+      clear_thrown();
+      return ResultFailed;
     } else {
       text = g_thread->thrown_text;
     }
@@ -271,6 +276,46 @@ Result Engine::run_thread(ScriptLine* first) {
     return ResultFailed;
   }
   return r;
+}
+
+// An object thrown and never caught: its Message and Extra are shown, at
+// the line its Line and File name when that is one of the script's lines.
+void Engine::show_unhandled_object(IObject* object) {
+  auto member = [&](const char16_t* name, String& out) {
+    ExprToken result{};
+    result.symbol = SymString;
+    result.text = u"";
+    ExprToken key{};
+    key.symbol = SymString;
+    key.text = name;
+    key.length = uint32_t(StringView(name).size());
+    ExprToken self{};
+    self.symbol = SymObject;
+    self.object = object;
+    ExprToken* params[2] = {&self, &key};
+    TempArena::Mark mark = temp_arena().mark();
+    bool found = invoke_member(result, InvokeGet, params, 2) == ResultDone;
+    char16_t buf[256];
+    if (found) out = String(token_to_text(result, buf));
+    if (result.symbol == SymObject) result.object->release();
+    temp_arena().release(mark);
+    return found;
+  };
+  String message, extra, line_text, file;
+  member(u"Message", message);
+  member(u"Extra", extra);
+  const ScriptLine* shown = g_thread->throw_line;
+  if (member(u"Line", line_text) && member(u"File", file)) {
+    int64_t number = text_to_int(line_text);
+    for (ScriptLine* l = program_.first_line; l; l = l->next) {
+      if (l->line_number == number && l->file_index < program_.source_files.size() &&
+          equals_ignore_case(program_.source_files[l->file_index], file)) {
+        shown = l;
+        break;
+      }
+    }
+  }
+  show_unhandled_exception(program_, message, extra, shown);
 }
 
 Result Engine::run_function_body(ScriptLine* open_brace) {
@@ -474,9 +519,8 @@ Result Engine::run_throw(ScriptLine* line) {
   t.has_thrown = true;
   t.throw_line = line;
   if (line->arg_count == 0) {
-    t.thrown_symbol = SymString;
-    t.thrown_text = u"An exception was thrown.";
-    return ResultFailed;
+    t.has_thrown = false;
+    return throw_runtime_exception(line, u"An exception was thrown.", StringView(), StringView());
   }
   const LineArg& a = line->args[0];
   TempArena::Mark mark = temp_arena().mark();

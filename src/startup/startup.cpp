@@ -7,6 +7,7 @@
 #include "parser/line_parser.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
+#include "runtime/calls.h"
 #include "runtime/executor.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
@@ -69,6 +70,7 @@ bool is_persistent(const ScriptProgram& program) {
 
 int run_program(const std::vector<String>& args) {
   platform::set_fail_critical_errors();
+  connect_object_model();
   g_process.initial_directory = platform::current_directory();
 
   CommandLine cl = parse_command_line(args);
