@@ -282,7 +282,19 @@ void restore_throw(void* p) {
 
 Result make_exception(const ScriptLine* line, StringView message, StringView what, StringView extra);
 
+// Inside a method: its class and its `this`, for base.Method().
+bool running_method(IObject*& defining_class, ExprToken& this_value) {
+  Func* f = g_thread->current_func;
+  if (!f || !f->class_object || f->params.empty()) return false;
+  defining_class = f->class_object;
+  this_value = ExprToken{};
+  this_value.symbol = SymVar;
+  this_value.var = f->params[0].var;
+  return true;
+}
+
 void connect_object_model() {
+  g_object_hooks.running_method = running_method;
   install_object_model();
   set_exception_maker(make_exception);
   g_object_hooks.find_function = function_object;

@@ -68,6 +68,11 @@ struct Func : public IObject {
   bool body_started = false;  // the body's first line has been read
   int instances = 0;          // calls of this function now running
 
+  // Methods: the full name of the class (or class and property) they were
+  // defined in, and that class's object once classes are built.
+  StringView owner;
+  IObject* class_object = nullptr;
+
   // Built-ins.
   BuiltinRoutine routine = nullptr;
 

@@ -1,6 +1,7 @@
 #include "startup/script_reader.h"
 
 #include "input/key_names.h"
+#include "objects/class_builder.h"
 #include "parser/escapes.h"
 #include "parser/function_definition.h"
 #include "runtime/func.h"
@@ -361,6 +362,7 @@ Result ScriptReader::open_definition(Held kind, StringView text) {
   Func* f = nullptr;
   String signature = kind == Held::Accessor ? String(text) + u"()" : String(text);
   if (!define_function(program_, signature, owner, f)) return ResultFailed;
+  if (!owner.empty()) f->owner = program_.pool.copy(owner);
   // A function body is an ordinary block marked as a body, so that the
   // executor passes over it.
   if (!parser_.add_block_begin(/*function_body=*/true)) return ResultFailed;
@@ -408,6 +410,7 @@ Result ScriptReader::route(StringView line) {
 
   // 2. "}" closes the innermost class or property body.
   if (!line.empty() && line[0] == u'}' && !scopes_.empty() && scopes_.back().kind != Scope::Function) {
+    if (scopes_.back().kind == Scope::Class && !close_class()) return ResultFailed;
     scopes_.pop_back();
     line = trim_left(line.substr(1));
     return line.empty() ? ResultDone : route(line);
@@ -490,14 +493,74 @@ Result ScriptReader::route_in_class(StringView line) {
   if (begins_with_word(line, u"Static") && looks_like_declaration(trim_left(line.substr(6)))) {
     program_.definitions.push_back({DefinitionKind::StaticClassVariables, program_.pool.copy(line),
                                     program_.current_line_number, class_depth()});
-    return ResultDone;
+    return declare_class_variables(trim_left(line.substr(6)), true);
   }
   if (looks_like_declaration(line)) {
     program_.definitions.push_back({DefinitionKind::ClassVariables, program_.pool.copy(line),
                                     program_.current_line_number, class_depth()});
-    return ResultDone;
+    return declare_class_variables(line, false);
   }
   return load_error(program_, u"Not a valid method, class or property definition.", line);
+}
+
+// The full dotted name of the innermost open class.
+String ScriptReader::class_name() const {
+  String name;
+  for (const OpenScope& scope : scopes_) {
+    if (scope.kind != Scope::Class) continue;
+    StringView def = trim_left(program_.definitions[scope.definition].text.substr(5));
+    size_t n = 0;
+    while (n < def.size() && !is_blank(def[n])) ++n;
+    if (!name.empty()) name += u".";
+    name += def.substr(0, n);
+  }
+  return name;
+}
+
+// Class variables: static ones become initialisers run before the
+// auto-execute section; instance ones are collected for the class's __Init.
+Result ScriptReader::declare_class_variables(StringView list, bool is_static) {
+  String owner = class_name();
+  size_t i = 0;
+  while (i < list.size()) {
+    size_t end = find_expression_end(list, u',', i, nullptr);
+    StringView item = trim(list.substr(i, end - i));
+    i = end + 1;
+    size_t n = 0;
+    while (n < item.size() && is_name_char(item[n])) ++n;
+    StringView name = item.substr(0, n);
+    StringView rest = trim_left(item.substr(n));
+    if (name.empty()) return load_error(program_, u"Invalid class variable declaration.", list);
+    StringView value;
+    if (begins_with(rest, u":=")) value = trim_left(rest.substr(2));
+    else if (!rest.empty() && rest[0] == u'=') value = trim_left(rest.substr(1));
+    else if (!rest.empty()) return load_error(program_, u"Invalid class variable declaration.", list);
+    String target = (is_static ? owner : String(u"this")) + u"." + String(name) + u" := " +
+                    (value.empty() ? String(u"\"\"") : String(value));
+    if (is_static) {
+      if (!parser_.parse_line(target, CmdStatic)) return ResultFailed;
+    } else {
+      OpenScope& scope = scopes_.back();
+      if (!scope.instance_inits.empty()) scope.instance_inits += u", ";
+      scope.instance_inits += target;
+      if (scope.instance_inits.size() > kMaxLogicalLine) return load_error(program_, u"Declaration too long.", list);
+    }
+  }
+  return ResultDone;
+}
+
+// At the end of a class body with instance variables, the class gets an
+// __Init method that sets them (after its base class's __Init).
+Result ScriptReader::close_class() {
+  String inits = std::move(scopes_.back().instance_inits);
+  if (inits.empty()) return ResultDone;
+  StringView def = program_.definitions[scopes_.back().definition].text;
+  bool has_base = find_ignore_case(def, u" extends ") != StringView::npos;
+  if (!route(u"__Init() {")) return ResultFailed;
+  if (program_.current_func) program_.current_func->scope_mode = ScopeMode::AssumeGlobal;
+  if (has_base && !route(u"base.__Init()")) return ResultFailed;
+  if (!route(inits)) return ResultFailed;
+  return route(u"}");
 }
 
 Result ScriptReader::route_in_property(StringView line) {
@@ -665,6 +728,7 @@ Result ScriptReader::finish() {
     return load_error(program_, u"Missing \"}\"", d.text);
   }
   if (!bind_calls(program_)) return ResultFailed;
+  if (!build_classes(program_)) return ResultFailed;
   link_locals_to_globals(program_);
   return parser_.add_closing_lines();
 }

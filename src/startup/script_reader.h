@@ -43,7 +43,11 @@ class ScriptReader {
     Scope kind;
     int body_depth;     // block depth inside the body, for functions
     size_t definition;  // its record in program_.definitions
+    String instance_inits;  // "this.x := ..., " items for the class's __Init
   };
+  String class_name() const;
+  Result declare_class_variables(StringView list, bool is_static);
+  Result close_class();
 
   // Physical lines.
   int read_line(String& line, int mode);

@@ -447,10 +447,11 @@ TEST(ReaderRouting, WhatEachLineBecomes) {
       {"f(x)\n{\n}", "1 {()\n3 }()\ndef function 1 f(x)\n"},
       {"f(x) {\n}\nf(1)", "1 {()\n2 }()\n3 expr(f(1))\ndef function 1 f(x)\n"},
       {"Abs(x)\nx := 1", "1 expr(Abs(x))\n2 :=(x|1)\n"},
-      {"Class C extends B\n{\n#NoEnv\nx := 1, y\nStatic z\nM() {\n}\nP[k]\n{\nGet {\n}\n}\n}",
-       "6 {()\n7 }()\n10 {()\n11 }()\n"
-       "def class 1 Class C extends B\ndef vars 4 x := 1, y\ndef static vars 5 Static z\ndef function 6 M()\n"
-       "def property 8 P[k]\ndef get 10 Get\n"},
+      {"Class C\n{\n#NoEnv\nx := 1, y\nStatic z\nM() {\n}\nP[k]\n{\nGet {\n}\n}\n}",
+       // Static variables become initialisers; instance variables an __Init method.
+       "5 Static(C.z := \"\")\n6 {()\n7 }()\n10 {()\n11 }()\n13 {()\n13 expr(this.x := 1, this.y := \"\")\n13 }()\n"
+       "def class 1 Class C\ndef vars 4 x := 1, y\ndef static vars 5 Static z\ndef function 6 M()\n"
+       "def property 8 P[k]\ndef get 10 Get\ndef function 13 __Init()\n"},
   };
   for (const RoutingCase& c : cases) {
     std::string errors;
