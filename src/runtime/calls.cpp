@@ -61,7 +61,7 @@ void release_locals(Func& f) {
 // Copies a text value into the caller's temporary memory.
 Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
-Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
+Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, Object* named = nullptr) {
   if (g_call_depth >= kMaxCallDepth)
     return report_runtime_error(u"Function recursion too deep.", f.name);
 
@@ -122,6 +122,23 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
       }
       continue;
     }
+    // A variadic call's array may name the parameter.
+    if (named) {
+      if (ObjectField* field = named->find_string(p.var->name_view())) {
+        ExprToken value{};
+        value.symbol = field->kind;
+        if (field->kind == SymObject) value.object = field->object;
+        else if (field->kind == SymInteger) value.integer = field->integer;
+        else if (field->kind == SymFloat) value.number = field->number;
+        else {
+          StringView t = field->text_view();
+          value.text = t.data();
+          value.length = uint32_t(t.size());
+        }
+        r = p.var->assign_token(value);
+        continue;
+      }
+    }
     switch (p.default_kind) {
       case DefaultKind::Text: r = p.var->assign(p.default_text); break;
       case DefaultKind::Integer: r = p.var->assign_int(p.default_int); break;
@@ -129,8 +146,42 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
       case DefaultKind::None: break;
     }
   }
-  if (r && f.variadic && argc >= f.params.size())
-    r = report_runtime_error(u"Variadic functions are not yet available.", f.name);
+  if (r && f.variadic) {
+    // The arguments past the named parameters, as an array (keeping the
+    // named values of a variadic call's array).
+    size_t first = f.params.size() - 1;
+    Object* rest = named ? named->clone(false) : Object::create();
+    if (!rest) r = report_runtime_error(u"Out of memory.", f.name);
+    for (size_t i = first; r && i < argc; ++i) {
+      if (args[i].symbol == SymMissing) continue;
+      ExprToken value = args[i];
+      char16_t buf[256];
+      if (value.symbol == SymVar) {
+        Variable& v = value.var->target();
+        if (v.attributes & AttrObject) {
+          value = ExprToken{};
+          value.symbol = SymObject;
+          value.object = v.contents.object;
+        } else if (!(v.attributes & (AttrHasInt | AttrHasDouble))) {
+          StringView t = v.view();
+          value = ExprToken{};
+          value.symbol = SymOperand;
+          value.text = t.data();
+          value.length = uint32_t(t.size());
+        } else {
+          StringView t = token_to_text(value, buf);
+          ExprToken typed{};
+          if (v.attributes & AttrHasInt) typed.symbol = SymInteger, typed.integer = v.to_int();
+          else typed.symbol = SymFloat, typed.number = v.to_double();
+          (void)t;
+          value = typed;
+        }
+      }
+      if (!rest->set_raw(int64_t(i - first + 1), value)) r = report_runtime_error(u"Out of memory.", f.name);
+    }
+    if (r) r = f.params.back().var->assign_object(rest);
+    else if (rest) rest->release();
+  }
 
   CallResult call_result;
   if (r) {
@@ -327,6 +378,44 @@ Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
   }
 }
 
+// f(args*): the array's items 1..n become parameters (a gap gives an
+// omitted one); its named items can supply parameters by name.
+Result call_variadic(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
+  IObject* last = token_object(args[argc - 1]);
+  auto* array = dynamic_cast<Object*>(last);
+  std::vector<ExprToken> all(args, args + argc - 1);
+  if (array) {
+    array->add_ref();
+    int64_t top = 0;
+    for (int64_t i = 0; i < array->integer_key_count(); ++i) top = array->field_at(i).int_key;
+    for (int64_t key = 1; key <= top; ++key) {
+      ExprToken item{};
+      item.symbol = SymMissing;
+      ObjectKey k;
+      k.kind = KeyKind::Integer;
+      k.integer = key;
+      if (ObjectField* field = array->find(k)) {
+        item.symbol = field->kind;
+        if (field->kind == SymObject) item.object = field->object;
+        else if (field->kind == SymInteger) item.integer = field->integer;
+        else if (field->kind == SymFloat) item.number = field->number;
+        else {
+          StringView t = field->text_view();
+          item.text = t.data();
+          item.length = uint32_t(t.size());
+        }
+      }
+      all.push_back(item);
+    }
+  }
+  Result r;
+  if (f.kind == FuncKind::Operator) r = call_operator(f, all.data(), all.size(), result);
+  else if (f.kind == FuncKind::Builtin) r = f.routine(f, result, all.data(), int(all.size()));
+  else r = call_script_function(f, all.data(), all.size(), result, array);
+  if (array) array->release();
+  return r;
+}
+
 Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken* args, size_t argc, ExprToken& result) {
   Func* f = call.func;
   if (!f) {
@@ -335,9 +424,10 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
     f = find_function(*g_script, name);
     if (!f) return report_runtime_error(u"Call to nonexistent function.", name);
   }
+  if (call.kind == CallVariadic && argc > 0) return call_variadic(*f, args, argc, result);
   if (f->kind == FuncKind::Operator) return call_operator(*f, args, argc, result);
   // Too few parameters: the function is not called and the result is empty.
-  if (int(argc) < f->min_params && call.kind != CallVariadic) return ResultDone;
+  if (int(argc) < f->min_params) return ResultDone;
   if (f->kind == FuncKind::Builtin) return f->routine(*f, result, args, int(argc));
   return call_script_function(*f, args, argc, result);
 }
