@@ -1,4 +1,4 @@
-// IsLabel, IsFunc and IsByRef: questions a script asks about its own names.
+// IsLabel, IsFunc, IsByRef and Func: questions a script asks about its own names.
 #include "library/builtin_functions.h"
 #include "parser/script_program.h"
 #include "runtime/evaluator.h"
@@ -26,6 +26,15 @@ Result builtin_is_name(Func& func, ExprToken& result, ExprToken* args, int argc)
   }
   char16_t buf[256];
   StringView name = token_to_text(args[0], buf);
+  if (equals_ignore_case(func.name, u"Func")) {
+    // A reference to the function of that name, or empty when there is none.
+    if (Func* f = find_function(*g_script, name)) {
+      result = ExprToken{};
+      result.symbol = SymObject;
+      result.object = f;
+    }
+    return ResultDone;
+  }
   if (equals_ignore_case(func.name, u"IsLabel")) {
     set_int(result, g_script->find_label(name) ? 1 : 0);
     return ResultDone;

@@ -118,16 +118,35 @@ Result build_classes(ScriptProgram& program) {
     open.push_back(classes.size() - 1);
   }
 
-  // Methods become members of the class they were defined in.
+  // Methods become members of the class they were defined in; accessors
+  // (owned by "Class.Property") become the getter or setter of a Property.
+  auto class_named = [&](StringView name) -> BuiltClass* {
+    for (BuiltClass& c : classes)
+      if (equals_ignore_case(c.full_name, name)) return &c;
+    return nullptr;
+  };
   for (Func* f : program.functions) {
     if (f->owner.empty()) continue;
-    for (BuiltClass& c : classes) {
-      if (!equals_ignore_case(c.full_name, f->owner)) continue;
-      StringView short_name = StringView(f->name).substr(f->owner.size() + 1);
-      c.object->set_raw(short_name, object_token(f));
-      f->class_object = c.object;
-      break;
+    StringView short_name = StringView(f->name).substr(f->owner.size() + 1);
+    if (BuiltClass* c = class_named(f->owner)) {
+      c->object->set_raw(short_name, object_token(f));
+      f->class_object = c->object;
+      continue;
     }
+    size_t dot = f->owner.rfind(u'.');
+    BuiltClass* c = dot == StringView::npos ? nullptr : class_named(f->owner.substr(0, dot));
+    if (!c) continue;
+    StringView prop_name = f->owner.substr(dot + 1);
+    f->class_object = c->object;
+    Property* prop = nullptr;
+    if (ObjectField* field = c->object->find_string(prop_name); field && field->kind == SymObject)
+      prop = dynamic_cast<Property*>(field->object);
+    if (!prop) {
+      prop = Property::create();
+      c->object->set_raw(prop_name, object_token(prop));
+      prop->release();
+    }
+    (equals_ignore_case(short_name, u"Get") ? prop->getter : prop->setter) = f;
   }
 
   // Bases, now that every class exists.

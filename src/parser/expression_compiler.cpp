@@ -291,7 +291,8 @@ class Compiler {
             sym = SymConcat;
             break;
           }
-          if (operand_before && !blank && is_word_char(n1)) {
+          if (operand_before && !blank && (is_word_char(n1) || n1 == u'(')) {
+            // x.name, or x.(args): calling the value itself.
             size_t k = i + 1;
             while (k < s.size() && is_word_char(s[k])) ++k;
             Infix t;

@@ -418,6 +418,24 @@ Result call_variadic(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
 
 Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken* args, size_t argc, ExprToken& result) {
   Func* f = call.func;
+  if (!f && dynamic_name && dynamic_name->symbol == SymObject) {
+    IObject* callee = dynamic_name->object;
+    if (callee->type_name() == StringView(u"Func")) {
+      f = static_cast<Func*>(callee);
+    } else {
+      // Any other object is called as a function object.
+      ExprToken* fixed[16];
+      std::vector<ExprToken*> many;
+      ExprToken** params = fixed;
+      if (argc > 16) {
+        many.resize(argc);
+        params = many.data();
+      }
+      for (size_t i = 0; i < argc; ++i) params[i] = &args[i];
+      Result r = callee->invoke(result, *dynamic_name, InvokeCall | InvokeAsFunctionObject, params, int(argc));
+      return r == ResultNotHandled || r == ResultReturned ? ResultDone : r;
+    }
+  }
   if (!f) {
     char16_t buf[256];
     StringView name = dynamic_name ? token_to_text(*dynamic_name, buf) : StringView();

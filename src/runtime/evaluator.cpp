@@ -363,6 +363,18 @@ class Evaluation {
       push(value);
       return ResultDone;
     }
+    // %v% alone, with v holding an object, stands for the object itself.
+    if (tok.derefs[0].marker == tok.text && tok.derefs[0].length == tok.length && !tok.derefs[1].marker) {
+      Variable& v = tok.derefs[0].target.var->target();
+      if (v.attributes & AttrObject) {
+        ExprToken t{};
+        t.symbol = SymObject;
+        t.object = v.contents.object;
+        t.object->add_ref();
+        push(t);
+        return ResultDone;
+      }
+    }
     char16_t name[kMaxVarNameLength + 1];
     size_t n = 0;
     const DerefRecord* d = tok.derefs;

@@ -360,7 +360,22 @@ Result ScriptReader::open_definition(Held kind, StringView text) {
     owner += def.substr(0, n);
   }
   Func* f = nullptr;
-  String signature = kind == Held::Accessor ? String(text) + u"()" : String(text);
+  // An accessor takes the property's bracketed parameters; a setter takes
+  // the value being assigned before them.
+  String signature(text);
+  if (kind == Held::Accessor) {
+    StringView prop = program_.definitions[scopes_.back().definition].text;
+    size_t open = prop.find(u'['), close = prop.rfind(u']');
+    StringView bracketed = open != StringView::npos && close != StringView::npos && close > open
+                               ? trim(prop.substr(open + 1, close - open - 1))
+                               : StringView();
+    bool setter = equals_ignore_case(text, u"Set");
+    signature += u"(";
+    if (setter) signature += u"value";
+    if (setter && !bracketed.empty()) signature += u", ";
+    signature += bracketed;
+    signature += u")";
+  }
   if (!define_function(program_, signature, owner, f)) return ResultFailed;
   if (!owner.empty()) f->owner = program_.pool.copy(owner);
   // A function body is an ordinary block marked as a body, so that the
