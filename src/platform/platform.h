@@ -62,6 +62,8 @@ struct DirEntry {
 bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out);
 // A file time as local YYYYMMDDHH24MISS.
 String file_time_text(int64_t file_time);
+// The current time in file-time units (100 ns since 1601, UTC).
+int64_t now_file_time();
 inline constexpr char16_t kPathSeparator =
 #ifdef _WIN32
     u'\\';

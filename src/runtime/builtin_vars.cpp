@@ -4,7 +4,9 @@
 
 #include "events/thread_settings.h"
 #include "platform/platform.h"
+#include "parser/script_line.h"
 #include "runtime/evaluator.h"
+#include "runtime/func.h"
 #include "runtime/variable.h"
 #include "startup/process_state.h"
 
@@ -84,6 +86,42 @@ Result builtin_variable_value(StringView name, ExprToken& out) {
     return text_value(StringView(), out);
   }
   if (equals_ignore_case(n, u"Space")) return text_value(u" ", out);
+  if (equals_ignore_case(n, u"TickCount")) return int_value(int64_t(platform::tick_count()), out);
+  if (equals_ignore_case(n, u"WorkingDir")) return text_value(platform::current_directory(), out);
+  if (equals_ignore_case(n, u"LineNumber"))
+    return int_value(g_thread->current_line ? g_thread->current_line->line_number : 0, out);
+  if (equals_ignore_case(n, u"LineFile")) return text_value(g_process.script_full_path, out);
+  if (equals_ignore_case(n, u"ThisFunc"))
+    return text_value(g_thread->current_func ? g_thread->current_func->name : StringView(), out);
+  if (equals_ignore_case(n, u"OSType")) return text_value(u"WIN32_NT", out);
+  if (equals_ignore_case(n, u"StringCaseSense"))
+    return text_value(g_thread->case_sense == StringCaseSense::On ? u"On" : g_thread->case_sense == StringCaseSense::Locale ? u"Locale" : u"Off", out);
+  if (equals_ignore_case(n, u"AutoTrim")) return text_value(g_thread->auto_trim ? u"On" : u"Off", out);
+  if (equals_ignore_case(n, u"FormatFloat")) {
+    // Without its leading % and trailing f, as SetFormat was given it.
+    StringView f(g_thread->float_format + 1);
+    if (!f.empty() && f.back() == u'f') f.remove_suffix(1);
+    return text_value(f, out);
+  }
+  if (equals_ignore_case(n, u"FormatInteger"))
+    return text_value(g_thread->integer_format == IntegerFormat::Decimal ? u"D" : g_thread->integer_format == IntegerFormat::HexUpper ? u"H" : u"h", out);
+  // The current local date and time and their parts.
+  static constexpr struct {
+    const char16_t* name;
+    size_t from, count;
+  } kTimeParts[] = {{u"Now", 0, 14}, {u"YYYY", 0, 4}, {u"Year", 0, 4}, {u"MM", 4, 2}, {u"Mon", 4, 2},
+                    {u"DD", 6, 2},   {u"MDay", 6, 2}, {u"Hour", 8, 2}, {u"Min", 10, 2}, {u"Sec", 12, 2}};
+  for (const auto& part : kTimeParts) {
+    if (!equals_ignore_case(n, part.name)) continue;
+    String now = platform::file_time_text(platform::now_file_time());
+    return text_value(StringView(now).substr(part.from, part.count), out);
+  }
+  if (equals_ignore_case(n, u"MSec")) {
+    char16_t buf[4];
+    int ms = int((platform::now_file_time() / 10000) % 1000);
+    buf[0] = char16_t(u'0' + ms / 100), buf[1] = char16_t(u'0' + ms / 10 % 10), buf[2] = char16_t(u'0' + ms % 10);
+    return text_value(StringView(buf, 3), out);
+  }
   if (equals_ignore_case(n, u"Tab")) return text_value(u"\t", out);
   if (equals_ignore_case(n, u"ScriptName")) return text_value(g_process.script_name, out);
   if (equals_ignore_case(n, u"ScriptDir")) return text_value(g_process.script_dir, out);

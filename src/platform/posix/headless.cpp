@@ -138,6 +138,12 @@ bool list_directory(StringView directory, StringView pattern, std::vector<DirEnt
 // There is no registry without Windows.
 bool list_registry(StringView, StringView, bool, bool, std::vector<RegEntry>&) { return false; }
 
+int64_t now_file_time() {
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return (int64_t(ts.tv_sec) + 11644473600ll) * 10000000ll + ts.tv_nsec / 100;
+}
+
 String file_time_text(int64_t file_time) {
   time_t t = time_t(file_time / 10000000ll - 11644473600ll);
   struct tm tm;

@@ -152,6 +152,12 @@ bool list_directory(StringView directory, StringView pattern, std::vector<DirEnt
   return true;
 }
 
+int64_t now_file_time() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return int64_t((uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+}
+
 String file_time_text(int64_t file_time) {
   FILETIME utc, local;
   utc.dwLowDateTime = DWORD(file_time);
