@@ -29,6 +29,13 @@ Result builtin_obj_method(Func& func, ExprToken& result, ExprToken* args, int ar
 Result builtin_obj_add_ref(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_obj_raw_set(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_exception(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_substr(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_instr(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_trim(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_strreplace(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_strsplit(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_ord(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_chr(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

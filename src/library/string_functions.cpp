@@ -1,0 +1,241 @@
+// The string functions: SubStr, InStr, Trim/LTrim/RTrim, StrReplace,
+// StrSplit, Ord/Asc and Chr. Positions are 1-based and count UTF-16 units.
+#include <vector>
+
+#include "events/thread_settings.h"
+#include "library/builtin_functions.h"
+#include "objects/object_model.h"
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/variable.h"
+
+namespace orv {
+
+namespace {
+
+bool given(const ExprToken* args, int argc, int i) { return i < argc && args[i].symbol != SymMissing; }
+
+void set_int(ExprToken& r, int64_t v) {
+  r = ExprToken{};
+  r.symbol = SymInteger;
+  r.integer = v;
+}
+
+Result set_text(ExprToken& r, StringView text) { return temp_text_token(text, SymString, r); }
+
+bool chars_equal(char16_t a, char16_t b, bool case_sensitive) {
+  return a == b || (!case_sensitive && fold_case(a) == fold_case(b));
+}
+
+bool matches_at(StringView hay, size_t at, StringView needle, bool case_sensitive) {
+  if (at + needle.size() > hay.size()) return false;
+  for (size_t i = 0; i < needle.size(); ++i)
+    if (!chars_equal(hay[at + i], needle[i], case_sensitive)) return false;
+  return true;
+}
+
+}  // namespace
+
+Result builtin_substr(Func&, ExprToken& result, ExprToken* args, int argc) {
+  char16_t buf[256];
+  StringView s = token_to_text(args[0], buf);
+  int64_t len = int64_t(s.size());
+  int64_t start = token_to_int(args[1]) - 1;
+  if (start >= len) return set_text(result, StringView());
+  if (start < 0) {
+    start += len;
+    if (start < 0) start = 0;
+  }
+  int64_t remain = len - start;
+  int64_t count = remain;
+  if (given(args, argc, 2)) {
+    count = token_to_int(args[2]);
+    if (count < 0) count = remain + count;
+    if (count <= 0) return set_text(result, StringView());
+    if (count > remain) count = remain;
+  }
+  return set_text(result, s.substr(size_t(start), size_t(count)));
+}
+
+Result builtin_instr(Func&, ExprToken& result, ExprToken* args, int argc) {
+  char16_t b0[256], b1[256];
+  StringView hay = token_to_text(args[0], b0);
+  StringView needle = token_to_text(args[1], b1);
+  bool case_sensitive = given(args, argc, 2) && token_truth(args[2]);
+  int64_t occurrence = given(args, argc, 4) ? token_to_int(args[4]) : 1;
+  set_int(result, 0);
+  if (occurrence < 1) return ResultDone;
+  int64_t len = int64_t(hay.size());
+  if (!given(args, argc, 3) || token_to_int(args[3]) >= 1) {
+    int64_t pos = given(args, argc, 3) ? token_to_int(args[3]) - 1 : 0;
+    if (pos > len) return ResultDone;
+    for (;;) {
+      int64_t found = -1;
+      for (int64_t i = pos; i + int64_t(needle.size()) <= len; ++i)
+        if (matches_at(hay, size_t(i), needle, case_sensitive)) {
+          found = i;
+          break;
+        }
+      if (found < 0) return ResultDone;
+      if (--occurrence == 0) {
+        set_int(result, found + 1);
+        return ResultDone;
+      }
+      pos = found + int64_t(needle.size() ? needle.size() : 1);
+    }
+  }
+  // Backward: a match must end at or before the starting character.
+  int64_t last_end = len + token_to_int(args[3]);  // exclusive end of the allowed region
+  if (last_end < 0) return ResultDone;
+  if (needle.empty()) {
+    set_int(result, last_end + 1 <= len + 1 ? last_end + 1 : 0);
+    return ResultDone;
+  }
+  int64_t end = last_end;  // the 1-based starting position is the 0-based exclusive end
+  if (end > len) end = len;
+  for (int64_t i = end - int64_t(needle.size()); i >= 0;) {
+    if (matches_at(hay, size_t(i), needle, case_sensitive)) {
+      if (--occurrence == 0) {
+        set_int(result, i + 1);
+        return ResultDone;
+      }
+      i -= int64_t(needle.size());
+      continue;
+    }
+    --i;
+  }
+  return ResultDone;
+}
+
+Result builtin_trim(Func& func, ExprToken& result, ExprToken* args, int argc) {
+  char16_t b0[256], b1[256];
+  StringView s = token_to_text(args[0], b0);
+  StringView omit = given(args, argc, 1) ? token_to_text(args[1], b1) : StringView(u" \t");
+  bool left = !equals_ignore_case(func.name, u"RTrim");
+  bool right = !equals_ignore_case(func.name, u"LTrim");
+  if (left)
+    while (!s.empty() && omit.find(s.front()) != StringView::npos) s.remove_prefix(1);
+  if (right)
+    while (!s.empty() && omit.find(s.back()) != StringView::npos) s.remove_suffix(1);
+  return set_text(result, s);
+}
+
+Result builtin_strreplace(Func&, ExprToken& result, ExprToken* args, int argc) {
+  char16_t b0[256], b1[256], b2[256];
+  StringView hay = token_to_text(args[0], b0);
+  StringView search = token_to_text(args[1], b1);
+  StringView replace = given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
+  int64_t limit = given(args, argc, 4) ? token_to_int(args[4]) : -1;
+  bool case_sensitive = g_thread->case_sense == StringCaseSense::On;
+  String out;
+  int64_t count = 0;
+  size_t i = 0;
+  if (!search.empty()) {
+    while (i < hay.size()) {
+      if ((limit < 0 || count < limit) && matches_at(hay, i, search, case_sensitive)) {
+        out += replace;
+        i += search.size();
+        ++count;
+      } else {
+        out.push_back(hay[i++]);
+      }
+    }
+  }
+  if (argc > 3 && args[3].symbol == SymVar) {
+    if (!args[3].var->assign_int(count)) return ResultFailed;
+  }
+  return set_text(result, count ? StringView(out) : hay);
+}
+
+Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
+  char16_t b0[256], b1[256], b2[256];
+  StringView s = token_to_text(args[0], b0);
+  std::vector<String> delimiters;
+  if (given(args, argc, 1)) {
+    if (auto* list = dynamic_cast<Object*>(token_object(args[1]))) {
+      for (int64_t i = 0; i < list->field_count(); ++i) {
+        const ObjectField& f = list->field_at(i);
+        if (f.kind == kFieldText && !f.text_view().empty()) delimiters.emplace_back(f.text_view());
+      }
+    } else {
+      StringView d = token_to_text(args[1], b1);
+      if (!d.empty()) delimiters.emplace_back(d);
+    }
+  }
+  StringView omit = given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
+  Object* array = Object::create();
+  if (!array) return report_runtime_error(u"Out of memory.");
+  int64_t n = 0;
+  auto add = [&](StringView piece) {
+    ExprToken t{};
+    t.symbol = SymString;
+    t.text = piece.data() ? piece.data() : u"";
+    t.length = uint32_t(piece.size());
+    return array->set_raw(++n, t);
+  };
+  bool ok = true;
+  if (!s.empty()) {
+    if (delimiters.empty()) {
+      for (char16_t c : s)
+        if (omit.find(c) == StringView::npos && ok) ok = add(StringView(&c, 1));
+    } else {
+      auto trimmed = [&](StringView p) {
+        while (!p.empty() && omit.find(p.front()) != StringView::npos) p.remove_prefix(1);
+        while (!p.empty() && omit.find(p.back()) != StringView::npos) p.remove_suffix(1);
+        return p;
+      };
+      size_t start = 0, i = 0;
+      while (i < s.size() && ok) {
+        size_t matched = 0;
+        for (const String& d : delimiters)
+          if (matches_at(s, i, d, true)) {
+            matched = d.size();
+            break;
+          }
+        if (matched) {
+          ok = add(trimmed(s.substr(start, i - start)));
+          i += matched;
+          start = i;
+        } else {
+          ++i;
+        }
+      }
+      if (ok) ok = add(trimmed(s.substr(start)));
+    }
+  }
+  if (!ok) {
+    array->release();
+    return report_runtime_error(u"Out of memory.");
+  }
+  result = ExprToken{};
+  result.symbol = SymObject;
+  result.object = array;
+  return ResultDone;
+}
+
+Result builtin_ord(Func& func, ExprToken& result, ExprToken* args, int) {
+  char16_t buf[256];
+  StringView s = token_to_text(args[0], buf);
+  int64_t code = s.empty() ? 0 : s[0];
+  if (equals_ignore_case(func.name, u"Ord") && s.size() >= 2 && s[0] >= 0xD800 && s[0] <= 0xDBFF && s[1] >= 0xDC00 &&
+      s[1] <= 0xDFFF)
+    code = 0x10000 + ((s[0] - 0xD800) << 10) + (s[1] - 0xDC00);
+  set_int(result, code);
+  return ResultDone;
+}
+
+Result builtin_chr(Func&, ExprToken& result, ExprToken* args, int) {
+  int64_t code = token_to_int(args[0]);
+  char16_t units[2];
+  size_t n = 0;
+  if (code >= 0 && code <= 0xFFFF) {
+    units[n++] = char16_t(code);
+  } else if (code > 0xFFFF && code <= 0x10FFFF) {
+    code -= 0x10000;
+    units[n++] = char16_t(0xD800 + (code >> 10));
+    units[n++] = char16_t(0xDC00 + (code & 0x3FF));
+  }
+  return set_text(result, StringView(units, n));
+}
+
+}  // namespace orv
