@@ -32,17 +32,6 @@ StringView plain_text(const ScriptLine& line, int index) {
   return is_plain(line, index) ? line.arg_text(index) : StringView();
 }
 
-bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line) {
-  for (const ScriptLine* p = line->parent; p; p = p->parent)
-    if (p == candidate) return true;
-  return false;
-}
-
-bool inside_function(const ScriptLine* line) {
-  for (const ScriptLine* p = line->parent; p; p = p->parent)
-    if (is_function_body(p)) return true;
-  return false;
-}
 
 // Where the one-line body a loop needs is in force: Break and Continue need
 // a loop around them, and must not leave a Finally body to reach it.
@@ -352,6 +341,18 @@ class BlockPass {
 };
 
 }  // namespace
+
+bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (p == candidate) return true;
+  return false;
+}
+
+bool inside_function(const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (is_function_body(p)) return true;
+  return false;
+}
 
 Result resolve_blocks(ScriptProgram& program) { return BlockPass(program).run(); }
 

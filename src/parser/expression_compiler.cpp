@@ -695,8 +695,9 @@ class Compiler {
           continue;
         }
         case SymMember: {
+          // An operand, so that x.1 names the integer key 1 as x[1] does.
           ExprToken name{};
-          name.symbol = SymString;
+          name.symbol = SymOperand;
           StringView stored = program_.pool.copy(t.word);
           name.text = stored.data();
           name.length = uint32_t(stored.size());

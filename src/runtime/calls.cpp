@@ -23,6 +23,9 @@ namespace {
 // stack, which both hosts reserve at 256 MB for the script's thread.
 constexpr int kMaxCallDepth = 10000;
 int g_call_depth = 0;
+// Whether the script function called last ended with a Return; a method or
+// meta-function called through invoke reports that to the object model.
+bool g_last_call_returned = false;
 
 // A local's state, set aside while a recursive call of its function runs.
 struct SavedLocal {
@@ -35,6 +38,21 @@ struct SavedLocal {
   uint8_t attributes;
   VarType type;
 };
+
+// A field's value as a token that borrows it (no reference, no copy).
+ExprToken borrowed_value(const ObjectField& field) {
+  ExprToken value{};
+  value.symbol = field.kind;
+  if (field.kind == SymObject) value.object = field.object;
+  else if (field.kind == SymInteger) value.integer = field.integer;
+  else if (field.kind == SymFloat) value.number = field.number;
+  else {
+    StringView t = field.text_view();
+    value.text = t.data();
+    value.length = uint32_t(t.size());
+  }
+  return value;
+}
 
 void reset_local(Variable* v) {
   v->contents.integer = 0;
@@ -125,17 +143,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     // A variadic call's array may name the parameter.
     if (named) {
       if (ObjectField* field = named->find_string(p.var->name_view())) {
-        ExprToken value{};
-        value.symbol = field->kind;
-        if (field->kind == SymObject) value.object = field->object;
-        else if (field->kind == SymInteger) value.integer = field->integer;
-        else if (field->kind == SymFloat) value.number = field->number;
-        else {
-          StringView t = field->text_view();
-          value.text = t.data();
-          value.length = uint32_t(t.size());
-        }
-        r = p.var->assign_token(value);
+        r = p.var->assign_token(borrowed_value(*field));
         continue;
       }
     }
@@ -197,6 +205,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     g_thread->current_line = caller_line;
   }
 
+  g_last_call_returned = call_result.returned;
   if (r) {
     const ExprToken& v = call_result.value;
     if (v.symbol == SymString || v.symbol == SymOperand) r = keep_text(call_result.text, v.symbol, result);
@@ -394,17 +403,7 @@ Result call_variadic(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
       ObjectKey k;
       k.kind = KeyKind::Integer;
       k.integer = key;
-      if (ObjectField* field = array->find(k)) {
-        item.symbol = field->kind;
-        if (field->kind == SymObject) item.object = field->object;
-        else if (field->kind == SymInteger) item.integer = field->integer;
-        else if (field->kind == SymFloat) item.number = field->number;
-        else {
-          StringView t = field->text_view();
-          item.text = t.data();
-          item.length = uint32_t(t.size());
-        }
-      }
+      if (ObjectField* field = array->find(k)) item = borrowed_value(*field);
       all.push_back(item);
     }
   }
@@ -467,7 +466,10 @@ Result Func::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, Ex
   for (int i = first; i < count; ++i) args.push_back(*params[i]);
   CallRecord call;
   call.func = this;
-  return call_function(call, nullptr, args.data(), args.size(), result);
+  g_last_call_returned = false;
+  Result r = call_function(call, nullptr, args.data(), args.size(), result);
+  if (r == ResultDone && kind == FuncKind::Script && g_last_call_returned) return ResultReturned;
+  return r;
 }
 
 }  // namespace orv

@@ -7,6 +7,7 @@
 #include "events/thread_settings.h"
 #include "objects/object.h"
 #include "objects/object_model.h"
+#include "parser/block_pass.h"
 #include "library/file_append.h"
 #include "library/thread_commands.h"
 #include "platform/platform.h"
@@ -206,17 +207,6 @@ ScriptLine* closing_brace(ScriptLine* open) {
   return g_script->last_line;
 }
 
-bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line) {
-  for (const ScriptLine* p = line->parent; p; p = p->parent)
-    if (p == candidate) return true;
-  return false;
-}
-
-bool inside_function(const ScriptLine* line) {
-  for (const ScriptLine* p = line->parent; p; p = p->parent)
-    if (is_function_body(p)) return true;
-  return false;
-}
 
 // A label named only when the line runs must pass the checks the block pass
 // makes for one named in the text; otherwise the jump would find no level
@@ -321,7 +311,11 @@ void Engine::show_unhandled_object(IObject* object) {
 Result Engine::run_function_body(ScriptLine* open_brace) {
   ScriptLine* jump = nullptr;
   Result r = run_lines(open_brace->next, closing_brace(open_brace), open_brace, jump);
-  return r == ResultReturned ? ResultDone : r;
+  if (r == ResultReturned) {
+    if (result_) result_->returned = true;
+    return ResultDone;
+  }
+  return r;
 }
 
 Result Engine::run_lines(ScriptLine* first, ScriptLine* stop, const ScriptLine* level, ScriptLine*& jump) {

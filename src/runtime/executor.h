@@ -33,6 +33,7 @@ Result execute_from(ScriptProgram& program, ScriptLine* start);
 struct CallResult {
   ExprToken value{};
   String text;
+  bool returned = false;  // the body ended with a Return (methods and meta-functions tell callers)
 };
 
 // Runs a function body from its "{" until its "}" or a Return.

@@ -79,13 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"a ? b : c", "a->2 b ?->4 c :"}, Case{"a and b or c", "a->2 b &&->4 c ||"},
         // Increments.
         Case{"x++", "x post++"}, Case{"++x", "x ++pre"}, Case{"x-- + 1", "x post-- 1 +"},
-        // Calls and object syntax.
+        // Calls and object syntax; member names are operands, so x.1 is the integer key 1.
         Case{"f(1, 2)", "1 2 f/2"}, Case{"f()", "f/0"}, Case{"f(1,,3)", "1 missing 3 f/3"}, Case{"f(a*)", "a f/1*"},
-        Case{"a(b)", "b a/1"}, Case{"x.y", "x \"y\" <member get>/2"},
-        Case{"a.b[1]", "a \"b\" 1 <member get>/3"}, Case{"x[1, 2]", "x 1 2 <member get>/3"},
-        Case{"x.y(1)", "x \"y\" 1 <member call>/3"}, Case{"x.y := 5", "x \"y\" 5 <member set>/3"},
-        Case{"obj.count += 1", "obj \"count\" <member get with count>/2 1 + <member set>/3"},
-        Case{"x.y++", "x \"y\" <post-increment>/2"}, Case{"++x.y", "x \"y\" <pre-increment>/2"},
+        Case{"a(b)", "b a/1"}, Case{"x.y", "x y <member get>/2"},
+        Case{"a.b[1]", "a b 1 <member get>/3"}, Case{"x[1, 2]", "x 1 2 <member get>/3"},
+        Case{"x.y(1)", "x y 1 <member call>/3"}, Case{"x.y := 5", "x y 5 <member set>/3"},
+        Case{"obj.count += 1", "obj count <member get with count>/2 1 + <member set>/3"},
+        Case{"x.y++", "x y <post-increment>/2"}, Case{"++x.y", "x y <pre-increment>/2"},
         Case{"[1, 2]", "1 2 Array/2"}, Case{"{a: 1, \"b\": 2}", "\"a\" 1 \"b\" 2 Object/4"},
         Case{"new Foo(1)", "Foo 1 <new>/2"}, Case{"new Foo", "Foo <new>/1"},
         Case{"x[1](2)", "x 1 2 <member call>/3"}, Case{"a ~= b", "a b RegExMatch/2"},
