@@ -323,6 +323,9 @@ Result Engine::run_lines(ScriptLine* first, ScriptLine* stop, const ScriptLine* 
   while (line && line != stop) {
     ScriptLine* next = nullptr;
     Result r = statement(line, next, jump);
+    // A value thrown where no line could fail (a __Delete run by an
+    // assignment, say) unwinds like any other.
+    if (r == ResultDone && g_thread->has_thrown) r = ResultFailed;
     if (jump) {
       // A jump to a line of this level continues here; any other goes out.
       if (jump->parent == level && r == ResultDone) {
