@@ -227,7 +227,7 @@ TEST(BlockPass, BreakAndContinueTargets) {
 
 TEST(BlockPass, LabelParameters) {
   const Case cases[] = {
-      {"OnExit, bye\nGroupAdd, G, ahk_class X,, bye\nbye:\nExitApp", "1onexit label=bye; 2groupadd label=bye"},
+      {"OnExit, bye\nGroupAdd, G, orv_class X,, bye\nbye:\nExitApp", "1onexit label=bye; 2groupadd label=bye"},
       {"SetTimer, tick, 100\nSetTimer, f, Off\nSetTimer, %n%, Delete\nf() {\n}\ntick:\nReturn",
        "1settimer label=tick; 4{ related=7return; 5} parent=4{"},
       {"Hotkey, ^a, go\nHotkey, ^b, Off\nHotkey, IfWinActive, T\ngo:\nReturn", "1hotkey label=go"},
