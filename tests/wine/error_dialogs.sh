@@ -3,25 +3,7 @@
 # unhandled exception shows a message box and the program waits for it; once
 # it is answered the thread (or the program) ends. A load error shows its own
 # box when /ErrorStdOut is not given.
-set -uo pipefail
-cd "$(dirname "$0")/../.."
-source tools/wine-env.sh
-
-work=$(mktemp -d /tmp/orv-errors.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-driver=build/win/orv-testdriver.exe
-passed=0 failed=0
-
-check() {  # name, condition result (0 = pass), detail
-  if [ "$2" = 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $1 ${3:-}"; fi
-}
-
-pack() {  # name, script text
-  printf '%s\n' "$2" > "$work/$1.orv"
-  tools/orvpack "$work/$1.orv" -o "$work/$1.exe" >/dev/null
-}
-
-drive() { orv_wine "$driver" "$@"; }
+source "$(dirname "$0")/scenario.lib" errors
 
 # Starts the program in the background, its standard output in NAME.out. A
 # program whose box is never answered is ended after 30 s, so that a missing

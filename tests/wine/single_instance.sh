@@ -1,25 +1,7 @@
 #!/usr/bin/env bash
 # The single-instance protocol between two real instances under Wine: the
 # second instance of the same program meets the first one's MainWindow.
-set -uo pipefail
-cd "$(dirname "$0")/../.."
-source tools/wine-env.sh
-
-work=$(mktemp -d /tmp/orv-single.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-driver=build/win/orv-testdriver.exe
-passed=0 failed=0
-
-check() {  # name, condition result (0 = pass), detail
-  if [ "$2" = 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $1 ${3:-}"; fi
-}
-
-pack() {  # name, script text
-  printf '%s\n' "$2" > "$work/$1.orv"
-  tools/orvpack "$work/$1.orv" -o "$work/$1.exe" >/dev/null
-}
-
-drive() { orv_wine "$driver" "$@"; }
+source "$(dirname "$0")/scenario.lib" single
 
 # Starts the program in the background and waits for its MainWindow.
 start_first() {  # name, args...
