@@ -36,6 +36,9 @@ Result builtin_strreplace(Func& func, ExprToken& result, ExprToken* args, int ar
 Result builtin_strsplit(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_ord(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_chr(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_var_set_capacity(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_numget(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_numput(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv
