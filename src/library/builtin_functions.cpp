@@ -24,7 +24,7 @@ const BuiltinInfo kBuiltins[] = {
     {u"DllCall", 1, N, kLater}, {u"DynaCall", 1, N, kLater}, {u"Exception", 1, 3, builtin_exception},
     {u"Exp", 1, 1, builtin_math}, {u"FileExist", 1, 1, kLater}, {u"FileOpen", 2, 3, kLater},
     {u"FindFunc", 1, 1, kLater}, {u"FindLabel", 1, 1, kLater}, {u"Floor", 1, 1, builtin_math},
-    {u"Format", 1, N, kLater}, {u"Func", 1, 1, builtin_is_name}, {u"GetKeyName", 1, 1, kLater}, {u"GetKeySC", 1, 1, kLater},
+    {u"Format", 1, N, builtin_format}, {u"Func", 1, 1, builtin_is_name}, {u"GetKeyName", 1, 1, kLater}, {u"GetKeySC", 1, 1, kLater},
     {u"GetKeyState", 1, 2, kLater}, {u"GetKeyVK", 1, 1, kLater}, {u"getTokenValue", 1, 2, kLater},
     {u"Getvar", 1, 1, kLater}, {u"IL_Add", 2, 4, kLater}, {u"IL_Create", 0, 3, kLater}, {u"IL_Destroy", 1, 1, kLater},
     {u"InStr", 2, 5, builtin_instr}, {u"IsByRef", 1, 1, builtin_is_name}, {u"IsFunc", 1, 1, builtin_is_name}, {u"IsLabel", 1, 1, builtin_is_name},
