@@ -16,6 +16,9 @@ struct BuiltinInfo {
 
 const BuiltinInfo* find_builtin(StringView name);
 
+// Whether the script passed parameter i (an omitted one counts as not given).
+inline bool arg_given(const ExprToken* args, int argc, int i) { return i < argc && args[i].symbol != SymMissing; }
+
 // Routines defined in the library, grouped by concern.
 Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strlen(Func& func, ExprToken& result, ExprToken* args, int argc);

@@ -15,7 +15,8 @@ constexpr size_t kMaxSpec = 51;
 
 // Formats one value by its spec ("-+0 #" flags, width, precision, type).
 String format_value(const ExprToken& value, StringView spec) {
-  // Split the spec into its printf part and the type letter.
+  // Flags, width and precision become a printf pattern; the letter after
+  // them decides the conversion.
   std::string flags;
   size_t i = 0;
   while (i < spec.size() && StringView(u"-+0 #").find(spec[i]) != StringView::npos) flags.push_back(char(spec[i++]));

@@ -12,18 +12,6 @@ namespace orv {
 
 namespace {
 
-void set_int(ExprToken& r, int64_t v) {
-  r = ExprToken{};
-  r.symbol = SymInteger;
-  r.integer = v;
-}
-
-void set_double(ExprToken& r, double v) {
-  r = ExprToken{};
-  r.symbol = SymFloat;
-  r.number = v;
-}
-
 // A double as an integer, saturating instead of overflowing.
 int64_t to_int_saturated(double d) {
   if (std::isnan(d)) return 0;
@@ -60,17 +48,17 @@ Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc) {
   if (is(u"Abs")) {
     if (integer) {
       int64_t v = token_to_int(args[0]);
-      set_int(result, v < 0 ? int64_t(0 - uint64_t(v)) : v);
+      result = int_token(v < 0 ? int64_t(0 - uint64_t(v)) : v);
     } else {
-      set_double(result, std::fabs(token_to_double(args[0])));
+      result = double_token(std::fabs(token_to_double(args[0])));
     }
     return ResultDone;
   }
   if (is(u"Ceil") || is(u"Floor")) {
-    if (integer) set_int(result, token_to_int(args[0]));
+    if (integer) result = int_token(token_to_int(args[0]));
     else {
       double d = token_to_double(args[0]);
-      set_int(result, to_int_saturated(is(u"Ceil") ? std::ceil(d) : std::floor(d)));
+      result = int_token(to_int_saturated(is(u"Ceil") ? std::ceil(d) : std::floor(d)));
     }
     return ResultDone;
   }
@@ -82,10 +70,10 @@ Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc) {
     }
     double d = token_to_double(args[0]);
     if (digits == 0) {
-      set_int(result, integer ? token_to_int(args[0]) : to_int_saturated(std::round(d)));
+      result = int_token(integer ? token_to_int(args[0]) : to_int_saturated(std::round(d)));
     } else if (digits < 0) {
       double scale = std::pow(10.0, double(-digits));
-      set_int(result, to_int_saturated(std::round(d / scale) * scale));
+      result = int_token(to_int_saturated(std::round(d / scale) * scale));
     } else {
       double scale = std::pow(10.0, double(digits > 15 ? 15 : digits));
       set_rounded_text(result, std::round(d * scale) / scale, digits);
@@ -98,11 +86,11 @@ Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc) {
     if (integer && t2 == NumType::Integer) {
       int64_t a = token_to_int(args[0]), b = token_to_int(args[1]);
       if (b == 0) return ResultDone;
-      set_int(result, b == -1 ? 0 : a % b);
+      result = int_token(b == -1 ? 0 : a % b);
     } else {
       double b = token_to_double(args[1]);
       if (b == 0) return ResultDone;
-      set_double(result, std::fmod(token_to_double(args[0]), b));
+      result = double_token(std::fmod(token_to_double(args[0]), b));
     }
     return ResultDone;
   }
@@ -131,7 +119,7 @@ Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc) {
   } else {
     r = std::atan(x);
   }
-  set_double(result, r);
+  result = double_token(r);
   return ResultDone;
 }
 

@@ -11,15 +11,7 @@ namespace orv {
 
 namespace {
 
-bool given(const ExprToken* args, int argc, int i) { return i < argc && args[i].symbol != SymMissing; }
-
-void set_int(ExprToken& r, int64_t v) {
-  r = ExprToken{};
-  r.symbol = SymInteger;
-  r.integer = v;
-}
-
-struct NumType_ {
+struct MemoryType {
   int size = 8;
   bool is_unsigned = false;
   bool is_float = false;
@@ -27,8 +19,8 @@ struct NumType_ {
 
 // "UInt", "Short", "Int64", "Ptr", "Float", "Double" ...: the first letter
 // (after an optional U) decides the size.
-NumType_ parse_type(StringView type) {
-  NumType_ t;
+MemoryType parse_type(StringView type) {
+  MemoryType t;
   if (type.empty()) return t;
   size_t i = 0;
   if (upper_case(type[0]) == u'U' && type.size() > 1) {
@@ -70,11 +62,11 @@ uintptr_t target_address(const ExprToken& where, int64_t offset, int size) {
 }  // namespace
 
 Result builtin_var_set_capacity(Func&, ExprToken& result, ExprToken* args, int argc) {
-  set_int(result, 0);
+  result = int_token(0);
   if (args[0].symbol != SymVar) return ResultDone;
   Variable& v = args[0].var->target();
   if (v.type != VarType::Normal) return ResultDone;
-  if (given(args, argc, 1)) {
+  if (arg_given(args, argc, 1)) {
     int64_t bytes = token_to_int(args[1]);
     if (bytes == -1) {
       // The script wrote into the buffer: take the length up to the first zero.
@@ -82,10 +74,10 @@ Result builtin_var_set_capacity(Func&, ExprToken& result, ExprToken* args, int a
     } else if (bytes >= 0) {
       if (!v.reserve(size_t(bytes + 1) / 2, true)) return ResultFailed;
       v.disable_caching();
-      if (given(args, argc, 2) && bytes > 0) std::memset(v.text, int(token_to_int(args[2]) & 0xFF), size_t(bytes));
+      if (arg_given(args, argc, 2) && bytes > 0) std::memset(v.text, int(token_to_int(args[2]) & 0xFF), size_t(bytes));
     }
   }
-  set_int(result, v.capacity_bytes ? int64_t(v.capacity_bytes) - 2 : 0);
+  result = int_token(v.capacity_bytes ? int64_t(v.capacity_bytes) - 2 : 0);
   return ResultDone;
 }
 
@@ -94,13 +86,13 @@ Result builtin_numget(Func&, ExprToken& result, ExprToken* args, int argc) {
   int64_t offset = 0;
   char16_t buf[256];
   StringView type_name = u"Int64";
-  if (given(args, argc, 1)) {
+  if (arg_given(args, argc, 1)) {
     if (token_numeric_type(args[1]) != NumType::NotNumeric) offset = token_to_int(args[1]);
     else type_name = token_to_text(args[1], buf);
   }
   char16_t buf2[256];
-  if (given(args, argc, 2)) type_name = token_to_text(args[2], buf2);
-  NumType_ t = parse_type(type_name);
+  if (arg_given(args, argc, 2)) type_name = token_to_text(args[2], buf2);
+  MemoryType t = parse_type(type_name);
   uintptr_t at = target_address(args[0], offset, t.size);
   if (!at) return ResultDone;  // empty result
   const void* p = reinterpret_cast<const void*>(at);
@@ -133,7 +125,7 @@ Result builtin_numget(Func&, ExprToken& result, ExprToken* args, int argc) {
     }
     default: std::memcpy(&v, p, 8); break;
   }
-  set_int(result, v);
+  result = int_token(v);
   return ResultDone;
 }
 
@@ -142,12 +134,12 @@ Result builtin_numput(Func&, ExprToken& result, ExprToken* args, int argc) {
   int64_t offset = 0;
   char16_t buf[256], buf2[256];
   StringView type_name = u"Int64";
-  if (given(args, argc, 2)) {
+  if (arg_given(args, argc, 2)) {
     if (token_numeric_type(args[2]) != NumType::NotNumeric) offset = token_to_int(args[2]);
     else type_name = token_to_text(args[2], buf);
   }
-  if (given(args, argc, 3)) type_name = token_to_text(args[3], buf2);
-  NumType_ t = parse_type(type_name);
+  if (arg_given(args, argc, 3)) type_name = token_to_text(args[3], buf2);
+  MemoryType t = parse_type(type_name);
   uintptr_t at = target_address(args[1], offset, t.size);
   if (!at) return ResultDone;
   void* p = reinterpret_cast<void*>(at);
@@ -163,7 +155,7 @@ Result builtin_numput(Func&, ExprToken& result, ExprToken* args, int argc) {
     int64_t v = token_numeric_type(args[0]) == NumType::Float ? double_to_int(token_to_double(args[0])) : token_to_int(args[0]);
     std::memcpy(p, &v, size_t(t.size));  // little-endian: the low bytes
   }
-  set_int(result, int64_t(at + uintptr_t(t.size)));
+  result = int_token(int64_t(at + uintptr_t(t.size)));
   return ResultDone;
 }
 

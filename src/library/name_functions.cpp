@@ -7,21 +7,11 @@
 
 namespace orv {
 
-namespace {
-
-void set_int(ExprToken& r, int64_t v) {
-  r = ExprToken{};
-  r.symbol = SymInteger;
-  r.integer = v;
-}
-
-}  // namespace
-
 Result builtin_is_name(Func& func, ExprToken& result, ExprToken* args, int argc) {
   (void)argc;
   if (equals_ignore_case(func.name, u"IsByRef")) {
     // A by-reference parameter bound to the caller's variable is an alias.
-    set_int(result, args[0].symbol == SymVar && args[0].var->type == VarType::Alias ? 1 : 0);
+    result = int_token(args[0].symbol == SymVar && args[0].var->type == VarType::Alias ? 1 : 0);
     return ResultDone;
   }
   char16_t buf[256];
@@ -36,13 +26,13 @@ Result builtin_is_name(Func& func, ExprToken& result, ExprToken* args, int argc)
     return ResultDone;
   }
   if (equals_ignore_case(func.name, u"IsLabel")) {
-    set_int(result, g_script->find_label(name) ? 1 : 0);
+    result = int_token(g_script->find_label(name) ? 1 : 0);
     return ResultDone;
   }
   // IsFunc: 0 when there is no such function, else one more than the
   // number of parameters it requires, so that the answer is never 0.
   Func* f = find_function(*g_script, name);
-  set_int(result, f ? f->min_params + 1 : 0);
+  result = int_token(f ? f->min_params + 1 : 0);
   return ResultDone;
 }
 

@@ -13,14 +13,6 @@ namespace orv {
 
 namespace {
 
-bool given(const ExprToken* args, int argc, int i) { return i < argc && args[i].symbol != SymMissing; }
-
-void set_int(ExprToken& r, int64_t v) {
-  r = ExprToken{};
-  r.symbol = SymInteger;
-  r.integer = v;
-}
-
 Result set_text(ExprToken& r, StringView text) { return temp_text_token(text, SymString, r); }
 
 bool chars_equal(char16_t a, char16_t b, bool case_sensitive) {
@@ -48,7 +40,7 @@ Result builtin_substr(Func&, ExprToken& result, ExprToken* args, int argc) {
   }
   int64_t remain = len - start;
   int64_t count = remain;
-  if (given(args, argc, 2)) {
+  if (arg_given(args, argc, 2)) {
     count = token_to_int(args[2]);
     if (count < 0) count = remain + count;
     if (count <= 0) return set_text(result, StringView());
@@ -61,13 +53,13 @@ Result builtin_instr(Func&, ExprToken& result, ExprToken* args, int argc) {
   char16_t b0[256], b1[256];
   StringView hay = token_to_text(args[0], b0);
   StringView needle = token_to_text(args[1], b1);
-  bool case_sensitive = given(args, argc, 2) && token_truth(args[2]);
-  int64_t occurrence = given(args, argc, 4) ? token_to_int(args[4]) : 1;
-  set_int(result, 0);
+  bool case_sensitive = arg_given(args, argc, 2) && token_truth(args[2]);
+  int64_t occurrence = arg_given(args, argc, 4) ? token_to_int(args[4]) : 1;
+  result = int_token(0);
   if (occurrence < 1) return ResultDone;
   int64_t len = int64_t(hay.size());
-  if (!given(args, argc, 3) || token_to_int(args[3]) >= 1) {
-    int64_t pos = given(args, argc, 3) ? token_to_int(args[3]) - 1 : 0;
+  if (!arg_given(args, argc, 3) || token_to_int(args[3]) >= 1) {
+    int64_t pos = arg_given(args, argc, 3) ? token_to_int(args[3]) - 1 : 0;
     if (pos > len) return ResultDone;
     for (;;) {
       int64_t found = -1;
@@ -78,7 +70,7 @@ Result builtin_instr(Func&, ExprToken& result, ExprToken* args, int argc) {
         }
       if (found < 0) return ResultDone;
       if (--occurrence == 0) {
-        set_int(result, found + 1);
+        result = int_token(found + 1);
         return ResultDone;
       }
       pos = found + int64_t(needle.size() ? needle.size() : 1);
@@ -88,7 +80,7 @@ Result builtin_instr(Func&, ExprToken& result, ExprToken* args, int argc) {
   int64_t last_end = len + token_to_int(args[3]);  // exclusive end of the allowed region
   if (last_end < 0) return ResultDone;
   if (needle.empty()) {
-    set_int(result, last_end + 1 <= len + 1 ? last_end + 1 : 0);
+    result = int_token(last_end + 1 <= len + 1 ? last_end + 1 : 0);
     return ResultDone;
   }
   int64_t end = last_end;  // the 1-based starting position is the 0-based exclusive end
@@ -96,7 +88,7 @@ Result builtin_instr(Func&, ExprToken& result, ExprToken* args, int argc) {
   for (int64_t i = end - int64_t(needle.size()); i >= 0;) {
     if (matches_at(hay, size_t(i), needle, case_sensitive)) {
       if (--occurrence == 0) {
-        set_int(result, i + 1);
+        result = int_token(i + 1);
         return ResultDone;
       }
       i -= int64_t(needle.size());
@@ -110,7 +102,7 @@ Result builtin_instr(Func&, ExprToken& result, ExprToken* args, int argc) {
 Result builtin_trim(Func& func, ExprToken& result, ExprToken* args, int argc) {
   char16_t b0[256], b1[256];
   StringView s = token_to_text(args[0], b0);
-  StringView omit = given(args, argc, 1) ? token_to_text(args[1], b1) : StringView(u" \t");
+  StringView omit = arg_given(args, argc, 1) ? token_to_text(args[1], b1) : StringView(u" \t");
   bool left = !equals_ignore_case(func.name, u"RTrim");
   bool right = !equals_ignore_case(func.name, u"LTrim");
   if (left)
@@ -124,8 +116,8 @@ Result builtin_strreplace(Func&, ExprToken& result, ExprToken* args, int argc) {
   char16_t b0[256], b1[256], b2[256];
   StringView hay = token_to_text(args[0], b0);
   StringView search = token_to_text(args[1], b1);
-  StringView replace = given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
-  int64_t limit = given(args, argc, 4) ? token_to_int(args[4]) : -1;
+  StringView replace = arg_given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
+  int64_t limit = arg_given(args, argc, 4) ? token_to_int(args[4]) : -1;
   bool case_sensitive = g_thread->case_sense == StringCaseSense::On;
   String out;
   int64_t count = 0;
@@ -151,7 +143,7 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
   char16_t b0[256], b1[256], b2[256];
   StringView s = token_to_text(args[0], b0);
   std::vector<String> delimiters;
-  if (given(args, argc, 1)) {
+  if (arg_given(args, argc, 1)) {
     if (auto* list = dynamic_cast<Object*>(token_object(args[1]))) {
       for (int64_t i = 0; i < list->field_count(); ++i) {
         const ObjectField& f = list->field_at(i);
@@ -162,7 +154,7 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
       if (!d.empty()) delimiters.emplace_back(d);
     }
   }
-  StringView omit = given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
+  StringView omit = arg_given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
   Object* array = Object::create();
   if (!array) return report_runtime_error(u"Out of memory.");
   int64_t n = 0;
@@ -220,7 +212,7 @@ Result builtin_ord(Func& func, ExprToken& result, ExprToken* args, int) {
   if (equals_ignore_case(func.name, u"Ord") && s.size() >= 2 && s[0] >= 0xD800 && s[0] <= 0xDBFF && s[1] >= 0xDC00 &&
       s[1] <= 0xDFFF)
     code = 0x10000 + ((s[0] - 0xD800) << 10) + (s[1] - 0xDC00);
-  set_int(result, code);
+  result = int_token(code);
   return ResultDone;
 }
 

@@ -26,21 +26,6 @@ struct BuiltClass {
   uint32_t line_number;
 };
 
-ExprToken object_token(IObject* o) {
-  ExprToken t{};
-  t.symbol = SymObject;
-  t.object = o;
-  return t;
-}
-
-ExprToken text_token(StringView s) {
-  ExprToken t{};
-  t.symbol = SymString;
-  t.text = s.data();
-  t.length = uint32_t(s.size());
-  return t;
-}
-
 // A class named in `extends`: a global holding an object, then members
 // along the dots.
 IObject* find_class(ScriptProgram& program, StringView dotted) {

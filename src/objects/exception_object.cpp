@@ -14,14 +14,6 @@ namespace orv {
 
 namespace {
 
-ExprToken text_token(StringView text) {
-  ExprToken t{};
-  t.symbol = SymString;
-  t.text = text.data() ? text.data() : u"";
-  t.length = uint32_t(text.size());
-  return t;
-}
-
 Object* build_exception(const ScriptLine* line, StringView message, StringView what, StringView extra) {
   Object* e = Object::create();
   if (!e) return nullptr;

@@ -21,28 +21,6 @@ inline ExprToken empty_token() {
   return t;
 }
 
-inline ExprToken int_token(int64_t value) {
-  ExprToken t{};
-  t.symbol = SymInteger;
-  t.integer = value;
-  return t;
-}
-
-inline ExprToken object_token(IObject* object) {
-  ExprToken t{};
-  t.symbol = SymObject;
-  t.object = object;
-  return t;
-}
-
-inline ExprToken text_token(StringView text, uint32_t symbol = SymString) {
-  ExprToken t{};
-  t.symbol = symbol;
-  t.text = text.data() ? text.data() : u"";
-  t.length = uint32_t(text.size());
-  return t;
-}
-
 // Releases what the field's value owns (its text buffer or its object).
 void release_value(ObjectField& field);
 // Makes the field hold an empty text that owns nothing.

@@ -83,29 +83,7 @@ Result temp_text_token(StringView text, uint32_t symbol, ExprToken& out) {
 
 namespace {
 
-ExprToken int_token(int64_t v) {
-  ExprToken t{};
-  t.symbol = SymInteger;
-  t.integer = v;
-  return t;
-}
-
-ExprToken double_token(double v) {
-  ExprToken t{};
-  t.symbol = SymFloat;
-  t.number = v;
-  return t;
-}
-
-ExprToken text_token(uint32_t symbol, const char16_t* text, size_t length) {
-  ExprToken t{};
-  t.symbol = symbol;
-  t.text = text;
-  t.length = uint32_t(length);
-  return t;
-}
-
-ExprToken empty_string() { return text_token(SymString, u"", 0); }
+ExprToken empty_string() { return text_token(StringView()); }
 
 }  // namespace
 
@@ -341,7 +319,7 @@ class Evaluation {
           char16_t* p = temp_arena().allocate(n + 1);
           if (!p) return report_runtime_error(u"Out of memory.");
           v.read_text(p);
-          push(text_token(SymOperand, p, n));
+          push(text_token(StringView(p, n), SymOperand));
           return ResultDone;
         }
         push(t);
@@ -409,7 +387,7 @@ class Evaluation {
       char16_t* copy = temp_arena().allocate(n + 1);
       if (!copy) return report_runtime_error(u"Out of memory.");
       std::memcpy(copy, name, n * sizeof(char16_t));
-      push(text_token(SymString, copy, n));
+      push(text_token(StringView(copy, n), SymString));
       return ResultDone;
     }
     if (built.empty())
@@ -453,7 +431,7 @@ Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken
     if (!x.empty()) std::memmove(p, x.data(), x.size() * sizeof(char16_t));
     if (!y.empty()) std::memmove(p + x.size(), y.data(), y.size() * sizeof(char16_t));
     p[x.size() + y.size()] = 0;
-    out = text_token(a.symbol == SymString || b.symbol == SymString ? SymString : SymOperand, p, x.size() + y.size());
+    out = text_token(StringView(p, x.size() + y.size()), a.symbol == SymString || b.symbol == SymString ? SymString : SymOperand);
     return ResultDone;
   }
   NumType ta = both_ints(a, b) ? NumType::Integer : token_numeric_type(a);

@@ -84,4 +84,35 @@ struct ExprToken {
 
 static_assert(sizeof(ExprToken) == 32, "tokens are copied by value on the evaluator's stack");
 
+// Token builders. A text token borrows its text; an object token carries
+// whatever reference the caller gives it.
+inline ExprToken int_token(int64_t value) {
+  ExprToken t{};
+  t.symbol = SymInteger;
+  t.integer = value;
+  return t;
+}
+
+inline ExprToken double_token(double value) {
+  ExprToken t{};
+  t.symbol = SymFloat;
+  t.number = value;
+  return t;
+}
+
+inline ExprToken object_token(IObject* object) {
+  ExprToken t{};
+  t.symbol = SymObject;
+  t.object = object;
+  return t;
+}
+
+inline ExprToken text_token(StringView text, uint32_t symbol = SymString) {
+  ExprToken t{};
+  t.symbol = symbol;
+  t.text = text.data() ? text.data() : u"";
+  t.length = uint32_t(text.size());
+  return t;
+}
+
 }  // namespace orv
