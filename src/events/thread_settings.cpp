@@ -21,10 +21,7 @@ void capture_thread_defaults() {
   d.current_line = nullptr;
   d.current_func = nullptr;
   d.in_try = false;
-  d.has_thrown = false;
-  d.thrown_object = nullptr;
-  d.thrown_text.clear();
-  d.throw_line = nullptr;
+  d.thrown = ThrownValue();
   g_thread_defaults = std::move(d);
 }
 

@@ -35,6 +35,26 @@ struct LoopRegItem {
   int64_t modified = 0;
 };
 
+// A thrown value on its way to a Catch: a number, a text (kept here) or an
+// object (one reference held), and the line that threw it.
+struct ThrownValue {
+  bool pending = false;
+  uint32_t symbol = 0;
+  int64_t integer = 0;
+  double number = 0;
+  String text;
+  class IObject* object = nullptr;
+  const ScriptLine* line = nullptr;
+
+  // Moves the value out, leaving nothing pending (a Finally or a __Delete
+  // runs with it set aside).
+  ThrownValue take() {
+    ThrownValue v = std::move(*this);
+    *this = ThrownValue();
+    return v;
+  }
+};
+
 struct ThreadSettings {
   int64_t lines_per_batch = -1;
   int32_t batch_interval_ms = 10;
@@ -55,15 +75,8 @@ struct ThreadSettings {
   const struct LoopFileItem* loop_file = nullptr;  // the running file loop's item
   const struct LoopRegItem* loop_reg = nullptr;    // the running registry loop's item
 
-  // A thrown value no Catch has taken yet: a number, a text (kept here) or
-  // an object (one reference), and the line that threw it.
-  bool has_thrown = false;
-  uint32_t thrown_symbol = 0;
-  int64_t thrown_integer = 0;
-  double thrown_number = 0;
-  String thrown_text;
-  class IObject* thrown_object = nullptr;
-  const ScriptLine* throw_line = nullptr;
+  // A thrown value no Catch has taken yet.
+  ThrownValue thrown;
 
   const ScriptLine* current_line = nullptr;
   Func* current_func = nullptr;

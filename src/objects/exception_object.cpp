@@ -41,12 +41,12 @@ Result make_exception(const ScriptLine* line, StringView message, StringView wha
   Object* e = build_exception(line, message, what, extra);
   if (!e) return report_runtime_error(u"Out of memory.  The current thread will exit.");
   ThreadSettings& t = *g_thread;
-  if (t.thrown_object) t.thrown_object->release();
-  t.thrown_text.clear();
-  t.has_thrown = true;
-  t.thrown_symbol = SymObject;
-  t.thrown_object = e;
-  t.throw_line = line;
+  if (t.thrown.object) t.thrown.object->release();
+  t.thrown.text.clear();
+  t.thrown.pending = true;
+  t.thrown.symbol = SymObject;
+  t.thrown.object = e;
+  t.thrown.line = line;
   return ResultFailed;
 }
 

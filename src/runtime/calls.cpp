@@ -295,45 +295,15 @@ namespace {
 IObject* function_object(StringView name) { return find_function(*g_script, name); }
 
 // The thread's pending thrown value, set aside while a __Delete runs.
-struct SetAsideThrow {
-  bool has = false;
-  uint32_t symbol = 0;
-  int64_t integer = 0;
-  double number = 0;
-  String text;
-  IObject* object = nullptr;
-  const ScriptLine* line = nullptr;
-};
-
-void* set_aside_throw() {
-  auto* saved = new SetAsideThrow;
-  ThreadSettings& t = *g_thread;
-  saved->has = t.has_thrown;
-  saved->symbol = t.thrown_symbol;
-  saved->integer = t.thrown_integer;
-  saved->number = t.thrown_number;
-  saved->text = std::move(t.thrown_text);
-  saved->object = t.thrown_object;
-  saved->line = t.throw_line;
-  t.has_thrown = false;
-  t.thrown_object = nullptr;
-  t.thrown_text.clear();
-  return saved;
-}
+void* set_aside_throw() { return new ThrownValue(g_thread->thrown.take()); }
 
 void restore_throw(void* p) {
-  auto* saved = static_cast<SetAsideThrow*>(p);
-  ThreadSettings& t = *g_thread;
-  if (saved->has) {
+  auto* saved = static_cast<ThrownValue*>(p);
+  ThrownValue& now = g_thread->thrown;
+  if (saved->pending) {
     // An exception raised by __Delete gives way to the one already pending.
-    if (t.thrown_object) t.thrown_object->release();
-    t.has_thrown = true;
-    t.thrown_symbol = saved->symbol;
-    t.thrown_integer = saved->integer;
-    t.thrown_number = saved->number;
-    t.thrown_text = std::move(saved->text);
-    t.thrown_object = saved->object;
-    t.throw_line = saved->line;
+    if (now.object) now.object->release();
+    now = std::move(*saved);
   }
   delete saved;
 }

@@ -225,10 +225,8 @@ Result check_dynamic_target(const ScriptLine* line, const ScriptLine* target, bo
 
 void clear_thrown() {
   ThreadSettings& t = *g_thread;
-  if (t.thrown_object) t.thrown_object->release();
-  t.thrown_object = nullptr;
-  t.thrown_text.clear();
-  t.has_thrown = false;
+  if (t.thrown.object) t.thrown.object->release();
+  t.thrown = ThrownValue();
 }
 
 }  // namespace
@@ -243,25 +241,25 @@ Result Engine::run_thread(ScriptLine* first) {
   ScriptLine* jump = nullptr;
   Result r = run_lines(first, nullptr, nullptr, jump);
   if (r == ResultReturned || r == ResultExitThread) r = ResultDone;
-  if (g_thread->has_thrown) {
+  if (g_thread->thrown.pending) {
     // The thread ends with a value no Catch took.
     char16_t buf[256];
     ExprToken t{};
     StringView text;
-    if (g_thread->thrown_symbol == SymInteger) {
-      t.symbol = SymInteger, t.integer = g_thread->thrown_integer;
+    if (g_thread->thrown.symbol == SymInteger) {
+      t.symbol = SymInteger, t.integer = g_thread->thrown.integer;
       text = token_to_text(t, buf);
-    } else if (g_thread->thrown_symbol == SymFloat) {
-      t.symbol = SymFloat, t.number = g_thread->thrown_number;
+    } else if (g_thread->thrown.symbol == SymFloat) {
+      t.symbol = SymFloat, t.number = g_thread->thrown.number;
       text = token_to_text(t, buf);
-    } else if (g_thread->thrown_symbol == SymObject) {
-      show_unhandled_object(g_thread->thrown_object);
+    } else if (g_thread->thrown.symbol == SymObject) {
+      show_unhandled_object(g_thread->thrown.object);
       clear_thrown();
       return ResultFailed;
     } else {
-      text = g_thread->thrown_text;
+      text = g_thread->thrown.text;
     }
-    show_unhandled_exception(program_, text, g_thread->throw_line);
+    show_unhandled_exception(program_, text, g_thread->thrown.line);
     clear_thrown();
     return ResultFailed;
   }
@@ -294,7 +292,7 @@ void Engine::show_unhandled_object(IObject* object) {
   String message, extra, line_text, file;
   member(u"Message", message);
   member(u"Extra", extra);
-  const ScriptLine* shown = g_thread->throw_line;
+  const ScriptLine* shown = g_thread->thrown.line;
   if (member(u"Line", line_text) && member(u"File", file)) {
     int64_t number = text_to_int(line_text);
     for (ScriptLine* l = program_.first_line; l; l = l->next) {
@@ -325,7 +323,7 @@ Result Engine::run_lines(ScriptLine* first, ScriptLine* stop, const ScriptLine* 
     Result r = statement(line, next, jump);
     // A value thrown where no line could fail (a __Delete run by an
     // assignment, say) unwinds like any other.
-    if (r == ResultDone && g_thread->has_thrown) r = ResultFailed;
+    if (r == ResultDone && g_thread->thrown.pending) r = ResultFailed;
     if (jump) {
       // A jump to a line of this level continues here; any other goes out.
       if (jump->parent == level && r == ResultDone) {
@@ -513,10 +511,10 @@ Result Engine::run_break_continue(ScriptLine* line, ScriptLine*& jump) {
 Result Engine::run_throw(ScriptLine* line) {
   ThreadSettings& t = *g_thread;
   clear_thrown();
-  t.has_thrown = true;
-  t.throw_line = line;
+  t.thrown.pending = true;
+  t.thrown.line = line;
   if (line->arg_count == 0) {
-    t.has_thrown = false;
+    t.thrown.pending = false;
     return throw_runtime_exception(line, u"An exception was thrown.", StringView(), StringView());
   }
   const LineArg& a = line->args[0];
@@ -525,7 +523,7 @@ Result Engine::run_throw(ScriptLine* line) {
   if (a.is_expression) {
     if (!evaluate(a.postfix, value)) {
       temp_arena().release(mark);
-      t.has_thrown = false;
+      t.thrown.pending = false;
       return ResultFailed;
     }
   } else {
@@ -539,14 +537,14 @@ Result Engine::run_throw(ScriptLine* line) {
     value.symbol = SymObject;
     value.object = v.contents.object;
   }
-  t.thrown_symbol = value.symbol;
-  if (value.symbol == SymObject) t.thrown_object = value.object;
-  else if (value.symbol == SymInteger) t.thrown_integer = value.integer;
-  else if (value.symbol == SymFloat) t.thrown_number = value.number;
+  t.thrown.symbol = value.symbol;
+  if (value.symbol == SymObject) t.thrown.object = value.object;
+  else if (value.symbol == SymInteger) t.thrown.integer = value.integer;
+  else if (value.symbol == SymFloat) t.thrown.number = value.number;
   else {
     char16_t buf[256];
-    t.thrown_text = String(token_to_text(value, buf));
-    t.thrown_symbol = value.symbol == SymString ? SymString : SymOperand;
+    t.thrown.text = String(token_to_text(value, buf));
+    t.thrown.symbol = value.symbol == SymString ? SymString : SymOperand;
   }
   temp_arena().release(mark);
   return ResultFailed;
@@ -563,29 +561,29 @@ Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
   if (after && after->action == CmdCatch) {
     ScriptLine* catch_line = after;
     after = catch_line->related;
-    if (r == ResultFailed && t.has_thrown) {
+    if (r == ResultFailed && t.thrown.pending) {
       g_thread->current_line = catch_line;
       record_line(catch_line);
       // The Catch's variable receives the thrown value, typed.
       Variable* var = catch_line->arg_count > 0 ? catch_line->args[0].ref.var : nullptr;
       Result stored = ResultDone;
       if (var) {
-        if (t.thrown_symbol == SymObject) {
-          t.thrown_object->add_ref();
-          stored = var->assign_object(t.thrown_object);
-        } else if (t.thrown_symbol == SymInteger) {
-          stored = var->assign_int(t.thrown_integer);
-        } else if (t.thrown_symbol == SymFloat) {
-          stored = var->assign_double(t.thrown_number);
+        if (t.thrown.symbol == SymObject) {
+          t.thrown.object->add_ref();
+          stored = var->assign_object(t.thrown.object);
+        } else if (t.thrown.symbol == SymInteger) {
+          stored = var->assign_int(t.thrown.integer);
+        } else if (t.thrown.symbol == SymFloat) {
+          stored = var->assign_double(t.thrown.number);
         } else {
-          stored = var->assign(t.thrown_text);
+          stored = var->assign(t.thrown.text);
         }
       }
       clear_thrown();
       if (!stored) return ResultFailed;
       r = run_body(catch_line->next, jump);
     }
-  } else if (r == ResultFailed && t.has_thrown && !(after && after->action == CmdFinally)) {
+  } else if (r == ResultFailed && t.thrown.pending && !(after && after->action == CmdFinally)) {
     // A Try with neither Catch nor Finally swallows the exception.
     clear_thrown();
     r = ResultDone;
@@ -601,29 +599,15 @@ Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
       return f;
     }
     // Something is unwinding: run the Finally body with it set aside.
-    bool had_thrown = t.has_thrown;
-    String text = t.thrown_text;
-    uint32_t symbol = t.thrown_symbol;
-    int64_t integer = t.thrown_integer;
-    double number = t.thrown_number;
-    IObject* object = t.thrown_object;
-    const ScriptLine* throw_line = t.throw_line;
-    t.has_thrown = false;
-    t.thrown_object = nullptr;
+    ThrownValue aside = t.thrown.take();
     ScriptLine* finally_jump = nullptr;
     Result f = run_body(finally_line->next, finally_jump);
     if (f != ResultDone || finally_jump) {
-      if (object) object->release();
+      if (aside.object) aside.object->release();
       if (f != ResultFailed && f != ResultExitThread) return line_error(program_, finally_line, u"Jumps cannot exit a FINALLY block.");
       return f;
     }
-    t.has_thrown = had_thrown;
-    t.thrown_text = text;
-    t.thrown_symbol = symbol;
-    t.thrown_integer = integer;
-    t.thrown_number = number;
-    t.thrown_object = object;
-    t.throw_line = throw_line;
+    t.thrown = std::move(aside);
     return r;
   }
   next = after;
