@@ -228,19 +228,31 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   return r;
 }
 
+// invoke takes its parameters as pointers; most calls have few, so they
+// fit in place without a heap allocation.
+class TokenPointers {
+ public:
+  TokenPointers(ExprToken* args, size_t argc) {
+    if (argc > 16) {
+      many_.resize(argc);
+      list_ = many_.data();
+    }
+    for (size_t i = 0; i < argc; ++i) list_[i] = &args[i];
+  }
+  ExprToken** get() { return list_; }
+
+ private:
+  ExprToken* fixed_[16];
+  std::vector<ExprToken*> many_;
+  ExprToken** list_ = fixed_;
+};
+
 // Invokes the object named by args[0] with the rest as parameters; a value
 // that is no object, or a member the object does not handle, gives the
 // empty default.
 Result invoke_target(uint32_t flags, ExprToken* args, size_t argc, ExprToken& result) {
-  ExprToken* fixed[16];
-  std::vector<ExprToken*> many;
-  ExprToken** params = fixed;
-  if (argc > 16) {
-    many.resize(argc);
-    params = many.data();
-  }
-  for (size_t i = 0; i < argc; ++i) params[i] = &args[i];
-  Result r = invoke_member(result, flags, params, int(argc));
+  TokenPointers params(args, argc);
+  Result r = invoke_member(result, flags, params.get(), int(argc));
   if (r == ResultNotHandled) return ResultDone;
   return r;
 }
@@ -393,15 +405,8 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
       f = static_cast<Func*>(callee);
     } else {
       // Any other object is called as a function object.
-      ExprToken* fixed[16];
-      std::vector<ExprToken*> many;
-      ExprToken** params = fixed;
-      if (argc > 16) {
-        many.resize(argc);
-        params = many.data();
-      }
-      for (size_t i = 0; i < argc; ++i) params[i] = &args[i];
-      Result r = callee->invoke(result, *dynamic_name, InvokeCall | InvokeAsFunctionObject, params, int(argc));
+      TokenPointers params(args, argc);
+      Result r = callee->invoke(result, *dynamic_name, InvokeCall | InvokeAsFunctionObject, params.get(), int(argc));
       return r == ResultNotHandled || r == ResultReturned ? ResultDone : r;
     }
   }
