@@ -15,6 +15,7 @@ namespace orv {
 namespace {
 
 constexpr size_t kMaxInfixTokens = 512;
+constexpr int kMaxCallParams = 0xFFFF;  // what a call record counts
 
 // Precedence by symbol; odd values group to the right, even to the left.
 constexpr int kPrecedence[] = {
@@ -513,7 +514,7 @@ class Compiler {
   }
 
   void output_call(CallRecord* call, int params) {
-    call->param_count = uint8_t(params > 255 ? 255 : params);
+    call->param_count = uint16_t(params);
     ExprToken t{};
     t.symbol = SymCall;
     t.call = call;
@@ -877,7 +878,7 @@ class Compiler {
       output(missing);
       // Whether a required parameter was left out is known only once the
       // call is bound to its function.
-      if (f.call && !f.call->first_omitted) f.call->first_omitted = uint8_t(f.params + 1);
+      if (f.call && !f.call->first_omitted) f.call->first_omitted = uint16_t(f.params + 1);
     }
     ++f.params;
     f.has_param = false;
@@ -920,6 +921,7 @@ class Compiler {
       infix_[k + 1].sym = SymBegin;  // consumed
       return ResultDone;
     }
+    if (f.params > kMaxCallParams) return fail(u"Too many parameters passed to function.");
     output_call(f.call, f.params);
     // The evaluator recognises a run-time function name by its link to the call.
     if (f.dynamic_name_at >= 0) links_[size_t(f.dynamic_name_at)] = long(out_.size()) - 1;

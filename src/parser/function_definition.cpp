@@ -73,11 +73,17 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
                                    String(short_name.substr(0, 300)) + u"\"",
                       line);
   size_t at = 0;
-  if (Func* existing = find_defined_function(program, name, &at)) {
-    (void)existing;
+  Func* f = find_defined_function(program, name, &at);
+  if (f && f->dll_import && class_name.empty()) {
+    // A script definition replaces a #DllImport declaration of the name.
+    f->kind = FuncKind::Script;
+    f->routine = nullptr;
+    f->dll_import = nullptr;
+  } else if (f) {
     return load_error(program, class_name.empty() ? u"Duplicate function definition." : u"Duplicate declaration.", line);
+  } else {
+    f = add_script_function(program, name, at);
   }
-  Func* f = add_script_function(program, name, at);
 
   // Methods take the object as a hidden first parameter; a property's setter
   // also takes the value being assigned.

@@ -14,6 +14,8 @@
 
 namespace orv {
 
+struct Func;
+
 struct Label {
   StringView name;
   ScriptLine* line = nullptr;  // the line the label points to (null until a line follows)
@@ -28,6 +30,7 @@ struct HotkeyDefinition {
   StringView criterion;  // the #If / #IfWin criterion in force (empty for none)
   uint32_t line_number = 0;
   Label* label = nullptr;
+  Func* func = nullptr;  // a hotkey function, defined right after the hotkey; then no label
 };
 
 struct HotstringDefinition {
@@ -68,7 +71,6 @@ struct DirectiveSettings {
   int input_level = 0;
   bool warn_continuable_exception = true;
   WarnMode warn[WarnClassCount] = {WarnMode::Off, WarnMode::Off, WarnMode::Off, WarnMode::Off};
-  std::vector<StringView> dll_imports;  // kept for the definitions parser
   bool persistent_by_gui = false;       // any Gui line keeps the script resident
 };
 
@@ -92,7 +94,6 @@ struct DefinitionRecord {
   int class_depth = 0;  // how many class bodies enclose it
 };
 
-struct Func;
 struct CallRecord;
 
 // A call written by name, bound to its function once every definition is known.

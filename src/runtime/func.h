@@ -14,6 +14,7 @@
 
 namespace orv {
 
+struct DllImportDef;
 struct ScriptLine;
 struct Variable;
 
@@ -73,8 +74,10 @@ struct Func : public IObject {
   StringView owner;
   IObject* class_object = nullptr;
 
-  // Built-ins.
+  // Built-ins. A function declared by #DllImport is one too: its routine
+  // makes the call it describes.
   BuiltinRoutine routine = nullptr;
+  const DllImportDef* dll_import = nullptr;
 
   Func() = default;
   Func(StringView n, FuncKind k) : name(n), kind(k) {}

@@ -52,8 +52,8 @@ struct CallRecord {
   const char16_t* position = nullptr;  // where the call is written (for messages)
   Func* func = nullptr;                // null: the function is known only at run time
   uint8_t kind = 1;                    // 1 ordinary, 2 with a variadic last argument
-  uint8_t param_count = 0;
-  uint8_t first_omitted = 0;           // position (from 1) of the first omitted argument; 0 none
+  uint16_t param_count = 0;            // Format and friends take thousands
+  uint16_t first_omitted = 0;          // position (from 1) of the first omitted argument; 0 none
   uint16_t name_length = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "input/key_names.h"
 #include "parser/escapes.h"
 #include "runtime/errors.h"
+#include "startup/dll_import_directive.h"
 #include "startup/script_reader.h"
 
 namespace orv {
@@ -174,10 +175,7 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
     }
     return fail(u"Parameter #1 invalid.");
   }
-  if (is(u"#DllImport")) {
-    d.dll_imports.push_back(program_.pool.copy(line));
-    return ok;
-  }
+  if (is(u"#DllImport")) return define_dll_import(program_, arg, line);
   return DirectiveOutcome::NotDirective;
 }
 

@@ -378,12 +378,34 @@ Result ScriptReader::open_definition(Held kind, StringView text) {
   }
   if (!define_function(program_, signature, owner, f)) return ResultFailed;
   if (!owner.empty()) f->owner = program_.pool.copy(owner);
+  else if (!program_.labels_awaiting_line.empty() && !attach_hotkey_function(*f, text)) return ResultFailed;
   // A function body is an ordinary block marked as a body, so that the
   // executor passes over it.
   if (!parser_.add_block_begin(/*function_body=*/true)) return ResultFailed;
   f->body = program_.last_line;
   program_.current_func = f;
   scopes_.push_back({Scope::Function, program_.block_depth, program_.definitions.size() - 1});
+  return ResultDone;
+}
+
+// Hotkeys written without a body directly above a function definition call
+// that function; any other label there would point into nothing runnable.
+Result ScriptReader::attach_hotkey_function(Func& f, StringView text) {
+  std::vector<HotkeyDefinition*> hotkeys;
+  for (Label* label : program_.labels_awaiting_line) {
+    HotkeyDefinition* found = nullptr;
+    for (HotkeyDefinition& h : program_.hotkeys)
+      if (h.label == label && h.action.empty()) found = &h;
+    if (!found) return load_error(program_, u"A label must not point to a function.", text);
+    hotkeys.push_back(found);
+  }
+  if (f.min_params > 0) return load_error(program_, u"Parameters of hotkey functions must be optional.", text);
+  for (HotkeyDefinition* h : hotkeys) {
+    std::erase(program_.labels, h->label);
+    h->label = nullptr;
+    h->func = &f;
+  }
+  program_.labels_awaiting_line.clear();
   return ResultDone;
 }
 

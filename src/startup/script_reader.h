@@ -62,6 +62,7 @@ class ScriptReader {
   // Routing.
   Result route(StringView line);
   Result route_after_held(StringView line);
+  Result attach_hotkey_function(Func& f, StringView text);
   Result confirm_held(bool confirmed);
   Result open_definition(Held kind, StringView text);
   Result route_in_class(StringView line);

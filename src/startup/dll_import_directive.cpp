@@ -1,0 +1,176 @@
+#include "startup/dll_import_directive.h"
+
+#include <vector>
+
+#include "library/builtin_functions.h"
+#include "parser/script_program.h"
+#include "platform/libraries.h"
+#include "platform/platform.h"
+#include "runtime/builtin_vars.h"
+#include "runtime/dll_import.h"
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/func.h"
+#include "runtime/function_table.h"
+#include "runtime/numbers.h"
+#include "runtime/variable_list.h"
+#include "startup/process_state.h"
+
+namespace orv {
+
+namespace {
+
+constexpr StringView kReferenceNotAllowed =
+    u"Reference not allowed here, use & where possible. Only %A_OrvPath% %A_OrvDir% %A_DllPath% %A_DllDir% "
+    u"%A_ScriptDir% %A_AppData[Common]% can be used here.";
+
+String builtin_text(StringView name) {
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value{};
+  String text;
+  if (builtin_variable_value(name, value)) {
+    char16_t buf[64];
+    text = String(token_to_text(value, buf));
+  }
+  temp_arena().release(mark);
+  return text;
+}
+
+String folder_of(const String& path) {
+  size_t slash = path.find_last_of(u"\\/");
+  return slash == String::npos ? String() : path.substr(0, slash);
+}
+
+// The few references a target may hold, which name where a library is
+// likely to be; false for any other "%".
+bool expand_references(StringView text, String& out) {
+  const String exe = platform::executable_path();
+  const String exe_dir = folder_of(exe);
+  // Longest first, so that %A_AppData% does not take %A_AppDataCommon%.
+  const struct {
+    StringView name;
+    String value;
+  } refs[] = {
+      {u"%A_AppDataCommon%", builtin_text(u"A_AppDataCommon")},
+      {u"%A_AppData%", builtin_text(u"A_AppData")},
+      {u"%A_ScriptDir%", g_process.script_dir},
+      {u"%A_OrvPath%", exe_dir + u"\\Orvanta.exe"},
+      {u"%A_OrvDir%", exe_dir},
+      {u"%A_DllPath%", exe},
+      {u"%A_DllDir%", exe_dir},
+  };
+  out.clear();
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] != u'%') {
+      out.push_back(text[i++]);
+      continue;
+    }
+    bool matched = false;
+    for (const auto& r : refs) {
+      if (starts_with_ignore_case(text.substr(i), r.name)) {
+        out += r.value;
+        i += r.name.size();
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) return false;
+  }
+  return true;
+}
+
+bool is_hex_digit(char16_t c) { return (c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'f'); }
+int hex_value(char16_t c) { return c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10; }
+
+// Hexadecimal digits, optionally "digits:digits": machine code. The code is
+// the part after the colon when there is one.
+bool is_machine_code(StringView target, StringView& code) {
+  target = trim(target);
+  size_t colon = target.find(u':');
+  StringView before = target.substr(0, colon);
+  StringView after = colon == StringView::npos ? StringView() : target.substr(colon + 1);
+  if (before.empty() || (colon != StringView::npos && after.empty())) return false;
+  for (StringView part : {before, after})
+    for (char16_t c : part)
+      if (!is_hex_digit(c)) return false;
+  code = colon == StringView::npos ? before : after;
+  return true;
+}
+
+std::vector<StringView> split_at(StringView text, char16_t delimiter) {
+  std::vector<StringView> items;
+  for (;;) {
+    size_t comma = text.find(delimiter);
+    items.push_back(trim(text.substr(0, comma)));
+    if (comma == StringView::npos) return items;
+    text = text.substr(comma + 1);
+  }
+}
+
+}  // namespace
+
+DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, StringView line) {
+  auto fail = [&](StringView message) {
+    (void)load_error(program, message, line);
+    return DirectiveOutcome::Failed;
+  };
+  const char16_t delimiter = program.syntax.delimiter;
+  size_t comma = arg.find(delimiter);
+  StringView name = trim(arg.substr(0, comma));
+  if (comma == StringView::npos) return fail(u"Parameter #2 required");
+  if (name.size() > kMaxNameLength) return fail(u"Function name too long.");
+  if (!is_valid_var_name(name))
+    return fail(u"The following function name contains an illegal character:\n\"" + String(name.substr(0, 300)) + u"\"");
+  size_t at = 0;
+  if (find_defined_function(program, name, &at)) return fail(u"Duplicate function definition.");
+
+  StringView rest = arg.substr(comma + 1);
+  size_t target_end = rest.find(delimiter);
+  String target;
+  if (!expand_references(trim(rest.substr(0, target_end)), target)) return fail(kReferenceNotAllowed);
+
+  // Parameter types, their defaults, and the return type.
+  DllImportDef* def = program.pool.make<DllImportDef>();
+  if (target_end != StringView::npos) {
+    std::vector<StringView> items = split_at(rest.substr(target_end + 1), delimiter);
+    if (items.size() == 1 && items[0].empty()) return fail(u"Parameter #3 required");
+    if (items.size() % 2) {
+      StringView type = items.back();
+      items.pop_back();
+      if (starts_with_ignore_case(type, u"CDecl")) type = trim(type.substr(5));
+      if (!type.empty() && !parse_dll_type(type, def->return_type)) return DirectiveOutcome::NotDirective;
+    }
+    for (size_t i = 0; i < items.size(); i += 2) {
+      DllImportParam p;
+      if (!parse_dll_type(items[i], p.type)) return DirectiveOutcome::NotDirective;
+      StringView value = items[i + 1];
+      if (p.type.is_text()) p.text = program.pool.copy(value);
+      else if (p.type.is_float()) p.number = text_to_double(value);
+      else p.integer = text_to_int(value);
+      def->params.push_back(p);
+    }
+  }
+
+  StringView code;
+  if (is_machine_code(target, code)) {
+    if (code.size() % 2) return fail(u"Parameter #2 invalid.");
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < code.size(); i += 2) bytes.push_back(uint8_t(hex_value(code[i]) * 16 + hex_value(code[i + 1])));
+    def->address = platform::commit_executable(bytes.data(), bytes.size());
+    if (!def->address) return fail(u"Could not commit memory for DllImport.");
+  } else if (numeric_type_of(target, true, false, false) == NumType::Integer) {
+    def->address = reinterpret_cast<void*>(uintptr_t(text_to_int(target)));
+  } else if (platform::find_library_function(target, def->address) != platform::LibraryLookup::Found) {
+    return fail(u"Call to nonexistent function.");
+  }
+
+  Func* f = add_script_function(program, name, at);
+  f->kind = FuncKind::Builtin;
+  f->routine = builtin_not_available;
+  f->min_params = 0;
+  f->max_params = int(def->params.size());
+  f->dll_import = def;
+  return DirectiveOutcome::Handled;
+}
+
+}  // namespace orv
