@@ -400,7 +400,8 @@ Label* ScriptProgram::find_label(StringView name) const {
 
 // --- parameters ------------------------------------------------------------------------
 
-void LineParser::split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params) {
+void LineParser::split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params,
+                              int first_param) {
   const SyntaxChars& syn = program_.syntax;
   std::vector<bool> esc;
   String text = translate_escapes(raw, syn.escape, esc);
@@ -422,7 +423,7 @@ void LineParser::split_params(StringView raw, const CommandLookup& cmd, std::vec
       end = find_expression_end(text, syn.delimiter, i, &esc);
     } else {
       end = next_delim(i);
-      if (is_numeric_param(cmd, n)) {
+      if (is_numeric_param(cmd, n + first_param - 1)) {
         StringView piece = StringView(text).substr(i, end - i);
         if (piece.find_first_of(u"([{\"") != StringView::npos) end = find_expression_end(text, syn.delimiter, i, &esc);
       }
@@ -853,7 +854,8 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
       }
       CommandLookup c{id, AliasNone, command_info(id).min_params, command_info(id).max_params};
       std::vector<Param> rhs;
-      split_params(value, c, rhs, id == CmdAddAssign || id == CmdSubAssign ? 2 : 1);
+      // The value is the command's second parameter.
+      split_params(value, c, rhs, id == CmdAddAssign || id == CmdSubAssign ? 2 : 1, 2);
       for (Param& p : rhs) params.push_back(std::move(p));
       if (id == CmdAssignExpr && params.size() == 1) params.emplace_back();
       return add_line(id, params, line);

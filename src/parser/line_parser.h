@@ -54,7 +54,9 @@ class LineParser {
   Result build_derefs(const Param& p, StringView stored, LineArg& arg);
   bool numeric_needs_expression(const Param& p) const;
   Result validate_line(ScriptLine& line, StringView line_text);
-  void split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params);
+  // `first_param` is the command's parameter number of the first one in `raw`.
+  void split_params(StringView raw, const CommandLookup& cmd, std::vector<Param>& out, int max_params,
+                    int first_param = 1);
 
   ScriptProgram& program_;
 };

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "base/text.h"
 #include "library/dll_types.h"
@@ -17,9 +16,11 @@ struct DllImportParam {
   double number = 0;  // the default of Float and Double
 };
 
+// Lives in the program's pool, which runs no destructors: plain data only.
 struct DllImportDef {
   void* address = nullptr;
-  std::vector<DllImportParam> params;
+  const DllImportParam* params = nullptr;
+  int param_count = 0;
   DllType return_type{DllTypeCode::Int, false, false};
 };
 

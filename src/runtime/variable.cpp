@@ -359,13 +359,42 @@ bool Variable::append_in_place(StringView more) {
   if (more.empty()) return true;
   if (!v.update_text_from_cache()) return false;
   size_t length = v.length_bytes / sizeof(char16_t);
-  if (more.size() > kMaxChars || v.capacity_bytes / sizeof(char16_t) < length + more.size() + 1) return false;
+  if (more.size() > kMaxChars) return false;
+  if (v.capacity_bytes / sizeof(char16_t) < length + more.size() + 1 && !v.grow_keeping_text(length + more.size(), more))
+    return false;
   // memmove: the appended text may be this variable's own.
   std::memmove(v.text + length, more.data(), more.size() * sizeof(char16_t));
   length += more.size();
   v.text[length] = 0;
   v.length_bytes = length * sizeof(char16_t);
   v.attributes &= AttrNoCache;
+  return true;
+}
+
+// Growing by realloc keeps the text where the system can (a large block is
+// remapped rather than copied), so that appending to a long text in a loop
+// costs no copy of everything before it. The sizes are the same steps as
+// any other store.
+bool Variable::grow_keeping_text(size_t chars, StringView more) {
+  const size_t need = (chars + 1) * sizeof(char16_t);
+  if (chars > kMaxChars || need > g_var_settings.memory_limit) return false;  // the caller reports it
+  if (alloc != AllocKind::Heap && need <= kLargestPoolBlock) return false;
+  auto at = reinterpret_cast<uintptr_t>(more.data()), begin = reinterpret_cast<uintptr_t>(text);
+  if (at >= begin && at < begin + capacity_bytes) return false;  // appending its own text
+  size_t size = heap_block_size(need);
+  if (size > g_var_settings.memory_limit) size = size_t(g_var_settings.memory_limit);
+  char16_t* block;
+  if (alloc == AllocKind::Heap) {
+    block = static_cast<char16_t*>(std::realloc(text, size));
+  } else {
+    block = static_cast<char16_t*>(std::malloc(size));
+    if (block) std::memcpy(block, text, length_bytes + sizeof(char16_t));
+  }
+  if (!block) return false;
+  text = block;
+  capacity_bytes = size;
+  alloc = AllocKind::Heap;
+  attributes = 0;  // a new address: the one the script took no longer applies
   return true;
 }
 

@@ -127,8 +127,12 @@ struct Variable {
   Result assign_object(IObject* object);
   Result assign_var(Variable& source);
   Result assign_token(const ExprToken& token);
-  // Appends in place when the capacity suffices; false (nothing changed) otherwise.
+  // Appends in place, growing the buffer when it must; false (nothing
+  // changed) when it cannot, and the general path then reports why.
   bool append_in_place(StringView more);
+  // Room for `chars` characters with the text kept; `more` is what will be
+  // appended, which must not lie in the old buffer.
+  bool grow_keeping_text(size_t chars, StringView more);
   // A heap block allocated with malloc becomes the buffer without copying.
   void accept_buffer(char16_t* block, size_t length_chars, size_t capacity_bytes);
   void set_length_after_write();

@@ -1,5 +1,6 @@
 #include "startup/dll_import_directive.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "library/builtin_functions.h"
@@ -131,6 +132,7 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
 
   // Parameter types, their defaults, and the return type.
   DllImportDef* def = program.pool.make<DllImportDef>();
+  std::vector<DllImportParam> params;
   if (target_end != StringView::npos) {
     std::vector<StringView> items = split_at(rest.substr(target_end + 1), delimiter);
     if (items.size() == 1 && items[0].empty()) return fail(u"Parameter #3 required");
@@ -147,7 +149,7 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
       if (p.type.is_text()) p.text = program.pool.copy(value);
       else if (p.type.is_float()) p.number = text_to_double(value);
       else p.integer = text_to_int(value);
-      def->params.push_back(p);
+      params.push_back(p);
     }
   }
 
@@ -164,11 +166,17 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
     return fail(u"Call to nonexistent function.");
   }
 
+  if (!params.empty()) {
+    auto* copy = static_cast<DllImportParam*>(program.pool.allocate(sizeof(DllImportParam) * params.size(), alignof(DllImportParam)));
+    std::copy(params.begin(), params.end(), copy);
+    def->params = copy;
+    def->param_count = int(params.size());
+  }
   Func* f = add_script_function(program, name, at);
   f->kind = FuncKind::Builtin;
   f->routine = builtin_not_available;
   f->min_params = 0;
-  f->max_params = int(def->params.size());
+  f->max_params = def->param_count;
   f->dll_import = def;
   return DirectiveOutcome::Handled;
 }

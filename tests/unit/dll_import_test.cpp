@@ -98,7 +98,8 @@ std::string declared(std::string_view text) {
   if (!f) return "no function";
   if (!f->dll_import) return f->kind == FuncKind::Script ? "script" : "other";
   std::string out = "max " + std::to_string(f->max_params) + ":";
-  for (const DllImportParam& p : f->dll_import->params) {
+  for (int i = 0; i < f->dll_import->param_count; ++i) {
+    const DllImportParam& p = f->dll_import->params[i];
     out += " " + type_text(p.type) + "=";
     if (p.type.is_text()) out += utf16_to_utf8(p.text);
     else if (p.type.is_float()) out += std::to_string(p.number).substr(0, 4);

@@ -374,10 +374,19 @@ TEST_F(VariableTest, AppendInPlace) {
   EXPECT_EQ(v.numeric_type(), NumType::NotNumeric);
   ASSERT_TRUE(v.append_in_place(v.view()));
   EXPECT_EQ(v.shown(), "5x5x");
-  EXPECT_FALSE(v.append_in_place(String(60, u'y')));
-  EXPECT_EQ(v.shown(), "5x5x");
-  EXPECT_TRUE(v.append_in_place(String(59, u'y')));
-  EXPECT_EQ(v.length_chars(), 63u);
+  // Past the pool block the text moves to a heap block of the usual step.
+  ASSERT_TRUE(v.append_in_place(String(60, u'y')));
+  EXPECT_EQ(v.shown(), "5x5x" + std::string(60, 'y'));
+  EXPECT_EQ(v.capacity_bytes, 520u);
+  ASSERT_TRUE(v.append_in_place(v.view()));
+  ASSERT_TRUE(v.append_in_place(v.view()));
+  EXPECT_EQ(v.length_chars(), 256u);
+  // Its own text cannot be appended while the buffer it lies in moves.
+  EXPECT_FALSE(v.append_in_place(v.view()));
+  EXPECT_EQ(v.length_chars(), 256u);
+  ASSERT_TRUE(v.append_in_place(String(1000, u'z')));
+  EXPECT_EQ(v.length_chars(), 1256u);
+  EXPECT_EQ(v.view().substr(250, 8), u"yyyyyyzz");
 }
 
 TEST_F(VariableTest, BuffersWrittenFromOutside) {
