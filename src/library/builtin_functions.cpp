@@ -20,7 +20,7 @@ const BuiltinInfo kBuiltins[] = {
     {u"ComObjError", 0, 3, kLater}, {u"ComObjFlags", 0, 3, kLater}, {u"ComObjGet", 0, 3, kLater},
     {u"ComObjMissing", 0, 3, kLater}, {u"ComObjParameter", 0, 3, kLater}, {u"ComObjQuery", 0, 3, kLater},
     {u"ComObjType", 0, 3, kLater}, {u"ComObjUnwrap", 0, 3, kLater}, {u"ComObjValue", 0, 3, kLater},
-    {u"Cos", 1, 1, builtin_math}, {u"CriticalObject", 0, 3, kLater}, {u"CryptAES", 3, 5, kLater},
+    {u"Cos", 1, 1, builtin_math}, {u"CriticalObject", 0, 2, builtin_critical_object}, {u"CryptAES", 3, 5, kLater},
     {u"DllCall", 1, N, kLater}, {u"DynaCall", 1, N, kLater}, {u"Exception", 1, 3, builtin_exception},
     {u"Exp", 1, 1, builtin_math}, {u"FileExist", 1, 1, kLater}, {u"FileOpen", 2, 3, kLater},
     {u"FindFunc", 1, 1, kLater}, {u"FindLabel", 1, 1, kLater}, {u"Floor", 1, 1, builtin_math},

@@ -1,0 +1,132 @@
+// CriticalObject: an object shared between OS threads of one process (an
+// interpreter and a host thread, or two interpreters) is wrapped so that
+// every use of it holds one recursive lock.
+#include <atomic>
+#include <new>
+
+#include "library/builtin_functions.h"
+#include "objects/object_model.h"
+#include "platform/critical_section.h"
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/func.h"
+
+namespace orv {
+
+namespace {
+
+// Addresses below this are small numbers, never objects or locks.
+constexpr int64_t kLowestAddress = 1024;
+
+// Wrappers of one object share one lock; a lock the script supplied by
+// address belongs to the script and outlives them.
+struct SharedSection {
+  void* section;
+  bool owned;
+  std::atomic<int> refs{1};
+};
+
+void release_shared(SharedSection* shared) {
+  if (--shared->refs) return;
+  if (shared->owned) platform::delete_critical_section(shared->section);
+  delete shared;
+}
+
+class CriticalObject final : public ObjectBase {
+ public:
+  CriticalObject(IObject* inner, SharedSection* shared) : inner_(inner), shared_(shared) {}
+
+  Result invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) override {
+    (void)this_token;
+    platform::enter_critical_section(shared_->section);
+    ExprToken inner_this = object_token(inner_);
+    Result r = inner_->invoke(result, inner_this, flags, params, count);
+    platform::leave_critical_section(shared_->section);
+    return r;
+  }
+  StringView type_name() const override { return inner_->type_name(); }
+
+  IObject* inner() const { return inner_; }
+  SharedSection* shared() const { return shared_; }
+
+ protected:
+  ~CriticalObject() override {
+    inner_->release();
+    release_shared(shared_);
+  }
+
+ private:
+  IObject* inner_;  // one reference held
+  SharedSection* shared_;
+};
+
+// The object a parameter names: an object, or the address of one.
+IObject* object_of(const ExprToken& token) {
+  if (IObject* object = token_object(token)) return object;
+  if (token_numeric_type(token) != NumType::Integer) return nullptr;
+  int64_t address = token_to_int(token);
+  return address < kLowestAddress ? nullptr : reinterpret_cast<IObject*>(uintptr_t(address));
+}
+
+int64_t address_of(const void* p) { return int64_t(reinterpret_cast<uintptr_t>(p)); }
+
+}  // namespace
+
+Result builtin_critical_object(Func& func, ExprToken& result, ExprToken* args, int argc) {
+  (void)func;
+  const bool has_first = argc >= 1 && args[0].symbol != SymMissing;
+  const bool has_second = argc >= 2 && args[1].symbol != SymMissing;
+  int64_t second = has_second ? token_to_int(args[1]) : 0;
+
+  if (has_second && (second == 1 || second == 2)) {
+    // A question about an existing wrapper.
+    IObject* object = has_first ? object_of(args[0]) : nullptr;
+    auto* critical = dynamic_cast<CriticalObject*>(object);
+    result = int_token(!critical ? 0 : second == 1 ? address_of(critical->inner()) : address_of(critical->shared()->section));
+    return ResultDone;
+  }
+
+  IObject* inner = nullptr;
+  SharedSection* shared = nullptr;
+  if (has_first) {
+    IObject* object = object_of(args[0]);
+    if (!object) return report_runtime_error(u"Parameter #1 invalid.");
+    if (auto* critical = dynamic_cast<CriticalObject*>(object)) {
+      inner = critical->inner();
+      if (!has_second) {
+        shared = critical->shared();
+        ++shared->refs;
+      }
+    } else {
+      inner = object;
+    }
+    inner->add_ref();
+  } else {
+    inner = Object::create();
+    if (!inner) return report_runtime_error(u"Out of memory.");
+  }
+
+  if (!shared) {
+    if (has_second && second < kLowestAddress) {
+      inner->release();
+      return report_runtime_error(u"Parameter #2 invalid.");
+    }
+    void* section = has_second ? reinterpret_cast<void*>(uintptr_t(second)) : platform::create_critical_section();
+    shared = section ? new (std::nothrow) SharedSection{section, !has_second} : nullptr;
+    if (!shared) {
+      if (section && !has_second) platform::delete_critical_section(section);
+      inner->release();
+      return report_runtime_error(u"Out of memory.");
+    }
+  }
+  auto* wrapper = new (std::nothrow) CriticalObject(inner, shared);
+  if (!wrapper) {
+    release_shared(shared);
+    inner->release();
+    return report_runtime_error(u"Out of memory.");
+  }
+  result = object_token(wrapper);
+  return ResultDone;
+}
+
+}  // namespace orv
