@@ -5,6 +5,7 @@
 // releases it when it lets go.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "base/result.h"
@@ -48,16 +49,18 @@ class IObject {
 };
 
 // Heap objects: the count starts at 1 for the creator.
+// Only the count is atomic: a host thread may take or drop a reference while
+// the script runs; everything else assumes one thread at a time.
 class ObjectBase : public IObject {
  public:
-  void add_ref() override { ++refs_; }
+  void add_ref() override { refs_.fetch_add(1, std::memory_order_relaxed); }
   void release() override {
-    if (refs_ == 1) {
+    if (refs_.load(std::memory_order_acquire) == 1) {
       if (on_last_release()) return;
     }
-    --refs_;
+    refs_.fetch_sub(1, std::memory_order_acq_rel);
   }
-  uint32_t ref_count() const { return refs_; }
+  uint32_t ref_count() const { return refs_.load(std::memory_order_relaxed); }
 
  protected:
   ~ObjectBase() override = default;
@@ -69,7 +72,7 @@ class ObjectBase : public IObject {
   }
 
  private:
-  uint32_t refs_ = 1;
+  std::atomic<uint32_t> refs_{1};
 };
 
 }  // namespace orv
