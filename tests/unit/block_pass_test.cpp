@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "load_support.h"
 #include "parser/block_pass.h"
 #include "parser/line_parser.h"
 #include "startup/process_state.h"
@@ -78,37 +79,15 @@ std::string links_of(const ScriptProgram& program) {
   return out;
 }
 
-class ErrorCapture {
- public:
-  ErrorCapture() {
-    saved_ = g_process;
-    g_process.error_stdout = true;
-    g_process.script_running = false;
-    testing::internal::CaptureStdout();
-  }
-  ~ErrorCapture() { g_process = saved_; }
-  std::string take() {
-    fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-  }
-
- private:
-  ProcessState saved_;
-};
-
 // The links after reading `text` and running the pass, or "failed: " and
 // the error printed.
 std::string linked(std::string_view text) {
   ScriptProgram program;
-  program.source_files.push_back(u"S");
-  LineParser parser(program);
-  ScriptReader reader(program, parser);
-  TextSource source;
-  source.open_text(utf8_to_utf16(text));
+  std::string printed;
+  if (!load_text(program, text, printed)) return "failed: " + printed;
   ErrorCapture capture;
-  bool ok = reader.load(source) && resolve_blocks(program);
-  std::string printed = capture.take();
-  return ok ? links_of(program) : "failed: " + printed;
+  if (!resolve_blocks(program)) return "failed: " + capture.take();
+  return links_of(program);
 }
 
 struct Case {

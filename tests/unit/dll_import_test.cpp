@@ -3,17 +3,13 @@
 // such a function needs Windows and is covered by the Wine script tests.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "library/dll_types.h"
-#include "parser/line_parser.h"
+#include "load_support.h"
 #include "runtime/dll_import.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
-#include "startup/process_state.h"
-#include "startup/script_reader.h"
-#include "startup/text_source.h"
 
 namespace orv {
 namespace {
@@ -59,37 +55,12 @@ TEST(DllTypes, Names) {
   }
 }
 
-class ErrorCapture {
- public:
-  ErrorCapture() {
-    saved_ = g_process;
-    g_process.error_stdout = true;
-    g_process.script_running = false;
-    testing::internal::CaptureStdout();
-  }
-  ~ErrorCapture() { g_process = saved_; }
-  std::string take() {
-    fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-  }
-
- private:
-  ProcessState saved_;
-};
-
 // What function F became: "params: TYPE=DEFAULT ... -> RETURN" (with
 // "script" when a definition replaced it), or the load error's message.
 std::string declared(std::string_view text) {
   ScriptProgram program;
-  program.source_files.push_back(u"S");
-  LineParser parser(program);
-  ScriptReader reader(program, parser);
-  TextSource source;
-  source.open_text(utf8_to_utf16(text));
-  ErrorCapture capture;
-  bool ok = reader.load(source);
-  std::string printed = capture.take();
-  if (!ok) {
+  std::string printed;
+  if (!load_text(program, text, printed)) {
     size_t arrow = printed.find("==> ");
     size_t end = printed.find('\n', arrow);
     return "error: " + printed.substr(arrow + 4, end - arrow - 4);

@@ -10,6 +10,7 @@
 
 #include "base/base64.h"
 #include "base/packed_data.h"
+#include "load_support.h"
 #include "parser/line_parser.h"
 #include "startup/process_state.h"
 #include "startup/script_reader.h"
@@ -30,30 +31,6 @@ std::string shown(StringView s) {
   }
   return out;
 }
-
-// Sends load errors to stdout and collects them for the test.
-class ErrorCapture {
- public:
-  ErrorCapture() {
-    saved_ = g_process;
-    g_process.error_stdout = true;
-    g_process.script_running = false;
-    testing::internal::CaptureStdout();
-  }
-  ~ErrorCapture() {
-    if (!taken_) take();
-    g_process = saved_;
-  }
-  std::string take() {
-    fflush(stdout);
-    taken_ = true;
-    return testing::internal::GetCapturedStdout();
-  }
-
- private:
-  ProcessState saved_;
-  bool taken_ = false;
-};
 
 struct Reading {
   std::string lines;   // "N:text" per logical line
@@ -385,14 +362,8 @@ const char* kDefinitionKinds[] = {"function", "class", "property", "get", "set",
 // definitions.
 std::string loaded(std::string_view text, std::string* errors = nullptr) {
   ScriptProgram program;
-  program.source_files.push_back(u"S");
-  LineParser parser(program);
-  ScriptReader reader(program, parser);
-  TextSource source;
-  source.open_text(u16(text));
-  ErrorCapture capture;
-  bool ok = reader.load(source);
-  std::string printed = capture.take();
+  std::string printed;
+  bool ok = load_text(program, text, printed);
   if (errors) *errors = printed;
   if (!ok) return "failed";
   std::vector<const ScriptLine*> lines;
