@@ -22,7 +22,7 @@ Variable* find_local_variable(Func& f, StringView name);
 // Names of built-in variables that are constants the compiler folds:
 // True, False, Null, PtrSize, Is64bitOS, IsCompiled, IsUnicode.
 bool constant_builtin(StringView name, int64_t& value);
-// Whether a name is a built-in variable (the A_ table and the few others).
+// Whether a name is in the built-in variable table (see builtin_vars.h).
 bool is_builtin_variable_name(StringView name);
 
 }  // namespace orv
