@@ -71,8 +71,13 @@ size_t produce_date_part(char16_t* dest, const Variable& var) {
 }
 
 size_t produce_date_name(char16_t* dest, const Variable& var) {
+  // Date pictures tell days (lower case) from months (upper case), whatever
+  // case the script wrote the name in.
+  StringView name = builtin_suffix(var);
+  bool month = name[0] == u'M' || name[0] == u'm';
+  StringView picture = StringView(month ? u"MMMM" : u"dddd").substr(0, name.size());
   const CalendarTime& t = cached_local_time(dest, var, false);
-  return put_text(dest, platform::date_name(t, builtin_suffix(var)));
+  return put_text(dest, platform::date_name(t, picture));
 }
 
 size_t produce_now(char16_t* dest, const Variable& var) {
