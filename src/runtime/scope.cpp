@@ -86,7 +86,9 @@ Variable* find_variable(ScriptProgram& program, StringView name) {
     if (g && (f->scope_mode == ScopeMode::AssumeGlobal || (g->scope & ScopeSuperGlobal))) return g;
     return nullptr;
   }
-  return program.globals.find(name);
+  if (Variable* v = program.globals.find(name)) return v;
+  // A built-in variable always exists: its record is made when first named.
+  return is_builtin_variable_name(name) ? find_global_or_add(program, name) : nullptr;
 }
 
 Variable* find_or_add_variable(ScriptProgram& program, StringView name) {

@@ -12,7 +12,8 @@ struct Func;
 // The variable a name written in the script refers to, created when it does
 // not exist yet. Null after an error was reported (bad or too long name).
 Variable* find_or_add_variable(ScriptProgram& program, StringView name);
-// Null when there is none; nothing is created.
+// Null when there is none; nothing is created but the record of a built-in
+// variable named for the first time.
 Variable* find_variable(ScriptProgram& program, StringView name);
 // The global of that name, created when missing.
 Variable* find_global_or_add(ScriptProgram& program, StringView name);
