@@ -20,6 +20,7 @@ void capture_thread_defaults() {
   d.loop_reg = nullptr;
   d.current_line = nullptr;
   d.current_func = nullptr;
+  d.current_label = nullptr;
   d.in_try = false;
   d.thrown = ThrownValue();
   g_thread_defaults = std::move(d);

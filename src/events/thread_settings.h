@@ -11,9 +11,24 @@ namespace orv {
 
 struct ScriptLine;
 struct Func;
+struct Label;
 
 enum class StringCaseSense : uint8_t { Off = 0, On = 1, Locale = 2 };
 enum class IntegerFormat : uint8_t { Decimal, HexUpper, HexLower };
+enum class SendMode : uint8_t { Event, Input, Play, InputThenPlay };
+// 1 starts with, 2 contains, 3 equals, RegEx: a regular expression.
+enum class TitleMatchMode : uint8_t { StartsWith = 1, Contains = 2, Exact = 3, RegEx = 4 };
+
+// What the coordinates of one kind of command are relative to. Each target
+// has two bits in the thread's coordinate-mode word.
+enum class CoordMode : uint8_t { Window = 0, Screen = 1, Client = 2 };
+enum class CoordTarget : uint8_t { ToolTip = 0, Pixel = 1, Mouse = 2, Caret = 3, Menu = 4 };
+
+// The default file encoding: a code page (0 for the system's), with
+// kEncodingNoBom for the UTF-8-RAW and UTF-16-RAW forms that write no mark.
+inline constexpr uint32_t kCodePageUtf8 = 65001;
+inline constexpr uint32_t kCodePageUtf16 = 1200;
+inline constexpr uint32_t kEncodingNoBom = 0x10000;
 
 // The current item of a file loop: the directory prefix as the pattern gave
 // it and the entry found there.
@@ -60,6 +75,37 @@ struct ThreadSettings {
   int32_t batch_interval_ms = 10;
   int32_t priority = 0;
   int64_t event_info = 0;
+  int32_t peek_interval_ms = 5;  // 16 or the Critical value while critical
+  bool is_critical = false;
+  bool is_paused = false;
+  uint32_t last_error = 0;  // the system's last error after the thread's last system call
+
+  // Coordinates of a GUI event; unset until one launches the thread.
+  static constexpr int32_t kGuiUnset = INT32_MIN;
+  int32_t gui_x = kGuiUnset, gui_y = kGuiUnset;
+
+  // Input, window and control commands. Delays are in milliseconds; -1
+  // means none at all, 0 the shortest possible.
+  int32_t win_delay = 100;
+  int32_t control_delay = 20;
+  int32_t key_delay = 10, key_duration = -1;
+  int32_t key_delay_play = -1, key_duration_play = -1;
+  int32_t mouse_delay = 10, mouse_delay_play = -1;
+  int32_t default_mouse_speed = 2;
+  uint8_t send_level = 0;
+  SendMode send_mode = SendMode::Event;
+  bool store_capslock_mode = true;
+  uint16_t coord_modes = 0;  // two bits per CoordTarget; all Window
+  TitleMatchMode title_match_mode = TitleMatchMode::StartsWith;
+  bool title_match_fast = true;
+  bool detect_hidden_windows = false;
+  bool detect_hidden_text = true;
+  uint32_t file_encoding = 0;
+  uint16_t reg_view = 0;  // 32 or 64; 0 for the system's own view
+
+  CoordMode coord_mode(CoordTarget target) const {
+    return CoordMode((coord_modes >> (2 * unsigned(target))) & 3);
+  }
 
   // Number formats used when numbers become text.
   char16_t float_format[32] = u"%0.6f";
@@ -80,6 +126,7 @@ struct ThreadSettings {
 
   const ScriptLine* current_line = nullptr;
   Func* current_func = nullptr;
+  const Label* current_label = nullptr;  // the last Goto or Gosub target
   bool in_try = false;
 };
 

@@ -431,13 +431,6 @@ class Compiler {
     if (constant_builtin(w, constant)) {
       t.sym = SymInteger;
       t.tok.integer = constant;
-    } else if (is_builtin_variable_name(w)) {
-      // Produced at run time by the built-in variable table.
-      t.sym = SymDynamic;
-      StringView stored = program_.pool.copy(w);
-      t.tok.text = stored.data();
-      t.tok.length = uint32_t(stored.size());
-      t.tok.derefs = nullptr;
     } else {
       Variable* v = find_or_add_variable(program_, w);
       if (!v) return ResultFailed;
@@ -661,17 +654,6 @@ class Compiler {
       if (is_operand(s)) {
         ExprToken tok = t.tok;
         tok.symbol = s;
-        if (s == SymDynamic && tok.derefs == nullptr && k + 1 < infix_.size()) {
-          // A built-in assigned to or incremented is a variable after all.
-          uint32_t next = infix_[k + 1].sym;
-          bool pre = stack_.back().sym == SymPreIncr || stack_.back().sym == SymPreDecr;
-          if (is_assignment(next) || next == SymPostIncr || next == SymPostDecr || pre) {
-            Variable* v = find_or_add_variable(program_, t.word);
-            if (!v) return ResultFailed;
-            tok.symbol = SymVar;
-            tok.var = v;
-          }
-        }
         if (s == SymOperand) attach_integer(tok);
         output(tok);
         mark_param();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/calendar.h"
 #include "base/text.h"
 
 namespace orv::platform {
@@ -132,5 +133,66 @@ void restore_foreground_lock();
 
 // Waits for and dispatches window messages until the process ends.
 [[noreturn]] void run_message_loop();
+
+// --- facts about the system, for the built-in variables ------------------------
+// Each answers from scratch on every call; callers cache where they need to.
+// The headless host has no desktop and no shell: its answers are documented
+// in posix/system_info.cpp.
+
+CalendarTime local_time();
+CalendarTime utc_time();
+// A day or month name of `t` in the user's language: `picture` is "ddd",
+// "dddd", "MMM" or "MMMM" (abbreviated or full day, abbreviated or full
+// month).
+String date_name(const CalendarTime& t, StringView picture);
+
+String windows_directory();
+// Without a trailing separator.
+String temp_directory();
+enum class SpecialFolder : uint8_t {
+  AppData, AppDataCommon, Desktop, DesktopCommon, MyDocuments, ProgramFiles,
+  Programs, ProgramsCommon, StartMenu, StartMenuCommon, Startup, StartupCommon,
+};
+// Empty when the system has no such folder.
+String special_folder(SpecialFolder which);
+
+String computer_name();
+String user_name();
+// The language of the user interface as a language identifier (0x0409 ...).
+uint16_t user_interface_language();
+struct OsVersion {
+  uint32_t major = 0, minor = 0, build = 0;
+  bool windows = false;  // the numbers are a Windows version
+};
+OsVersion os_version();
+bool is_admin();
+// This machine's IPv4 addresses in dotted form, at most `limit` of them.
+std::vector<String> ip_addresses(size_t limit);
+
+struct ScreenMetrics {
+  int32_t width = 0, height = 0;  // the primary screen, in pixels
+  int32_t dpi = 96;               // logical pixels per inch
+};
+ScreenMetrics primary_screen();
+// What a position is given relative to.
+enum class CoordOrigin : uint8_t { Screen, Window, Client };
+// The caret of the foreground window, relative to `origin` taken from that
+// window; false when no caret is showing.
+bool caret_position(CoordOrigin origin, int32_t& x, int32_t& y);
+// The shape of the mouse cursor by its system name ("Arrow", "IBeam" ...),
+// or "Unknown".
+String cursor_name();
+// Milliseconds since the user's last input; false when the system cannot tell.
+bool idle_time_ms(uint64_t& ms);
+
+// A text value (REG_SZ or REG_EXPAND_SZ, unexpanded) of ROOT\subkey; false
+// when it is missing or of another type, or the system has no registry.
+bool registry_text(StringView root, StringView subkey, StringView value_name, String& out);
+
+// The module the interpreter runs from (the executable, or a library loaded
+// into another program), and the process's main module.
+String module_path();
+uintptr_t module_handle();
+uintptr_t main_module_handle();
 
 }  // namespace orv::platform

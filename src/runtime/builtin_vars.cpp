@@ -1,152 +1,277 @@
 #include "runtime/builtin_vars.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "events/thread_settings.h"
-#include "platform/platform.h"
-#include "parser/script_line.h"
-#include "runtime/evaluator.h"
-#include "runtime/func.h"
-#include "runtime/variable.h"
-#include "startup/process_state.h"
+#include "runtime/builtin_producers.h"
+#include "runtime/numbers.h"
 
 namespace orv {
 
 namespace {
 
-Result text_value(StringView text, ExprToken& out) { return temp_text_token(text, SymOperand, out); }
+constexpr VarType B = VarType::Builtin;
 
-Result int_value(int64_t v, ExprToken& out) {
-  out = ExprToken{};
-  out.symbol = SymInteger;
-  out.integer = v;
-  return ResultDone;
+// Sorted case-insensitively: lookups bisect.
+const BuiltinVariable kPlain[] = {
+    {u"Clipboard", VarType::Clipboard, nullptr},
+    {u"ClipboardAll", VarType::ClipboardAll, nullptr},
+    {u"ComSpec", B, produce_directory},
+    {u"False", B, produce_constant},
+    {u"Null", B, produce_constant},
+    {u"ProgramFiles", B, produce_special_folder},
+    {u"True", B, produce_constant},
+};
+
+// The names after "A_", sorted case-insensitively.
+const BuiltinVariable kPrefixed[] = {
+    {u"AppData", B, produce_special_folder},
+    {u"AppDataCommon", B, produce_special_folder},
+    {u"AutoTrim", B, produce_on_off_setting},
+    {u"BatchLines", B, produce_batch_lines},
+    {u"CaretX", B, produce_caret},
+    {u"CaretY", B, produce_caret},
+    {u"ComputerName", B, produce_system_fact},
+    {u"ControlDelay", B, produce_delay},
+    {u"CoordModeCaret", B, produce_coord_mode},
+    {u"CoordModeMenu", B, produce_coord_mode},
+    {u"CoordModeMouse", B, produce_coord_mode},
+    {u"CoordModePixel", B, produce_coord_mode},
+    {u"CoordModeToolTip", B, produce_coord_mode},
+    {u"Cursor", B, produce_caret},
+    {u"DD", B, produce_date_part},
+    {u"DDD", B, produce_date_name},
+    {u"DDDD", B, produce_date_name},
+    {u"DefaultGui", B, produce_gui_event},
+    {u"DefaultListView", B, produce_gui_event},
+    {u"DefaultMouseSpeed", B, produce_delay},
+    {u"DefaultTreeView", B, produce_gui_event},
+    {u"Desktop", B, produce_special_folder},
+    {u"DesktopCommon", B, produce_special_folder},
+    {u"DetectHiddenText", B, produce_on_off_setting},
+    {u"DetectHiddenWindows", B, produce_on_off_setting},
+    {u"DllDir", B, produce_module},
+    {u"DllPath", B, produce_module},
+    {u"EndChar", B, produce_hotkey},
+    {u"EventInfo", B, produce_event_info},
+    {u"ExitReason", B, produce_exit_reason},
+    {u"FileEncoding", B, produce_file_encoding},
+    {u"FormatFloat", B, produce_number_format},
+    {u"FormatInteger", B, produce_number_format},
+    {u"GlobalStruct", B, produce_address},
+    {u"Gui", B, produce_gui_event},
+    {u"GuiControl", B, produce_gui_event},
+    {u"GuiControlEvent", B, produce_gui_event},
+    {u"GuiEvent", B, produce_gui_event},
+    {u"GuiHeight", B, produce_gui_event},
+    {u"GuiWidth", B, produce_gui_event},
+    {u"GuiX", B, produce_gui_event},
+    {u"GuiY", B, produce_gui_event},
+    {u"Hour", B, produce_date_part},
+    {u"IconFile", B, produce_tray_icon},
+    {u"IconHidden", B, produce_tray_icon},
+    {u"IconNumber", B, produce_tray_icon},
+    {u"IconTip", B, produce_tray_icon},
+    {u"Index", B, produce_loop_index},
+    {u"IPAddress1", B, produce_system_fact},
+    {u"IPAddress2", B, produce_system_fact},
+    {u"IPAddress3", B, produce_system_fact},
+    {u"IPAddress4", B, produce_system_fact},
+    {u"Is64bitOS", B, produce_constant},
+    {u"IsAdmin", B, produce_system_fact},
+    {u"IsCompiled", B, produce_constant},
+    {u"IsCritical", B, produce_thread_state},
+    {u"IsDll", B, produce_module},
+    {u"IsMini", B, produce_constant},
+    {u"IsPaused", B, produce_thread_state},
+    {u"IsSuspended", B, produce_thread_state},
+    {u"IsUnicode", B, produce_constant},
+    {u"KeyDelay", B, produce_delay},
+    {u"KeyDelayPlay", B, produce_delay},
+    {u"KeyDuration", B, produce_delay},
+    {u"KeyDurationPlay", B, produce_delay},
+    {u"Language", B, produce_system_fact},
+    {u"LastError", B, produce_last_error},
+    {u"LineFile", B, produce_line},
+    {u"LineNumber", B, produce_line},
+    {u"LoopField", B, produce_loop_item},
+    {u"LoopFileAttrib", B, produce_loop_item},
+    {u"LoopFileDir", B, produce_loop_item},
+    {u"LoopFileExt", B, produce_loop_item},
+    {u"LoopFileFullPath", B, produce_loop_item},
+    {u"LoopFileLongPath", B, produce_loop_item},
+    {u"LoopFileName", B, produce_loop_item},
+    {u"LoopFileShortName", B, produce_loop_item},
+    {u"LoopFileShortPath", B, produce_loop_item},
+    {u"LoopFileSize", B, produce_loop_item},
+    {u"LoopFileSizeKB", B, produce_loop_item},
+    {u"LoopFileSizeMB", B, produce_loop_item},
+    {u"LoopFileTimeAccessed", B, produce_loop_item},
+    {u"LoopFileTimeCreated", B, produce_loop_item},
+    {u"LoopFileTimeModified", B, produce_loop_item},
+    {u"LoopReadLine", B, produce_loop_item},
+    {u"LoopRegKey", B, produce_loop_item},
+    {u"LoopRegName", B, produce_loop_item},
+    {u"LoopRegSubKey", B, produce_loop_item},
+    {u"LoopRegTimeModified", B, produce_loop_item},
+    {u"LoopRegType", B, produce_loop_item},
+    {u"MDay", B, produce_date_part},
+    {u"MemoryModule", B, produce_address},
+    {u"Min", B, produce_date_part},
+    {u"MM", B, produce_date_part},
+    {u"MMM", B, produce_date_name},
+    {u"MMMM", B, produce_date_name},
+    {u"ModuleHandle", B, produce_address},
+    {u"Mon", B, produce_date_part},
+    {u"MouseDelay", B, produce_delay},
+    {u"MouseDelayPlay", B, produce_delay},
+    {u"MSec", B, produce_date_part},
+    {u"MyDocuments", B, produce_special_folder},
+    {u"Now", B, produce_now},
+    {u"NowUTC", B, produce_now},
+    {u"NumBatchLines", B, produce_batch_lines},
+    {u"OrvDir", B, produce_install_dir},
+    {u"OrvPath", B, produce_install_dir},
+    {u"OrvVersion", B, produce_constant},
+    {u"OSType", B, produce_constant},
+    {u"OSVersion", B, produce_system_fact},
+    {u"PriorHotkey", B, produce_hotkey},
+    {u"PriorKey", B, produce_hotkey},
+    {u"ProgramFiles", B, produce_special_folder},
+    {u"Programs", B, produce_special_folder},
+    {u"ProgramsCommon", B, produce_special_folder},
+    {u"PtrSize", B, produce_constant},
+    {u"RegView", B, produce_reg_view},
+    {u"ScreenDPI", B, produce_screen},
+    {u"ScreenHeight", B, produce_screen},
+    {u"ScreenWidth", B, produce_screen},
+    {u"ScriptDir", B, produce_script_file},
+    {u"ScriptFullPath", B, produce_script_file},
+    {u"ScriptHwnd", B, produce_script_file},
+    {u"ScriptName", B, produce_script_file},
+    {u"ScriptStruct", B, produce_address},
+    {u"Sec", B, produce_date_part},
+    {u"SendLevel", B, produce_delay},
+    {u"SendMode", B, produce_send_mode},
+    {u"Space", B, produce_constant},
+    {u"StartMenu", B, produce_special_folder},
+    {u"StartMenuCommon", B, produce_special_folder},
+    {u"Startup", B, produce_special_folder},
+    {u"StartupCommon", B, produce_special_folder},
+    {u"StoreCapslockMode", B, produce_on_off_setting},
+    {u"StringCaseSense", B, produce_string_case_sense},
+    {u"Tab", B, produce_constant},
+    {u"Temp", B, produce_directory},
+    {u"ThisFunc", B, produce_this_routine},
+    {u"ThisHotkey", B, produce_hotkey},
+    {u"ThisLabel", B, produce_this_routine},
+    {u"ThisMenu", B, produce_menu_item},
+    {u"ThisMenuItem", B, produce_menu_item},
+    {u"ThisMenuItemPos", B, produce_menu_item},
+    {u"TickCount", B, produce_tick_count},
+    {u"TimeIdle", B, produce_idle_time},
+    {u"TimeIdlePhysical", B, produce_idle_time},
+    {u"TimeSincePriorHotkey", B, produce_hotkey_time},
+    {u"TimeSinceThisHotkey", B, produce_hotkey_time},
+    {u"TitleMatchMode", B, produce_title_match},
+    {u"TitleMatchModeSpeed", B, produce_title_match},
+    {u"UserName", B, produce_system_fact},
+    {u"WDay", B, produce_date_part},
+    {u"WinDelay", B, produce_delay},
+    {u"WinDir", B, produce_directory},
+    {u"WorkingDir", B, produce_directory},
+    {u"YDay", B, produce_date_part},
+    {u"Year", B, produce_date_part},
+    {u"YWeek", B, produce_date_part},
+    {u"YYYY", B, produce_date_part},
+};
+
+const BuiltinVariable* bisect(const BuiltinVariable* entries, size_t count, StringView name) {
+  size_t lo = 0, hi = count;
+  while (lo < hi) {
+    size_t mid = (lo + hi) / 2;
+    int c = compare_ignore_case(entries[mid].name, name);
+    if (c == 0) return &entries[mid];
+    if (c < 0) lo = mid + 1;
+    else hi = mid;
+  }
+  return nullptr;
 }
 
-// A_LoopFileName and its family: empty outside a file loop.
-Result loop_file_value(StringView which, ExprToken& out) {
-  const LoopFileItem* f = g_thread->loop_file;
-  if (!f) return text_value(StringView(), out);
-  auto is = [&](const char16_t* w) { return equals_ignore_case(which, w); };
-  if (is(u"Name") || is(u"ShortName")) return text_value(f->name, out);
-  if (is(u"FullPath") || is(u"LongPath") || is(u"ShortPath")) return text_value(f->prefix + f->name, out);
-  if (is(u"Dir")) {
-    StringView dir = f->prefix;
-    if (!dir.empty()) dir.remove_suffix(1);
-    return text_value(dir, out);
-  }
-  if (is(u"Ext")) {
-    size_t dot = f->name.find_last_of(u'.');
-    return text_value(dot == String::npos ? StringView() : StringView(f->name).substr(dot + 1), out);
-  }
-  if (is(u"Size")) return int_value(int64_t(f->size), out);
-  if (is(u"SizeKB")) return int_value(int64_t(f->size / 1024), out);
-  if (is(u"SizeMB")) return int_value(int64_t(f->size / (1024 * 1024)), out);
-  if (is(u"TimeModified")) return text_value(platform::file_time_text(f->modified), out);
-  if (is(u"TimeCreated")) return text_value(platform::file_time_text(f->created), out);
-  if (is(u"TimeAccessed")) return text_value(platform::file_time_text(f->accessed), out);
-  if (is(u"Attrib")) {
-    // The attribute letters in their customary order.
-    static const struct {
-      uint32_t bit;
-      char16_t letter;
-    } kLetters[] = {{0x01, u'R'}, {0x20, u'A'}, {0x04, u'S'}, {0x02, u'H'}, {0x80, u'N'},
-                    {0x10, u'D'}, {0x1000, u'O'}, {0x800, u'C'}, {0x100, u'T'}};
-    String letters;
-    for (const auto& l : kLetters)
-      if (f->attributes & l.bit) letters.push_back(l.letter);
-    return text_value(letters, out);
-  }
-  return text_value(StringView(), out);
-}
+bool has_prefix(StringView name) { return name.size() > 2 && (name[0] == u'A' || name[0] == u'a') && name[1] == u'_'; }
+
+// The value of a small fixed fact.
+struct Constant {
+  const char16_t* name;
+  const char16_t* value;
+};
+constexpr Constant kConstants[] = {
+    {u"True", u"1"},        {u"False", u"0"},     {u"Null", u"0"},          {u"Space", u" "},
+    {u"Tab", u"\t"},        {u"IsCompiled", u"1"}, {u"IsUnicode", u"1"},    {u"Is64bitOS", u"1"},
+    {u"IsMini", u"0"},      {u"PtrSize", u"8"},   {u"OSType", u"WIN32_NT"}, {u"OrvVersion", u"1.1.24.04"},
+};
 
 }  // namespace
 
-Result builtin_variable_value(StringView name, ExprToken& out) {
-  StringView n = name.size() > 2 && name[1] == u'_' ? name.substr(2) : name;
-  if (equals_ignore_case(n, u"Index")) {
-    out = ExprToken{};
-    out.symbol = SymInteger;
-    out.integer = g_thread->loop_index;
-    return ResultDone;
-  }
-  if (equals_ignore_case(n, u"LoopField")) return text_value(g_thread->loop_field, out);
-  if (equals_ignore_case(n, u"LoopReadLine")) return text_value(g_thread->loop_read_line, out);
-  if (starts_with_ignore_case(n, u"LoopFile")) return loop_file_value(n.substr(8), out);
-  if (starts_with_ignore_case(n, u"LoopReg")) {
-    const LoopRegItem* r = g_thread->loop_reg;
-    StringView which = n.substr(7);
-    if (!r) return text_value(StringView(), out);
-    if (equals_ignore_case(which, u"Name")) return text_value(r->name, out);
-    if (equals_ignore_case(which, u"Type")) return text_value(r->type, out);
-    if (equals_ignore_case(which, u"Key")) return text_value(r->root, out);
-    if (equals_ignore_case(which, u"SubKey")) return text_value(r->subkey, out);
-    if (equals_ignore_case(which, u"TimeModified"))
-      return text_value(r->modified ? platform::file_time_text(r->modified) : String(), out);
-    return text_value(StringView(), out);
-  }
-  if (equals_ignore_case(n, u"Space")) return text_value(u" ", out);
-  if (equals_ignore_case(n, u"TickCount")) return int_value(int64_t(platform::tick_count()), out);
-  if (equals_ignore_case(n, u"WorkingDir")) return text_value(platform::current_directory(), out);
-  if (equals_ignore_case(n, u"LineNumber"))
-    return int_value(g_thread->current_line ? g_thread->current_line->line_number : 0, out);
-  if (equals_ignore_case(n, u"LineFile")) return text_value(g_process.script_full_path, out);
-  if (equals_ignore_case(n, u"ThisFunc"))
-    return text_value(g_thread->current_func ? g_thread->current_func->name : StringView(), out);
-  if (equals_ignore_case(n, u"OSType")) return text_value(u"WIN32_NT", out);
-  if (equals_ignore_case(n, u"StringCaseSense"))
-    return text_value(g_thread->case_sense == StringCaseSense::On ? u"On" : g_thread->case_sense == StringCaseSense::Locale ? u"Locale" : u"Off", out);
-  if (equals_ignore_case(n, u"AutoTrim")) return text_value(g_thread->auto_trim ? u"On" : u"Off", out);
-  if (equals_ignore_case(n, u"FormatFloat")) {
-    // Without its leading % and trailing f, as SetFormat was given it.
-    StringView f(g_thread->float_format + 1);
-    if (!f.empty() && f.back() == u'f') f.remove_suffix(1);
-    return text_value(f, out);
-  }
-  if (equals_ignore_case(n, u"FormatInteger"))
-    return text_value(g_thread->integer_format == IntegerFormat::Decimal ? u"D" : g_thread->integer_format == IntegerFormat::HexUpper ? u"H" : u"h", out);
-  // The current local date and time and their parts.
-  static constexpr struct {
-    const char16_t* name;
-    size_t from, count;
-  } kTimeParts[] = {{u"Now", 0, 14}, {u"YYYY", 0, 4}, {u"Year", 0, 4}, {u"MM", 4, 2}, {u"Mon", 4, 2},
-                    {u"DD", 6, 2},   {u"MDay", 6, 2}, {u"Hour", 8, 2}, {u"Min", 10, 2}, {u"Sec", 12, 2}};
-  for (const auto& part : kTimeParts) {
-    if (!equals_ignore_case(n, part.name)) continue;
-    String now = platform::file_time_text(platform::now_file_time());
-    return text_value(StringView(now).substr(part.from, part.count), out);
-  }
-  if (equals_ignore_case(n, u"MSec")) {
-    char16_t buf[4];
-    int ms = int((platform::now_file_time() / 10000) % 1000);
-    buf[0] = char16_t(u'0' + ms / 100), buf[1] = char16_t(u'0' + ms / 10 % 10), buf[2] = char16_t(u'0' + ms % 10);
-    return text_value(StringView(buf, 3), out);
-  }
-  if (equals_ignore_case(n, u"Tab")) return text_value(u"\t", out);
-  if (equals_ignore_case(n, u"ScriptName")) return text_value(g_process.script_name, out);
-  if (equals_ignore_case(n, u"ScriptDir")) return text_value(g_process.script_dir, out);
-  if (equals_ignore_case(n, u"ScriptFullPath")) return text_value(g_process.script_full_path, out);
-  // The rest of the table arrives with the subsystems that produce them.
-  return text_value(StringView(), out);
+const BuiltinVariable* find_builtin_variable(StringView name) {
+  if (has_prefix(name)) return bisect(kPrefixed, std::size(kPrefixed), name.substr(2));
+  return bisect(kPlain, std::size(kPlain), name);
 }
 
-size_t produce_builtin_variable(char16_t* dest, const Variable& var) {
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value{};
-  size_t n = 0;
-  if (builtin_variable_value(var.name_view(), value)) {
-    char16_t buf[256];
-    StringView text = token_to_text(value, buf);
-    n = text.size();
-    if (dest) {
-      if (n) std::memcpy(dest, text.data(), n * sizeof(char16_t));
-      dest[n] = 0;
-    }
-  } else if (dest) {
-    dest[0] = 0;
+BuiltinVariableRun builtin_variables_plain() { return {kPlain, std::size(kPlain)}; }
+BuiltinVariableRun builtin_variables_prefixed() { return {kPrefixed, std::size(kPrefixed)}; }
+
+bool builtin_variable_integer(const Variable& var, int64_t& out) {
+  if (var.type != VarType::Builtin) return false;
+  if (var.producer == produce_loop_index) {
+    out = g_thread->loop_index;
+    return true;
   }
-  temp_arena().release(mark);
-  return n;
+  if (var.producer == produce_event_info) {
+    out = g_thread->event_info;
+    return true;
+  }
+  return false;
+}
+
+StringView builtin_suffix(const Variable& var) {
+  StringView name = var.name_view();
+  return has_prefix(name) ? name.substr(2) : name;
+}
+
+size_t put_text(char16_t* dest, StringView text) {
+  if (dest) {
+    if (!text.empty()) std::memcpy(dest, text.data(), text.size() * sizeof(char16_t));
+    dest[text.size()] = 0;
+  }
+  return text.size();
+}
+
+size_t put_int(char16_t* dest, int64_t value) {
+  char16_t buf[32];
+  return put_text(dest, StringView(buf, format_int(value, IntegerFormat::Decimal, buf)));
+}
+
+size_t put_changing_text(char16_t* dest, StringView text, size_t bound) {
+  if (!dest) return bound;
+  return put_text(dest, text.substr(0, bound));
+}
+
+size_t put_changing_int(char16_t* dest, int64_t value) {
+  // The longest 64-bit integer in decimal: a sign and 19 digits.
+  constexpr size_t kLongestInt = 20;
+  if (!dest) return kLongestInt;
+  return put_int(dest, value);
+}
+
+size_t put_on_off(char16_t* dest, bool on) { return put_text(dest, on ? u"On" : u"Off"); }
+
+size_t produce_constant(char16_t* dest, const Variable& var) {
+  StringView name = builtin_suffix(var);
+  for (const Constant& c : kConstants)
+    if (equals_ignore_case(name, c.name)) return put_text(dest, c.value);
+  return put_text(dest, StringView());
 }
 
 }  // namespace orv

@@ -126,15 +126,12 @@ StringView token_to_text(const ExprToken& t, char16_t* buf) {
     case SymVar: {
       Variable& v = t.var->target();
       if (v.type == VarType::Normal) return v.view();
+      // The length asked first may be more than the value then written.
       size_t n = v.read_text(nullptr);
-      if (n < 256) {
-        v.read_text(buf);
-        return StringView(buf, n);
-      }
+      if (n < 256) return StringView(buf, v.read_text(buf));
       char16_t* p = temp_arena().allocate(n + 1);
       if (!p) return StringView();
-      v.read_text(p);
-      return StringView(p, n);
+      return StringView(p, v.read_text(p));
     }
     case SymString:
     case SymOperand: return t.view();
@@ -314,11 +311,16 @@ class Evaluation {
         if ((v.attributes & AttrUninitialized) && v.type == VarType::Normal && !(tok.length & kAssignTarget))
           warn_unset_variable(v);
         if (v.type != VarType::Normal && v.type != VarType::Alias) {
+          int64_t integer;
+          if (builtin_variable_integer(v, integer)) {
+            push(int_token(integer));
+            return ResultDone;
+          }
           // The clipboard and built-ins are read into temporary memory.
           size_t n = v.read_text(nullptr);
           char16_t* p = temp_arena().allocate(n + 1);
           if (!p) return report_runtime_error(u"Out of memory.");
-          v.read_text(p);
+          n = v.read_text(p);
           push(text_token(StringView(p, n), SymOperand));
           return ResultDone;
         }
@@ -334,13 +336,6 @@ class Evaluation {
   }
 
   Result push_dynamic(const ExprToken& tok) {
-    if (!tok.derefs) {
-      // A built-in variable, produced now.
-      ExprToken value{};
-      if (!builtin_variable_value(tok.view(), value)) return ResultFailed;
-      push(value);
-      return ResultDone;
-    }
     // %v% alone, with v holding an object, stands for the object itself.
     if (tok.derefs[0].marker == tok.text && tok.derefs[0].length == tok.length && !tok.derefs[1].marker) {
       Variable& v = tok.derefs[0].target.var->target();
@@ -394,12 +389,6 @@ class Evaluation {
       return report_runtime_error(
           u"This dynamic variable is blank. If this variable was not intended to be dynamic, remove the % symbols from it.",
           tok.view());
-    if (is_builtin_variable_name(built)) {
-      ExprToken value{};
-      if (!builtin_variable_value(built, value)) return ResultFailed;
-      push(value);
-      return ResultDone;
-    }
     Variable* v = find_or_add_variable(*g_script, built);
     if (!v) return ResultFailed;
     ExprToken t{};

@@ -465,6 +465,7 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
     bool leaves_function = false;
     if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
   }
+  g_thread->current_label = label;
   jump = label->line;
   return ResultDone;
 }
@@ -480,11 +481,14 @@ Result Engine::run_gosub(ScriptLine* line) {
   }
   // A subroutine outside every function sees the globals.
   Func* saved = g_thread->current_func;
+  const Label* saved_label = g_thread->current_label;
   if (leaves_function) g_thread->current_func = nullptr;
+  g_thread->current_label = label;
   Engine sub(program_);
   ScriptLine* jump = nullptr;
   Result r = sub.run_lines(label->line, nullptr, label->line->parent, jump);
   g_thread->current_func = saved;
+  g_thread->current_label = saved_label;
   g_thread->current_line = line;
   if (r == ResultReturned) return ResultDone;
   return r;

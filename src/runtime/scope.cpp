@@ -28,10 +28,7 @@ bool constant_builtin(StringView name, int64_t& value) {
   return false;
 }
 
-bool is_builtin_variable_name(StringView name) {
-  if (name.size() > 2 && (name[0] == u'A' || name[0] == u'a') && name[1] == u'_') return true;
-  return equals_ignore_case(name, u"Clipboard") || equals_ignore_case(name, u"ClipboardAll");
-}
+bool is_builtin_variable_name(StringView name) { return find_builtin_variable(name) != nullptr; }
 
 namespace {
 
@@ -62,17 +59,13 @@ Variable* find_global_or_add(ScriptProgram& program, StringView name) {
     return nullptr;
   }
   Variable* v = add_to(program.globals, name, ScopeGlobal);
-  if (v && v->type == VarType::Normal && (v->attributes & AttrUninitialized) && is_builtin_variable_name(name)) {
+  if (v && v->type == VarType::Normal && (v->attributes & AttrUninitialized)) {
     // Built-in variables are read-only and produce their value when read.
-    if (equals_ignore_case(name, u"Clipboard")) {
-      v->type = VarType::Clipboard;
-    } else if (equals_ignore_case(name, u"ClipboardAll")) {
-      v->type = VarType::ClipboardAll;
-    } else {
-      v->type = VarType::Builtin;
-      v->producer = produce_builtin_variable;
+    if (const BuiltinVariable* builtin = find_builtin_variable(name)) {
+      v->type = builtin->type;
+      if (builtin->type == VarType::Builtin) v->producer = builtin->producer;
+      v->attributes = 0;
     }
-    v->attributes = 0;
   }
   return v;
 }
@@ -93,7 +86,9 @@ Variable* find_variable(ScriptProgram& program, StringView name) {
     if (g && (f->scope_mode == ScopeMode::AssumeGlobal || (g->scope & ScopeSuperGlobal))) return g;
     return nullptr;
   }
-  return program.globals.find(name);
+  if (Variable* v = program.globals.find(name)) return v;
+  // A built-in variable always exists: its record is made when first named.
+  return is_builtin_variable_name(name) ? find_global_or_add(program, name) : nullptr;
 }
 
 Variable* find_or_add_variable(ScriptProgram& program, StringView name) {

@@ -12,7 +12,8 @@ struct Func;
 // The variable a name written in the script refers to, created when it does
 // not exist yet. Null after an error was reported (bad or too long name).
 Variable* find_or_add_variable(ScriptProgram& program, StringView name);
-// Null when there is none; nothing is created.
+// Null when there is none; nothing is created but the record of a built-in
+// variable named for the first time.
 Variable* find_variable(ScriptProgram& program, StringView name);
 // The global of that name, created when missing.
 Variable* find_global_or_add(ScriptProgram& program, StringView name);
@@ -22,7 +23,7 @@ Variable* find_local_variable(Func& f, StringView name);
 // Names of built-in variables that are constants the compiler folds:
 // True, False, Null, PtrSize, Is64bitOS, IsCompiled, IsUnicode.
 bool constant_builtin(StringView name, int64_t& value);
-// Whether a name is a built-in variable (the A_ table and the few others).
+// Whether a name is in the built-in variable table (see builtin_vars.h).
 bool is_builtin_variable_name(StringView name);
 
 }  // namespace orv

@@ -7,6 +7,8 @@ namespace orv {
 
 namespace {
 
+ExitReason g_exit_reason = ExitReason::None;
+
 [[noreturn]] void terminate(int code) {
   platform::destroy_main_window();
   platform::remove_tray_icon();
@@ -16,11 +18,13 @@ namespace {
 
 }  // namespace
 
+ExitReason exit_reason() { return g_exit_reason; }
+
 void exit_program(ExitReason reason, int code) {
   g_process.exit_code = code;
+  g_exit_reason = reason;
   // Exit callbacks run here once the event subsystem exists; until a script
   // can register one there is nothing to run.
-  (void)reason;
   terminate(code);
 }
 

@@ -16,10 +16,12 @@
 #include "startup/process_state.h"
 #include "startup/script_reader.h"
 #include "startup/single_instance.h"
+#include "startup/tray_icon_settings.h"
 
 namespace orv {
 
 ProcessState g_process;
+TrayIconSettings g_tray_icon;
 ScriptProgram* g_script = nullptr;
 
 namespace {
@@ -101,7 +103,8 @@ int run_program(const std::vector<String>& args) {
 
   platform::MainWindowOptions window;
   window.title = g_process.main_window_title;
-  window.tray_icon = !program.directives.no_tray_icon;
+  g_tray_icon.hidden = program.directives.no_tray_icon;
+  window.tray_icon = !g_tray_icon.hidden;
   window.tray_tip = g_process.script_name;
   if (!platform::create_main_window(window)) return 2;
 

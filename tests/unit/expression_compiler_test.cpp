@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Implicit concatenation and literals.
         Case{"\"a\" \"b\"", "\"a\" \"b\" ."}, Case{"a b", "a b ."}, Case{"a (b)", "a b ."},
         Case{"\"a\" -1", "\"a\" -1 ."}, Case{"\"x\"\"y\"", "\"x\"y\""}, Case{"x := 007", "x 007 :="},
-        Case{"True + False", "#1 #0 +"}, Case{"A_Index", "dyn:A_Index"},
+        Case{"True + False", "#1 #0 +"}, Case{"A_Index", "A_Index"},
         // Short-circuit links point at their operator.
         Case{"a || b", "a->2 b ||"}, Case{"a && b || c", "a->2 b &&->4 c ||"},
         Case{"a ? b : c", "a->2 b ?->4 c :"}, Case{"a and b or c", "a->2 b &&->4 c ||"},

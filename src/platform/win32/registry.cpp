@@ -1,4 +1,4 @@
-// Registry enumeration for registry loops.
+// Registry enumeration for registry loops, and reading single text values.
 #include <windows.h>
 
 #include "platform/platform.h"
@@ -74,6 +74,29 @@ bool list_registry(StringView root, StringView subkey, bool values, bool keys, s
     }
   }
   RegCloseKey(key);
+  return true;
+}
+
+bool registry_text(StringView root, StringView subkey, StringView value_name, String& out) {
+  HKEY base = root_key(root);
+  if (!base) return false;
+  std::wstring path(subkey.begin(), subkey.end()), name(value_name.begin(), value_name.end());
+  HKEY key;
+  if (RegOpenKeyExW(base, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  DWORD type = 0, bytes = 0;
+  bool ok = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+            (type == REG_SZ || type == REG_EXPAND_SZ);
+  std::wstring buf;
+  if (ok) {
+    // Room for a terminator the stored value may lack.
+    buf.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+    ok = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &bytes) == ERROR_SUCCESS;
+  }
+  RegCloseKey(key);
+  if (!ok) return false;
+  size_t n = bytes / sizeof(wchar_t);
+  while (n && buf[n - 1] == L'\0') --n;
+  out.assign(reinterpret_cast<const char16_t*>(buf.data()), n);
   return true;
 }
 

@@ -1,0 +1,7 @@
+#include "events/launch_state.h"
+
+namespace orv {
+
+LaunchState g_launch;
+
+}  // namespace orv
