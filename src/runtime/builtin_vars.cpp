@@ -219,6 +219,16 @@ const BuiltinVariable* find_builtin_variable(StringView name) {
   return bisect(kPlain, std::size(kPlain), name);
 }
 
+String builtin_variable_text(const char16_t* name) {
+  const BuiltinVariable* b = find_builtin_variable(name);
+  if (!b || !b->producer) return String();
+  Variable v;
+  v.name = name;
+  String text(b->producer(nullptr, v), u'\0');
+  text.resize(b->producer(text.data(), v));
+  return text;
+}
+
 BuiltinVariableRun builtin_variables_plain() { return {kPlain, std::size(kPlain)}; }
 BuiltinVariableRun builtin_variables_prefixed() { return {kPrefixed, std::size(kPrefixed)}; }
 

@@ -26,6 +26,10 @@ struct BuiltinVariable {
 // Null for a name that is not built-in.
 const BuiltinVariable* find_builtin_variable(StringView name);
 
+// The current text of a produced built-in such as A_AppData; empty for any
+// other name.
+String builtin_variable_text(const char16_t* name);
+
 // The two runs of the table, for checking their order.
 struct BuiltinVariableRun {
   const BuiltinVariable* entries;

@@ -10,7 +10,6 @@
 #include "runtime/builtin_vars.h"
 #include "runtime/dll_import.h"
 #include "runtime/errors.h"
-#include "runtime/evaluator.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 #include "runtime/numbers.h"
@@ -24,18 +23,6 @@ namespace {
 constexpr StringView kReferenceNotAllowed =
     u"Reference not allowed here, use & where possible. Only %A_OrvPath% %A_OrvDir% %A_DllPath% %A_DllDir% "
     u"%A_ScriptDir% %A_AppData[Common]% can be used here.";
-
-String builtin_text(StringView name) {
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value{};
-  String text;
-  if (builtin_variable_value(name, value)) {
-    char16_t buf[64];
-    text = String(token_to_text(value, buf));
-  }
-  temp_arena().release(mark);
-  return text;
-}
 
 String folder_of(const String& path) {
   size_t slash = path.find_last_of(u"\\/");
@@ -52,8 +39,8 @@ bool expand_references(StringView text, String& out) {
     StringView name;
     String value;
   } refs[] = {
-      {u"%A_AppDataCommon%", builtin_text(u"A_AppDataCommon")},
-      {u"%A_AppData%", builtin_text(u"A_AppData")},
+      {u"%A_AppDataCommon%", builtin_variable_text(u"A_AppDataCommon")},
+      {u"%A_AppData%", builtin_variable_text(u"A_AppData")},
       {u"%A_ScriptDir%", g_process.script_dir},
       {u"%A_OrvPath%", exe_dir + u"\\Orvanta.exe"},
       {u"%A_OrvDir%", exe_dir},
