@@ -20,11 +20,10 @@ StringView trimmed(StringView piece, StringView omit) {
 
 // The elements live where the count lives: in the running function's scope,
 // or among the globals when Array0 is global there (an assume-global
-// function, or Array0 declared global). Variables the function already
-// sees under an element's name are used as they are.
+// function, or Array0 declared global), even when the function has a local
+// of an element's name.
 Variable* element(StringView array, int64_t index, bool global) {
   String name = String(array) + to_string(index);
-  if (Variable* v = find_variable(*g_script, name)) return v;
   return global ? find_global_or_add(*g_script, name) : find_or_add_variable(*g_script, name);
 }
 
