@@ -86,9 +86,9 @@ bool text_to_code_page(StringView text, uint32_t code_page, std::string& out) {
   // A character the code page lacks becomes "?", as the system's default
   // character; a surrogate pair is one character.
   run(cd, reinterpret_cast<const char*>(text.data()), text.size() * 2, out, "?", [](const char* p, size_t left) {
-    char16_t unit;
-    std::memcpy(&unit, p, 2);
-    return unit >= 0xD800 && unit <= 0xDBFF && left >= 4 ? size_t(4) : size_t(2);
+    char16_t units[2] = {0, 0};
+    std::memcpy(units, p, left >= 4 ? 4 : 2);
+    return is_high_surrogate(units[0]) && is_low_surrogate(units[1]) ? size_t(4) : size_t(2);
   });
   iconv_close(cd);
   return true;
