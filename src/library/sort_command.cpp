@@ -137,7 +137,8 @@ size_t remove_duplicates(std::vector<Item>& items, const SortOptions& o) {
 
 // A stable merge sort that stays within bounds whatever the comparison
 // answers: a script's compare function need not be consistent. `compare`
-// returns false to abandon the sort (the order is then unspecified).
+// returns false to abandon the sort, leaving the items in whatever order
+// they had reached.
 template <typename Compare>
 bool merge_sort(std::vector<Item>& items, Compare compare) {
   std::vector<Item> buffer(items.size());
