@@ -13,6 +13,8 @@ using String = std::u16string;
 using StringView = std::u16string_view;
 
 inline bool is_blank(char16_t c) { return c == u' ' || c == u'\t'; }
+inline bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Simple one-to-one case folding: what the language means by "compared
 // case-insensitively" for names, keywords and directives.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/code_pages.h"
 #include "base/text.h"
 
 namespace orv {
@@ -24,11 +25,6 @@ enum class TitleMatchMode : uint8_t { StartsWith = 1, Contains = 2, Exact = 3, R
 enum class CoordMode : uint8_t { Window = 0, Screen = 1, Client = 2 };
 enum class CoordTarget : uint8_t { ToolTip = 0, Pixel = 1, Mouse = 2, Caret = 3, Menu = 4 };
 
-// The default file encoding: a code page (0 for the system's), with
-// kEncodingNoBom for the UTF-8-RAW and UTF-16-RAW forms that write no mark.
-inline constexpr uint32_t kCodePageUtf8 = 65001;
-inline constexpr uint32_t kCodePageUtf16 = 1200;
-inline constexpr uint32_t kEncodingNoBom = 0x10000;
 
 // The current item of a file loop: the directory prefix as the pattern gave
 // it and the entry found there.

@@ -43,6 +43,8 @@ Result builtin_chr(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_var_set_capacity(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_numget(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_numput(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_strget(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_strput(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_format(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "library/builtin_functions.h"
+#include "library/letter_case.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"
 
@@ -58,18 +59,9 @@ String format_value(const ExprToken& value, StringView spec) {
     if (text.size() > max) text.resize(max);
   }
   char16_t conv = upper_case(type);
-  if (conv == u'U') {
-    for (char16_t& c : text) c = upper_case(c);
-  } else if (conv == u'L') {
-    for (char16_t& c : text) c = fold_case(c);
-  } else if (conv == u'T') {
-    bool start = true;
-    for (char16_t& c : text) {
-      bool letter = fold_case(c) != upper_case(c);
-      c = letter ? (start ? upper_case(c) : fold_case(c)) : c;
-      start = !letter && !(c >= u'0' && c <= u'9');
-    }
-  }
+  if (conv == u'U') make_upper(text);
+  else if (conv == u'L') make_lower(text);
+  else if (conv == u'T') make_title(text);
   size_t w = width.empty() ? 0 : size_t(std::atoi(width.c_str()));
   if (text.size() < w) {
     bool left = flags.find('-') != std::string::npos;

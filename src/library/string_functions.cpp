@@ -2,8 +2,8 @@
 // StrSplit, Ord/Asc and Chr. Positions are 1-based and count UTF-16 units.
 #include <vector>
 
-#include "events/thread_settings.h"
 #include "library/builtin_functions.h"
+#include "library/text_search.h"
 #include "objects/object_model.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
@@ -14,17 +14,6 @@ namespace orv {
 namespace {
 
 Result set_text(ExprToken& r, StringView text) { return temp_text_token(text, SymString, r); }
-
-bool chars_equal(char16_t a, char16_t b, bool case_sensitive) {
-  return a == b || (!case_sensitive && fold_case(a) == fold_case(b));
-}
-
-bool matches_at(StringView hay, size_t at, StringView needle, bool case_sensitive) {
-  if (at + needle.size() > hay.size()) return false;
-  for (size_t i = 0; i < needle.size(); ++i)
-    if (!chars_equal(hay[at + i], needle[i], case_sensitive)) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -53,49 +42,18 @@ Result builtin_instr(Func&, ExprToken& result, ExprToken* args, int argc) {
   char16_t b0[256], b1[256];
   StringView hay = token_to_text(args[0], b0);
   StringView needle = token_to_text(args[1], b1);
-  bool case_sensitive = arg_given(args, argc, 2) && token_truth(args[2]);
+  CaseMode mode = arg_given(args, argc, 2) && token_truth(args[2]) ? CaseMode::Sensitive : CaseMode::Insensitive;
   int64_t occurrence = arg_given(args, argc, 4) ? token_to_int(args[4]) : 1;
-  result = int_token(0);
-  if (occurrence < 1) return ResultDone;
+  int64_t start = arg_given(args, argc, 3) ? token_to_int(args[3]) : 1;
   int64_t len = int64_t(hay.size());
-  if (!arg_given(args, argc, 3) || token_to_int(args[3]) >= 1) {
-    int64_t pos = arg_given(args, argc, 3) ? token_to_int(args[3]) - 1 : 0;
-    if (pos > len) return ResultDone;
-    for (;;) {
-      int64_t found = -1;
-      for (int64_t i = pos; i + int64_t(needle.size()) <= len; ++i)
-        if (matches_at(hay, size_t(i), needle, case_sensitive)) {
-          found = i;
-          break;
-        }
-      if (found < 0) return ResultDone;
-      if (--occurrence == 0) {
-        result = int_token(found + 1);
-        return ResultDone;
-      }
-      pos = found + int64_t(needle.size() ? needle.size() : 1);
-    }
+  size_t found = StringView::npos;
+  if (start >= 1) {
+    if (start - 1 <= len) found = find_forward(hay, needle, size_t(start - 1), occurrence, mode);
+  } else if (len + start >= 0) {
+    // Backward: a match must end at or before the starting character.
+    found = find_backward(hay, needle, size_t(len + start), occurrence, mode);
   }
-  // Backward: a match must end at or before the starting character.
-  int64_t last_end = len + token_to_int(args[3]);  // exclusive end of the allowed region
-  if (last_end < 0) return ResultDone;
-  if (needle.empty()) {
-    result = int_token(last_end + 1 <= len + 1 ? last_end + 1 : 0);
-    return ResultDone;
-  }
-  int64_t end = last_end;  // the 1-based starting position is the 0-based exclusive end
-  if (end > len) end = len;
-  for (int64_t i = end - int64_t(needle.size()); i >= 0;) {
-    if (matches_at(hay, size_t(i), needle, case_sensitive)) {
-      if (--occurrence == 0) {
-        result = int_token(i + 1);
-        return ResultDone;
-      }
-      i -= int64_t(needle.size());
-      continue;
-    }
-    --i;
-  }
+  result = int_token(found == StringView::npos ? 0 : int64_t(found) + 1);
   return ResultDone;
 }
 
@@ -118,21 +76,8 @@ Result builtin_strreplace(Func&, ExprToken& result, ExprToken* args, int argc) {
   StringView search = token_to_text(args[1], b1);
   StringView replace = arg_given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
   int64_t limit = arg_given(args, argc, 4) ? token_to_int(args[4]) : -1;
-  bool case_sensitive = g_thread->case_sense == StringCaseSense::On;
   String out;
-  int64_t count = 0;
-  size_t i = 0;
-  if (!search.empty()) {
-    while (i < hay.size()) {
-      if ((limit < 0 || count < limit) && matches_at(hay, i, search, case_sensitive)) {
-        out += replace;
-        i += search.size();
-        ++count;
-      } else {
-        out.push_back(hay[i++]);
-      }
-    }
-  }
+  int64_t count = replace_text(hay, search, replace, limit, thread_case_mode(), out);
   if (argc > 3 && args[3].symbol == SymVar) {
     if (!args[3].var->assign_int(count)) return ResultFailed;
   }
@@ -168,8 +113,12 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
   bool ok = true;
   if (!s.empty()) {
     if (delimiters.empty()) {
-      for (char16_t c : s)
-        if (omit.find(c) == StringView::npos && ok) ok = add(StringView(&c, 1));
+      for (size_t i = 0; i < s.size() && ok; ++i) {
+        // A surrogate pair is one character.
+        size_t n = i + 1 < s.size() && is_high_surrogate(s[i]) && is_low_surrogate(s[i + 1]) ? 2 : 1;
+        if (omit.find(s[i]) == StringView::npos) ok = add(s.substr(i, n));
+        i += n - 1;
+      }
     } else {
       auto trimmed = [&](StringView p) {
         while (!p.empty() && omit.find(p.front()) != StringView::npos) p.remove_prefix(1);
@@ -180,7 +129,7 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
       while (i < s.size() && ok) {
         size_t matched = 0;
         for (const String& d : delimiters)
-          if (matches_at(s, i, d, true)) {
+          if (matches_at(s, i, d, CaseMode::Sensitive)) {
             matched = d.size();
             break;
           }

@@ -195,4 +195,19 @@ String module_path();
 uintptr_t module_handle();
 uintptr_t main_module_handle();
 
+// --- code pages (StrGet, StrPut) ------------------------------------------------
+// Code pages carry the Windows numbers: 65001 UTF-8, 1252 Western European,
+// 0 the system's ANSI code page, and so on. UTF-16 (1200) is the program's
+// own form and never passes through here.
+
+// Text to bytes in the code page. Outside UTF-8, characters without an exact
+// equivalent become the code page's default character, never a look-alike.
+// False when the system cannot convert to that code page.
+bool text_to_code_page(StringView text, uint32_t code_page, std::string& out);
+// Bytes in the code page to text; a byte sequence that is no character of
+// the code page becomes a replacement character (U+FFFD where the system
+// has no mapping of its own). False when the system cannot convert from
+// that code page.
+bool code_page_to_text(std::string_view bytes, uint32_t code_page, String& out);
+
 }  // namespace orv::platform

@@ -9,6 +9,7 @@
 #include "objects/object_model.h"
 #include "parser/block_pass.h"
 #include "library/file_append.h"
+#include "library/string_commands.h"
 #include "library/thread_commands.h"
 #include "platform/platform.h"
 #include "runtime/conditions.h"
@@ -678,6 +679,21 @@ Result Engine::command(ScriptLine* line) {
     case CmdAutoTrim:
       if (!args_.expand(*line)) return ResultFailed;
       return auto_trim(args_);
+    case CmdStringLeft:
+    case CmdStringRight:
+    case CmdStringMid:
+    case CmdStringTrimLeft:
+    case CmdStringTrimRight:
+    case CmdStringLower:
+    case CmdStringUpper:
+    case CmdStringLen:
+    case CmdStringGetPos:
+    case CmdStringReplace:
+    case CmdStringSplit:
+    case CmdSplitPath:
+    case CmdSort:
+      if (!args_.expand(*line)) return ResultFailed;
+      return string_command(id, args_);
     default:
       return not_available(*line);
   }

@@ -1,0 +1,50 @@
+#include "library/encoding_names.h"
+
+namespace orv {
+
+namespace {
+
+// A decimal or 0x-hexadecimal number with an optional "+", blanks around
+// it allowed; it must fit a code page number.
+bool parse_code_page_number(StringView text, uint32_t& out) {
+  text = trim(text);
+  if (!text.empty() && text[0] == u'+') text = trim_left(text.substr(1));
+  if (text.empty()) return false;
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  uint64_t value = 0;
+  for (char16_t c : text) {
+    unsigned digit;
+    if (c >= u'0' && c <= u'9') digit = c - u'0';
+    else if (base == 16 && (c | 0x20) >= u'a' && (c | 0x20) <= u'f') digit = (c | 0x20) - u'a' + 10;
+    else return false;
+    value = value * base + digit;
+    if (value > UINT32_MAX) return false;
+  }
+  out = uint32_t(value);
+  return true;
+}
+
+}  // namespace
+
+bool parse_encoding_name(StringView name, uint32_t fallback, uint32_t& code_page) {
+  if (name.empty()) {
+    code_page = fallback;
+    return true;
+  }
+  if (equals_ignore_case(name, u"UTF-8") || equals_ignore_case(name, u"UTF-8-RAW")) {
+    code_page = kCodePageUtf8;
+    return true;
+  }
+  if (equals_ignore_case(name, u"UTF-16") || equals_ignore_case(name, u"UTF-16-RAW")) {
+    code_page = kCodePageUtf16;
+    return true;
+  }
+  if (starts_with_ignore_case(name, u"CP")) return parse_code_page_number(name.substr(2), code_page);
+  return parse_code_page_number(name, code_page);
+}
+
+}  // namespace orv
