@@ -96,7 +96,7 @@ struct ThreadSettings {
   bool title_match_fast = true;
   bool detect_hidden_windows = false;
   bool detect_hidden_text = true;
-  uint32_t file_encoding = 0;
+  uint32_t file_encoding = 0;  // a code page (0: the system's), plus kEncodingNoBom for the -RAW forms
   uint16_t reg_view = 0;  // 32 or 64; 0 for the system's own view
 
   CoordMode coord_mode(CoordTarget target) const {
