@@ -6,6 +6,7 @@
 
 #include "events/main_window_events.h"
 #include "platform/platform.h"
+#include "platform/win32/main_window_internal.h"
 
 namespace orv::platform {
 
@@ -160,15 +161,8 @@ bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intpt
   return PostMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam) != 0;
 }
 
-void run_message_loop() {
-  MSG msg;
-  for (;;) {
-    BOOL r = GetMessageW(&msg, nullptr, 0, 0);
-    if (r == 0 || r == -1) exit_process(0);
-    if (g_accel && g_main && TranslateAcceleratorW(g_main, g_accel, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+bool translate_main_window_accelerator(MSG* msg) {
+  return g_accel && g_main && TranslateAcceleratorW(g_main, g_accel, msg);
 }
 
 }  // namespace orv::platform
