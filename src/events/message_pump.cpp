@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "events/message_monitors.h"
 #include "events/timers.h"
 #include "platform/messages.h"
 #include "startup/exit.h"
@@ -68,14 +69,29 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       continue;
     }
     ++handled;
-    if (msg.quit) exit_program(ExitReason::Close, 0);
+    if (msg.quit) {
+      exit_program(ExitReason::Close, 0);
+      continue;  // an exit callback kept the program
+    }
     if (msg.wake_tick) {
       if (enabled_timer_count() > 0) ran |= run_due_timers();
       if (mode != PumpMode::Drain && duration_ms >= 1 && (return_when_idle || start + duration_ms - now_ms() <= 5))
         break;
       continue;
     }
+    intptr_t answer = 0;
+    if (any_message_monitor() && g_threads.loaded &&
+        offer_to_monitors(msg.window, msg.message, msg.wparam, msg.lparam, true, msg.time, msg.x, msg.y, answer)) {
+      ran = true;
+      continue;
+    }
+    // The window procedure must not offer this message to the monitors again.
+    uint32_t was_dispatching = g_threads.dispatching_message;
+    g_threads.dispatching_message = msg.message;
+    g_threads.is_dispatching = true;
     platform::dispatch_message(msg);
+    g_threads.is_dispatching = false;
+    g_threads.dispatching_message = was_dispatching;
   }
 
   uint64_t now = uint64_t(now_ms());

@@ -25,6 +25,8 @@ struct ThreadState {
   int32_t menu_active = 0;      // a menu of the program is showing
   bool loaded = false;          // the auto-execute section has begun
   bool suspended = false;       // hotkeys are suspended
+  bool is_dispatching = false;  // the pump is handing a message to its window
+  uint32_t dispatching_message = 0;
 };
 extern ThreadState g_threads;
 

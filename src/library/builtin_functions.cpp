@@ -1,6 +1,7 @@
 #include "library/builtin_functions.h"
 
 #include "events/exit_callbacks.h"
+#include "events/message_monitors.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 
@@ -51,7 +52,7 @@ const BuiltinInfo kBuiltins[] = {
     {u"ObjRawSet", 3, 3, builtin_obj_raw_set}, {u"ObjRelease", 1, 1, builtin_obj_add_ref},
     {u"ObjRemove", 1, 3, builtin_obj_method}, {u"ObjRemoveAt", 2, 3, builtin_obj_method},
     {u"ObjSetCapacity", 2, 3, builtin_obj_method}, {u"OnClipboardChange", 1, 2, kLater}, {u"OnExit", 1, 2, builtin_on_exit},
-    {u"OnMessage", 1, 4, kLater}, {u"Ord", 1, 1, builtin_ord}, {u"RegExMatch", 2, 4, kLater},
+    {u"OnMessage", 1, 4, builtin_on_message}, {u"Ord", 1, 1, builtin_ord}, {u"RegExMatch", 2, 4, kLater},
     {u"RegExReplace", 2, 6, kLater}, {u"RegisterCallback", 1, 4, kLater}, {u"ResourceLoadLibrary", 1, 2, kLater},
     {u"Round", 1, 2, builtin_math}, {u"RTrim", 1, 2, builtin_trim}, {u"SB_SetIcon", 1, 3, kLater},
     {u"SB_SetParts", 0, 255, kLater}, {u"SB_SetText", 1, 3, kLater}, {u"Sin", 1, 1, builtin_math},

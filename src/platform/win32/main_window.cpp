@@ -24,14 +24,22 @@ bool g_tray_added = false;
 bool g_final_destroy = false;
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
-  if (events::on_main_window_message(msg, wparam, lparam)) return 0;
+  // While the window is being taken down for good, it is only a window.
+  if (!g_final_destroy && hwnd == g_main) {
+    intptr_t result = 0;
+    if (events::on_main_window_message(msg, wparam, lparam, result)) return result;
+  }
   switch (msg) {
     case WM_SIZE:
-      if (g_edit) MoveWindow(g_edit, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+      if (wparam == SIZE_MINIMIZED) ShowWindow(hwnd, SW_HIDE);
+      else if (g_edit) MoveWindow(g_edit, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
       return 0;
-    case WM_CLOSE:
-      // Closing the window hides it; the script goes on running.
-      if (!g_final_destroy) {
+    case WM_SETFOCUS:
+      if (g_edit) SetFocus(g_edit);
+      return 0;
+    case WM_SYSCOMMAND:
+      // The close box and minimising hide the window; the script goes on.
+      if ((wparam & 0xFFF0) == SC_CLOSE || (wparam & 0xFFF0) == SC_MINIMIZE) {
         ShowWindow(hwnd, SW_HIDE);
         return 0;
       }
