@@ -25,8 +25,4 @@ bool has_exit_callbacks();
 // OnExit(Function [, AddRemove]).
 Result builtin_on_exit(Func& func, ExprToken& result, ExprToken* args, int argc);
 
-// A function the callback lists accept: an object, or the name of a
-// function with no more than two required parameters; null otherwise.
-IObject* callback_function(const ExprToken& token);
-
 }  // namespace orv

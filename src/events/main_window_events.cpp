@@ -1,5 +1,6 @@
 #include "events/main_window_events.h"
 
+#include "events/clipboard_callbacks.h"
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
@@ -10,7 +11,8 @@ namespace orv::events {
 
 namespace {
 
-constexpr uint32_t kWmClose = 0x0010, kWmEndSession = 0x0016, kWmTimer = 0x0113, kWmCommand = 0x0111;
+constexpr uint32_t kWmClose = 0x0010, kWmEndSession = 0x0016, kWmTimer = 0x0113, kWmCommand = 0x0111,
+                   kWmClipboardUpdate = 0x031D;
 constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
 
 void toggle_pause() {
@@ -41,6 +43,14 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
       // timer: timers keep running under it.
       if (wparam != kWakeTimerId || lparam != 0) return false;
       if (!g_threads.menu_active) pump_messages(-1, PumpMode::WaitFiltered);
+      return true;
+    case kWmClipboardUpdate:
+      platform::post_message(platform::main_window(), kMsgClipboardChanged, g_threads.loaded ? 0 : 1, 0);
+      return true;
+    case kMsgClipboardChanged:
+      // Dispatched by someone else's modal loop: the pump launches it.
+      platform::post_message(0, message, wparam, lparam);
+      if (interrupt_allowed_now()) pump_messages(-1, PumpMode::WaitFiltered);
       return true;
     case kWmClose:
       exit_program(ExitReason::Close, 0);

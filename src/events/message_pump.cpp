@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "events/clipboard_callbacks.h"
 #include "events/message_monitors.h"
 #include "events/timers.h"
 #include "platform/messages.h"
@@ -77,6 +78,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       if (enabled_timer_count() > 0) ran |= run_due_timers();
       if (mode != PumpMode::Drain && duration_ms >= 1 && (return_when_idle || start + duration_ms - now_ms() <= 5))
         break;
+      continue;
+    }
+    if (msg.message == kMsgClipboardChanged && (!msg.window || msg.window == platform::main_window())) {
+      launch_clipboard_thread(msg.wparam == 0);
+      ran = true;
       continue;
     }
     intptr_t answer = 0;

@@ -13,6 +13,7 @@
 #include "runtime/variable.h"
 #include "startup/command_line.h"
 #include "startup/exit.h"
+#include "events/clipboard_callbacks.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
 #include "startup/process_state.h"
@@ -122,6 +123,7 @@ int run_program(const std::vector<String>& args) {
   // The auto-execute section.
   g_process.script_running = true;
   begin_auto_execute(program.directives.max_threads);
+  update_clipboard_watch();
   Result r = run_static_initializers(program);
   if (r) r = execute_from(program, program.first_line);
   // Every later thread starts with what the auto-execute section left.

@@ -63,5 +63,21 @@ sleep 1
 drive click underbox.exe 1 5000; check "underbox: OK pressed" $?
 finish underbox 4 "ticking under the box"
 
+# A change of the clipboard runs the OnClipboardChange label, then the
+# registered functions, with what the clipboard holds (1: text).
+pack clip '#Persistent
+OnClipboardChange("Changed")
+Clipboard := "hello"
+return
+OnClipboardChange:
+FileAppend, label %A_EventInfo% %ErrorLevel%`n, *
+return
+Changed(kind) {
+  FileAppend, % "function " kind " " Clipboard "`n", *
+  ExitApp 5
+}'
+start clip
+finish clip 5 $'label 1 1\nfunction 1 hello'
+
 echo "events: $passed passed, $failed failed"
 [ "$failed" = 0 ]
