@@ -157,6 +157,8 @@ Result on_exit(const ScriptLine& line, const ExpandedArgs& args) {
 
 Result event_command(const ScriptLine& line, ExpandedArgs& args) {
   if (!args.expand(line)) return ResultFailed;
+  // Pauses, batches and interruptibility are looked at before the next line.
+  check_before_next_line();
   switch (line.action) {
     case CmdSleep:
       return sleep(args);

@@ -16,6 +16,7 @@ constexpr uint32_t kWmClose = 0x0010, kWmEndSession = 0x0016, kWmTimer = 0x0113,
 constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
 
 void toggle_pause() {
+  check_before_next_line();
   g_thread->is_paused = !g_thread->is_paused;
   g_threads.paused_thread_count += g_thread->is_paused ? 1 : -1;
 }

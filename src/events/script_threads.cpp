@@ -3,6 +3,7 @@
 #include <climits>
 #include <vector>
 
+#include "events/message_pump.h"
 #include "events/thread_settings.h"
 #include "objects/object.h"
 #include "parser/script_program.h"
@@ -101,6 +102,7 @@ void start_thread(int32_t priority, bool push, CommandId first_action) {
   ThreadSettings& t = *g_thread;
   t.priority = priority;
   g_threads.lines_since_rest = 0;
+  check_before_next_line();
   if (!t.is_critical && first_action == CmdCritical) {
     t.is_critical = true;
     t.lines_per_batch = -1;
@@ -117,6 +119,7 @@ void finish_thread(StringView saved_error_level) {
   g_top = g_stack.size() - 1;
   g_thread = &g_stack[g_top];
   --g_threads.thread_count;
+  check_before_next_line();
   if (Variable* v = error_level()) (void)v->assign(saved_error_level);
 }
 
@@ -150,6 +153,7 @@ bool thread_gate(int32_t priority, CommandId first_action) {
 
 void set_critical(bool on, int32_t interval_ms) {
   ThreadSettings& t = *g_thread;
+  check_before_next_line();
   if (on) {
     t.is_critical = true;
     t.peek_interval_ms = interval_ms;
