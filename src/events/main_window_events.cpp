@@ -1,6 +1,7 @@
 #include "events/main_window_events.h"
 
 #include "events/clipboard_callbacks.h"
+#include "events/launch_state.h"
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
@@ -71,7 +72,7 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
           return true;
         case MenuCommand::TraySuspend:
         case MenuCommand::Suspend:
-          g_threads.suspended = !g_threads.suspended;
+          g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
           return true;
         default:
           return false;

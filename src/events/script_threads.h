@@ -24,7 +24,6 @@ struct ThreadState {
   bool filtered_pumping = false;
   int32_t menu_active = 0;      // a menu of the program is showing
   bool loaded = false;          // the auto-execute section has begun
-  bool suspended = false;       // hotkeys are suspended
   bool is_dispatching = false;  // the pump is handing a message to its window
   uint32_t dispatching_message = 0;
 };
