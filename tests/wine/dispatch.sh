@@ -90,6 +90,9 @@ result float: S_OK R8 0.5
 result text: S_OK BSTR 'hi ü'
 result empty operand: S_OK BSTR ''
 result object: S_OK DISPATCH child
+result variable holding a number: S_OK R8 2.5
+result variable holding numeric text: S_OK BSTR '12'
+result variable holding an object: S_OK DISPATCH child
 result method returned: S_OK I4 9
 result not handled: S_OK BSTR ''
 

@@ -17,6 +17,7 @@
 #include "objects/object_model.h"
 #include "platform/dispatch.h"
 #include "runtime/evaluator.h"
+#include "runtime/variable.h"
 
 using namespace orv;
 
@@ -451,9 +452,23 @@ void arguments(Recorder& rec, IDispatch* d, IDispatch* child) {
   line("argument references given back", std::to_string(g_foreign.refs));
 }
 
+ExprToken var_token(Variable& v) {
+  ExprToken t{};
+  t.symbol = SymVar;
+  t.var = &v;
+  return t;
+}
+
 // What the object answers, as COM receives it.
 void results(Recorder& rec, IDispatch* d, IObject* child) {
   static IObject* s_child = child;
+  // Variables an object may answer with: a number stored as a number stays
+  // one, text that reads as a number stays text.
+  static Variable number_var, text_var, object_var;
+  (void)number_var.assign_double(2.5);
+  (void)text_var.assign(u"12");
+  child->add_ref();
+  (void)object_var.assign_object(child);
   struct Row {
     const char* label;
     Result (*act)(ExprToken& result);
@@ -467,6 +482,9 @@ void results(Recorder& rec, IDispatch* d, IObject* child) {
       {"text", [](ExprToken& r) { r = text_token(u"hi ü"); return ResultDone; }},
       {"empty operand", [](ExprToken& r) { r = text_token(u"", SymOperand); return ResultDone; }},
       {"object", [](ExprToken& r) { s_child->add_ref(); r = object_token(s_child); return ResultDone; }},
+      {"variable holding a number", [](ExprToken& r) { r = var_token(number_var); return ResultDone; }},
+      {"variable holding numeric text", [](ExprToken& r) { r = var_token(text_var); return ResultDone; }},
+      {"variable holding an object", [](ExprToken& r) { r = var_token(object_var); return ResultDone; }},
       {"method returned", [](ExprToken& r) { r = int_token(9); return ResultReturned; }},
       {"not handled", [](ExprToken&) { return ResultNotHandled; }},
   };
@@ -479,6 +497,7 @@ void results(Recorder& rec, IDispatch* d, IObject* child) {
     VariantClear(&o.result);
   }
   rec.act = nullptr;
+  object_var.free_buffer(FreeMode::Release);
 }
 
 void throw_text(const char16_t* text) {
