@@ -103,11 +103,17 @@ HRESULT run_invoke(IObject& object, uint32_t flags, ExprToken** params, int coun
   ExprToken self = object_token(&object);
   ExprToken value = text_token(StringView());
   Result r = object.invoke(value, self, flags, params, count);
+  // Before the outcome is read: if this was the last reference, whatever
+  // the object's end throws belongs to this call too.
+  object.release();
   HRESULT hr = outcome(r, thread, value, result, info);
   if (value.symbol == SymObject) value.object->release();
   temp_arena().release(mark);
-  object.release();
-  if (earlier.pending) thread.thrown = std::move(earlier);
+  if (earlier.pending) {
+    // It takes precedence, as it would over anything thrown by a __Delete.
+    if (thread.thrown.object) thread.thrown.object->release();
+    thread.thrown = std::move(earlier);
+  }
   return hr;
 }
 

@@ -76,7 +76,7 @@ Companions g_companions;
 
 class ScriptDispatch final : public IDispatch {
  public:
-  // Takes over one reference to the object, matching its own first one.
+  // The creator adds the object reference that goes with the first COM one.
   explicit ScriptDispatch(IObject& object) : object_(object) {}
 
   IObject& object() const { return object_; }
