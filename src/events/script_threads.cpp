@@ -22,6 +22,13 @@ namespace {
 std::vector<ThreadSettings> g_stack;
 size_t g_top = 0;
 
+// Threads that start while a long auto-execute section still runs get the
+// settings it made in its first moments.
+constexpr uint64_t kEarlyDefaultsMs = 100;
+bool g_auto_execute_running = false;
+bool g_early_defaults_taken = false;
+uint64_t g_auto_execute_start = 0;
+
 // ErrorLevel as a thread launch saves and restores it.
 constexpr size_t kSavedErrorLevelChars = 127;
 
@@ -76,9 +83,13 @@ void begin_auto_execute(int32_t max_threads) {
   g_thread->allow_interruption = false;
   g_thread->uninterruptible_since = now;
   g_thread->uninterruptible_ms = 100;
+  g_auto_execute_running = true;
+  g_early_defaults_taken = false;
+  g_auto_execute_start = now;
 }
 
 void end_auto_execute() {
+  g_auto_execute_running = false;
   capture_thread_defaults();
   ThreadSettings& idle = *g_thread;
   idle.allow_interruption = true;
@@ -91,6 +102,11 @@ void end_auto_execute() {
 }
 
 void start_thread(int32_t priority, bool push, CommandId first_action) {
+  if (g_auto_execute_running && !g_early_defaults_taken &&
+      platform::tick_count() - g_auto_execute_start >= kEarlyDefaultsMs) {
+    capture_thread_defaults(g_stack[0]);
+    g_early_defaults_taken = true;
+  }
   if (push) {
     ++g_threads.thread_count;
     g_stack.push_back(g_thread_defaults);
