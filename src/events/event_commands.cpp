@@ -175,9 +175,11 @@ Result event_command(const ScriptLine& line, ExpandedArgs& args) {
     case CmdSetBatchLines:
       return set_batch_lines(args);
     case CmdPause:
-      return pause(args);
-    case CmdSuspend:
-      return suspend(args);
+    case CmdSuspend: {
+      Result r = line.action == CmdPause ? pause(args) : suspend(args);
+      refresh_pause_look();
+      return r;
+    }
     case CmdOnExit:
       return on_exit(line, args);
     default:

@@ -69,10 +69,12 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
         case MenuCommand::TrayPause:
         case MenuCommand::Pause:
           toggle_pause();
+          refresh_pause_look();
           return true;
         case MenuCommand::TraySuspend:
         case MenuCommand::Suspend:
           g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
+          refresh_pause_look();
           return true;
         default:
           return false;

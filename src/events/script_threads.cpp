@@ -3,6 +3,7 @@
 #include <climits>
 #include <vector>
 
+#include "events/launch_state.h"
 #include "events/message_pump.h"
 #include "events/thread_settings.h"
 #include "objects/object.h"
@@ -119,6 +120,7 @@ void start_thread(int32_t priority, bool push, CommandId first_action) {
   t.priority = priority;
   g_threads.lines_since_rest = 0;
   check_before_next_line();
+  if (push) refresh_pause_look();
   if (!t.is_critical && first_action == CmdCritical) {
     t.is_critical = true;
     t.lines_per_batch = -1;
@@ -136,6 +138,7 @@ void finish_thread(StringView saved_error_level) {
   g_thread = &g_stack[g_top];
   --g_threads.thread_count;
   check_before_next_line();
+  refresh_pause_look();
   if (Variable* v = error_level()) (void)v->assign(saved_error_level);
 }
 
@@ -153,6 +156,15 @@ bool interrupt_allowed_now() {
       platform::tick_count() - t.uninterruptible_since >= uint64_t(t.uninterruptible_ms))
     t.allow_interruption = true;
   return t.allow_interruption;
+}
+
+void refresh_pause_look() {
+  static bool shown_paused = false, shown_suspended = false;
+  bool paused = g_thread->is_paused, suspended = g_launch.hotkeys_suspended;
+  if (paused == shown_paused && suspended == shown_suspended) return;
+  shown_paused = paused;
+  shown_suspended = suspended;
+  platform::show_pause_state(paused, suspended);
 }
 
 ThreadSettings* underlying_thread() { return g_top > 0 ? &g_stack[g_top - 1] : nullptr; }

@@ -61,6 +61,10 @@ bool thread_gate(int32_t priority, CommandId first_action);
 struct ThreadSettings;
 ThreadSettings* underlying_thread();
 
+// Shows the running thread's pause state and the suspension in the tray
+// icon, when either changed since it was last shown.
+void refresh_pause_look();
+
 // Critical: On, Off or a message-check interval.
 void set_critical(bool on, int32_t interval_ms);
 

@@ -194,5 +194,6 @@ bool window_exists(WindowHandle) { return false; }
 bool post_message(WindowHandle, uint32_t, uintptr_t, intptr_t) { return false; }
 void relax_foreground_lock() {}
 void restore_foreground_lock() {}
+void show_pause_state(bool, bool) {}
 
 }  // namespace orv::platform
