@@ -13,7 +13,8 @@ namespace orv::events {
 namespace {
 
 constexpr uint32_t kWmClose = 0x0010, kWmEndSession = 0x0016, kWmTimer = 0x0113, kWmCommand = 0x0111,
-                   kWmClipboardUpdate = 0x031D;
+                   kWmClipboardUpdate = 0x031D, kWmLButtonDblClk = 0x0203;
+constexpr uint32_t kMsgGetProcessId = 0x400 + 5, kMsgExitReload = 0x400 + 6, kMsgExitSingle = 0x400 + 7;
 constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
 
 void toggle_pause() {
@@ -54,6 +55,19 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
       platform::post_message(0, message, wparam, lparam);
       if (interrupt_allowed_now()) pump_messages(-1, PumpMode::WaitFiltered);
       return true;
+    case kMsgGetProcessId:
+      result = intptr_t(platform::process_id());
+      return true;
+    case kMsgExitReload:
+      exit_program(ExitReason::Reload, 0);
+      return true;
+    case kMsgExitSingle:
+      exit_program(ExitReason::SingleInstance, 0);
+      return true;
+    case kMsgTrayIcon:
+      // Until the tray menu exists, a double click opens MainWindow.
+      if (lparam == kWmLButtonDblClk) platform::show_main_window();
+      return true;
     case kWmClose:
       exit_program(ExitReason::Close, 0);
       return true;
@@ -65,6 +79,9 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
         case MenuCommand::TrayExit:
         case MenuCommand::Exit:
           exit_program(ExitReason::Menu, 0);
+          return true;
+        case MenuCommand::TrayOpen:
+          platform::show_main_window();
           return true;
         case MenuCommand::TrayPause:
         case MenuCommand::Pause:

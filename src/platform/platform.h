@@ -120,6 +120,9 @@ void remove_tray_icon();
 // The tray icon's look (and MainWindow's menu checks) for a paused thread
 // and suspended hotkeys.
 void show_pause_state(bool paused, bool suspended);
+// Brings MainWindow (with ListLines and the other views) into sight.
+void show_main_window();
+uint32_t process_id();
 // Shows text in the main window's edit control (ListLines, ListVars ...).
 void set_main_window_text(StringView text);
 

@@ -97,5 +97,23 @@ sleep 1
 drive post Orvanta paused.exe 0x111 65403 0; check "paused: menu posted" $?
 finish paused 6 "resumed, ticks while paused: 0"
 
+# Messages that end the program give the exit callbacks their reason:
+# WM_CLOSE (WinClose) is "Close"; the program's own reload and replace
+# requests are "Reload" and "Single".
+for case in "0x10 Close" "0x406 Reload" "0x407 Single"; do
+  set -- $case
+  name=reason_$2
+  pack "$name" '#Persistent
+OnExit("Bye")
+return
+Bye(reason) {
+  FileAppend, %reason%`n, *
+}'
+  start "$name"
+  drive wait-window Orvanta "$name.exe" 10000; check "$name: window up" $?
+  drive post Orvanta "$name.exe" "$1" 0 0; check "$name: posted" $?
+  finish "$name" 0 "$2"
+done
+
 echo "events: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -195,5 +195,7 @@ bool post_message(WindowHandle, uint32_t, uintptr_t, intptr_t) { return false; }
 void relax_foreground_lock() {}
 void restore_foreground_lock() {}
 void show_pause_state(bool, bool) {}
+void show_main_window() {}
+uint32_t process_id() { return uint32_t(getpid()); }
 
 }  // namespace orv::platform

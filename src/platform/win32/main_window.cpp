@@ -158,6 +158,14 @@ void show_pause_state(bool paused, bool suspended) {
   Shell_NotifyIconW(NIM_MODIFY, &nid);
 }
 
+void show_main_window() {
+  if (!g_main) return;
+  ShowWindow(g_main, SW_SHOW);
+  SetForegroundWindow(g_main);
+}
+
+uint32_t process_id() { return GetCurrentProcessId(); }
+
 void destroy_main_window() {
   if (!g_main) return;
   remove_tray_icon();
