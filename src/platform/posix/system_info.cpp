@@ -56,21 +56,21 @@ String home_directory() {
 
 }  // namespace
 
-CalendarTime local_time() {
+namespace {
+
+CalendarTime now_in(bool utc) {
   timespec ts;
   clock_gettime(CLOCK_REALTIME, &ts);
   struct tm tm;
-  localtime_r(&ts.tv_sec, &tm);
+  if (utc) gmtime_r(&ts.tv_sec, &tm);
+  else localtime_r(&ts.tv_sec, &tm);
   return from_tm(tm, ts.tv_nsec);
 }
 
-CalendarTime utc_time() {
-  timespec ts;
-  clock_gettime(CLOCK_REALTIME, &ts);
-  struct tm tm;
-  gmtime_r(&ts.tv_sec, &tm);
-  return from_tm(tm, ts.tv_nsec);
-}
+}  // namespace
+
+CalendarTime local_time() { return now_in(false); }
+CalendarTime utc_time() { return now_in(true); }
 
 String date_name(const CalendarTime& t, StringView picture) {
   static const char16_t* const kDays[] = {u"Sunday", u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday"};
