@@ -22,8 +22,18 @@ HFONT g_font = nullptr;
 HACCEL g_accel = nullptr;
 bool g_tray_added = false;
 bool g_final_destroy = false;
+bool g_wants_tray = false;  // not with #NoTrayIcon
+std::wstring g_tray_tip;
+
+void add_tray_icon();
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
+  // A restarted taskbar has forgotten every tray icon.
+  static const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+  if (msg == taskbar_created && taskbar_created) {
+    add_tray_icon();
+    return 0;
+  }
   // While the window is being taken down for good, it is only a window.
   if (!g_final_destroy && hwnd == g_main) {
     intptr_t result = 0;
@@ -53,6 +63,21 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
 
 HICON load_icon(int id, int size) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+int g_tray_icon_id = 159;
+
+void add_tray_icon() {
+  if (!g_wants_tray || !g_main) return;
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = g_main;
+  nid.uID = kTrayId;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = events::kMsgTrayIcon;
+  nid.hIcon = load_icon(g_tray_icon_id, GetSystemMetrics(SM_CXSMICON));
+  lstrcpynW(nid.szTip, g_tray_tip.c_str(), 128);
+  g_tray_added = Shell_NotifyIconW(NIM_ADD, &nid) != 0;
 }
 
 bool register_classes() {
@@ -116,22 +141,14 @@ bool create_main_window(const MainWindowOptions& options) {
     SetWindowLongPtrW(g_main, GWL_EXSTYLE, 0);
   }
   g_accel = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(212));
-  if (options.tray_icon) {
-    NOTIFYICONDATAW nid = {};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = g_main;
-    nid.uID = kTrayId;
-    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    nid.uCallbackMessage = events::kMsgTrayIcon;
-    nid.hIcon = load_icon(159, GetSystemMetrics(SM_CXSMICON));
-    std::wstring tip = wide(options.tray_tip.empty() ? StringView(u"Orvanta") : StringView(options.tray_tip));
-    lstrcpynW(nid.szTip, tip.c_str(), 128);
-    g_tray_added = Shell_NotifyIconW(NIM_ADD, &nid) != 0;
-  }
+  g_wants_tray = options.tray_icon;
+  g_tray_tip = wide(options.tray_tip.empty() ? StringView(u"Orvanta") : StringView(options.tray_tip));
+  add_tray_icon();
   return true;
 }
 
 void remove_tray_icon() {
+  g_wants_tray = false;
   if (!g_tray_added) return;
   NOTIFYICONDATAW nid = {};
   nid.cbSize = sizeof nid;
@@ -147,8 +164,8 @@ void show_pause_state(bool paused, bool suspended) {
     CheckMenuItem(menu, 65403, MF_BYCOMMAND | (paused ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, 65404, MF_BYCOMMAND | (suspended ? MF_CHECKED : MF_UNCHECKED));
   }
+  int id = g_tray_icon_id = paused && suspended ? 208 : paused ? 207 : suspended ? 206 : 159;
   if (!g_tray_added) return;
-  int id = paused && suspended ? 208 : paused ? 207 : suspended ? 206 : 159;
   NOTIFYICONDATAW nid = {};
   nid.cbSize = sizeof nid;
   nid.hWnd = g_main;
