@@ -75,6 +75,7 @@ struct ThreadSettings {
   bool is_critical = false;
   bool is_paused = false;
   uint32_t last_error = 0;  // the system's last error after the thread's last system call
+  int32_t msgbox_result = 0;  // the answer to the thread's last MsgBox, for IfMsgBox; 0: none
 
   // Coordinates of a GUI event; unset until one launches the thread.
   static constexpr int32_t kGuiUnset = INT32_MIN;
