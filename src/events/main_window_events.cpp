@@ -1,21 +1,83 @@
 #include "events/main_window_events.h"
 
+#include "events/clipboard_callbacks.h"
+#include "events/message_monitors.h"
+#include "events/message_pump.h"
+#include "events/script_threads.h"
+#include "platform/platform.h"
 #include "startup/exit.h"
 
 namespace orv::events {
 
-bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam) {
+namespace {
+
+constexpr uint32_t kWmClose = 0x0010, kWmEndSession = 0x0016, kWmTimer = 0x0113, kWmCommand = 0x0111,
+                   kWmClipboardUpdate = 0x031D;
+constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
+
+void toggle_pause() {
+  g_thread->is_paused = !g_thread->is_paused;
+  g_threads.paused_thread_count += g_thread->is_paused ? 1 : -1;
+}
+
+}  // namespace
+
+bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam, intptr_t& result) {
+  result = 0;
+  if (any_message_monitor() && g_threads.loaded &&
+      !(g_threads.is_dispatching && g_threads.dispatching_message == message)) {
+    bool handled = offer_to_monitors(platform::main_window(), message, wparam, lparam, false, 0, 0, 0, result);
+    g_threads.is_dispatching = false;
+    if (handled) return true;
+  }
+  g_threads.is_dispatching = false;
   if (message == kMsgSingleInstance) {
     // Another instance of this script asks this one to make way for it.
     if (wparam == kSingleInstanceReload) exit_program(ExitReason::Reload, 0);
     if (wparam == kSingleInstanceReplace) exit_program(ExitReason::SingleInstance, 0);
     return true;
   }
-  if (message == 0x0111 /* WM_COMMAND */) {
-    auto id = MenuCommand(wparam & 0xFFFF);
-    if (id == MenuCommand::TrayExit || id == MenuCommand::Exit) exit_program(ExitReason::Menu, 0);
+  switch (message) {
+    case kWmTimer:
+      // A modal loop of someone else's (a message box) dispatched the wake
+      // timer: timers keep running under it.
+      if (wparam != kWakeTimerId || lparam != 0) return false;
+      if (!g_threads.menu_active) pump_messages(-1, PumpMode::WaitFiltered);
+      return true;
+    case kWmClipboardUpdate:
+      platform::post_message(platform::main_window(), kMsgClipboardChanged, g_threads.loaded ? 0 : 1, 0);
+      return true;
+    case kMsgClipboardChanged:
+      // Dispatched by someone else's modal loop: the pump launches it.
+      platform::post_message(0, message, wparam, lparam);
+      if (interrupt_allowed_now()) pump_messages(-1, PumpMode::WaitFiltered);
+      return true;
+    case kWmClose:
+      exit_program(ExitReason::Close, 0);
+      return true;
+    case kWmEndSession:
+      if (wparam) exit_program((lparam & kEndSessionLogoff) ? ExitReason::Logoff : ExitReason::Shutdown, 0);
+      return true;
+    case kWmCommand:
+      switch (MenuCommand(wparam & 0xFFFF)) {
+        case MenuCommand::TrayExit:
+        case MenuCommand::Exit:
+          exit_program(ExitReason::Menu, 0);
+          return true;
+        case MenuCommand::TrayPause:
+        case MenuCommand::Pause:
+          toggle_pause();
+          return true;
+        case MenuCommand::TraySuspend:
+        case MenuCommand::Suspend:
+          g_threads.suspended = !g_threads.suspended;
+          return true;
+        default:
+          return false;
+      }
+    default:
+      return false;
   }
-  return false;
 }
 
 }  // namespace orv::events

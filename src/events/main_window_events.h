@@ -1,5 +1,6 @@
-// What MainWindow does with the messages the program sends itself. The
-// platform's window procedure hands every message here first.
+// What MainWindow does with the messages the program sends itself and with
+// the system's requests to it. The platform's window procedure hands every
+// message here first.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@ inline constexpr uint32_t kMsgSingleInstance = 0x44;
 inline constexpr uintptr_t kSingleInstanceReload = 1030;
 inline constexpr uintptr_t kSingleInstanceReplace = 1031;
 inline constexpr uint32_t kMsgTrayIcon = 0x404;
+inline constexpr uintptr_t kWakeTimerId = 9;
 
 enum class MenuCommand : uint32_t {
   TrayOpen = 65300, TraySuspend = 65305, TrayPause = 65306, TrayExit = 65307,
@@ -17,7 +19,8 @@ enum class MenuCommand : uint32_t {
   ListLines = 65406, ListVars = 65407, ListHotkeys = 65408, KeyHistory = 65409,
 };
 
-// True when the message was handled.
-bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam);
+// True when the message was handled; `result` is then the window
+// procedure's answer.
+bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam, intptr_t& result);
 
 }  // namespace orv::events

@@ -74,6 +74,15 @@ struct ThreadSettings {
   int32_t peek_interval_ms = 5;  // 16 or the Critical value while critical
   bool is_critical = false;
   bool is_paused = false;
+
+  // Whether events may start a thread on top of this one. A new thread is
+  // uninterruptible for a short period (a time and a line count).
+  bool allow_interruption = true;
+  bool allow_timers = true;  // false after Thread, NoTimers
+  int32_t uninterruptible_lines_run = 0;
+  uint64_t uninterruptible_since = 0;
+  int32_t uninterruptible_ms = 0;  // -1: no time limit
+  struct ScriptTimer* current_timer = nullptr;  // the timer this thread runs for
   uint32_t last_error = 0;  // the system's last error after the thread's last system call
   int32_t msgbox_result = 0;  // the answer to the thread's last MsgBox, for IfMsgBox; 0: none
 

@@ -1,5 +1,8 @@
 #include "library/builtin_functions.h"
 
+#include "events/clipboard_callbacks.h"
+#include "events/exit_callbacks.h"
+#include "events/message_monitors.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 
@@ -49,8 +52,8 @@ const BuiltinInfo kBuiltins[] = {
     {u"ObjPop", 1, 1, builtin_obj_method}, {u"ObjPush", 2, 10001, builtin_obj_method},
     {u"ObjRawSet", 3, 3, builtin_obj_raw_set}, {u"ObjRelease", 1, 1, builtin_obj_add_ref},
     {u"ObjRemove", 1, 3, builtin_obj_method}, {u"ObjRemoveAt", 2, 3, builtin_obj_method},
-    {u"ObjSetCapacity", 2, 3, builtin_obj_method}, {u"OnClipboardChange", 1, 2, kLater}, {u"OnExit", 0, 2, kLater},
-    {u"OnMessage", 1, 4, kLater}, {u"Ord", 1, 1, builtin_ord}, {u"RegExMatch", 2, 4, kLater},
+    {u"ObjSetCapacity", 2, 3, builtin_obj_method}, {u"OnClipboardChange", 1, 2, builtin_on_clipboard_change}, {u"OnExit", 1, 2, builtin_on_exit},
+    {u"OnMessage", 1, 4, builtin_on_message}, {u"Ord", 1, 1, builtin_ord}, {u"RegExMatch", 2, 4, kLater},
     {u"RegExReplace", 2, 6, kLater}, {u"RegisterCallback", 1, 4, kLater}, {u"ResourceLoadLibrary", 1, 2, kLater},
     {u"Round", 1, 2, builtin_math}, {u"RTrim", 1, 2, builtin_trim}, {u"SB_SetIcon", 1, 3, kLater},
     {u"SB_SetParts", 0, 255, kLater}, {u"SB_SetText", 1, 3, kLater}, {u"Sin", 1, 1, builtin_math},

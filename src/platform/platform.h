@@ -136,8 +136,6 @@ bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intpt
 void relax_foreground_lock();
 void restore_foreground_lock();
 
-// Waits for and dispatches window messages until the process ends.
-[[noreturn]] void run_message_loop();
 
 // --- facts about the system, for the built-in variables ------------------------
 // Each answers from scratch on every call; callers cache where they need to.

@@ -25,6 +25,8 @@ class Engine {
   Result run_function_body(ScriptLine* open_brace);
   // A static initialiser line.
   Result run_static(ScriptLine* line);
+  // A value thrown in this thread that no Catch took: shown as an error.
+  Result report_unhandled_throw();
 
  private:
   // Lines from `first` up to (not including) `stop`, at the level whose

@@ -19,6 +19,8 @@
 #include "runtime/scope.h"
 #include "runtime/variable.h"
 #include "runtime/line_history.h"
+#include "events/event_commands.h"
+#include "events/message_pump.h"
 #include "runtime/warnings.h"
 #include "startup/exit.h"
 #include "startup/process_state.h"
@@ -28,6 +30,7 @@ namespace orv {
 // --- argument expansion ---------------------------------------------------------------
 
 Result ExpandedArgs::expand(const ScriptLine& line) {
+  release_objects();
   count = line.arg_count;
   buffer.clear();
   size_t offsets[kMaxArgs + 1];
@@ -58,11 +61,20 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       }
       char16_t numbuf[256];
       buffer += token_to_text(value, numbuf);
-      if (value.symbol == SymObject) value.object->release();
+      if (value.symbol == SymObject) objects[i] = value.object;
       temp_arena().release(mark);
       continue;
     }
     append_with_derefs(arg);
+    if (arg.kind == ParamKind::Normal && arg.ref.derefs && !arg.ref.derefs[1].marker &&
+        arg.ref.derefs[0].marker == arg.text && arg.ref.derefs[0].length == arg.length) {
+      // The parameter is one variable: "% f" and "%f%" pass the object it holds.
+      Variable& v = arg.ref.derefs[0].target.var->target();
+      if (v.holds_object()) {
+        objects[i] = v.contents.object;
+        objects[i]->add_ref();
+      }
+    }
     if (arg.kind != ParamKind::Normal) {
       // A name built at run time.
       StringView name = StringView(buffer).substr(offsets[i]);
@@ -88,6 +100,13 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
   offsets[count] = buffer.size();
   for (int i = 0; i < count; ++i) text[i] = StringView(buffer).substr(offsets[i], offsets[i + 1] - offsets[i]);
   return ResultDone;
+}
+
+void ExpandedArgs::release_objects() {
+  for (IObject*& object : objects) {
+    if (object) object->release();
+    object = nullptr;
+  }
 }
 
 Variable* ExpandedArgs::resolve_name(const LineArg& arg) {
@@ -243,29 +262,30 @@ Result Engine::run_thread(ScriptLine* first) {
   ScriptLine* jump = nullptr;
   Result r = run_lines(first, nullptr, nullptr, jump);
   if (r == ResultReturned || r == ResultExitThread) r = ResultDone;
-  if (g_thread->thrown.pending) {
-    // The thread ends with a value no Catch took.
-    char16_t buf[256];
-    ExprToken t{};
-    StringView text;
-    if (g_thread->thrown.symbol == SymInteger) {
-      t.symbol = SymInteger, t.integer = g_thread->thrown.integer;
-      text = token_to_text(t, buf);
-    } else if (g_thread->thrown.symbol == SymFloat) {
-      t.symbol = SymFloat, t.number = g_thread->thrown.number;
-      text = token_to_text(t, buf);
-    } else if (g_thread->thrown.symbol == SymObject) {
-      show_unhandled_object(g_thread->thrown.object);
-      clear_thrown();
-      return ResultFailed;
-    } else {
-      text = g_thread->thrown.text;
-    }
-    show_unhandled_exception(program_, text, g_thread->thrown.line);
+  return g_thread->thrown.pending ? report_unhandled_throw() : r;
+}
+
+Result Engine::report_unhandled_throw() {
+  // The thread ends with a value no Catch took.
+  char16_t buf[256];
+  ExprToken t{};
+  StringView text;
+  if (g_thread->thrown.symbol == SymInteger) {
+    t.symbol = SymInteger, t.integer = g_thread->thrown.integer;
+    text = token_to_text(t, buf);
+  } else if (g_thread->thrown.symbol == SymFloat) {
+    t.symbol = SymFloat, t.number = g_thread->thrown.number;
+    text = token_to_text(t, buf);
+  } else if (g_thread->thrown.symbol == SymObject) {
+    show_unhandled_object(g_thread->thrown.object);
     clear_thrown();
     return ResultFailed;
+  } else {
+    text = g_thread->thrown.text;
   }
-  return r;
+  show_unhandled_exception(program_, text, g_thread->thrown.line);
+  clear_thrown();
+  return ResultFailed;
 }
 
 // An object thrown and never caught: its Message and Extra are shown, at
@@ -358,6 +378,7 @@ Result Engine::run_body(ScriptLine* body, ScriptLine*& jump) {
 }
 
 Result Engine::statement(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
+  before_line();
   g_thread->current_line = line;
   g_process.current_line_number = line->line_number;
   record_line(line);
@@ -640,9 +661,13 @@ Result Engine::command(ScriptLine* line) {
         if (!args_.expand(*line)) return ResultFailed;
         code = int(text_to_int(args_.text[0]));
       }
-      // ExitApp always ends the program; Exit ends it when nothing keeps
-      // the script resident, which the thread's caller decides.
-      if (id == CmdExitApp) exit_program(ExitReason::Exit, code);
+      // ExitApp ends the program unless an exit callback keeps it; Exit
+      // ends it when nothing keeps the script resident, which the thread's
+      // caller decides.
+      if (id == CmdExitApp) {
+        exit_app(code, line->arg_count > 0);
+        return ResultExitThread;
+      }
       g_process.exit_code = code;
       return ResultExitThread;
     }
@@ -698,6 +723,15 @@ Result Engine::command(ScriptLine* line) {
     case CmdSort:
       if (!args_.expand(*line)) return ResultFailed;
       return string_command(id, args_);
+    case CmdSleep:
+    case CmdSetTimer:
+    case CmdCritical:
+    case CmdThread:
+    case CmdSetBatchLines:
+    case CmdPause:
+    case CmdSuspend:
+    case CmdOnExit:
+      return event_command(*line, args_);
     default:
       return not_available(*line);
   }

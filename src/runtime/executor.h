@@ -9,6 +9,7 @@
 namespace orv {
 
 struct Variable;
+class IObject;
 
 // A line's arguments with their variable references substituted, as the
 // commands see them. The texts live in `buffer` until the next expansion.
@@ -17,7 +18,15 @@ struct ExpandedArgs {
   int count = 0;
   StringView text[kMaxArgs];
   Variable* vars[kMaxArgs] = {};
+  // An expression parameter whose value is an object (a function object
+  // given to SetTimer, say); one reference each until the next expansion.
+  IObject* objects[kMaxArgs] = {};
   String buffer;
+
+  ExpandedArgs() = default;
+  ExpandedArgs(const ExpandedArgs&) = delete;
+  ExpandedArgs& operator=(const ExpandedArgs&) = delete;
+  ~ExpandedArgs() { release_objects(); }
 
   Result expand(const ScriptLine& line);
   // The variable a parameter names when its name is built at run time.
@@ -25,6 +34,7 @@ struct ExpandedArgs {
 
  private:
   void append_with_derefs(const LineArg& arg);
+  void release_objects();
 };
 
 Result execute_from(ScriptProgram& program, ScriptLine* start);

@@ -1,6 +1,8 @@
 #include "startup/exit.h"
 
+#include "events/exit_callbacks.h"
 #include "platform/platform.h"
+#include "runtime/builtin_vars.h"
 #include "startup/process_state.h"
 
 namespace orv {
@@ -8,6 +10,8 @@ namespace orv {
 namespace {
 
 ExitReason g_exit_reason = ExitReason::None;
+bool g_callbacks_running = false;
+bool g_exit_app_in_callbacks = false;
 
 [[noreturn]] void terminate(int code) {
   platform::destroy_main_window();
@@ -23,9 +27,29 @@ ExitReason exit_reason() { return g_exit_reason; }
 void exit_program(ExitReason reason, int code) {
   g_process.exit_code = code;
   g_exit_reason = reason;
-  // Exit callbacks run here once the event subsystem exists; until a script
-  // can register one there is nothing to run.
-  terminate(code);
+  // An exit while the exit callbacks run (other than their first ExitApp,
+  // see exit_app) ends the program at once.
+  if (!g_callbacks_running && reason != ExitReason::Critical) {
+    g_callbacks_running = true;
+    bool cancel = run_exit_callbacks(builtin_variable_text(u"A_ExitReason"), code);
+    g_callbacks_running = false;
+    if (cancel && !g_exit_app_in_callbacks) {
+      g_exit_reason = ExitReason::None;
+      return;
+    }
+  }
+  terminate(g_process.exit_code);
+}
+
+void exit_app(int code, bool code_given) {
+  if (g_callbacks_running && !g_exit_app_in_callbacks) {
+    // The exit callbacks asked for the exit they are running for: their
+    // thread ends, and the program with it once they are done.
+    g_exit_app_in_callbacks = true;
+    if (code_given) g_process.exit_code = code;
+    return;
+  }
+  exit_program(ExitReason::Exit, code_given ? code : 0);
 }
 
 void critical_error(StringView message) {

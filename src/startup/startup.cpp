@@ -13,6 +13,9 @@
 #include "runtime/variable.h"
 #include "startup/command_line.h"
 #include "startup/exit.h"
+#include "events/clipboard_callbacks.h"
+#include "events/message_pump.h"
+#include "events/timers.h"
 #include "startup/process_state.h"
 #include "startup/script_reader.h"
 #include "startup/single_instance.h"
@@ -65,7 +68,8 @@ void set_script_parameters(ScriptProgram& program, const std::vector<String>& pa
 }
 
 bool is_persistent(const ScriptProgram& program) {
-  return program.directives.persistent || program.directives.persistent_by_gui || program.has_hotkeys_or_hotstrings();
+  return program.directives.persistent || program.directives.persistent_by_gui || program.has_hotkeys_or_hotstrings() ||
+         enabled_timer_count() > 0;
 }
 
 }  // namespace
@@ -118,13 +122,15 @@ int run_program(const std::vector<String>& args) {
 
   // The auto-execute section.
   g_process.script_running = true;
+  begin_auto_execute(program.directives.max_threads);
+  update_clipboard_watch();
   Result r = run_static_initializers(program);
   if (r) r = execute_from(program, program.first_line);
   // Every later thread starts with what the auto-execute section left.
-  capture_thread_defaults();
+  end_auto_execute();
   if (Variable* error_level = find_or_add_variable(program, u"ErrorLevel")) (void)error_level->assign(u"0");
   if (!is_persistent(program)) exit_program(r ? ExitReason::Exit : ExitReason::Error, g_process.exit_code);
-  platform::run_message_loop();
+  pump_forever();
 }
 
 }  // namespace orv

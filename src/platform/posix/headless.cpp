@@ -199,10 +199,4 @@ bool post_message(WindowHandle, uint32_t, uintptr_t, intptr_t) { return false; }
 void relax_foreground_lock() {}
 void restore_foreground_lock() {}
 
-void run_message_loop() {
-  // Nothing can arrive without a desktop until the host has its own event
-  // queue; a resident script waits here until it is stopped.
-  for (;;) pause();
-}
-
 }  // namespace orv::platform

@@ -6,6 +6,7 @@
 
 #include "events/main_window_events.h"
 #include "platform/platform.h"
+#include "platform/win32/main_window_internal.h"
 
 namespace orv::platform {
 
@@ -23,14 +24,22 @@ bool g_tray_added = false;
 bool g_final_destroy = false;
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
-  if (events::on_main_window_message(msg, wparam, lparam)) return 0;
+  // While the window is being taken down for good, it is only a window.
+  if (!g_final_destroy && hwnd == g_main) {
+    intptr_t result = 0;
+    if (events::on_main_window_message(msg, wparam, lparam, result)) return result;
+  }
   switch (msg) {
     case WM_SIZE:
-      if (g_edit) MoveWindow(g_edit, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+      if (wparam == SIZE_MINIMIZED) ShowWindow(hwnd, SW_HIDE);
+      else if (g_edit) MoveWindow(g_edit, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
       return 0;
-    case WM_CLOSE:
-      // Closing the window hides it; the script goes on running.
-      if (!g_final_destroy) {
+    case WM_SETFOCUS:
+      if (g_edit) SetFocus(g_edit);
+      return 0;
+    case WM_SYSCOMMAND:
+      // The close box and minimising hide the window; the script goes on.
+      if ((wparam & 0xFFF0) == SC_CLOSE || (wparam & 0xFFF0) == SC_MINIMIZE) {
         ShowWindow(hwnd, SW_HIDE);
         return 0;
       }
@@ -160,15 +169,8 @@ bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intpt
   return PostMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam) != 0;
 }
 
-void run_message_loop() {
-  MSG msg;
-  for (;;) {
-    BOOL r = GetMessageW(&msg, nullptr, 0, 0);
-    if (r == 0 || r == -1) exit_process(0);
-    if (g_accel && g_main && TranslateAcceleratorW(g_main, g_accel, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+bool translate_main_window_accelerator(MSG* msg) {
+  return g_accel && g_main && TranslateAcceleratorW(g_main, g_accel, msg);
 }
 
 }  // namespace orv::platform

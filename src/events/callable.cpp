@@ -1,0 +1,47 @@
+#include "events/callable.h"
+
+#include <vector>
+
+#include "events/thread_settings.h"
+#include "objects/object.h"
+#include "parser/script_program.h"
+#include "runtime/engine.h"
+#include "runtime/evaluator.h"
+#include "runtime/func.h"
+
+namespace orv {
+
+CommandId first_action(const Callable& callable) {
+  if (callable.label && callable.label->line) return callable.label->line->action;
+  if (auto* f = dynamic_cast<Func*>(callable.object)) {
+    if (f->kind == FuncKind::Script && f->body && f->body->next) return f->body->next->action;
+  }
+  return CmdInvalid;
+}
+
+Result run_callable(const Callable& callable, ExprToken* args, int argc, ExprToken* returned, bool* has_value) {
+  if (has_value) *has_value = false;
+  Engine engine(*g_script);
+  if (callable.label) {
+    g_thread->current_label = callable.label;
+    return callable.label->line ? engine.run_thread(callable.label->line) : ResultDone;
+  }
+  if (!callable.object) return ResultDone;
+  std::vector<ExprToken*> params;
+  for (int i = 0; i < argc; ++i) params.push_back(&args[i]);
+  ExprToken self = object_token(callable.object);
+  ExprToken result = text_token(u"");
+  callable.object->add_ref();  // the call may drop the owner's reference
+  Result r = callable.object->invoke(result, self, InvokeCall | InvokeAsFunctionObject, params.data(), argc);
+  callable.object->release();
+  if (r == ResultReturned && has_value) *has_value = true;
+  if (returned) {
+    *returned = result;
+  } else if (result.symbol == SymObject) {
+    result.object->release();
+  }
+  if (g_thread->thrown.pending) return engine.report_unhandled_throw();
+  return r == ResultFailed ? ResultFailed : ResultDone;
+}
+
+}  // namespace orv

@@ -1,0 +1,55 @@
+#include "events/callback_list.h"
+
+#include <algorithm>
+
+#include "objects/object.h"
+#include "objects/object_model.h"
+#include "parser/script_program.h"
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/func.h"
+#include "runtime/function_table.h"
+
+namespace orv {
+
+IObject* callback_function(const ExprToken& token) {
+  if (IObject* object = token_object(token)) {
+    auto* f = dynamic_cast<Func*>(object);
+    return f && f->min_params > 2 ? nullptr : object;
+  }
+  char16_t buf[256];
+  StringView name = token_to_text(token, buf);
+  Func* f = g_script ? find_function(*g_script, name) : nullptr;
+  return f && f->kind != FuncKind::Operator && f->min_params <= 2 ? f : nullptr;
+}
+
+Result CallbackList::change(ExprToken* args, int argc) {
+  IObject* f = callback_function(args[0]);
+  if (!f) return report_runtime_error(u"Parameter #1 invalid.");
+  int64_t mode = argc > 1 && args[1].symbol != SymMissing ? token_to_int(args[1]) : 1;
+  if (mode != 1 && mode != -1 && mode != 0) return report_runtime_error(u"Parameter #2 invalid.");
+  auto at = std::find(items_.begin(), items_.end(), f);
+  if (mode == 0) {
+    if (at != items_.end()) {
+      items_.erase(at);
+      f->release();
+    }
+  } else if (at == items_.end()) {
+    f->add_ref();
+    items_.insert(mode == 1 ? items_.end() : items_.begin(), f);
+  }
+  return ResultDone;
+}
+
+std::vector<IObject*> CallbackList::take_snapshot() const {
+  std::vector<IObject*> copy = items_;
+  for (IObject* f : copy) f->add_ref();
+  return copy;
+}
+
+void CallbackList::release(std::vector<IObject*>& snapshot) {
+  for (IObject* f : snapshot) f->release();
+  snapshot.clear();
+}
+
+}  // namespace orv

@@ -1,0 +1,66 @@
+#include "events/clipboard_callbacks.h"
+
+#include <vector>
+
+#include "events/callable.h"
+#include "events/callback_list.h"
+#include "events/script_threads.h"
+#include "events/thread_settings.h"
+#include "objects/object.h"
+#include "parser/script_program.h"
+#include "platform/clipboard_watch.h"
+#include "runtime/evaluator.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
+
+namespace orv {
+
+namespace {
+
+CallbackList g_functions;
+bool g_running = false;  // a clipboard thread runs: further changes are ignored
+
+Label* clipboard_label() { return g_script ? g_script->clipboard_change_label : nullptr; }
+
+}  // namespace
+
+void update_clipboard_watch() { (void)platform::watch_clipboard(clipboard_label() || !g_functions.empty()); }
+
+void launch_clipboard_thread(bool functions_too) {
+  Label* label = clipboard_label();
+  if (g_running || (!label && (!functions_too || g_functions.empty()))) return;
+  Callable first;
+  first.label = label;
+  if (!thread_gate(0, first_action(first))) return;
+  g_running = true;
+  String saved = save_error_level();
+  start_thread(0, true, first_action(first));
+  int kind = platform::clipboard_content_kind();
+  g_thread->event_info = kind;
+  if (Variable* v = find_or_add_variable(*g_script, u"ErrorLevel")) (void)v->assign_int(kind);
+  if (label) (void)run_callable(first, nullptr, 0);
+  if (functions_too) {
+    std::vector<IObject*> functions = g_functions.take_snapshot();
+    for (IObject* f : functions) {
+      TempArena::Mark mark = temp_arena().mark();
+      ExprToken arg = int_token(kind);
+      Callable c;
+      c.object = f;
+      (void)run_callable(c, &arg, 1);
+      temp_arena().release(mark);
+    }
+    CallbackList::release(functions);
+  }
+  finish_thread(saved);
+  g_running = false;
+}
+
+Result builtin_on_clipboard_change(Func& func, ExprToken& result, ExprToken* args, int argc) {
+  (void)func;
+  (void)result;
+  Result r = g_functions.change(args, argc);
+  update_clipboard_watch();
+  return r;
+}
+
+}  // namespace orv

@@ -1,0 +1,28 @@
+// OnClipboardChange: the label of that name and the functions registered
+// with OnClipboardChange() run as a thread when the clipboard changes.
+#pragma once
+
+#include <cstdint>
+
+#include "base/result.h"
+#include "runtime/value.h"
+
+namespace orv {
+
+struct Func;
+
+// WM_USER + 21: MainWindow posts it when told of a change; wParam 0 once
+// the script is loaded (the functions run too), 1 before.
+inline constexpr uint32_t kMsgClipboardChanged = 0x400 + 21;
+
+// Listens to the clipboard while anything wants to know of its changes.
+void update_clipboard_watch();
+
+// The clipboard changed: runs the label and, with `functions_too`, the
+// functions, as one new thread.
+void launch_clipboard_thread(bool functions_too);
+
+// OnClipboardChange(Function [, AddRemove]).
+Result builtin_on_clipboard_change(Func& func, ExprToken& result, ExprToken* args, int argc);
+
+}  // namespace orv

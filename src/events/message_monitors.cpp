@@ -1,0 +1,167 @@
+#include "events/message_monitors.h"
+
+#include <vector>
+
+#include "events/callable.h"
+#include "events/script_threads.h"
+#include "events/thread_settings.h"
+#include "objects/object.h"
+#include "objects/object_model.h"
+#include "parser/script_program.h"
+#include "runtime/errors.h"
+#include "runtime/evaluator.h"
+#include "runtime/func.h"
+#include "runtime/function_table.h"
+#include "runtime/numbers.h"
+
+namespace orv {
+
+namespace {
+
+struct Monitor {
+  IObject* function;  // one reference (a Func counts none)
+  uint32_t message;
+  uintptr_t window;   // 0: any window
+  bool by_name;       // registered by name: one function per message and window
+  uint8_t max_threads;
+  uint8_t running = 0;
+};
+
+std::vector<Monitor> g_monitors;
+
+Monitor* find(uint32_t message, uintptr_t window, IObject* function, bool by_name) {
+  for (Monitor& m : g_monitors)
+    if (m.message == message && m.window == window && m.by_name == by_name && (by_name || m.function == function))
+      return &m;
+  return nullptr;
+}
+
+// Runs the function of the entry at `index` as a new thread.
+bool run_monitor(size_t index, uintptr_t window, uint32_t message, uintptr_t wparam, intptr_t lparam, bool queued,
+                 uint32_t time, int32_t x, int32_t y, intptr_t& result) {
+  Monitor& m = g_monitors[index];
+  Callable c;
+  c.object = m.function;
+  if (!thread_gate(0, first_action(c)) || m.running >= m.max_threads || g_thread->priority > 0) return false;
+  IObject* function = m.function;
+  function->add_ref();
+  ++m.running;
+  String saved = save_error_level();
+  start_thread(0, true, first_action(c));
+  if (queued) {
+    g_thread->event_info = time;
+    g_thread->gui_x = x;
+    g_thread->gui_y = y;
+  }
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken args[4] = {int_token(int64_t(wparam)), int_token(int64_t(lparam)), int_token(message),
+                       int_token(int64_t(window))};
+  ExprToken returned{};
+  bool has_value = false;
+  (void)run_callable(c, args, 4, &returned, &has_value);
+  // Only a number or a numeric text can answer a message.
+  bool handled = has_value && token_numeric_type(returned) != NumType::NotNumeric;
+  if (handled) result = intptr_t(token_to_int(returned));
+  if (returned.symbol == SymObject) returned.object->release();
+  temp_arena().release(mark);
+  finish_thread(saved);
+  // The table may have changed while the function ran.
+  for (Monitor& after : g_monitors)
+    if (after.function == function && after.message == message && after.running) {
+      --after.running;
+      break;
+    }
+  function->release();
+  return handled;
+}
+
+}  // namespace
+
+bool any_message_monitor() { return !g_monitors.empty(); }
+
+bool offer_to_monitors(uintptr_t window, uint32_t message, uintptr_t wparam, intptr_t lparam, bool queued,
+                       uint32_t time, int32_t x, int32_t y, intptr_t& result) {
+  // Those for this very window first, then those for any window.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (size_t i = 0; i < g_monitors.size(); ++i) {
+      const Monitor& m = g_monitors[i];
+      if (m.message != message || (pass == 0 ? (!m.window || m.window != window) : m.window != 0)) continue;
+      if (run_monitor(i, window, message, wparam, lparam, queued, time, x, y, result)) return true;
+    }
+  }
+  return false;
+}
+
+Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int argc) {
+  (void)func;
+  auto given = [&](int i) { return i < argc && args[i].symbol != SymMissing; };
+  uint32_t message = uint32_t(token_to_int(args[0]));
+  int next = 1;
+  uintptr_t window = 0;
+  if (argc >= 2 && given(1) && !token_object(args[1]) && token_numeric_type(args[1]) != NumType::NotNumeric &&
+      token_to_int(args[1]) != 0) {
+    window = uintptr_t(token_to_int(args[1]));
+    next = 2;
+  }
+  IObject* function = nullptr;
+  bool by_name = false;
+  if (given(next)) {
+    if (IObject* object = token_object(args[next])) {
+      function = object;
+    } else {
+      char16_t buf[256];
+      StringView name = token_to_text(args[next], buf);
+      Func* f = find_function(*g_script, name);
+      if (!f || f->kind != FuncKind::Script || f->min_params > 4) return report_runtime_error(u"Parameter #2 invalid.");
+      function = f;
+      by_name = true;
+    }
+  }
+  int64_t max_threads = given(next + 1) ? token_to_int(args[next + 1]) : 1;
+
+  // The registration this call replaces or reports (by name: its name).
+  Monitor* existing = nullptr;
+  for (Monitor& m : g_monitors)
+    if (m.message == message && m.window == window && m.by_name) existing = &m;
+  if (existing) {
+    if (auto* f = dynamic_cast<Func*>(existing->function)) {
+      if (!temp_text_token(f->name, SymString, result)) return ResultFailed;
+    }
+  }
+  if (!function) return ResultDone;
+
+  Monitor* m = find(message, window, function, by_name);
+  if (max_threads == 0) {
+    if (m) {
+      IObject* f = m->function;
+      g_monitors.erase(g_monitors.begin() + (m - g_monitors.data()));
+      f->release();
+    }
+    return ResultDone;
+  }
+  bool in_front = max_threads < 0;
+  if (max_threads < 0) max_threads = -max_threads;
+  uint8_t limit = uint8_t(max_threads > 255 ? 255 : max_threads);
+  if (m) {
+    if (by_name && m->function != function) {
+      m->function->release();
+      function->add_ref();
+      m->function = function;
+    }
+    m->max_threads = limit;
+    return ResultDone;
+  }
+  function->add_ref();
+  Monitor added{function, message, window, by_name, limit};
+  if (in_front) {
+    // Before the entries of that message: they are tried in table order.
+    auto at = g_monitors.begin();
+    while (at != g_monitors.end() && at->message != message) ++at;
+    g_monitors.insert(at, added);
+  } else {
+    g_monitors.push_back(added);
+  }
+  return ResultDone;
+}
+
+}  // namespace orv

@@ -1,0 +1,137 @@
+#include "events/message_pump.h"
+
+#include <climits>
+
+#include "events/clipboard_callbacks.h"
+#include "events/message_monitors.h"
+#include "events/timers.h"
+#include "platform/messages.h"
+#include "startup/exit.h"
+
+namespace orv {
+
+namespace {
+
+int64_t now_ms() { return int64_t(platform::tick_count()); }
+
+// The wake timer runs while a wait needs it or a script timer is enabled.
+void update_wake_timer() { platform::set_wake_timer(g_threads.wait_nesting > 0 || enabled_timer_count() > 0); }
+
+}  // namespace
+
+bool pump_messages(int32_t duration_ms, PumpMode mode) {
+  bool return_when_idle;
+  int64_t start = 0;
+  if (duration_ms == kDurationUnspecified) {
+    duration_ms = 10;
+    return_when_idle = true;
+  } else {
+    return_when_idle = duration_ms <= 5;
+  }
+  if (duration_ms > 5) start = now_ms();
+  bool set_filter = false;
+  if (mode == PumpMode::WaitFiltered && !g_threads.filtered_pumping) g_threads.filtered_pumping = set_filter = true;
+
+  bool ran = false;
+  if (enabled_timer_count() > 0) ran |= run_due_timers();
+
+  bool raised_wait = false;
+  if (duration_ms > 0 && mode != PumpMode::Drain) {
+    ++g_threads.wait_nesting;
+    raised_wait = true;
+    update_wake_timer();
+  }
+
+  bool yielded = false;
+  int handled = 0;
+  for (;;) {
+    int64_t t0 = now_ms();
+    platform::FetchRange range = interrupt_allowed_now() ? platform::FetchRange::All : platform::FetchRange::BelowHotkey;
+    platform::QueuedMessage msg;
+    // A short wait never blocks: it sleeps once and looks again, so that
+    // Sleep 1 to 5 returns promptly.
+    if (duration_ms >= 1 && !return_when_idle && !g_threads.filtered_pumping) {
+      platform::wait_message(msg, range);
+      if (now_ms() - t0 > 3) g_threads.last_rest_tick = uint64_t(now_ms());
+    } else if (!platform::peek_message(msg, range)) {
+      if (now_ms() - t0 > 3) g_threads.last_rest_tick = uint64_t(now_ms());
+      if (duration_ms == 0 && !yielded) {
+        platform::sleep_ms(0);
+        yielded = true;
+        continue;
+      }
+      if (handled == 0 && return_when_idle) {
+        if (duration_ms > 0) platform::sleep_ms(5);
+        ++handled;
+        continue;
+      }
+      if (return_when_idle || start + duration_ms - now_ms() <= 5) break;
+      platform::sleep_ms(5);
+      continue;
+    }
+    ++handled;
+    if (msg.quit) {
+      exit_program(ExitReason::Close, 0);
+      continue;  // an exit callback kept the program
+    }
+    if (msg.wake_tick) {
+      if (enabled_timer_count() > 0) ran |= run_due_timers();
+      if (mode != PumpMode::Drain && duration_ms >= 1 && (return_when_idle || start + duration_ms - now_ms() <= 5))
+        break;
+      continue;
+    }
+    if (msg.message == kMsgClipboardChanged && (!msg.window || msg.window == platform::main_window())) {
+      launch_clipboard_thread(msg.wparam == 0);
+      ran = true;
+      continue;
+    }
+    intptr_t answer = 0;
+    if (any_message_monitor() && g_threads.loaded &&
+        offer_to_monitors(msg.window, msg.message, msg.wparam, msg.lparam, true, msg.time, msg.x, msg.y, answer)) {
+      ran = true;
+      continue;
+    }
+    // The window procedure must not offer this message to the monitors again.
+    uint32_t was_dispatching = g_threads.dispatching_message;
+    g_threads.dispatching_message = msg.message;
+    g_threads.is_dispatching = true;
+    platform::dispatch_message(msg);
+    g_threads.is_dispatching = false;
+    g_threads.dispatching_message = was_dispatching;
+  }
+
+  uint64_t now = uint64_t(now_ms());
+  if (duration_ms >= 0) {
+    g_threads.lines_since_rest = 0;
+    g_threads.last_rest_tick = now;
+  }
+  g_threads.last_peek_tick = now;
+  if (set_filter) g_threads.filtered_pumping = false;
+  if (raised_wait) {
+    --g_threads.wait_nesting;
+    update_wake_timer();
+  }
+  return ran;
+}
+
+void pump_forever() {
+  for (;;) pump_messages(INT32_MAX, PumpMode::Wait);
+}
+
+void before_line_slow(uint64_t now) {
+  ThreadSettings& t = *g_thread;
+  if (now - g_threads.last_peek_tick > uint64_t(int64_t(t.peek_interval_ms))) {
+    if (platform::message_waiting()) pump_messages(-1, PumpMode::Wait);
+    g_threads.last_peek_tick = now;
+  }
+  if (!t.allow_interruption && !t.is_critical && g_threads.uninterruptible_line_count > -1) {
+    if (t.uninterruptible_lines_run > g_threads.uninterruptible_line_count) t.allow_interruption = true;
+    else ++t.uninterruptible_lines_run;
+  }
+  if ((t.lines_per_batch > -1 && g_threads.lines_since_rest >= t.lines_per_batch) ||
+      (t.batch_interval_ms > -1 && now - g_threads.last_rest_tick >= uint64_t(t.batch_interval_ms)))
+    pump_messages(10, PumpMode::Wait);
+  while (g_thread->is_paused) pump_messages(kDurationUnspecified, PumpMode::Wait);
+}
+
+}  // namespace orv

@@ -1,0 +1,166 @@
+#include "events/script_threads.h"
+
+#include <climits>
+#include <vector>
+
+#include "events/thread_settings.h"
+#include "objects/object.h"
+#include "parser/script_program.h"
+#include "platform/platform.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
+
+namespace orv {
+
+ThreadState g_threads;
+
+namespace {
+
+// Records never move once the stack exists: pointers to them (g_thread)
+// stay good while threads come and go.
+std::vector<ThreadSettings> g_stack;
+size_t g_top = 0;
+
+// ErrorLevel as a thread launch saves and restores it.
+constexpr size_t kSavedErrorLevelChars = 127;
+
+Variable* error_level() {
+  static Variable* v = nullptr;
+  if (!v && g_script) v = find_or_add_variable(*g_script, u"ErrorLevel");
+  return v;
+}
+
+void begin_uninterruptible(ThreadSettings& t) {
+  t.allow_interruption = true;
+  if (t.is_critical || (g_threads.uninterruptible_time_ms && g_threads.uninterruptible_line_count)) {
+    t.allow_interruption = false;
+    if (!t.is_critical) {
+      if (g_threads.uninterruptible_time_ms < 0) {
+        t.uninterruptible_ms = -1;
+      } else {
+        t.uninterruptible_since = platform::tick_count();
+        t.uninterruptible_ms = g_threads.uninterruptible_time_ms;
+      }
+    }
+  }
+}
+
+// Commands a thread may start with even when the thread limit is reached,
+// so that a runaway script can still be ended or looked into.
+bool always_allowed(CommandId id) {
+  switch (id) {
+    case CmdExitApp: case CmdPause: case CmdEdit: case CmdReload:
+    case CmdKeyHistory: case CmdListLines: case CmdListVars: case CmdListHotkeys:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void begin_auto_execute(int32_t max_threads) {
+  g_threads.max_threads = max_threads;
+  g_stack.clear();
+  g_stack.reserve(size_t(max_threads) + 4);
+  g_stack.push_back(std::move(*g_thread));
+  g_top = 0;
+  g_thread = &g_stack[0];
+  g_threads.loaded = true;
+  g_threads.thread_count = 1;
+  uint64_t now = platform::tick_count();
+  g_threads.last_peek_tick = g_threads.last_rest_tick = now;
+  // The section's first moments are its own: settings it makes right at the
+  // start reach the events that follow.
+  g_thread->allow_interruption = false;
+  g_thread->uninterruptible_since = now;
+  g_thread->uninterruptible_ms = 100;
+}
+
+void end_auto_execute() {
+  capture_thread_defaults();
+  ThreadSettings& idle = *g_thread;
+  idle.allow_interruption = true;
+  idle.uninterruptible_ms = 0;
+  idle.allow_timers = true;
+  idle.is_critical = false;
+  idle.is_paused = false;
+  idle.priority = INT32_MIN;
+  g_threads.thread_count = 0;
+}
+
+void start_thread(int32_t priority, bool push, CommandId first_action) {
+  if (push) {
+    ++g_threads.thread_count;
+    g_stack.push_back(g_thread_defaults);
+    g_top = g_stack.size() - 1;
+    g_thread = &g_stack[g_top];
+  } else {
+    *g_thread = g_thread_defaults;
+  }
+  ThreadSettings& t = *g_thread;
+  t.priority = priority;
+  g_threads.lines_since_rest = 0;
+  if (!t.is_critical && first_action == CmdCritical) {
+    t.is_critical = true;
+    t.lines_per_batch = -1;
+    t.batch_interval_ms = -1;
+  }
+  begin_uninterruptible(t);
+}
+
+void finish_thread(StringView saved_error_level) {
+  ThreadSettings& t = *g_thread;
+  if (t.thrown.object) t.thrown.object->release();
+  if (t.is_paused) --g_threads.paused_thread_count;
+  g_stack.pop_back();
+  g_top = g_stack.size() - 1;
+  g_thread = &g_stack[g_top];
+  --g_threads.thread_count;
+  if (Variable* v = error_level()) (void)v->assign(saved_error_level);
+}
+
+String save_error_level() {
+  Variable* v = error_level();
+  if (!v) return String();
+  StringView text = v->view();
+  return String(text.substr(0, kSavedErrorLevelChars));
+}
+
+bool interrupt_allowed_now() {
+  if (!g_threads.loaded || g_threads.menu_active) return false;
+  ThreadSettings& t = *g_thread;
+  if (!t.allow_interruption && !t.is_critical && t.uninterruptible_ms >= 0 &&
+      platform::tick_count() - t.uninterruptible_since >= uint64_t(t.uninterruptible_ms))
+    t.allow_interruption = true;
+  return t.allow_interruption;
+}
+
+ThreadSettings* underlying_thread() { return g_top > 0 ? &g_stack[g_top - 1] : nullptr; }
+
+bool can_push_thread() { return !g_stack.empty() && g_stack.size() < g_stack.capacity(); }
+
+bool thread_gate(int32_t priority, CommandId first_action) {
+  if (!can_push_thread()) return false;
+  if (g_threads.thread_count >= g_threads.max_threads &&
+      !(g_threads.thread_count < g_threads.max_threads + 2 && always_allowed(first_action)))
+    return false;
+  return priority >= g_thread->priority;
+}
+
+void set_critical(bool on, int32_t interval_ms) {
+  ThreadSettings& t = *g_thread;
+  if (on) {
+    t.is_critical = true;
+    t.peek_interval_ms = interval_ms;
+    t.allow_interruption = false;
+    t.lines_per_batch = -1;
+    t.batch_interval_ms = -1;
+  } else {
+    t.is_critical = false;
+    t.peek_interval_ms = 5;
+    t.allow_interruption = true;
+  }
+}
+
+}  // namespace orv

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Events reaching a resident program on Windows: a message another program
+# posts runs the OnMessage monitor, the monitor's answer reaches a sender,
+# and timers keep running while an error box of the program is open (the
+# box's own loop hands the wake timer to MainWindow).
+source "$(dirname "$0")/scenario.lib" events
+
+start() {  # name: runs NAME.exe in the background, its output in NAME.out
+  (cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 30 "$ORV_WINE" "$1.exe" >"$1.out" 2>/dev/null) &
+  pid=$!
+}
+
+finish() {  # name, expected exit code, expected standard output
+  wait "$pid"; local rc=$?
+  [ "$rc" = "$2" ]; check "$1: exit code $2" $? "got: $rc"
+  [ "$(tr -d '\r' <"$work/$1.out")" = "$3" ]; check "$1: output" $? $'got:\n'"$(cat "$work/$1.out")"
+}
+
+# A posted message runs the monitor with wParam, lParam, the message number
+# and the window; a message nobody watches does nothing.
+pack monitor '#Persistent
+OnMessage(0x5555, "Got")
+OnMessage(0x5556, "Other", 0)
+FileAppend, ready`n, *
+return
+Got(wParam, lParam, msg, hwnd) {
+  FileAppend, % wParam " " lParam " " Format("0x{:X}", msg) " " (hwnd = A_ScriptHwnd) "`n", *
+  if (wParam = 2)
+    ExitApp 3
+}
+Other() {
+  FileAppend, never`n, *
+}'
+start monitor
+drive wait-window Orvanta monitor.exe 10000; check "monitor: window up" $?
+drive post Orvanta monitor.exe 0x5556 0 0; check "monitor: posted unwatched" $?
+drive post Orvanta monitor.exe 0x5555 1 7; check "monitor: posted 1" $?
+drive post Orvanta monitor.exe 0x5555 2 9; check "monitor: posted 2" $?
+finish monitor 3 $'ready\n1 7 0x5555 1\n2 9 0x5555 1'
+
+# A timer ticks on under an error box: the box's own loop hands the wake
+# timer to MainWindow. Once the box is answered its thread ends; the timer
+# goes on until it ends the program.
+pack underbox 'SetTimer, Tick, 20
+Sleep 150
+boxed := true
+x := "Sometimes"
+StringCaseSense, %x%
+return
+Tick:
+ticks++
+if (boxed) {
+  under++
+  if (under = 3)
+    FileAppend, ticking under the box`n, *
+}
+if (ticks = 250)
+  ExitApp 4
+return'
+start underbox
+drive dialog underbox.exe 10000 >/dev/null; check "underbox: box shown" $?
+sleep 1
+drive click underbox.exe 1 5000; check "underbox: OK pressed" $?
+finish underbox 4 "ticking under the box"
+
+# A change of the clipboard runs the OnClipboardChange label, then the
+# registered functions, with what the clipboard holds (1: text).
+pack clip '#Persistent
+OnClipboardChange("Changed")
+Clipboard := "hello"
+return
+OnClipboardChange:
+FileAppend, label %A_EventInfo% %ErrorLevel%`n, *
+return
+Changed(kind) {
+  FileAppend, % "function " kind " " Clipboard "`n", *
+  ExitApp 5
+}'
+start clip
+finish clip 5 $'label 1 1\nfunction 1 hello'
+
+echo "events: $passed passed, $failed failed"
+[ "$failed" = 0 ]
