@@ -23,8 +23,8 @@ StringView cut(StringView text, size_t max) {
   return text.substr(0, n);
 }
 
-StringView title_of(const MessageBoxRequest& request) {
-  if (!request.title.empty()) return request.title;
+StringView title_or_default(StringView title) {
+  if (!title.empty()) return title;
   if (!g_process.script_name.empty()) return g_process.script_name;
   return kFallbackTitle;
 }
@@ -53,14 +53,15 @@ uint32_t message_box_timeout_ms(double seconds) {
 }
 
 MessageBoxAnswer show_message_box(const MessageBoxRequest& request, MessageBoxDisplay display) {
-  StringView title = cut(title_of(request), kMaxTitleLength);
   // While the notice is up, a further box would only hide it.
   if (g_open_boxes > kMaxOpenMessageBoxes) return MessageBoxAnswer{};
   if (g_open_boxes == kMaxOpenMessageBoxes) {
+    // The program's notice, under the program's title rather than the box's.
     OpenBox notice;
-    display(kLimitNotice, title, platform::MbSetForeground, 0, request.owner);
+    display(kLimitNotice, title_or_default(StringView()), platform::MbSetForeground, 0, request.owner);
     return MessageBoxAnswer{};
   }
+  StringView title = cut(title_or_default(request.title), kMaxTitleLength);
   uint32_t timeout_ms = message_box_timeout_ms(request.timeout_seconds);
   int button;
   {

@@ -1,5 +1,6 @@
 #include "library/msgbox_commands.h"
 
+#include "events/message_pump.h"
 #include "events/thread_settings.h"
 #include "library/message_box.h"
 #include "runtime/errors.h"
@@ -57,13 +58,17 @@ Result msgbox_command(const ExpandedArgs& args) {
   request.style = uint32_t(text_to_int(options)) | platform::MbSetForeground;
   request.timeout_seconds = args.count > 3 ? text_to_double(args.text[3]) : 0;
 
-  // The box belongs to this thread, which other threads may interrupt while
-  // it is open: it stops being critical until the box closes.
+  // Keys already typed belong to what was there before the box.
+  pump_messages(-1, PumpMode::Drain);
+  // Timers and hotkeys keep running while the box is open, on top of this
+  // thread: it is interruptible and not critical until the box closes.
   ThreadSettings& thread = *g_thread;
-  bool was_critical = thread.is_critical;
+  bool was_critical = thread.is_critical, was_interruptible = thread.allow_interruption;
   thread.is_critical = false;
+  thread.allow_interruption = true;
   MessageBoxAnswer answer = show_message_box(request);
   thread.is_critical = was_critical;
+  thread.allow_interruption = was_interruptible;
 
   // A box that never appeared leaves no answer behind, rather than the one
   // before it.

@@ -56,7 +56,7 @@ class MessageBoxTest : public testing::Test {
 // kRequests in all; answers[i] is what request i got.
 constexpr int kRequests = 10;
 std::vector<MessageBoxAnswer> g_answers;
-std::vector<String> g_texts;
+std::vector<String> g_texts;  // "box N", also the box's title
 
 int record_and_open_another(StringView text, StringView title, uint32_t style, uint32_t timeout_ms,
                             platform::WindowHandle owner) {
@@ -65,7 +65,7 @@ int record_and_open_another(StringView text, StringView title, uint32_t style, u
     size_t index = g_texts.size();
     g_texts.push_back(u"box " + u16(std::to_string(index + 1)));
     MessageBoxRequest r;
-    r.text = g_texts.back();
+    r.text = r.title = g_texts.back();
     MessageBoxAnswer a = show_message_box(r, record_and_open_another);
     g_answers[index] = a;
   }
@@ -78,7 +78,7 @@ TEST_F(MessageBoxTest, TheEighthBoxShowsTheLimitNoticeAndNoneOpensWhileItIsUp) {
   // The first request opens the chain; the stand-in opens the rest.
   g_texts.push_back(u"box 1");
   MessageBoxRequest first;
-  first.text = g_texts[0];
+  first.text = first.title = g_texts[0];
   g_answers[0] = show_message_box(first, record_and_open_another);
 
   std::vector<std::string> want_texts;
@@ -87,7 +87,9 @@ TEST_F(MessageBoxTest, TheEighthBoxShowsTheLimitNoticeAndNoneOpensWhileItIsUp) {
   std::vector<std::string> texts;
   for (const Shown& s : g_shown) texts.push_back(s.text);
   EXPECT_EQ(texts, want_texts);
-  // The notice counts as open while it is up.
+  // The notice is the program's, not the eighth box's, and counts as open
+  // while it is up.
+  EXPECT_EQ(g_shown.back().title, "script.exe");
   EXPECT_EQ(g_shown.back().open, kMaxOpenMessageBoxes + 1);
 
   for (int i = 0; i < kMaxOpenMessageBoxes; ++i) {

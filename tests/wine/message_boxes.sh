@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
 # MsgBox on a desktop: what the box shows, that IfMsgBox sees the button a
-# person pressed, that a time-out closes the box by itself, and that a style
-# the system refuses is reported instead of shown.
-#
-# The limit on boxes open at once is not tested here: a script cannot yet
-# open a box while its own is up (that takes timers or hotkeys), and boxes
-# of separate processes do not count together. The unit tests cover it.
+# person pressed, that a time-out closes the box by itself, that a style the
+# system refuses is reported instead of shown, and the limit on boxes open
+# at once.
 source "$(dirname "$0")/scenario.lib" msgbox
 
 # A box's text as the driver reads it, without the CRs of Windows lines.
 box_text() { drive dialog "$1" 10000 | tr -d '\r'; }
+
+# Waits until the program's output holds the line (at most 10 s).
+wait_output() {  # name, line
+  local i
+  for ((i = 0; i < 100; i++)); do
+    grep -qxF "$2" <(tr -d '\r' <"$work/$1.out") && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # With no parameter the box asks to press OK, under the script's name.
 pack noparam $'MsgBox\nIfMsgBox, OK, FileAppend, OK, *'
@@ -84,6 +91,47 @@ start badstyle
 check "bad style: error text" $?
 drive click badstyle.exe 1 5000; check "bad style: error answered" $?
 finish badstyle 0 before
+
+# Boxes on top of boxes: while each box is up, a timer of its own shows the
+# next on top of it. Seven may be open at once: the eighth is the program's
+# notice instead (under the program's title), and a box asked for while the
+# notice is up gets no box and no answer at once. The boxes below then
+# answer as usual.
+pack limit $'#Persistent\nopened := 0\nGosub, Box1\nExitApp
+Box1:\nBox2:\nBox3:\nBox4:\nBox5:\nBox6:\nBox7:\nBox8:\nBox9:\nShowBox()\nreturn
+ShowBox() {
+  global opened
+  n := ++opened
+  if (n < 9) {
+    next := "Box" (n + 1)
+    SetTimer, %next%, -100
+  }
+  MsgBox, 0, Box %n%, box %n%
+  IfMsgBox, OK
+    FileAppend, box %n%: OK`n, *
+  else
+    FileAppend, box %n%: no answer`n, *
+}'
+start limit
+for i in 1 2 3 4 5 6 7; do
+  drive wait-window '#32770' "Box $i" 10000; check "limit: box $i open" $?
+done
+[ "$(box_text limit.exe)" = "The maximum number of MsgBoxes has been reached." ]; check "limit: notice instead of box 8" $?
+wait_output limit "box 9: no answer"; check "limit: box 9 refused while the notice is up" $?
+drive wait-window '#32770' "Box 8" 100; [ $? != 0 ]; check "limit: box 8 never shown" $?
+drive click limit.exe 1 5000; check "limit: notice answered" $?
+for i in 7 6 5 4 3 2 1; do
+  drive click "Box $i" 1 10000; check "limit: box $i answered" $?
+done
+finish limit 0 "box 9: no answer
+box 8: no answer
+box 7: OK
+box 6: OK
+box 5: OK
+box 4: OK
+box 3: OK
+box 2: OK
+box 1: OK"
 
 echo "message boxes: $passed passed, $failed failed"
 [ "$failed" = 0 ]
