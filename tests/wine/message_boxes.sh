@@ -84,6 +84,21 @@ start timeout
 drive wait-gone '#32770' Timed 20000; check "timeout: box closed by itself" $?
 finish timeout 0 $'first: Timeout\nsecond: Timeout'
 
+# A time-out ends its own box even when another box is up on top of it: the
+# outer box closes by its time-out, and the inner one, which has none, stays
+# until it is answered.
+pack nested $'#Persistent\nSetTimer, Inner, -100
+MsgBox, 0, Outer, times out under another, 3\nIfMsgBox, Timeout, FileAppend, outer: Timeout, *\nExitApp
+Inner:\nMsgBox, 0, Inner, has no time-out\nIfMsgBox, OK, FileAppend, inner: OK`n, *\nreturn'
+start nested
+drive wait-window '#32770' Inner 10000; check "nested: inner box up" $?
+# The outer box's window stays (hidden) until the inner box's loop returns.
+for ((i = 0; i < 100; i++)); do drive dialog Outer 100 >/dev/null || break; done
+[ "$i" -lt 100 ]; check "nested: outer box closed by its time-out" $?
+[ "$(box_text Inner)" = "has no time-out" ]; check "nested: inner box still up" $?
+drive click Inner 1 5000; check "nested: inner box answered" $?
+finish nested 0 $'inner: OK\nouter: Timeout'
+
 # A style the system refuses: an error box instead, and the thread ends.
 pack badstyle $'FileAppend, before, *\nMsgBox, 7, Refused, never shown\nFileAppend, never, *'
 start badstyle
