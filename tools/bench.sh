@@ -16,7 +16,7 @@ runs=${ORV_BENCH_RUNS:-5}
 gen_expressions() {
   python3 - "$1" <<'PY'
 import sys
-lines = ["a := 1", "b := 2", "s := \"\""]
+lines = ["SetBatchLines, -1", "a := 1", "b := 2", "s := \"\""]
 for i in range(40000):
     lines.append(f"a := a + b * {i % 7} - (b // 2)")
     lines.append(f"b := (a & 255) + {i % 13}")

@@ -2,6 +2,7 @@
 
 #include "events/callable.h"
 #include "events/exit_callbacks.h"
+#include "events/launch_state.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "events/timers.h"
@@ -134,9 +135,9 @@ Result pause(const ExpandedArgs& args) {
 Result suspend(const ExpandedArgs& args) {
   StringView word = arg(args, 0);
   if (equals_ignore_case(word, u"Permit")) return ResultDone;  // marks the hotkey when the script is read
-  if (equals_ignore_case(word, u"On")) g_threads.suspended = true;
-  else if (equals_ignore_case(word, u"Off")) g_threads.suspended = false;
-  else if (word.empty() || equals_ignore_case(word, u"Toggle")) g_threads.suspended = !g_threads.suspended;
+  if (equals_ignore_case(word, u"On")) g_launch.hotkeys_suspended = true;
+  else if (equals_ignore_case(word, u"Off")) g_launch.hotkeys_suspended = false;
+  else if (word.empty() || equals_ignore_case(word, u"Toggle")) g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
   else return report_runtime_error(u"Parameter #1 invalid.", word);
   return ResultDone;
 }
@@ -157,6 +158,8 @@ Result on_exit(const ScriptLine& line, const ExpandedArgs& args) {
 
 Result event_command(const ScriptLine& line, ExpandedArgs& args) {
   if (!args.expand(line)) return ResultFailed;
+  // Pauses, batches and interruptibility are looked at before the next line.
+  check_before_next_line();
   switch (line.action) {
     case CmdSleep:
       return sleep(args);
@@ -172,9 +175,11 @@ Result event_command(const ScriptLine& line, ExpandedArgs& args) {
     case CmdSetBatchLines:
       return set_batch_lines(args);
     case CmdPause:
-      return pause(args);
-    case CmdSuspend:
-      return suspend(args);
+    case CmdSuspend: {
+      Result r = line.action == CmdPause ? pause(args) : suspend(args);
+      refresh_pause_look();
+      return r;
+    }
     case CmdOnExit:
       return on_exit(line, args);
     default:

@@ -1,6 +1,7 @@
 #include "events/main_window_events.h"
 
 #include "events/clipboard_callbacks.h"
+#include "events/launch_state.h"
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
@@ -16,6 +17,7 @@ constexpr uint32_t kWmClose = 0x0010, kWmEndSession = 0x0016, kWmTimer = 0x0113,
 constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
 
 void toggle_pause() {
+  check_before_next_line();
   g_thread->is_paused = !g_thread->is_paused;
   g_threads.paused_thread_count += g_thread->is_paused ? 1 : -1;
 }
@@ -67,10 +69,12 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
         case MenuCommand::TrayPause:
         case MenuCommand::Pause:
           toggle_pause();
+          refresh_pause_look();
           return true;
         case MenuCommand::TraySuspend:
         case MenuCommand::Suspend:
-          g_threads.suspended = !g_threads.suspended;
+          g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
+          refresh_pause_look();
           return true;
         default:
           return false;

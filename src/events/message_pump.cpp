@@ -118,7 +118,18 @@ void pump_forever() {
   for (;;) pump_messages(INT32_MAX, PumpMode::Wait);
 }
 
-void before_line_slow(uint64_t now) {
+int32_t g_lines_until_check = 0;
+
+namespace {
+// Lines between looks when nothing needs every line; a look costs a clock
+// read, and these lines take microseconds.
+constexpr int32_t kLinesPerCheck = 16;
+int32_t g_lines_per_check = 1;
+}  // namespace
+
+void before_line_slow() {
+  g_threads.lines_since_rest += g_lines_per_check;
+  uint64_t now = platform::tick_count();
   ThreadSettings& t = *g_thread;
   if (now - g_threads.last_peek_tick > uint64_t(int64_t(t.peek_interval_ms))) {
     if (platform::message_waiting()) pump_messages(-1, PumpMode::Wait);
@@ -132,6 +143,9 @@ void before_line_slow(uint64_t now) {
       (t.batch_interval_ms > -1 && now - g_threads.last_rest_tick >= uint64_t(t.batch_interval_ms)))
     pump_messages(10, PumpMode::Wait);
   while (g_thread->is_paused) pump_messages(kDurationUnspecified, PumpMode::Wait);
+  bool every_line = !g_thread->allow_interruption || g_thread->lines_per_batch > -1;
+  g_lines_per_check = every_line ? 1 : kLinesPerCheck;
+  g_lines_until_check = g_lines_per_check;
 }
 
 }  // namespace orv

@@ -25,17 +25,15 @@ bool pump_messages(int32_t duration_ms, PumpMode mode);
 // auto-execute section is over.
 [[noreturn]] void pump_forever();
 
-// What the engine owes the pump before each line; cheap unless something
-// is due.
-void before_line_slow(uint64_t now);
+// What the engine owes the pump before each line. The clock is read and
+// the queue looked at only every few lines, or every line while something
+// needs that (a thread not yet interruptible, a batch counted in lines, a
+// pause); anything that changes those asks for a look at the next line.
+extern int32_t g_lines_until_check;
+void before_line_slow();
 inline void before_line() {
-  uint64_t now = platform::tick_count();
-  const ThreadSettings& t = *g_thread;
-  ++g_threads.lines_since_rest;
-  if (now - g_threads.last_peek_tick > uint64_t(int64_t(t.peek_interval_ms)) || !t.allow_interruption ||
-      t.lines_per_batch > -1 || t.is_paused ||
-      (t.batch_interval_ms > -1 && now - g_threads.last_rest_tick >= uint64_t(t.batch_interval_ms)))
-    before_line_slow(now);
+  if (--g_lines_until_check <= 0) before_line_slow();
 }
+inline void check_before_next_line() { g_lines_until_check = 0; }
 
 }  // namespace orv

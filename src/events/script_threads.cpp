@@ -3,6 +3,8 @@
 #include <climits>
 #include <vector>
 
+#include "events/launch_state.h"
+#include "events/message_pump.h"
 #include "events/thread_settings.h"
 #include "objects/object.h"
 #include "parser/script_program.h"
@@ -20,6 +22,13 @@ namespace {
 // stay good while threads come and go.
 std::vector<ThreadSettings> g_stack;
 size_t g_top = 0;
+
+// Threads that start while a long auto-execute section still runs get the
+// settings it made in its first moments.
+constexpr uint64_t kEarlyDefaultsMs = 100;
+bool g_auto_execute_running = false;
+bool g_early_defaults_taken = false;
+uint64_t g_auto_execute_start = 0;
 
 // ErrorLevel as a thread launch saves and restores it.
 constexpr size_t kSavedErrorLevelChars = 127;
@@ -75,9 +84,13 @@ void begin_auto_execute(int32_t max_threads) {
   g_thread->allow_interruption = false;
   g_thread->uninterruptible_since = now;
   g_thread->uninterruptible_ms = 100;
+  g_auto_execute_running = true;
+  g_early_defaults_taken = false;
+  g_auto_execute_start = now;
 }
 
 void end_auto_execute() {
+  g_auto_execute_running = false;
   capture_thread_defaults();
   ThreadSettings& idle = *g_thread;
   idle.allow_interruption = true;
@@ -90,6 +103,11 @@ void end_auto_execute() {
 }
 
 void start_thread(int32_t priority, bool push, CommandId first_action) {
+  if (g_auto_execute_running && !g_early_defaults_taken &&
+      platform::tick_count() - g_auto_execute_start >= kEarlyDefaultsMs) {
+    capture_thread_defaults(g_stack[0]);
+    g_early_defaults_taken = true;
+  }
   if (push) {
     ++g_threads.thread_count;
     g_stack.push_back(g_thread_defaults);
@@ -101,6 +119,8 @@ void start_thread(int32_t priority, bool push, CommandId first_action) {
   ThreadSettings& t = *g_thread;
   t.priority = priority;
   g_threads.lines_since_rest = 0;
+  check_before_next_line();
+  if (push) refresh_pause_look();
   if (!t.is_critical && first_action == CmdCritical) {
     t.is_critical = true;
     t.lines_per_batch = -1;
@@ -117,6 +137,8 @@ void finish_thread(StringView saved_error_level) {
   g_top = g_stack.size() - 1;
   g_thread = &g_stack[g_top];
   --g_threads.thread_count;
+  check_before_next_line();
+  refresh_pause_look();
   if (Variable* v = error_level()) (void)v->assign(saved_error_level);
 }
 
@@ -136,6 +158,15 @@ bool interrupt_allowed_now() {
   return t.allow_interruption;
 }
 
+void refresh_pause_look() {
+  static bool shown_paused = false, shown_suspended = false;
+  bool paused = g_thread->is_paused, suspended = g_launch.hotkeys_suspended;
+  if (paused == shown_paused && suspended == shown_suspended) return;
+  shown_paused = paused;
+  shown_suspended = suspended;
+  platform::show_pause_state(paused, suspended);
+}
+
 ThreadSettings* underlying_thread() { return g_top > 0 ? &g_stack[g_top - 1] : nullptr; }
 
 bool can_push_thread() { return !g_stack.empty() && g_stack.size() < g_stack.capacity(); }
@@ -150,6 +181,7 @@ bool thread_gate(int32_t priority, CommandId first_action) {
 
 void set_critical(bool on, int32_t interval_ms) {
   ThreadSettings& t = *g_thread;
+  check_before_next_line();
   if (on) {
     t.is_critical = true;
     t.peek_interval_ms = interval_ms;

@@ -24,7 +24,6 @@ struct ThreadState {
   bool filtered_pumping = false;
   int32_t menu_active = 0;      // a menu of the program is showing
   bool loaded = false;          // the auto-execute section has begun
-  bool suspended = false;       // hotkeys are suspended
   bool is_dispatching = false;  // the pump is handing a message to its window
   uint32_t dispatching_message = 0;
 };
@@ -61,6 +60,10 @@ bool thread_gate(int32_t priority, CommandId first_action);
 // The thread the running one interrupted; null for the bottom thread.
 struct ThreadSettings;
 ThreadSettings* underlying_thread();
+
+// Shows the running thread's pause state and the suspension in the tray
+// icon, when either changed since it was last shown.
+void refresh_pause_look();
 
 // Critical: On, Off or a message-check interval.
 void set_critical(bool on, int32_t interval_ms);

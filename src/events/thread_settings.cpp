@@ -11,8 +11,10 @@ ThreadSettings g_startup_thread;
 ThreadSettings* g_thread = &g_startup_thread;
 ThreadSettings g_thread_defaults;
 
-void capture_thread_defaults() {
-  ThreadSettings d = *g_thread;
+void capture_thread_defaults() { capture_thread_defaults(*g_thread); }
+
+void capture_thread_defaults(const ThreadSettings& from) {
+  ThreadSettings d = from;
   d.loop_index = 0;
   d.loop_field.clear();
   d.loop_read_line.clear();

@@ -145,5 +145,6 @@ extern ThreadSettings g_thread_defaults;
 // Takes the running thread's settings as the defaults, without its
 // per-thread state (loop variables, current line and function, thrown value).
 void capture_thread_defaults();
+void capture_thread_defaults(const ThreadSettings& from);
 
 }  // namespace orv

@@ -122,6 +122,9 @@ bool create_main_window(const MainWindowOptions& options);
 void destroy_main_window();
 WindowHandle main_window();
 void remove_tray_icon();
+// The tray icon's look (and MainWindow's menu checks) for a paused thread
+// and suspended hotkeys.
+void show_pause_state(bool paused, bool suspended);
 // Shows text in the main window's edit control (ListLines, ListVars ...).
 void set_main_window_text(StringView text);
 

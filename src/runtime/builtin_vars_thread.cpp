@@ -2,6 +2,7 @@
 #include <iterator>
 
 #include "events/launch_state.h"
+#include "events/script_threads.h"
 #include "events/thread_settings.h"
 #include "runtime/builtin_producers.h"
 
@@ -125,9 +126,9 @@ size_t produce_thread_state(char16_t* dest, const Variable& var) {
   StringView name = builtin_suffix(var);
   if (equals_ignore_case(name, u"IsCritical")) return put_int(dest, t.is_critical ? t.peek_interval_ms : 0);
   if (equals_ignore_case(name, u"IsSuspended")) return put_int(dest, g_launch.hotkeys_suspended ? 1 : 0);
-  // A_IsPaused tells whether the thread underneath is paused. Until the
-  // message pump keeps a stack of threads there is none underneath.
-  return put_int(dest, 0);
+  // A_IsPaused: whether the thread this one interrupted is paused.
+  const ThreadSettings* below = underlying_thread();
+  return put_int(dest, below && below->is_paused ? 1 : 0);
 }
 
 size_t produce_last_error(char16_t* dest, const Variable&) { return put_int(dest, g_thread->last_error); }

@@ -30,7 +30,7 @@ namespace orv {
 // --- argument expansion ---------------------------------------------------------------
 
 Result ExpandedArgs::expand(const ScriptLine& line) {
-  release_objects();
+  if (holds_objects_) release_objects();
   count = line.arg_count;
   buffer.clear();
   size_t offsets[kMaxArgs + 1];
@@ -61,7 +61,10 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       }
       char16_t numbuf[256];
       buffer += token_to_text(value, numbuf);
-      if (value.symbol == SymObject) objects[i] = value.object;
+      if (value.symbol == SymObject) {
+        objects[i] = value.object;
+        holds_objects_ = true;
+      }
       temp_arena().release(mark);
       continue;
     }
@@ -73,6 +76,7 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       if (v.holds_object()) {
         objects[i] = v.contents.object;
         objects[i]->add_ref();
+        holds_objects_ = true;
       }
     }
     if (arg.kind != ParamKind::Normal) {
@@ -107,6 +111,7 @@ void ExpandedArgs::release_objects() {
     if (object) object->release();
     object = nullptr;
   }
+  holds_objects_ = false;
 }
 
 Variable* ExpandedArgs::resolve_name(const LineArg& arg) {

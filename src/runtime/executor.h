@@ -26,7 +26,9 @@ struct ExpandedArgs {
   ExpandedArgs() = default;
   ExpandedArgs(const ExpandedArgs&) = delete;
   ExpandedArgs& operator=(const ExpandedArgs&) = delete;
-  ~ExpandedArgs() { release_objects(); }
+  ~ExpandedArgs() {
+    if (holds_objects_) release_objects();
+  }
 
   Result expand(const ScriptLine& line);
   // The variable a parameter names when its name is built at run time.
@@ -35,6 +37,7 @@ struct ExpandedArgs {
  private:
   void append_with_derefs(const LineArg& arg);
   void release_objects();
+  bool holds_objects_ = false;
 };
 
 Result execute_from(ScriptProgram& program, ScriptLine* start);

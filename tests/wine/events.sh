@@ -79,5 +79,23 @@ Changed(kind) {
 start clip
 finish clip 5 $'label 1 1\nfunction 1 hello'
 
+# A paused thread waits before its next line, timers wait with it, and the
+# Pause item of MainWindow's menu lets it go on.
+pack paused 'SetTimer, Tick, 10
+Sleep 150
+Critical
+before := ticks
+Pause
+FileAppend, % "resumed, ticks while paused: " (ticks - before) "`n", *
+ExitApp 6
+Tick:
+ticks++
+return'
+start paused
+drive wait-window Orvanta paused.exe 10000; check "paused: window up" $?
+sleep 1
+drive post Orvanta paused.exe 0x111 65403 0; check "paused: menu posted" $?
+finish paused 6 "resumed, ticks while paused: 0"
+
 echo "events: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -141,6 +141,23 @@ void remove_tray_icon() {
   g_tray_added = false;
 }
 
+void show_pause_state(bool paused, bool suspended) {
+  if (!g_main) return;
+  if (HMENU menu = GetMenu(g_main)) {
+    CheckMenuItem(menu, 65403, MF_BYCOMMAND | (paused ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, 65404, MF_BYCOMMAND | (suspended ? MF_CHECKED : MF_UNCHECKED));
+  }
+  if (!g_tray_added) return;
+  int id = paused && suspended ? 208 : paused ? 207 : suspended ? 206 : 159;
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = g_main;
+  nid.uID = kTrayId;
+  nid.uFlags = NIF_ICON;
+  nid.hIcon = load_icon(id, GetSystemMetrics(SM_CXSMICON));
+  Shell_NotifyIconW(NIM_MODIFY, &nid);
+}
+
 void destroy_main_window() {
   if (!g_main) return;
   remove_tray_icon();
