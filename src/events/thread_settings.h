@@ -84,6 +84,7 @@ struct ThreadSettings {
   int32_t uninterruptible_ms = 0;  // -1: no time limit
   struct ScriptTimer* current_timer = nullptr;  // the timer this thread runs for
   uint32_t last_error = 0;  // the system's last error after the thread's last system call
+  int32_t msgbox_result = 0;  // the answer to the thread's last MsgBox, for IfMsgBox; 0: none
 
   // Coordinates of a GUI event; unset until one launches the thread.
   static constexpr int32_t kGuiUnset = INT32_MIN;

@@ -2,6 +2,7 @@
 
 #include "parser/escapes.h"
 #include "parser/expression_compiler.h"
+#include "library/msgbox_commands.h"
 #include "library/thread_commands.h"
 #include "runtime/func.h"
 #include "runtime/scope.h"
@@ -264,6 +265,12 @@ Result LineParser::validate_line(ScriptLine& line, StringView line_text) {
     case CmdGui:
       program_.directives.persistent_by_gui = true;
       return ResultDone;
+    case CmdIfMsgBox: {
+      int code;
+      if (plain(0) && !msgbox_answer_code(trim(line.arg_text(0)), code))
+        return load_error(program_, u"Parameter #1 invalid.", line_text);
+      return ResultDone;
+    }
     case CmdWhile:
       line.set_loop_kind(LoopKind::While);
       return ResultDone;

@@ -100,11 +100,16 @@ enum : uint32_t {
   MbSystemModal = 0x1000, MbTaskModal = 0x2000, MbSetForeground = 0x10000, MbTopmost = 0x40000,
 };
 enum : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdRetry = 4, IdIgnore = 5, IdYes = 6, IdNo = 7,
-             IdTryAgain = 10, IdContinue = 11 };
-int message_box(StringView text, StringView title, uint32_t flags);
+             IdTryAgain = 10, IdContinue = 11, IdTimeout = 32000 };
+using WindowHandle = uintptr_t;
+// Shows a box and waits for it to close. The answer is the button that
+// closed it, IdTimeout when `timeout_ms` (0: none) ran out first, or 0 when
+// the system refused the box (an unknown button set, say). A box may be
+// shown while another of the same thread is open; each keeps its own
+// time-out.
+int message_box(StringView text, StringView title, uint32_t flags, uint32_t timeout_ms = 0, WindowHandle owner = 0);
 
 // --- the main window and the tray icon ----------------------------------------
-using WindowHandle = uintptr_t;
 
 struct MainWindowOptions {
   String title;           // directory + "\" + file name of the script

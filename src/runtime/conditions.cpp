@@ -1,6 +1,7 @@
 #include "runtime/conditions.h"
 
 #include "events/thread_settings.h"
+#include "library/msgbox_commands.h"
 #include "objects/object.h"
 #include "parser/script_line.h"
 #include "runtime/errors.h"
@@ -211,6 +212,8 @@ Result evaluate_condition(const ScriptLine& line) {
       truth = operand.empty() || find_by_case_sense(value, operand) != StringView::npos;
       if (id == CmdIfNotInString) truth = !truth;
       break;
+    case CmdIfMsgBox:
+      return msgbox_answered(value);
     default: {
       const CommandInfo& info = command_info(id);
       return report_runtime_error(u"\"" + String(info.name) + u"\" is not yet available.");

@@ -1,6 +1,7 @@
 #include "runtime/errors.h"
 
 #include "events/thread_settings.h"
+#include "library/message_box.h"
 #include "parser/script_line.h"
 #include "parser/script_program.h"
 #include "platform/platform.h"
@@ -26,6 +27,16 @@ String cut(StringView text, size_t width, bool ellipsis) {
   String s(text.substr(0, width));
   if (ellipsis) s += u"...";
   return s;
+}
+
+// Error boxes are message boxes like the script's own: they count among the
+// open boxes and keep to the limit.
+int show_error_box(StringView text, uint32_t style) {
+  MessageBoxRequest request;
+  request.text = text;
+  request.title = g_process.script_name;
+  request.style = style;
+  return show_message_box(request).code;
 }
 
 StringView file_of(const ScriptProgram& program, uint16_t index) {
@@ -123,14 +134,14 @@ Result load_error(const ScriptProgram& program, StringView message, StringView e
   text += u"\n\n";
   text += load_footer();
   if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
-  platform::message_box(text, g_process.script_name, platform::MbSetForeground);
+  show_error_box(text, platform::MbSetForeground);
   return ResultFailed;
 }
 
 Result report_runtime_error(StringView message, StringView extra) {
   if (g_thread && g_thread->current_line && g_script) return line_error(*g_script, g_thread->current_line, message, extra);
   if (g_script) return load_error(*g_script, message, extra);
-  platform::message_box(u"Error: " + String(message), g_process.script_name, platform::MbSetForeground);
+  show_error_box(u"Error: " + String(message), platform::MbSetForeground);
   return ResultFailed;
 }
 
@@ -160,7 +171,7 @@ int line_error(const ScriptProgram& program, const ScriptLine* line, StringView 
   String text = format_error_text(program, kind, message, extra, line, footer);
   uint32_t flags = platform::MbTopmost;
   if (kind == ErrorKind::Continuable) flags |= platform::MbYesNo;
-  if (platform::message_box(text, g_process.script_name, flags) == platform::IdNo) {
+  if (show_error_box(text, flags) == platform::IdNo) {
     if (g_process.script_running) exit_program(ExitReason::Error, 2);
     return int(ErrorKind::Critical);
   }
@@ -185,7 +196,7 @@ void show_unhandled_exception(const ScriptProgram& program, StringView message, 
     shown_message = u"Unhandled exception.";
   }
   String text = format_error_text(program, ErrorKind::Error, shown_message, shown_extra, line, u"The thread has exited.");
-  platform::message_box(text, g_process.script_name, platform::MbSetForeground);
+  show_error_box(text, platform::MbSetForeground);
 }
 
 void show_unhandled_exception(const ScriptProgram& program, StringView value, const ScriptLine* line) {

@@ -9,6 +9,7 @@
 #include "objects/object_model.h"
 #include "parser/block_pass.h"
 #include "library/file_append.h"
+#include "library/msgbox_commands.h"
 #include "library/string_commands.h"
 #include "library/thread_commands.h"
 #include "platform/platform.h"
@@ -700,6 +701,9 @@ Result Engine::command(ScriptLine* line) {
     case CmdFileAppend:
       if (!args_.expand(*line)) return ResultFailed;
       return file_append(args_);
+    case CmdMsgBox:
+      if (!args_.expand(*line)) return ResultFailed;
+      return msgbox_command(args_);
     case CmdSetFormat:
       if (!args_.expand(*line)) return ResultFailed;
       return set_format(args_);

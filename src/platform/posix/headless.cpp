@@ -1,6 +1,7 @@
 // The headless platform used by the native host: the same program without a
 // desktop. Message boxes are written to standard error and answered with
-// their default button; there is no other instance to find and no window.
+// their default button (or their time-out); there is no other instance to
+// find and no window.
 #include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -171,14 +172,20 @@ bool append_file(StringView path, const std::string& bytes) {
   return fclose(f) == 0 && ok;
 }
 
-int message_box(StringView text, StringView title, uint32_t flags) {
+int message_box(StringView text, StringView title, uint32_t flags, uint32_t timeout_ms, WindowHandle) {
+  // Refused as Windows refuses it: a button set the system does not know.
+  uint32_t set = flags & 0xF;
+  if (set > MbCancelTryContinue) return 0;
   write_stderr(u"[" + String(title) + u"] " + String(text) + u"\n");
+  // Nobody is there to answer, so a box with a time-out ends by its time-out,
+  // as an unattended box on a desktop would; it does so at once rather than
+  // after the time, since nothing could happen in between. A script then
+  // takes the same path here as in an unattended run of the real program.
+  if (timeout_ms > 0) return IdTimeout;
   static const int kButtons[][3] = {
       {IdOk, 0, 0}, {IdOk, IdCancel, 0}, {IdAbort, IdRetry, IdIgnore}, {IdYes, IdNo, IdCancel},
       {IdYes, IdNo, 0}, {IdRetry, IdCancel, 0}, {IdCancel, IdTryAgain, IdContinue},
   };
-  uint32_t set = flags & 0xF;
-  if (set > 6) set = 0;
   uint32_t def = (flags >> 8) & 0xF;
   if (def > 2 || kButtons[set][def] == 0) def = 0;
   return kButtons[set][def];

@@ -196,9 +196,4 @@ bool append_file(StringView path, const std::string& bytes) {
   return ok && written == bytes.size();
 }
 
-int message_box(StringView text, StringView title, uint32_t flags) {
-  std::wstring t, c;
-  return MessageBoxW(nullptr, wide(text, t), wide(title, c), flags);
-}
-
 }  // namespace orv::platform
