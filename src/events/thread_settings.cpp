@@ -24,6 +24,7 @@ void capture_thread_defaults(const ThreadSettings& from) {
   d.current_func = nullptr;
   d.current_label = nullptr;
   d.in_try = false;
+  d.msgbox_result = 0;  // each thread answers IfMsgBox for its own boxes
   d.thrown = ThrownValue();
   g_thread_defaults = std::move(d);
 }

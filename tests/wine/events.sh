@@ -1,20 +1,10 @@
 #!/usr/bin/env bash
 # Events reaching a resident program on Windows: a message another program
-# posts runs the OnMessage monitor, the monitor's answer reaches a sender,
-# and timers keep running while an error box of the program is open (the
-# box's own loop hands the wake timer to MainWindow).
+# posts runs the OnMessage monitor; timers keep running while an error box
+# of the program is open (the box's own loop hands the wake timer to
+# MainWindow); clipboard changes, the Pause menu item, and the messages that
+# end the program with their exit reasons.
 source "$(dirname "$0")/scenario.lib" events
-
-start() {  # name: runs NAME.exe in the background, its output in NAME.out
-  (cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 30 "$ORV_WINE" "$1.exe" >"$1.out" 2>/dev/null) &
-  pid=$!
-}
-
-finish() {  # name, expected exit code, expected standard output
-  wait "$pid"; local rc=$?
-  [ "$rc" = "$2" ]; check "$1: exit code $2" $? "got: $rc"
-  [ "$(tr -d '\r' <"$work/$1.out")" = "$3" ]; check "$1: output" $? $'got:\n'"$(cat "$work/$1.out")"
-}
 
 # A posted message runs the monitor with wParam, lParam, the message number
 # and the window; a message nobody watches does nothing.
