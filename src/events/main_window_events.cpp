@@ -5,6 +5,7 @@
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
+#include "library/view_commands.h"
 #include "platform/platform.h"
 #include "startup/exit.h"
 
@@ -82,6 +83,12 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
           return true;
         case MenuCommand::TrayOpen:
           platform::show_main_window();
+          return true;
+        case MenuCommand::ListLines:
+          show_lines_view();
+          return true;
+        case MenuCommand::ListVars:
+          show_vars_view();
           return true;
         case MenuCommand::TrayPause:
         case MenuCommand::Pause:

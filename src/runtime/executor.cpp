@@ -20,6 +20,7 @@
 #include "runtime/variable.h"
 #include "runtime/line_history.h"
 #include "events/event_commands.h"
+#include "library/view_commands.h"
 #include "events/message_pump.h"
 #include "runtime/warnings.h"
 #include "startup/exit.h"
@@ -728,6 +729,11 @@ Result Engine::command(ScriptLine* line) {
     case CmdSort:
       if (!args_.expand(*line)) return ResultFailed;
       return string_command(id, args_);
+    case CmdListLines:
+      if (!args_.expand(*line)) return ResultFailed;
+      return list_lines_command(args_.count > 0 ? args_.text[0] : StringView());
+    case CmdListVars:
+      return list_vars_command();
     case CmdSleep:
     case CmdSetTimer:
     case CmdCritical:

@@ -53,6 +53,17 @@ void append_var_lines(String& out, const VariableList& list) {
   }
 }
 
+String function_var_sections(StringView function, const VariableList& statics, const VariableList& locals) {
+  String out;
+  put(out, u"Static Variables for " + String(function) + u"()");
+  put(out, kSeparator);
+  append_var_lines(out, statics);
+  put(out, u"\r\n\r\nLocal Variables for " + String(function) + u"()");
+  put(out, kSeparator);
+  append_var_lines(out, locals);
+  return out;
+}
+
 String list_vars_text(const VariableList& globals, StringView function_sections) {
   String out;
   put(out, function_sections);

@@ -14,6 +14,9 @@ inline constexpr size_t kListVarsMaxChars = 65534;
 // characters of the text, or "NAME: Object(0x...)". Appends to `out`.
 void append_var_lines(String& out, const VariableList& list);
 
+// The sections of a running function: its statics, then its locals.
+String function_var_sections(StringView function, const VariableList& statics, const VariableList& locals);
+
 // The global section: its heading, then the lines. `function_sections` is
 // the text of the running function's sections, empty when none runs.
 String list_vars_text(const VariableList& globals, StringView function_sections = {});

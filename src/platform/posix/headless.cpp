@@ -195,7 +195,13 @@ bool create_main_window(const MainWindowOptions&) { return true; }
 void destroy_main_window() {}
 WindowHandle main_window() { return 0; }
 void remove_tray_icon() {}
-void set_main_window_text(StringView) {}
+// Without a window, the views (ListLines, ListVars ...) go where message
+// boxes go.
+void set_main_window_text(StringView text) {
+  write_stderr(u"[MainWindow]\n");
+  write_stderr(text);
+  write_stderr(u"\n");
+}
 WindowHandle find_instance_window(StringView) { return 0; }
 bool window_exists(WindowHandle) { return false; }
 bool post_message(WindowHandle, uint32_t, uintptr_t, intptr_t) { return false; }

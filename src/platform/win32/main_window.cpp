@@ -123,7 +123,7 @@ bool create_main_window(const MainWindowOptions& options) {
     return false;
   }
   if (HMENU menu = GetMenu(g_main)) {
-    for (UINT id : {65401u, 65406u, 65407u, 65408u, 65409u}) EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
+    for (UINT id : {65401u, 65408u, 65409u}) EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
   }
   g_edit = CreateWindowExW(0, L"edit", L"", 0x50A00804, 0, 0, 0, 0, g_main, reinterpret_cast<HMENU>(1),
                            GetModuleHandleW(nullptr), nullptr);
