@@ -179,39 +179,65 @@ ExprToken legacy_number(StringView text) {
   return t;
 }
 
-Result legacy_math(const ScriptLine& line, ExpandedArgs& args) {
-  Variable* target = args.vars[0];
-  if (!target) return ResultDone;
-  if (line.action == CmdAddAssign || line.action == CmdSubAssign) {
-    if (args.count > 2 && !args.text[2].empty()) return not_available(line);  // date arithmetic
-  }
-  Variable& v = target->target();
-  ExprToken a{};
-  a.symbol = SymVar;
-  a.var = &v;
+Result apply_legacy_math(CommandId action, Variable& v, const ExprToken& b) {
   NumType ta = v.numeric_type();
-  ExprToken b = legacy_number(args.count > 1 ? args.text[1] : StringView());
   bool floats = ta == NumType::Float || b.symbol == SymFloat;
   if (!floats) {
     int64_t x = ta == NumType::Integer ? v.to_int() : 0, y = b.integer;
-    switch (line.action) {
+    switch (action) {
       case CmdAddAssign: return v.assign_int(int64_t(uint64_t(x) + uint64_t(y)));
       case CmdSubAssign: return v.assign_int(int64_t(uint64_t(x) - uint64_t(y)));
       case CmdMultAssign: return v.assign_int(int64_t(uint64_t(x) * uint64_t(y)));
       default:
         if (y == 0) return v.assign_empty();
+        // The smallest integer divided by -1 does not fit; it wraps, as the
+        // other operators do, instead of faulting.
+        if (y == -1) return v.assign_int(int64_t(0 - uint64_t(x)));
         if (x % y == 0) return v.assign_int(x / y);
         return v.assign_double(double(x) / double(y));
     }
   }
   double x = ta == NumType::NotNumeric ? 0 : v.to_double();
   double y = b.symbol == SymFloat ? b.number : double(b.integer);
-  switch (line.action) {
+  switch (action) {
     case CmdAddAssign: return v.assign_double(x + y);
     case CmdSubAssign: return v.assign_double(x - y);
     case CmdMultAssign: return v.assign_double(x * y);
     default: return y == 0 ? v.assign_empty() : v.assign_double(x / y);
   }
+}
+
+Result legacy_math(const ScriptLine& line, ExpandedArgs& args) {
+  Variable* target = args.vars[0];
+  if (!target) return ResultDone;
+  if (line.action == CmdAddAssign || line.action == CmdSubAssign) {
+    if (args.count > 2 && !args.text[2].empty()) return not_available(line);  // date arithmetic
+  }
+  return apply_legacy_math(line.action, target->target(), legacy_number(args.count > 1 ? args.text[1] : StringView()));
+}
+
+// x += expression, the common case: an integer result is used as it is
+// rather than written out as text and read back. Any other result goes the
+// text way, which rounds floats to the thread's format as it always has.
+bool legacy_math_fast(const ScriptLine& line, Result& r) {
+  if (line.arg_count != 2 || !line.args[1].is_expression || line.args[0].dynamic_name || !line.args[0].ref.var)
+    return false;
+  TempArena::Mark mark = temp_arena().mark();
+  ExprToken value;
+  if (!evaluate(line.args[1].postfix, value)) {
+    temp_arena().release(mark);
+    r = ResultFailed;
+    return true;
+  }
+  ExprToken b = value;
+  if (value.symbol != SymInteger) {
+    char16_t buf[256];
+    b = legacy_number(token_to_text(value, buf));
+  }
+  if (value.symbol == SymObject) value.object->release();
+  temp_arena().release(mark);
+  r = apply_legacy_math(line.action, line.args[0].ref.var->target(), b);
+  return true;
 }
 
 }  // namespace
@@ -696,9 +722,12 @@ Result Engine::command(ScriptLine* line) {
     case CmdAddAssign:
     case CmdSubAssign:
     case CmdMultAssign:
-    case CmdDivAssign:
+    case CmdDivAssign: {
+      Result r;
+      if (legacy_math_fast(*line, r)) return r;
       if (!args_.expand(*line)) return ResultFailed;
       return legacy_math(*line, args_);
+    }
     case CmdFileAppend:
       if (!args_.expand(*line)) return ResultFailed;
       return file_append(args_);
