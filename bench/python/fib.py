@@ -5,4 +5,8 @@ def fib(n):
     return fib(n - 1) + fib(n - 2)
 
 
-print(fib(27))
+def main():
+    print(fib(27))
+
+
+main()

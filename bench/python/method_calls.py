@@ -18,10 +18,14 @@ class Wrapping(Counter):
         return self.n
 
 
-a = Counter(1)
-b = Wrapping(3)
-last = 0
-for i in range(1, 300001):
-    a.add(i)
-    last = b.add(i)
-print(a.get(), b.get(), last)
+def main():
+    a = Counter(1)
+    b = Wrapping(3)
+    last = 0
+    for i in range(1, 300001):
+        a.add(i)
+        last = b.add(i)
+    print(a.get(), b.get(), last)
+
+
+main()
