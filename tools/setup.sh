@@ -11,7 +11,7 @@ APT_PACKAGES=(
   libpcre2-dev zlib1g-dev libgtest-dev
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-wine
   dpkg-dev
-  lua5.4 time
+  lua5.4 time valgrind
 )
 
 missing=()
