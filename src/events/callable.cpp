@@ -1,7 +1,5 @@
 #include "events/callable.h"
 
-#include <vector>
-
 #include "events/thread_settings.h"
 #include "objects/object.h"
 #include "parser/script_program.h"
@@ -19,27 +17,30 @@ CommandId first_action(const Callable& callable) {
   return CmdInvalid;
 }
 
-Result run_callable(const Callable& callable, ExprToken* args, int argc, ExprToken* returned, bool* has_value) {
-  if (has_value) *has_value = false;
+Result run_callable(const Callable& callable, ExprToken* args, int argc, CallAnswer* answer) {
   Engine engine(*g_script);
   if (callable.label) {
     g_thread->current_label = callable.label;
     return callable.label->line ? engine.run_thread(callable.label->line) : ResultDone;
   }
   if (!callable.object) return ResultDone;
-  std::vector<ExprToken*> params;
-  for (int i = 0; i < argc; ++i) params.push_back(&args[i]);
+  ExprToken* params[kMaxCallableArgs];
+  for (int i = 0; i < argc && i < kMaxCallableArgs; ++i) params[i] = &args[i];
   ExprToken self = object_token(callable.object);
   ExprToken result = text_token(u"");
+  TempArena::Mark mark = temp_arena().mark();
   callable.object->add_ref();  // the call may drop the owner's reference
-  Result r = callable.object->invoke(result, self, InvokeCall | InvokeAsFunctionObject, params.data(), argc);
+  Result r = callable.object->invoke(result, self, InvokeCall | InvokeAsFunctionObject, params,
+                                     argc < kMaxCallableArgs ? argc : kMaxCallableArgs);
   callable.object->release();
-  if (r == ResultReturned && has_value) *has_value = true;
-  if (returned) {
-    *returned = result;
-  } else if (result.symbol == SymObject) {
-    result.object->release();
+  if (answer && r == ResultReturned) {
+    answer->has_value = true;
+    answer->truth = token_truth(result);
+    answer->numeric = token_numeric_type(result) != NumType::NotNumeric;
+    if (answer->numeric) answer->integer = token_to_int(result);
   }
+  if (result.symbol == SymObject) result.object->release();
+  temp_arena().release(mark);
   if (g_thread->thrown.pending) return engine.report_unhandled_throw();
   return r == ResultFailed ? ResultFailed : ResultDone;
 }

@@ -23,10 +23,20 @@ struct Callable {
 // and for Critical at the start of a thread.
 CommandId first_action(const Callable& callable);
 
-// Runs the callable in the current thread. A function object's return value
-// goes to `returned` when given (text in temporary memory) and `has_value`
-// tells whether it returned one; a thrown value nothing caught is reported.
-Result run_callable(const Callable& callable, ExprToken* args, int argc, ExprToken* returned = nullptr,
-                    bool* has_value = nullptr);
+// What a function object gave back, for the events that listen to it.
+struct CallAnswer {
+  bool has_value = false;  // it returned a value
+  bool truth = false;
+  bool numeric = false;    // a number, or text that reads as one
+  int64_t integer = 0;
+};
+
+// Events pass at most this many parameters.
+inline constexpr int kMaxCallableArgs = 4;
+
+// Runs the callable in the current thread; a thrown value nothing caught is
+// reported. What a function object returns is summed up in `answer` when
+// given; the value itself does not outlive the call.
+Result run_callable(const Callable& callable, ExprToken* args = nullptr, int argc = 0, CallAnswer* answer = nullptr);
 
 }  // namespace orv

@@ -6,12 +6,10 @@
 #include "events/callback_list.h"
 #include "events/script_threads.h"
 #include "events/thread_settings.h"
+#include "library/error_level.h"
 #include "objects/object.h"
 #include "parser/script_program.h"
 #include "platform/clipboard_watch.h"
-#include "runtime/evaluator.h"
-#include "runtime/scope.h"
-#include "runtime/variable.h"
 
 namespace orv {
 
@@ -33,25 +31,23 @@ void launch_clipboard_thread(bool functions_too) {
   first.label = label;
   if (!thread_gate(0, first_action(first))) return;
   g_running = true;
-  String saved = save_error_level();
-  start_thread(0, true, first_action(first));
-  int kind = platform::clipboard_content_kind();
-  g_thread->event_info = kind;
-  if (Variable* v = find_or_add_variable(*g_script, u"ErrorLevel")) (void)v->assign_int(kind);
-  if (label) (void)run_callable(first, nullptr, 0);
-  if (functions_too) {
-    std::vector<IObject*> functions = g_functions.take_snapshot();
-    for (IObject* f : functions) {
-      TempArena::Mark mark = temp_arena().mark();
-      ExprToken arg = int_token(kind);
-      Callable c;
-      c.object = f;
-      (void)run_callable(c, &arg, 1);
-      temp_arena().release(mark);
+  {
+    LaunchedThread thread(0, first_action(first));
+    int kind = platform::clipboard_content_kind();
+    g_thread->event_info = kind;
+    (void)set_error_level(kind);
+    if (label) (void)run_callable(first);
+    if (functions_too) {
+      std::vector<IObject*> functions = g_functions.take_snapshot();
+      for (IObject* f : functions) {
+        ExprToken arg = int_token(kind);
+        Callable c;
+        c.object = f;
+        (void)run_callable(c, &arg, 1);
+      }
+      CallbackList::release(functions);
     }
-    CallbackList::release(functions);
   }
-  finish_thread(saved);
   g_running = false;
 }
 

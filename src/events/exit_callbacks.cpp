@@ -24,34 +24,30 @@ bool has_exit_callbacks() { return g_exit_label || !g_exit_functions.empty(); }
 
 bool run_exit_callbacks(StringView reason, int code) {
   if (!has_exit_callbacks() || !can_push_thread()) return false;
-  String saved = save_error_level();
-  start_thread(0, true, CmdInvalid);
+  LaunchedThread thread(0, CmdInvalid);
   bool cancel = false;
   if (g_exit_label) {
     // A label keeps the program alive unless it calls ExitApp, which ends
     // only its own thread while it runs here.
     Callable c;
     c.label = g_exit_label;
-    (void)run_callable(c, nullptr, 0);
+    (void)run_callable(c);
     cancel = true;
   } else {
     std::vector<IObject*> functions = g_exit_functions.take_snapshot();
     for (IObject* f : functions) {
-      TempArena::Mark mark = temp_arena().mark();
       ExprToken args[2] = {text_token(reason), int_token(code)};
-      ExprToken returned{};
-      bool has_value = false;
+      CallAnswer answer;
       Callable c;
       c.object = f;
-      (void)run_callable(c, args, 2, &returned, &has_value);
-      if (has_value && token_truth(returned)) cancel = true;
-      if (returned.symbol == SymObject) returned.object->release();
-      temp_arena().release(mark);
-      if (cancel) break;
+      (void)run_callable(c, args, 2, &answer);
+      if (answer.has_value && answer.truth) {
+        cancel = true;
+        break;
+      }
     }
     CallbackList::release(functions);
   }
-  finish_thread(saved);
   return cancel;
 }
 

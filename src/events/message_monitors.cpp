@@ -46,25 +46,21 @@ bool run_monitor(size_t index, uintptr_t window, uint32_t message, uintptr_t wpa
   IObject* function = m.function;
   function->add_ref();
   ++m.running;
-  String saved = save_error_level();
-  start_thread(0, true, first_action(c));
-  if (queued) {
-    g_thread->event_info = time;
-    g_thread->gui_x = x;
-    g_thread->gui_y = y;
+  CallAnswer answer;
+  {
+    LaunchedThread thread(0, first_action(c));
+    if (queued) {
+      g_thread->event_info = time;
+      g_thread->gui_x = x;
+      g_thread->gui_y = y;
+    }
+    ExprToken args[4] = {int_token(int64_t(wparam)), int_token(int64_t(lparam)), int_token(message),
+                         int_token(int64_t(window))};
+    (void)run_callable(c, args, 4, &answer);
   }
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken args[4] = {int_token(int64_t(wparam)), int_token(int64_t(lparam)), int_token(message),
-                       int_token(int64_t(window))};
-  ExprToken returned{};
-  bool has_value = false;
-  (void)run_callable(c, args, 4, &returned, &has_value);
   // Only a number or a numeric text can answer a message.
-  bool handled = has_value && token_numeric_type(returned) != NumType::NotNumeric;
-  if (handled) result = intptr_t(token_to_int(returned));
-  if (returned.symbol == SymObject) returned.object->release();
-  temp_arena().release(mark);
-  finish_thread(saved);
+  bool handled = answer.has_value && answer.numeric;
+  if (handled) result = intptr_t(answer.integer);
   // The table may have changed while the function ran.
   for (Monitor& after : g_monitors)
     if (after.function == function && after.message == message && after.running) {

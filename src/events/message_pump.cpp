@@ -44,6 +44,9 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
 
   bool yielded = false;
   int handled = 0;
+  // A wait ends when the queue is empty for a short one, else when 5 ms or
+  // less of it remain.
+  auto wait_over = [&] { return return_when_idle || start + duration_ms - now_ms() <= 5; };
   for (;;) {
     int64_t t0 = now_ms();
     platform::FetchRange range = interrupt_allowed_now() ? platform::FetchRange::All : platform::FetchRange::BelowHotkey;
@@ -65,7 +68,7 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
         ++handled;
         continue;
       }
-      if (return_when_idle || start + duration_ms - now_ms() <= 5) break;
+      if (wait_over()) break;
       platform::sleep_ms(5);
       continue;
     }
@@ -76,8 +79,7 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
     }
     if (msg.wake_tick) {
       if (enabled_timer_count() > 0) ran |= run_due_timers();
-      if (mode != PumpMode::Drain && duration_ms >= 1 && (return_when_idle || start + duration_ms - now_ms() <= 5))
-        break;
+      if (mode != PumpMode::Drain && duration_ms >= 1 && wait_over()) break;
       continue;
     }
     if (msg.message == kMsgClipboardChanged && (!msg.window || msg.window == platform::main_window())) {

@@ -21,7 +21,6 @@ namespace {
 // Records never move once the stack exists: pointers to them (g_thread)
 // stay good while threads come and go.
 std::vector<ThreadSettings> g_stack;
-size_t g_top = 0;
 
 // Threads that start while a long auto-execute section still runs get the
 // settings it made in its first moments.
@@ -73,8 +72,7 @@ void begin_auto_execute(int32_t max_threads) {
   g_stack.clear();
   g_stack.reserve(size_t(max_threads) + 4);
   g_stack.push_back(std::move(*g_thread));
-  g_top = 0;
-  g_thread = &g_stack[0];
+  g_thread = &g_stack.back();
   g_threads.loaded = true;
   g_threads.thread_count = 1;
   uint64_t now = platform::tick_count();
@@ -111,8 +109,7 @@ void start_thread(int32_t priority, bool push, CommandId first_action) {
   if (push) {
     ++g_threads.thread_count;
     g_stack.push_back(g_thread_defaults);
-    g_top = g_stack.size() - 1;
-    g_thread = &g_stack[g_top];
+    g_thread = &g_stack.back();
   } else {
     *g_thread = g_thread_defaults;
   }
@@ -134,8 +131,7 @@ void finish_thread(StringView saved_error_level) {
   if (t.thrown.object) t.thrown.object->release();
   if (t.is_paused) --g_threads.paused_thread_count;
   g_stack.pop_back();
-  g_top = g_stack.size() - 1;
-  g_thread = &g_stack[g_top];
+  g_thread = &g_stack.back();
   --g_threads.thread_count;
   check_before_next_line();
   refresh_pause_look();
@@ -167,7 +163,7 @@ void refresh_pause_look() {
   platform::show_pause_state(paused, suspended);
 }
 
-ThreadSettings* underlying_thread() { return g_top > 0 ? &g_stack[g_top - 1] : nullptr; }
+ThreadSettings* underlying_thread() { return g_stack.size() > 1 ? &g_stack[g_stack.size() - 2] : nullptr; }
 
 bool can_push_thread() { return !g_stack.empty() && g_stack.size() < g_stack.capacity(); }
 

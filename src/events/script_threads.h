@@ -45,6 +45,21 @@ void finish_thread(StringView saved_error_level);
 // ErrorLevel's text, as far as a thread launch keeps it (127 characters).
 String save_error_level();
 
+// A thread launched for an event, from its start to its finish; ErrorLevel
+// is given back as it was when the thread began.
+class LaunchedThread {
+ public:
+  LaunchedThread(int32_t priority, CommandId first_action) : saved_(save_error_level()) {
+    start_thread(priority, true, first_action);
+  }
+  ~LaunchedThread() { finish_thread(saved_); }
+  LaunchedThread(const LaunchedThread&) = delete;
+  LaunchedThread& operator=(const LaunchedThread&) = delete;
+
+ private:
+  String saved_;
+};
+
 // Whether a new thread may start now on top of the running one.
 bool interrupt_allowed_now();
 

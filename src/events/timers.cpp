@@ -1,6 +1,7 @@
 #include "events/timers.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "events/script_threads.h"
@@ -63,8 +64,8 @@ bool run_due_timers() {
   if (g_threads.paused_thread_count > 0 || !g_thread->allow_timers || g_threads.thread_count >= g_threads.max_threads ||
       !interrupt_allowed_now())
     return false;
-  bool pushed = false;
-  String saved;
+  // One thread record serves every timer of the walk.
+  std::optional<LaunchedThread> thread;
   const int32_t interrupted_priority = g_thread->priority;
   // Timers added by a timer's run wait for the next walk.
   size_t count = g_timers.size();
@@ -74,13 +75,12 @@ bool run_due_timers() {
     if (!t->enabled || t->running || t->callable.empty() || t->priority < interrupted_priority ||
         int64_t(now - t->last_run) < t->period_ms)
       continue;
-    if (!pushed) {
-      saved = save_error_level();
-      if (!thread_gate(t->priority, first_action(t->callable))) return false;
-      start_thread(t->priority, true, first_action(t->callable));
-      pushed = true;
+    CommandId action = first_action(t->callable);
+    if (!thread) {
+      if (!thread_gate(t->priority, action)) return false;
+      thread.emplace(t->priority, action);
     } else {
-      start_thread(t->priority, false, first_action(t->callable));
+      start_thread(t->priority, false, action);
     }
     g_threads.last_peek_tick = g_threads.last_rest_tick = now;
     t->last_run = now;
@@ -89,13 +89,13 @@ bool run_due_timers() {
     t->running = true;
     Callable c = t->callable;
     if (c.object) c.object->add_ref();  // a Delete during the run must not free it under the call
-    (void)run_callable(c, nullptr, 0);
+    (void)run_callable(c);
     if (c.object) c.object->release();
     t->running = false;
-    remove_deleted();
   }
-  if (pushed) finish_thread(saved);
-  return pushed;
+  // Removed only now, so that the walk's positions stay good.
+  remove_deleted();
+  return thread.has_value();
 }
 
 Result set_timer(Callable callable, StringView word, StringView priority) {
