@@ -1,5 +1,8 @@
 #include "library/builtin_functions.h"
 
+#include <iterator>
+
+#include "base/name_table.h"
 #include "events/clipboard_callbacks.h"
 #include "events/exit_callbacks.h"
 #include "events/message_monitors.h"
@@ -75,14 +78,7 @@ const BuiltinInfo kBuiltins[] = {
 }  // namespace
 
 const BuiltinInfo* find_builtin(StringView name) {
-  size_t lo = 0, hi = sizeof(kBuiltins) / sizeof(kBuiltins[0]);
-  while (lo < hi) {
-    size_t mid = (lo + hi) / 2;
-    int c = compare_ignore_case(kBuiltins[mid].name, name);
-    if (c == 0) return &kBuiltins[mid];
-    if (c < 0) lo = mid + 1;
-    else hi = mid;
-  }
+  if (const BuiltinInfo* info = find_by_name(kBuiltins, std::size(kBuiltins), name)) return info;
   // Every other ComObj... name is served by the generic COM routine.
   if (name.size() > 6 && starts_with_ignore_case(name, u"ComObj")) {
     static const BuiltinInfo kComObj = {u"ComObj", 0, 3, kLater};

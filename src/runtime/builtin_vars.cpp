@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "base/name_table.h"
 #include "events/thread_settings.h"
 #include "runtime/builtin_producers.h"
 #include "runtime/numbers.h"
@@ -187,17 +188,6 @@ const BuiltinVariable kPrefixed[] = {
     {u"YYYY", B, produce_date_part},
 };
 
-const BuiltinVariable* bisect(const BuiltinVariable* entries, size_t count, StringView name) {
-  size_t lo = 0, hi = count;
-  while (lo < hi) {
-    size_t mid = (lo + hi) / 2;
-    int c = compare_ignore_case(entries[mid].name, name);
-    if (c == 0) return &entries[mid];
-    if (c < 0) lo = mid + 1;
-    else hi = mid;
-  }
-  return nullptr;
-}
 
 bool has_prefix(StringView name) { return name.size() > 2 && (name[0] == u'A' || name[0] == u'a') && name[1] == u'_'; }
 
@@ -215,8 +205,8 @@ constexpr Constant kConstants[] = {
 }  // namespace
 
 const BuiltinVariable* find_builtin_variable(StringView name) {
-  if (has_prefix(name)) return bisect(kPrefixed, std::size(kPrefixed), name.substr(2));
-  return bisect(kPlain, std::size(kPlain), name);
+  if (has_prefix(name)) return find_by_name(kPrefixed, std::size(kPrefixed), name.substr(2));
+  return find_by_name(kPlain, std::size(kPlain), name);
 }
 
 String builtin_variable_text(const char16_t* name) {
