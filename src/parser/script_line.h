@@ -27,6 +27,12 @@ struct DerefRecord {
   uint16_t length = 0;  // %name%: including both dereference characters; call: the name
 };
 
+// The variable a text stands for when the whole text is one %name%; null
+// otherwise. `derefs` may be null (no references at all).
+inline Variable* sole_deref_var(const DerefRecord* derefs, const char16_t* text, size_t length) {
+  return derefs && derefs[0].marker == text && derefs[0].length == length ? derefs[0].target.var : nullptr;
+}
+
 inline constexpr int kMaxDerefsPerParam = 512;
 inline constexpr int kMaxVarNameLength = 253;
 

@@ -337,8 +337,8 @@ class Evaluation {
 
   Result push_dynamic(const ExprToken& tok) {
     // %v% alone, with v holding an object, stands for the object itself.
-    if (tok.derefs[0].marker == tok.text && tok.derefs[0].length == tok.length && !tok.derefs[1].marker) {
-      Variable& v = tok.derefs[0].target.var->target();
+    if (Variable* sole = sole_deref_var(tok.derefs, tok.text, tok.length)) {
+      Variable& v = sole->target();
       if (v.attributes & AttrObject) {
         ExprToken t{};
         t.symbol = SymObject;

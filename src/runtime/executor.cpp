@@ -70,10 +70,10 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       continue;
     }
     append_with_derefs(arg);
-    if (arg.kind == ParamKind::Normal && arg.ref.derefs && !arg.ref.derefs[1].marker &&
-        arg.ref.derefs[0].marker == arg.text && arg.ref.derefs[0].length == arg.length) {
+    Variable* sole = arg.kind == ParamKind::Normal ? sole_deref_var(arg.ref.derefs, arg.text, arg.length) : nullptr;
+    if (sole) {
       // The parameter is one variable: "% f" and "%f%" pass the object it holds.
-      Variable& v = arg.ref.derefs[0].target.var->target();
+      Variable& v = sole->target();
       if (v.holds_object()) {
         objects[i] = v.contents.object;
         objects[i]->add_ref();
@@ -479,9 +479,9 @@ Result Engine::condition_of(const ScriptLine& line, int arg, bool& truth) {
       temp_arena().release(mark);
       return ResultFailed;
     }
-  } else if (a.ref.derefs && a.ref.derefs[0].marker == a.text && a.ref.derefs[0].length == a.length) {
+  } else if (Variable* sole = sole_deref_var(a.ref.derefs, a.text, a.length)) {
     value.symbol = SymVar;
-    value.var = a.ref.derefs[0].target.var;
+    value.var = sole;
   } else {
     value.symbol = SymOperand;
     value.text = a.text;
@@ -789,8 +789,7 @@ Result Engine::assign_expression(const ScriptLine& line) {
   const LineArg& src = line.args[1];
   if (!src.is_expression) {
     // x := y copies the variable as it is, number cache and all.
-    if (src.ref.derefs && src.ref.derefs[0].marker == src.text && src.ref.derefs[0].length == src.length)
-      return target->assign_var(*src.ref.derefs[0].target.var);
+    if (Variable* sole = sole_deref_var(src.ref.derefs, src.text, src.length)) return target->assign_var(*sole);
     if (!args_.expand(line)) return ResultFailed;
     return target->assign(args_.text[1]);
   }
@@ -815,9 +814,9 @@ Result Engine::return_value(const ScriptLine& line) {
       temp_arena().release(mark);
       return ResultFailed;
     }
-  } else if (arg.ref.derefs && arg.ref.derefs[0].marker == arg.text && arg.ref.derefs[0].length == arg.length) {
+  } else if (Variable* sole = sole_deref_var(arg.ref.derefs, arg.text, arg.length)) {
     value.symbol = SymVar;
-    value.var = arg.ref.derefs[0].target.var;
+    value.var = sole;
   } else {
     if (!args_.expand(line)) return ResultFailed;
     // Text written in the line: its type is decided where it is used.

@@ -7,13 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/code_pages.h"
 #include "platform/platform.h"
 
 namespace orv::platform {
 
 namespace {
-
-constexpr uint32_t kUtf8 = 65001;
 
 // The iconv name of a Windows code page, or null for those Windows does not
 // convert through its code-page functions either (the UTF-16 and UTF-32 forms).
@@ -77,7 +76,7 @@ void run(iconv_t cd, const char* in, size_t in_left, std::string& out, std::stri
 
 bool text_to_code_page(StringView text, uint32_t code_page, std::string& out) {
   out.clear();
-  if (code_page == kUtf8) {
+  if (code_page == kCodePageUtf8) {
     out = utf16_to_utf8(text);
     return true;
   }
@@ -96,7 +95,7 @@ bool text_to_code_page(StringView text, uint32_t code_page, std::string& out) {
 
 bool code_page_to_text(std::string_view bytes, uint32_t code_page, String& out) {
   out.clear();
-  if (code_page == kUtf8) {
+  if (code_page == kCodePageUtf8) {
     out = utf8_to_utf16(bytes);
     return true;
   }
