@@ -6,16 +6,16 @@
 
 namespace orv {
 
-namespace {
-
-bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-int hex_value(char16_t c) {
+int hex_digit_value(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'a' && c <= u'f') return c - u'a' + 10;
   if (c >= u'A' && c <= u'F') return c - u'A' + 10;
   return -1;
 }
+
+namespace {
+
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 size_t skip_blanks(StringView text, size_t i) {
   while (i < text.size() && is_blank(text[i])) ++i;
@@ -25,7 +25,7 @@ size_t skip_blanks(StringView text, size_t i) {
 // "0x" or "0X" followed by a hexadecimal digit at `i`.
 bool hex_starts_at(StringView text, size_t i) {
   return i + 2 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
-         hex_value(text[i + 2]) >= 0;
+         hex_digit_value(text[i + 2]) >= 0;
 }
 
 // The significant digits a double can need for correct rounding are fewer
@@ -48,7 +48,7 @@ NumType numeric_type_of(StringView text, bool allow_negative, bool allow_empty, 
   }
   if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
     size_t j = i + 2;
-    while (j < n && hex_value(text[j]) >= 0) ++j;
+    while (j < n && hex_digit_value(text[j]) >= 0) ++j;
     if (j == i + 2) return NumType::NotNumeric;
     return skip_blanks(text, j) == n ? NumType::Integer : NumType::NotNumeric;
   }
@@ -85,7 +85,7 @@ int64_t text_to_int(StringView text) {
   if (hex_starts_at(text, i)) {
     // Hexadecimal is read as a 64-bit pattern, so 0xFFFFFFFFFFFFFFFF is -1.
     for (i += 2; i < text.size(); ++i) {
-      int d = hex_value(text[i]);
+      int d = hex_digit_value(text[i]);
       if (d < 0) break;
       value = value > (UINT64_MAX >> 4) ? UINT64_MAX : (value << 4) | uint64_t(d);
     }

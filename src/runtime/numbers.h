@@ -21,6 +21,8 @@ NumType numeric_type_of(StringView text, bool allow_negative = true, bool allow_
 // Lenient conversions: hexadecimal after an optional sign when the text
 // starts with 0x and a hex digit, else decimal up to the first non-digit;
 // "12abc" gives 12, "abc" gives 0.
+// The value of a hexadecimal digit, or -1 for any other character.
+int hex_digit_value(char16_t c);
 int64_t text_to_int(StringView text);
 double text_to_double(StringView text);
 // Truncates toward zero. NaN and values outside the 64-bit range give the

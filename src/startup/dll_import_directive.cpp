@@ -67,8 +67,6 @@ bool expand_references(StringView text, String& out) {
   return true;
 }
 
-bool is_hex_digit(char16_t c) { return (c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'f'); }
-int hex_value(char16_t c) { return c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10; }
 
 // Hexadecimal digits, optionally "digits:digits": machine code. The code is
 // the part after the colon when there is one.
@@ -80,7 +78,7 @@ bool is_machine_code(StringView target, StringView& code) {
   if (before.empty() || (colon != StringView::npos && after.empty())) return false;
   for (StringView part : {before, after})
     for (char16_t c : part)
-      if (!is_hex_digit(c)) return false;
+      if (hex_digit_value(c) < 0) return false;
   code = colon == StringView::npos ? before : after;
   return true;
 }
@@ -144,7 +142,7 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
   if (is_machine_code(target, code)) {
     if (code.size() % 2) return fail(u"Parameter #2 invalid.");
     std::vector<uint8_t> bytes;
-    for (size_t i = 0; i < code.size(); i += 2) bytes.push_back(uint8_t(hex_value(code[i]) * 16 + hex_value(code[i + 1])));
+    for (size_t i = 0; i < code.size(); i += 2) bytes.push_back(uint8_t(hex_digit_value(code[i]) * 16 + hex_digit_value(code[i + 1])));
     def->address = platform::commit_executable(bytes.data(), bytes.size());
     if (!def->address) return fail(u"Could not commit memory for DllImport.");
   } else if (numeric_type_of(target, true, false, false) == NumType::Integer) {
