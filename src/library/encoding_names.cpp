@@ -1,5 +1,7 @@
 #include "library/encoding_names.h"
 
+#include "runtime/numbers.h"
+
 namespace orv {
 
 namespace {
@@ -17,11 +19,9 @@ bool parse_code_page_number(StringView text, uint32_t& out) {
   }
   uint64_t value = 0;
   for (char16_t c : text) {
-    unsigned digit;
-    if (c >= u'0' && c <= u'9') digit = c - u'0';
-    else if (base == 16 && (c | 0x20) >= u'a' && (c | 0x20) <= u'f') digit = (c | 0x20) - u'a' + 10;
-    else return false;
-    value = value * base + digit;
+    int digit = hex_digit_value(c);
+    if (digit < 0 || unsigned(digit) >= base) return false;
+    value = value * base + unsigned(digit);
     if (value > UINT32_MAX) return false;
   }
   out = uint32_t(value);
