@@ -90,6 +90,7 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
   std::vector<String> delimiters;
   if (arg_given(args, argc, 1)) {
     if (auto* list = dynamic_cast<Object*>(token_object(args[1]))) {
+      list->settle();
       for (int64_t i = 0; i < list->field_count(); ++i) {
         const ObjectField& f = list->field_at(i);
         if (f.kind == kFieldText && !f.text_view().empty()) delimiters.emplace_back(f.text_view());

@@ -142,6 +142,7 @@ Result Object::method_pop(ExprToken& result) {
 // Delete never renumbers; Remove moves the integer keys above what it
 // removed down, and is silent about a range it cannot use.
 Result Object::method_delete(ExprToken& result, ExprToken** params, int count, bool renumber) {
+  settle();  // ranges and removal work on positions
   if (count == 0) return renumber ? method_pop(result) : report_runtime_error(kTooFew);
   ObjectKey first;
   bool has_first = decide_key(*params[0], first);

@@ -1,11 +1,14 @@
 #include "objects/object_model.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 
 #include "objects/object_fields.h"
+#include "objects/string_tail.h"
 #include "runtime/calls.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
@@ -273,6 +276,7 @@ Object::~Object() {
   }
   for (int64_t i = count_ - 1; i >= 0; --i) release_value(fields_[i]);
   std::free(fields_);
+  delete tail_;
 }
 
 void Object::set_base(IObject* base) {
@@ -327,7 +331,8 @@ ObjectField* Object::find(const ObjectKey& key, int64_t* insert_pos) {
 }
 
 ObjectField* Object::find_string(StringView key, int64_t* insert_pos) {
-  int64_t low = string_offset_, high = count_ - 1;
+  const int64_t sorted_end = count_ - tail_count();
+  int64_t low = string_offset_, high = sorted_end - 1;
   while (low <= high) {
     int64_t mid = (low + high) / 2;
     int c = compare_ignore_case(key, StringView(fields_[mid].string_key));
@@ -335,8 +340,50 @@ ObjectField* Object::find_string(StringView key, int64_t* insert_pos) {
     else if (c > 0) low = mid + 1;
     else return &fields_[mid];
   }
+  if (tail_) {
+    if (ObjectField* f = tail_->find(fields_ + sorted_end, key)) return f;
+  }
   if (insert_pos) *insert_pos = low;
   return nullptr;
+}
+
+// --- the string tail -----------------------------------------------------------------
+
+namespace {
+
+// Below this many string keys an ordered insert moves little; the tail
+// pays only for objects used as large dictionaries.
+constexpr int64_t kTailFrom = 64;
+
+bool key_less(const ObjectField& a, const ObjectField& b) {
+  return compare_ignore_case(StringView(a.string_key), StringView(b.string_key)) < 0;
+}
+
+}  // namespace
+
+int64_t Object::tail_count() const { return tail_ ? tail_->count() : 0; }
+
+ObjectField* Object::append_to_tail(char16_t* key_copy) {
+  if (!reserve(count_ + 1)) return nullptr;
+  if (!tail_ && !(tail_ = StringTail::create())) return nullptr;
+  ObjectField& f = fields_[count_];
+  f.string_key = key_copy;
+  if (!tail_->add(fields_ + count_ - tail_->count())) {
+    merge_tail();
+    return nullptr;
+  }
+  ++count_;
+  clear_value(f);
+  return &f;
+}
+
+void Object::merge_tail() {
+  StringTail* tail = tail_;
+  tail_ = nullptr;
+  ObjectField* start = fields_ + count_ - tail->count();
+  delete tail;
+  std::sort(start, fields_ + count_, key_less);
+  std::inplace_merge(fields_ + string_offset_, start, fields_ + count_, key_less);
 }
 
 ObjectField* Object::insert(const ObjectKey& key, int64_t pos) {
@@ -346,6 +393,12 @@ ObjectField* Object::insert(const ObjectKey& key, int64_t pos) {
     if (!key_copy) return nullptr;
     if (!key.text.empty()) std::memcpy(key_copy, key.text.data(), key.text.size() * sizeof(char16_t));
     key_copy[key.text.size()] = 0;
+    if (tail_ || (pos < count_ && count_ - string_offset_ >= kTailFrom)) {
+      if (ObjectField* f = append_to_tail(key_copy)) return f;
+      // No room for the index: the key goes where it belongs.
+      settle();
+      pos = string_lower_bound(key.text);
+    }
   }
   if (!reserve(count_ + 1)) {
     std::free(key_copy);
@@ -509,6 +562,7 @@ bool Object::get_raw(const ObjectKey& key, ExprToken& result) {
 }
 
 Object* Object::clone(bool with_integer_keys) {
+  settle();
   Object* copy = create();
   if (!copy) return nullptr;
   int64_t from = with_integer_keys ? 0 : object_offset_;
@@ -818,6 +872,9 @@ Enumerator::Enumerator(Object& object) : object_(&object) { object.add_ref(); }
 Enumerator::~Enumerator() { object_->release(); }
 
 Result Enumerator::next(Variable* key, Variable* value, bool& more) {
+  // Keys added since the last step take their sorted places first, as
+  // they would have had on insertion.
+  object_->settle();
   ++position_;
   if (position_ >= object_->count_) {
     more = false;

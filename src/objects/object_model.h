@@ -7,6 +7,10 @@
 // keys by value, then object keys by address, then string keys compared
 // case-insensitively. Lookups bisect one section; appending at the end of
 // the integer section (Push, Array) moves only the fields behind it.
+// String keys inserted out of order into a large string section go to an
+// unsorted tail at the very end instead (see StringTail), which is sorted
+// into place before anything uses positions, so every walk still sees the
+// three sorted sections.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +24,7 @@
 namespace orv {
 
 struct Variable;
+class StringTail;
 
 enum class KeyKind : uint8_t { Integer, Object, String };
 
@@ -97,7 +102,12 @@ class Object : public ObjectBase {
   KeyKind key_kind_at(int64_t index) const {
     return index < object_offset_ ? KeyKind::Integer : index < string_offset_ ? KeyKind::Object : KeyKind::String;
   }
+  // Positions of string keys hold only after settle().
   const ObjectField& field_at(int64_t index) const { return fields_[index]; }
+  // Sorts the string tail into place; cheap when there is none.
+  void settle() {
+    if (tail_) merge_tail();
+  }
 
   // The field of `key`, or null with the position where it would go.
   ObjectField* find(const ObjectKey& key, int64_t* insert_pos = nullptr);
@@ -136,6 +146,12 @@ class Object : public ObjectBase {
  private:
   friend class Enumerator;
 
+  int64_t tail_count() const;
+  // Appends a string-keyed field to the tail; null when that cannot be done
+  // (the caller then inserts in order).
+  ObjectField* append_to_tail(char16_t* key_copy);
+  void merge_tail();
+
   // Opens `n` slots at `index` of the integer section.
   bool make_int_room(int64_t index, int64_t n);
   int64_t int_lower_bound(int64_t key) const;
@@ -166,6 +182,7 @@ class Object : public ObjectBase {
   int64_t capacity_ = 0;
   int64_t object_offset_ = 0;  // first object-keyed field = number of integer keys
   int64_t string_offset_ = 0;  // first string-keyed field
+  StringTail* tail_ = nullptr;  // the last tail_count() fields, when not null
 };
 
 // Base of enumerators: the For loop and "Next" both come here.
