@@ -2,8 +2,7 @@
 
 namespace orv {
 
-char16_t fold_case(char16_t c) {
-  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+char16_t fold_case_beyond_ascii(char16_t c) {
   // Latin-1, Greek and Cyrillic capitals have lower-case forms at a fixed
   // offset; the rest of the repertoire is left as it is.
   if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return char16_t(c + 32);
@@ -20,22 +19,6 @@ char16_t upper_case(char16_t c) {
   if (c >= 0x430 && c <= 0x44F) return char16_t(c - 32);
   if (c >= 0x450 && c <= 0x45F) return char16_t(c - 80);
   return c;
-}
-
-bool equals_ignore_case(StringView a, StringView b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && fold_case(a[i]) != fold_case(b[i])) return false;
-  return true;
-}
-
-int compare_ignore_case(StringView a, StringView b) {
-  size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (size_t i = 0; i < n; ++i) {
-    char16_t x = fold_case(a[i]), y = fold_case(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 bool starts_with_ignore_case(StringView text, StringView prefix) {

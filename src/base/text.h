@@ -17,12 +17,46 @@ inline bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Simple one-to-one case folding: what the language means by "compared
-// case-insensitively" for names, keywords and directives.
-char16_t fold_case(char16_t c);
+// case-insensitively" for names, keywords and directives. Inline for the
+// ASCII names that member lookups and name tables compare all the time.
+char16_t fold_case_beyond_ascii(char16_t c);
+inline char16_t fold_case(char16_t c) {
+  if (c < 0x80) return char16_t(c - u'A') < 26 ? char16_t(c + 32) : c;
+  return fold_case_beyond_ascii(c);
+}
 char16_t upper_case(char16_t c);
 
-bool equals_ignore_case(StringView a, StringView b);
-int compare_ignore_case(StringView a, StringView b);
+inline bool equals_ignore_case(StringView a, StringView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && fold_case(a[i]) != fold_case(b[i])) return false;
+  return true;
+}
+
+// The same order, against a zero-terminated text whose length is not known:
+// stored keys are compared without measuring them first.
+inline int compare_ignore_case(StringView a, const char16_t* z) {
+  size_t i = 0;
+  for (; i < a.size(); ++i) {
+    char16_t x = a[i], y = z[i];
+    if (!y) return 1;
+    if (x == y) continue;
+    x = fold_case(x), y = fold_case(y);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return z[i] ? -1 : 0;
+}
+
+inline int compare_ignore_case(StringView a, StringView b) {
+  size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x == y) continue;
+    x = fold_case(x), y = fold_case(y);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
 bool starts_with_ignore_case(StringView text, StringView prefix);
 // Finds `needle` in `text` from `from`, ignoring case; npos when absent.
 size_t find_ignore_case(StringView text, StringView needle, size_t from = 0);

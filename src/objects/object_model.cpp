@@ -335,7 +335,7 @@ ObjectField* Object::find_string(StringView key, int64_t* insert_pos) {
   int64_t low = string_offset_, high = sorted_end - 1;
   while (low <= high) {
     int64_t mid = (low + high) / 2;
-    int c = compare_ignore_case(key, StringView(fields_[mid].string_key));
+    int c = compare_ignore_case(key, fields_[mid].string_key);
     if (c < 0) high = mid - 1;
     else if (c > 0) low = mid + 1;
     else return &fields_[mid];
@@ -393,6 +393,10 @@ ObjectField* Object::insert(const ObjectKey& key, int64_t pos) {
     if (!key_copy) return nullptr;
     if (!key.text.empty()) std::memcpy(key_copy, key.text.data(), key.text.size() * sizeof(char16_t));
     key_copy[key.text.size()] = 0;
+    if (key.text.size() >= 5 && key.text[0] == u'_' && key.text[1] == u'_' &&
+        (equals_ignore_case(key.text, u"__Get") || equals_ignore_case(key.text, u"__Set") ||
+         equals_ignore_case(key.text, u"__Call")))
+      may_have_meta_ = true;
     if (tail_ || (pos < count_ && count_ - string_offset_ >= kTailFrom)) {
       if (ObjectField* f = append_to_tail(key_copy)) return f;
       // No room for the index: the key goes where it belongs.
@@ -447,7 +451,7 @@ int64_t Object::string_lower_bound(StringView key) const {
   int64_t low = string_offset_, high = count_;
   while (low < high) {
     int64_t mid = (low + high) / 2;
-    if (compare_ignore_case(StringView(fields_[mid].string_key), key) < 0) low = mid + 1;
+    if (compare_ignore_case(key, fields_[mid].string_key) > 0) low = mid + 1;
     else high = mid;
   }
   return low;
@@ -457,7 +461,7 @@ int64_t Object::string_upper_bound(StringView key) const {
   int64_t low = string_offset_, high = count_;
   while (low < high) {
     int64_t mid = (low + high) / 2;
-    if (compare_ignore_case(StringView(fields_[mid].string_key), key) <= 0) low = mid + 1;
+    if (compare_ignore_case(key, fields_[mid].string_key) >= 0) low = mid + 1;
     else high = mid;
   }
   return low;
@@ -565,6 +569,7 @@ Object* Object::clone(bool with_integer_keys) {
   settle();
   Object* copy = create();
   if (!copy) return nullptr;
+  copy->may_have_meta_ = may_have_meta_;
   int64_t from = with_integer_keys ? 0 : object_offset_;
   int64_t n = count_ - from;
   if (n > 0) {
@@ -682,7 +687,7 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
   const int key_count = type == InvokeSet ? count - 1 : count;
   const bool as_base = (flags & InvokeAsBase) != 0;
 
-  if (flags & InvokeMetaFunctions) {
+  if ((flags & InvokeMetaFunctions) && may_have_meta_) {
     StringView meta = type == InvokeGet ? u"__Get" : type == InvokeSet ? u"__Set" : u"__Call";
     if (ObjectField* f = find_string(meta)) {
       ParamList list(count + 1);

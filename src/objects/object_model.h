@@ -183,6 +183,9 @@ class Object : public ObjectBase {
   int64_t object_offset_ = 0;  // first object-keyed field = number of integer keys
   int64_t string_offset_ = 0;  // first string-keyed field
   StringTail* tail_ = nullptr;  // the last tail_count() fields, when not null
+  // A key named __Get, __Set or __Call was ever stored: only then is the
+  // meta-function lookup on every invoke worth making.
+  bool may_have_meta_ = false;
 };
 
 // Base of enumerators: the For loop and "Next" both come here.

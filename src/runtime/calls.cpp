@@ -39,6 +39,11 @@ struct SavedLocal {
   VarType type;
 };
 
+std::vector<SavedLocal>& saved_locals() {
+  static std::vector<SavedLocal> stack;
+  return stack;
+}
+
 // A field's value as a token that borrows it (no reference, no copy).
 ExprToken borrowed_value(const ObjectField& field) {
   ExprToken value{};
@@ -83,7 +88,11 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   if (g_call_depth >= kMaxCallDepth)
     return report_runtime_error(u"Function recursion too deep.", f.name);
 
-  std::vector<SavedLocal> backup;
+  // Recursion sets the running instance's locals aside on one shared stack;
+  // calls end in the reverse order of their start, so each takes its own
+  // entries back from the top.
+  std::vector<SavedLocal>& backups = saved_locals();
+  const size_t backup_base = backups.size();
   if (f.instances > 0) {
     // A variable passed by value may be one of these very locals: take its
     // value now, before the locals are set aside.
@@ -116,9 +125,8 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
         if (!keep_text(v.view(), SymOperand, args[i])) return ResultFailed;
       }
     }
-    backup.reserve(f.locals.size());
     f.locals.for_each([&](Variable* v) {
-      backup.push_back({v, v->contents, v->text, v->length_bytes, v->capacity_bytes, v->alloc, v->attributes, v->type});
+      backups.push_back({v, v->contents, v->text, v->length_bytes, v->capacity_bytes, v->alloc, v->attributes, v->type});
       reset_local(v);
     });
   }
@@ -215,7 +223,8 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   }
 
   release_locals(f);
-  for (const SavedLocal& s : backup) {
+  for (size_t i = backup_base; i < backups.size(); ++i) {
+    const SavedLocal& s = backups[i];
     Variable* v = s.var;
     v->contents = s.contents;
     v->text = s.text;
@@ -225,6 +234,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     v->attributes = s.attributes;
     v->type = s.type;
   }
+  backups.resize(backup_base);
   return r;
 }
 

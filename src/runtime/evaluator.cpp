@@ -62,11 +62,6 @@ void TempArena::release(Mark m) {
   blocks_[current_].used = m.used;
 }
 
-TempArena& temp_arena() {
-  static TempArena arena;
-  return arena;
-}
-
 Result temp_text_token(StringView text, uint32_t symbol, ExprToken& out) {
   char16_t* p = temp_arena().allocate(text.size() + 1);
   if (!p) return report_runtime_error(u"Out of memory.");
@@ -227,6 +222,8 @@ class Evaluation {
       if (sym == SymEnd) break;
       if (sym <= SymDynamic) {
         if (!push_operand(*tok)) return fail_cleanup();
+      } else if (sym >= SymEqual && sym <= SymFloorDivide && integer_operation(sym)) {
+        // done in place; a short-circuit link below may still follow it
       } else {
         const ExprToken* jump = nullptr;
         if (!apply(tok, jump)) return fail_cleanup();
@@ -402,6 +399,11 @@ class Evaluation {
 
   Result binary_arith(uint32_t op, const ExprToken& a, const ExprToken& b, ExprToken& out);
 
+  // Counters and indexes: an operator on two integers at hand needs none of
+  // the general paths of apply(), which read types and text. False (the
+  // stack untouched) when it does not apply.
+  inline bool integer_operation(uint32_t op);
+
   Result apply(const ExprToken* tok, const ExprToken*& jump);
 
   const ExprToken* code_;
@@ -410,6 +412,55 @@ class Evaluation {
 };
 
 bool both_ints(const ExprToken& a, const ExprToken& b) { return a.symbol == SymInteger && b.symbol == SymInteger; }
+
+// An operand whose integer is at hand without reading text: a number, a
+// literal carrying its integer, or a variable whose cached integer holds.
+inline bool quick_int(const ExprToken& t, int64_t& out) {
+  switch (t.symbol) {
+    case SymInteger: out = t.integer; return true;
+    case SymOperand:
+      if (!t.preparsed) return false;
+      out = *t.preparsed;
+      return true;
+    case SymVar: {
+      const Variable& v = t.var->target();
+      if (!(v.attributes & AttrHasInt) || v.type != VarType::Normal) return false;
+      out = v.contents.integer;
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// The operators whose result from two integers is an integer (or, for
+// division by zero, the empty text); false for the others.
+inline bool integer_binary(uint32_t op, int64_t x, int64_t y, ExprToken& out) {
+  // Integer arithmetic wraps on overflow.
+  const uint64_t ux = uint64_t(x), uy = uint64_t(y);
+  switch (op) {
+    case SymEqual:
+    case SymEqualCase: out = int_token(x == y); return true;
+    case SymNotEqual: out = int_token(x != y); return true;
+    case SymGreater: out = int_token(x > y); return true;
+    case SymLess: out = int_token(x < y); return true;
+    case SymGreaterEqual: out = int_token(x >= y); return true;
+    case SymLessEqual: out = int_token(x <= y); return true;
+    case SymAdd: out = int_token(int64_t(ux + uy)); return true;
+    case SymSubtract: out = int_token(int64_t(ux - uy)); return true;
+    case SymMultiply: out = int_token(int64_t(ux * uy)); return true;
+    case SymFloorDivide:
+      if (y == 0) out = empty_string();
+      else if (y == -1) out = int_token(int64_t(0 - ux));
+      else out = int_token(x / y);
+      return true;
+    case SymBitOr: out = int_token(x | y); return true;
+    case SymBitXor: out = int_token(x ^ y); return true;
+    case SymBitAnd: out = int_token(x & y); return true;
+    case SymShiftLeft: out = int_token(int64_t(ux << (y & 63))); return true;
+    case SymShiftRight: out = int_token(x >> (y & 63)); return true;
+    default: return false;
+  }
+}
 
 Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken& b, ExprToken& out) {
   if (op == SymConcat) {
@@ -435,9 +486,7 @@ Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken
     case SymSubtract:
     case SymMultiply:
       if (ints) {
-        uint64_t x = uint64_t(token_to_int(a)), y = uint64_t(token_to_int(b));
-        // Integer arithmetic wraps on overflow.
-        out = int_token(int64_t(op == SymAdd ? x + y : op == SymSubtract ? x - y : x * y));
+        integer_binary(op, token_to_int(a), token_to_int(b), out);
       } else {
         double x = token_to_double(a), y = token_to_double(b);
         out = double_token(op == SymAdd ? x + y : op == SymSubtract ? x - y : x * y);
@@ -454,10 +503,7 @@ Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken
     }
     case SymFloorDivide:
       if (ints) {
-        int64_t x = token_to_int(a), y = token_to_int(b);
-        if (y == 0) out = empty_string();
-        else if (y == -1) out = int_token(int64_t(0 - uint64_t(x)));
-        else out = int_token(x / y);
+        integer_binary(op, token_to_int(a), token_to_int(b), out);
       } else {
         double y = token_to_double(b);
         out = y == 0 ? empty_string() : double_token(std::floor(token_to_double(a) / y));
@@ -498,17 +544,9 @@ Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken
     case SymBitXor:
     case SymBitAnd:
     case SymShiftLeft:
-    case SymShiftRight: {
-      int64_t x = token_to_int(a), y = token_to_int(b);
-      switch (op) {
-        case SymBitOr: out = int_token(x | y); break;
-        case SymBitXor: out = int_token(x ^ y); break;
-        case SymBitAnd: out = int_token(x & y); break;
-        case SymShiftLeft: out = int_token(int64_t(uint64_t(x) << (y & 63))); break;
-        default: out = int_token(x >> (y & 63)); break;
-      }
+    case SymShiftRight:
+      integer_binary(op, token_to_int(a), token_to_int(b), out);
       return ResultDone;
-    }
     default:
       out = empty_string();
       return ResultDone;
@@ -559,6 +597,15 @@ int64_t compare_values(uint32_t op, const ExprToken& a, const ExprToken& b) {
     case SymGreaterEqual: return cmp >= 0;
     default: return cmp <= 0;
   }
+}
+
+bool Evaluation::integer_operation(uint32_t op) {
+  if (sp_ < 2) return false;
+  int64_t x, y;
+  ExprToken& a = stack_[sp_ - 2];
+  if (!quick_int(a, x) || !quick_int(stack_[sp_ - 1], y) || !integer_binary(op, x, y, a)) return false;
+  --sp_;
+  return true;
 }
 
 Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
@@ -732,14 +779,7 @@ Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
     case SymLess:
     case SymGreaterEqual:
     case SymLessEqual:
-      if (both_ints(a, b)) {
-        int64_t x = a.integer, y = b.integer;
-        bool v = op == SymEqual || op == SymEqualCase ? x == y : op == SymNotEqual ? x != y : op == SymGreater ? x > y
-                 : op == SymLess ? x < y : op == SymGreaterEqual ? x >= y : x <= y;
-        r = int_token(v);
-      } else {
-        r = int_token(compare_values(op, a, b));
-      }
+      r = int_token(compare_values(op, a, b));
       break;
     default:
       if (!binary_arith(op, a, b, r)) {

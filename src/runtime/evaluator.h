@@ -39,7 +39,11 @@ class TempArena {
   size_t current_ = 0;
 };
 
-TempArena& temp_arena();
+// Inline: every expression and most commands take a mark of it.
+inline TempArena& temp_arena() {
+  static TempArena arena;
+  return arena;
+}
 
 // Evaluates `code`. On success `result` holds the final value: a number, an
 // object (with a reference the caller now owns), a variable, or text in the

@@ -833,6 +833,16 @@ Result Engine::return_value(const ScriptLine& line) {
       value = ExprToken{};
       value.symbol = SymObject;
       value.object = v.contents.object;
+    } else if ((v.attributes & AttrTextStale) && v.type == VarType::Normal) {
+      // A returned variable is text, but a number's text is written straight
+      // into the result: the local's own buffer is about to be emptied.
+      char16_t buf[256];
+      ExprToken number = v.attributes & AttrHasInt ? int_token(v.contents.integer) : double_token(v.contents.number);
+      result_->text = String(token_to_text(number, buf));
+      result_->value = ExprToken{};
+      result_->value.symbol = SymOperand;
+      temp_arena().release(mark);
+      return ResultDone;
     }
   }
   switch (value.symbol) {

@@ -16,7 +16,14 @@ enum class NumType : uint8_t { NotNumeric = 0, Integer = 1, Float = 2 };
 // digits, or decimal digits with at most one point (an exponent only after a
 // point), then only blanks. `allow_negative`, `allow_float` narrow it;
 // `allow_empty` makes an empty text an integer (0).
-NumType numeric_type_of(StringView text, bool allow_negative = true, bool allow_empty = false, bool allow_float = true);
+NumType numeric_type_of_text(StringView text, bool allow_negative, bool allow_empty, bool allow_float);
+inline NumType numeric_type_of(StringView text, bool allow_negative = true, bool allow_empty = false,
+                               bool allow_float = true) {
+  // Every number starts with a blank, a sign, a point or a digit, all below
+  // "9": names such as member keys are turned away at once.
+  if (!text.empty() && text[0] > u'9') return NumType::NotNumeric;
+  return numeric_type_of_text(text, allow_negative, allow_empty, allow_float);
+}
 
 // Lenient conversions: hexadecimal after an optional sign when the text
 // starts with 0x and a hex digit, else decimal up to the first non-digit;
