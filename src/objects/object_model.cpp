@@ -621,8 +621,11 @@ Object* Object::clone(bool with_integer_keys) {
 
 namespace {
 
+// Asked of every member found, so by the type name rather than a
+// dynamic_cast through the class hierarchy; only Property answers so.
 Property* as_property(const ObjectField& field) {
-  return field.kind == SymObject ? dynamic_cast<Property*>(field.object) : nullptr;
+  if (field.kind != SymObject || field.object->type_name() != StringView(u"Property")) return nullptr;
+  return static_cast<Property*>(field.object);
 }
 
 bool holds_function(const ObjectField& field) {

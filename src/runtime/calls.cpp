@@ -446,13 +446,21 @@ Result Func::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, Ex
     if (!method.empty() && !equals_ignore_case(method, u"Call")) return ResultNotHandled;
     first = 1;
   }
-  std::vector<ExprToken> args;
-  args.reserve(size_t(count - first));
-  for (int i = first; i < count; ++i) args.push_back(*params[i]);
+  // Method calls come through here: few arguments stay on the stack.
+  constexpr int kFixed = 8;
+  ExprToken fixed[kFixed];
+  std::vector<ExprToken> many;
+  const int n = count - first;
+  ExprToken* args = fixed;
+  if (n > kFixed) {
+    many.resize(size_t(n));
+    args = many.data();
+  }
+  for (int i = 0; i < n; ++i) args[i] = *params[first + i];
   CallRecord call;
   call.func = this;
   g_last_call_returned = false;
-  Result r = call_function(call, nullptr, args.data(), args.size(), result);
+  Result r = call_function(call, nullptr, args, size_t(n), result);
   if (r == ResultDone && kind == FuncKind::Script && g_last_call_returned) return ResultReturned;
   return r;
 }
