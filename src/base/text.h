@@ -47,6 +47,18 @@ inline int compare_ignore_case(StringView a, const char16_t* z) {
   return z[i] ? -1 : 0;
 }
 
+inline int compare_ignore_case(const char16_t* a, const char16_t* b) {
+  for (size_t i = 0;; ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x == y) {
+      if (!x) return 0;
+      continue;
+    }
+    x = fold_case(x), y = fold_case(y);
+    if (x != y) return x < y ? -1 : 1;
+  }
+}
+
 inline int compare_ignore_case(StringView a, StringView b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {

@@ -22,12 +22,12 @@ constexpr StringView kParam2 = u"Parameter #2 invalid.";
 constexpr StringView kOutOfMemory = u"Out of memory.";
 
 struct MethodName {
-  const char16_t* name;
+  StringView name;
   ObjectMethod method;
   bool underscore;  // "_Name" is accepted too
 };
 
-const MethodName kMethods[] = {
+constexpr MethodName kMethods[] = {
     {u"Insert", ObjectMethod::Insert, true},           {u"InsertAt", ObjectMethod::InsertAt, false},
     {u"Push", ObjectMethod::Push, false},              {u"Pop", ObjectMethod::Pop, false},
     {u"Delete", ObjectMethod::Delete, false},          {u"Remove", ObjectMethod::Remove, true},

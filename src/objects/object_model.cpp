@@ -300,7 +300,12 @@ bool Object::reserve(int64_t needed) {
 ObjectField* Object::find(const ObjectKey& key, int64_t* insert_pos) {
   int64_t low, high;
   switch (key.kind) {
-    case KeyKind::Integer:
+    case KeyKind::Integer: {
+      // Arrays are mostly dense: try the place the key would have then.
+      if (object_offset_) {
+        uint64_t guess = uint64_t(key.integer) - uint64_t(fields_[0].int_key);
+        if (guess < uint64_t(object_offset_) && fields_[guess].int_key == key.integer) return &fields_[guess];
+      }
       low = 0;
       high = object_offset_ - 1;
       while (low <= high) {
@@ -311,6 +316,7 @@ ObjectField* Object::find(const ObjectKey& key, int64_t* insert_pos) {
         else return &fields_[mid];
       }
       break;
+    }
     case KeyKind::Object: {
       low = object_offset_;
       high = string_offset_ - 1;
@@ -356,7 +362,7 @@ namespace {
 constexpr int64_t kTailFrom = 64;
 
 bool key_less(const ObjectField& a, const ObjectField& b) {
-  return compare_ignore_case(StringView(a.string_key), StringView(b.string_key)) < 0;
+  return compare_ignore_case(a.string_key, b.string_key) < 0;
 }
 
 }  // namespace
@@ -438,6 +444,8 @@ bool Object::make_int_room(int64_t index, int64_t n) {
 }
 
 int64_t Object::int_lower_bound(int64_t key) const {
+  // Push and appends ask for the end.
+  if (!object_offset_ || key > fields_[object_offset_ - 1].int_key) return object_offset_;
   int64_t low = 0, high = object_offset_;
   while (low < high) {
     int64_t mid = (low + high) / 2;
