@@ -2,9 +2,11 @@
 // Object whose __Class is the full dotted name), stored in a super-global
 // variable of its name (top level) or as a member of the enclosing class;
 // methods become its members and its base is linked by name.
+#include "objects/class_builder.h"
+
+#include <algorithm>
 #include <vector>
 
-#include "objects/class_builder.h"
 #include "objects/object_model.h"
 #include "parser/script_program.h"
 #include "runtime/errors.h"
@@ -105,10 +107,18 @@ Result build_classes(ScriptProgram& program) {
 
   // Methods become members of the class they were defined in; accessors
   // (owned by "Class.Property") become the getter or setter of a Property.
+  // By full name, sorted once: a script with thousands of classes and
+  // methods must not compare every method with every class.
+  std::vector<BuiltClass*> by_name;
+  by_name.reserve(classes.size());
+  for (BuiltClass& c : classes) by_name.push_back(&c);
+  std::sort(by_name.begin(), by_name.end(),
+            [](const BuiltClass* a, const BuiltClass* b) { return compare_ignore_case(a->full_name, b->full_name) < 0; });
   auto class_named = [&](StringView name) -> BuiltClass* {
-    for (BuiltClass& c : classes)
-      if (equals_ignore_case(c.full_name, name)) return &c;
-    return nullptr;
+    auto it = std::lower_bound(by_name.begin(), by_name.end(), name, [](const BuiltClass* c, StringView n) {
+      return compare_ignore_case(c->full_name, n) < 0;
+    });
+    return it != by_name.end() && equals_ignore_case((*it)->full_name, name) ? *it : nullptr;
   };
   for (Func* f : program.functions) {
     if (f->owner.empty()) continue;

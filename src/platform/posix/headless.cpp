@@ -84,10 +84,16 @@ void set_fail_critical_errors() {}
 void install_access_violation_handler(CrashLineProvider, bool) {}
 
 bool read_script_source(std::vector<uint8_t>& bytes) {
-  std::ifstream in(utf16_to_utf8(g_script_path), std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  // Read in blocks: a character-wise stream copy was a tenth of loading.
+  FILE* f = fopen(utf16_to_utf8(g_script_path).c_str(), "rb");
+  if (!f) return false;
+  bytes.clear();
+  uint8_t block[1 << 14];
+  size_t n;
+  while ((n = fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
+  bool ok = !ferror(f);
+  fclose(f);
+  return ok;
 }
 
 bool get_environment_variable(StringView name, String& out) {
