@@ -21,6 +21,7 @@ inline bool arg_given(const ExprToken* args, int argc, int i) { return i < argc 
 
 // Routines defined in the library, grouped by concern.
 Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_mod(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strlen(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_is_name(Func& func, ExprToken& result, ExprToken* args, int argc);
 // Objects: the constructors, IsObject, and the Obj... functions that reach

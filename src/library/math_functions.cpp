@@ -38,6 +38,23 @@ void set_rounded_text(ExprToken& r, double v, int64_t digits) {
 
 }  // namespace
 
+// Its own routine: loops call it far more than the other math functions,
+// which are told apart by name.
+Result builtin_mod(Func&, ExprToken& result, ExprToken* args, int) {
+  NumType t1 = token_numeric_type(args[0]), t2 = token_numeric_type(args[1]);
+  if (t1 == NumType::NotNumeric || t2 == NumType::NotNumeric) return ResultDone;  // empty result
+  if (t1 == NumType::Integer && t2 == NumType::Integer) {
+    int64_t a = token_to_int(args[0]), b = token_to_int(args[1]);
+    if (b == 0) return ResultDone;
+    result = int_token(b == -1 ? 0 : a % b);
+  } else {
+    double b = token_to_double(args[1]);
+    if (b == 0) return ResultDone;
+    result = double_token(std::fmod(token_to_double(args[0]), b));
+  }
+  return ResultDone;
+}
+
 Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc) {
   StringView name = func.name;
   auto is = [&](const char16_t* n) { return equals_ignore_case(name, n); };
@@ -77,20 +94,6 @@ Result builtin_math(Func& func, ExprToken& result, ExprToken* args, int argc) {
     } else {
       double scale = std::pow(10.0, double(digits > 15 ? 15 : digits));
       set_rounded_text(result, std::round(d * scale) / scale, digits);
-    }
-    return ResultDone;
-  }
-  if (is(u"Mod")) {
-    NumType t2 = token_numeric_type(args[1]);
-    if (t2 == NumType::NotNumeric) return ResultDone;
-    if (integer && t2 == NumType::Integer) {
-      int64_t a = token_to_int(args[0]), b = token_to_int(args[1]);
-      if (b == 0) return ResultDone;
-      result = int_token(b == -1 ? 0 : a % b);
-    } else {
-      double b = token_to_double(args[1]);
-      if (b == 0) return ResultDone;
-      result = double_token(std::fmod(token_to_double(args[0]), b));
     }
     return ResultDone;
   }

@@ -798,6 +798,14 @@ Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
 }  // namespace
 
 Result evaluate(const ExprToken* code, ExprToken& result) {
+  // "n < 2", "i + 1": one operator on two integers at hand is the commonest
+  // condition and index of all, and needs no evaluation stack.
+  if (code[0].symbol != SymEnd && code[1].symbol != SymEnd && code[2].symbol >= SymEqual &&
+      code[2].symbol <= SymFloorDivide && code[3].symbol == SymEnd && !code[0].link && !code[1].link && !code[2].link) {
+    int64_t x, y;
+    if (quick_int(code[0], x) && quick_int(code[1], y) && integer_binary(code[2].symbol, x, y, result))
+      return ResultDone;
+  }
   Evaluation e(code);
   if (!e.ready()) return report_runtime_error(u"Out of memory.");
   return e.run(result);
