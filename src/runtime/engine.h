@@ -18,6 +18,9 @@ namespace orv {
 class Engine {
  public:
   explicit Engine(ScriptProgram& program, CallResult* result = nullptr) : program_(program), result_(result) {}
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
 
   // The auto-execute section and other threads: from `first` until Return or Exit.
   Result run_thread(ScriptLine* first);
@@ -64,9 +67,15 @@ class Engine {
   Result return_value(const ScriptLine& line);
   Result condition_of(const ScriptLine& line, int arg, bool& truth);
 
+  // The argument buffer, taken on the first line that expands arguments:
+  // most function bodies never do, and a fresh one per call was a tenth of
+  // the cost of a small function.
+  ExpandedArgs& args() { return args_ ? *args_ : take_args(); }
+  ExpandedArgs& take_args();
+
   ScriptProgram& program_;
   CallResult* result_;
-  ExpandedArgs args_;
+  ExpandedArgs* args_ = nullptr;
 };
 
 // The line after a loop, past its Until when it has one.

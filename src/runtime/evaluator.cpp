@@ -418,10 +418,25 @@ bool both_ints(const ExprToken& a, const ExprToken& b) { return a.symbol == SymI
 inline bool quick_int(const ExprToken& t, int64_t& out) {
   switch (t.symbol) {
     case SymInteger: out = t.integer; return true;
-    case SymOperand:
-      if (!t.preparsed) return false;
-      out = *t.preparsed;
+    case SymOperand: {
+      if (t.preparsed) {
+        out = *t.preparsed;
+        return true;
+      }
+      // Plain decimal text, such as a function's returned number: type and
+      // value in one pass. Anything else (blanks, signs, hex, long digit
+      // runs that could saturate) takes the general path.
+      const char16_t* p = t.text;
+      uint32_t n = t.length, i = n && p[0] == u'-' ? 1 : 0;
+      if (i == n || n > 18) return false;
+      int64_t v = 0;
+      for (; i < n; ++i) {
+        if (p[i] < u'0' || p[i] > u'9') return false;
+        v = v * 10 + (p[i] - u'0');
+      }
+      out = p[0] == u'-' ? -v : v;
       return true;
+    }
     case SymVar: {
       const Variable& v = t.var->target();
       if (!(v.attributes & AttrHasInt) || v.type != VarType::Normal) return false;

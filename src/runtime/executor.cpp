@@ -3,6 +3,8 @@
 #include "runtime/engine.h"
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "events/event_commands.h"
 #include "events/message_pump.h"
@@ -105,6 +107,16 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
   offsets[count] = buffer.size();
   for (int i = 0; i < count; ++i) text[i] = StringView(buffer).substr(offsets[i], offsets[i + 1] - offsets[i]);
   return ResultDone;
+}
+
+void ExpandedArgs::clear() {
+  if (holds_objects_) release_objects();
+  count = 0;
+  for (int i = 0; i < kMaxArgs; ++i) {
+    text[i] = StringView();
+    vars[i] = nullptr;
+  }
+  buffer.clear();
 }
 
 void ExpandedArgs::release_objects() {
@@ -514,9 +526,9 @@ Result Engine::run_if(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
 Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
   Label* label = static_cast<Label*>(line->attribute);
   if (!label) {
-    if (!args_.expand(*line)) return ResultFailed;
-    label = program_.find_label(args_.text[0]);
-    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args_.text[0]);
+    if (!args().expand(*line)) return ResultFailed;
+    label = program_.find_label(args().text[0]);
+    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args().text[0]);
     bool leaves_function = false;
     if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
   }
@@ -529,9 +541,9 @@ Result Engine::run_gosub(ScriptLine* line) {
   Label* label = static_cast<Label*>(line->attribute);
   bool leaves_function = line->leaves_function;
   if (!label) {
-    if (!args_.expand(*line)) return ResultFailed;
-    label = program_.find_label(args_.text[0]);
-    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args_.text[0]);
+    if (!args().expand(*line)) return ResultFailed;
+    label = program_.find_label(args().text[0]);
+    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args().text[0]);
     if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
   }
   // A subroutine outside every function sees the globals.
@@ -690,8 +702,8 @@ Result Engine::command(ScriptLine* line) {
     case CmdExitApp: {
       int code = 0;
       if (line->arg_count > 0) {
-        if (!args_.expand(*line)) return ResultFailed;
-        code = int(text_to_int(args_.text[0]));
+        if (!args().expand(*line)) return ResultFailed;
+        code = int(text_to_int(args().text[0]));
       }
       // ExitApp ends the program unless an exit callback keeps it; Exit
       // ends it when nothing keeps the script resident, which the thread's
@@ -714,10 +726,10 @@ Result Engine::command(ScriptLine* line) {
       return r;
     }
     case CmdAssign: {
-      if (!args_.expand(*line)) return ResultFailed;
-      StringView value = args_.count > 1 ? args_.text[1] : StringView();
+      if (!args().expand(*line)) return ResultFailed;
+      StringView value = args().count > 1 ? args().text[1] : StringView();
       if (g_thread->auto_trim) value = trim(value);
-      return args_.vars[0] ? args_.vars[0]->assign(value) : ResultDone;
+      return args().vars[0] ? args().vars[0]->assign(value) : ResultDone;
     }
     case CmdAddAssign:
     case CmdSubAssign:
@@ -725,24 +737,24 @@ Result Engine::command(ScriptLine* line) {
     case CmdDivAssign: {
       Result r;
       if (legacy_math_fast(*line, r)) return r;
-      if (!args_.expand(*line)) return ResultFailed;
-      return legacy_math(*line, args_);
+      if (!args().expand(*line)) return ResultFailed;
+      return legacy_math(*line, args());
     }
     case CmdFileAppend:
-      if (!args_.expand(*line)) return ResultFailed;
-      return file_append(args_);
+      if (!args().expand(*line)) return ResultFailed;
+      return file_append(args());
     case CmdMsgBox:
-      if (!args_.expand(*line)) return ResultFailed;
-      return msgbox_command(args_);
+      if (!args().expand(*line)) return ResultFailed;
+      return msgbox_command(args());
     case CmdSetFormat:
-      if (!args_.expand(*line)) return ResultFailed;
-      return set_format(args_);
+      if (!args().expand(*line)) return ResultFailed;
+      return set_format(args());
     case CmdStringCaseSense:
-      if (!args_.expand(*line)) return ResultFailed;
-      return string_case_sense(args_);
+      if (!args().expand(*line)) return ResultFailed;
+      return string_case_sense(args());
     case CmdAutoTrim:
-      if (!args_.expand(*line)) return ResultFailed;
-      return auto_trim(args_);
+      if (!args().expand(*line)) return ResultFailed;
+      return auto_trim(args());
     case CmdStringLeft:
     case CmdStringRight:
     case CmdStringMid:
@@ -756,11 +768,11 @@ Result Engine::command(ScriptLine* line) {
     case CmdStringSplit:
     case CmdSplitPath:
     case CmdSort:
-      if (!args_.expand(*line)) return ResultFailed;
-      return string_command(id, args_);
+      if (!args().expand(*line)) return ResultFailed;
+      return string_command(id, args());
     case CmdListLines:
-      if (!args_.expand(*line)) return ResultFailed;
-      return list_lines_command(args_.count > 0 ? args_.text[0] : StringView());
+      if (!args().expand(*line)) return ResultFailed;
+      return list_lines_command(args().count > 0 ? args().text[0] : StringView());
     case CmdListVars:
       return list_vars_command();
     case CmdSleep:
@@ -771,7 +783,7 @@ Result Engine::command(ScriptLine* line) {
     case CmdPause:
     case CmdSuspend:
     case CmdOnExit:
-      return event_command(*line, args_);
+      return event_command(*line, args());
     default:
       return not_available(*line);
   }
@@ -781,7 +793,7 @@ Result Engine::assign_expression(const ScriptLine& line) {
   Variable* target = line.args[0].ref.var;
   if (line.args[0].dynamic_name) {
     // The target's name is built at run time.
-    target = args_.resolve_name(line.args[0]);
+    target = args().resolve_name(line.args[0]);
     if (!target) return ResultFailed;
   }
   if (!target) return ResultDone;
@@ -790,8 +802,8 @@ Result Engine::assign_expression(const ScriptLine& line) {
   if (!src.is_expression) {
     // x := y copies the variable as it is, number cache and all.
     if (Variable* sole = sole_deref_var(src.ref.derefs, src.text, src.length)) return target->assign_var(*sole);
-    if (!args_.expand(line)) return ResultFailed;
-    return target->assign(args_.text[1]);
+    if (!args().expand(line)) return ResultFailed;
+    return target->assign(args().text[1]);
   }
   TempArena::Mark mark = temp_arena().mark();
   ExprToken value;
@@ -818,9 +830,9 @@ Result Engine::return_value(const ScriptLine& line) {
     value.symbol = SymVar;
     value.var = sole;
   } else {
-    if (!args_.expand(line)) return ResultFailed;
+    if (!args().expand(line)) return ResultFailed;
     // Text written in the line: its type is decided where it is used.
-    result_->text = String(args_.text[0]);
+    result_->text = String(args().text[0]);
     result_->value = ExprToken{};
     result_->value.symbol = SymOperand;
     temp_arena().release(mark);
@@ -862,6 +874,27 @@ Result Engine::return_value(const ScriptLine& line) {
   return ResultDone;
 }
 
+
+// Argument buffers of the running engines. Engines nest strictly (a line
+// of one runs the others to their end), and an engine takes its buffer only
+// while it is the innermost one, so the buffers are handed out in stack
+// order and kept for reuse.
+namespace {
+std::vector<std::unique_ptr<ExpandedArgs>> g_args_buffers;
+size_t g_args_in_use = 0;
+}  // namespace
+
+ExpandedArgs& Engine::take_args() {
+  if (g_args_in_use == g_args_buffers.size()) g_args_buffers.push_back(std::make_unique<ExpandedArgs>());
+  args_ = g_args_buffers[g_args_in_use++].get();
+  return *args_;
+}
+
+Engine::~Engine() {
+  if (!args_) return;
+  args_->clear();
+  --g_args_in_use;
+}
 
 Result execute_from(ScriptProgram& program, ScriptLine* start) {
   Engine engine(program);

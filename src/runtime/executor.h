@@ -31,6 +31,9 @@ struct ExpandedArgs {
   }
 
   Result expand(const ScriptLine& line);
+  // Lets go of the objects of the last expansion and forgets its values, as
+  // a fresh buffer would hold.
+  void clear();
   // The variable a parameter names when its name is built at run time.
   Variable* resolve_name(const LineArg& arg);
 

@@ -114,11 +114,11 @@ Result Engine::run_loop(ScriptLine* line, ScriptLine*& jump) {
     if (kind == LoopKind::Unknown || kind == LoopKind::Count) {
       // The count (or, for a parameter built at run time, the kind) is
       // decided now.
-      if (!args_.expand(*line)) {
+      if (!args().expand(*line)) {
         saved.restore(t);
         return ResultFailed;
       }
-      StringView first = trim(args_.count > 0 ? args_.text[0] : StringView());
+      StringView first = trim(args().count > 0 ? args().text[0] : StringView());
       if (line->arg_count == 0 || first.empty()) {
         kind = LoopKind::Count;
         r = loop_count(line, -1, jump);
@@ -176,15 +176,15 @@ Result Engine::loop_while(ScriptLine* loop, ScriptLine*& jump) {
 }
 
 Result Engine::loop_parse(ScriptLine* loop, ScriptLine*& jump) {
-  if (!args_.expand(*loop)) return ResultFailed;
+  if (!args().expand(*loop)) return ResultFailed;
   // The second parameter names the input variable, unless it is an
   // expression; either way the text is copied, so that changing the
   // variable inside the loop does not change the fields.
   String input;
   if (loop->arg_count > 1 && loop->args[1].is_expression) {
-    input = String(args_.text[1]);
-  } else if (args_.count > 1 && !args_.text[1].empty()) {
-    Variable* v = find_variable(program_, trim(args_.text[1]));
+    input = String(args().text[1]);
+  } else if (args().count > 1 && !args().text[1].empty()) {
+    Variable* v = find_variable(program_, trim(args().text[1]));
     if (v) {
       char16_t buf[256];
       ExprToken t{};
@@ -193,8 +193,8 @@ Result Engine::loop_parse(ScriptLine* loop, ScriptLine*& jump) {
       input = String(token_to_text(t, buf));
     }
   }
-  String delimiters(args_.count > 2 ? args_.text[2].substr(0, 511) : StringView());
-  String omit(args_.count > 3 ? args_.text[3].substr(0, 511) : StringView());
+  String delimiters(args().count > 2 ? args().text[2].substr(0, 511) : StringView());
+  String omit(args().count > 3 ? args().text[3].substr(0, 511) : StringView());
   if (input.empty()) return ResultDone;
   bool csv = equals_ignore_case(delimiters, u"CSV");
   bool stop = false;
@@ -246,10 +246,10 @@ Result Engine::loop_parse(ScriptLine* loop, ScriptLine*& jump) {
 }
 
 Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
-  if (!args_.expand(*loop)) return ResultFailed;
+  if (!args().expand(*loop)) return ResultFailed;
   std::vector<uint8_t> bytes;
   // A file that cannot be opened gives no rounds.
-  if (!platform::read_file(args_.count > 1 ? args_.text[1] : StringView(), bytes)) return ResultDone;
+  if (!platform::read_file(args().count > 1 ? args().text[1] : StringView(), bytes)) return ResultDone;
   String text = decode_script_bytes(bytes.data(), bytes.size());
   StringView rest(text);
   bool stop = false;
@@ -266,13 +266,13 @@ Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
 }
 
 Result Engine::loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
-  if (!args_.expand(*loop)) return ResultFailed;
+  if (!args().expand(*loop)) return ResultFailed;
   // Loop, Files, Pattern, Mode  or the older  Loop, Pattern, IncludeFolders, Recurse
   int at = new_form ? 1 : 0;
-  StringView pattern = at < args_.count ? args_.text[at] : StringView();
+  StringView pattern = at < args().count ? args().text[at] : StringView();
   FileLoopMode mode;
   if (new_form) {
-    StringView letters = args_.count > 2 ? args_.text[2] : StringView();
+    StringView letters = args().count > 2 ? args().text[2] : StringView();
     bool f = false, d = false;
     for (char16_t c : letters) {
       char16_t u = upper_case(c);
@@ -284,11 +284,11 @@ Result Engine::loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
     mode.files = f || !d;
     mode.folders = d;
   } else {
-    StringView folders = args_.count > 1 ? trim(args_.text[1]) : StringView();
+    StringView folders = args().count > 1 ? trim(args().text[1]) : StringView();
     if (folders == u"1") mode.folders = true;
     else if (folders == u"2") mode.folders = true, mode.files = false;
     else if (!folders.empty() && folders != u"0") return report_runtime_error(u"Parameter #2 invalid.", folders);
-    mode.recurse = args_.count > 2 && trim(args_.text[2]) == u"1";
+    mode.recurse = args().count > 2 && trim(args().text[2]) == u"1";
   }
   if (pattern.size() > 259) return ResultDone;
   size_t sep = pattern.find_last_of(u"\\/");
@@ -337,16 +337,16 @@ Result Engine::file_loop_directory(ScriptLine* loop, const String& prefix, const
 }
 
 Result Engine::loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
-  if (!args_.expand(*loop)) return ResultFailed;
+  if (!args().expand(*loop)) return ResultFailed;
   LoopRegItem item;
   bool values = true, keys = false, recurse = false;
   if (new_form) {
     // Loop, Reg, Root\Sub, Mode
-    StringView key = args_.count > 1 ? trim(args_.text[1]) : StringView();
+    StringView key = args().count > 1 ? trim(args().text[1]) : StringView();
     size_t slash = key.find(u'\\');
     item.root = String(key.substr(0, slash));
     item.subkey = slash == StringView::npos ? String() : String(key.substr(slash + 1));
-    StringView letters = args_.count > 2 ? args_.text[2] : StringView();
+    StringView letters = args().count > 2 ? args().text[2] : StringView();
     bool v = false, k = false;
     for (char16_t c : letters) {
       char16_t u = upper_case(c);
@@ -359,12 +359,12 @@ Result Engine::loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump)
     keys = k;
   } else {
     // Loop, Root, Key, IncludeSubkeys, Recurse
-    item.root = String(trim(args_.text[0]));
-    item.subkey = args_.count > 1 ? String(trim(args_.text[1])) : String();
-    StringView include = args_.count > 2 ? trim(args_.text[2]) : StringView();
+    item.root = String(trim(args().text[0]));
+    item.subkey = args().count > 1 ? String(trim(args().text[1])) : String();
+    StringView include = args().count > 2 ? trim(args().text[2]) : StringView();
     if (include == u"1") keys = true;
     else if (include == u"2") keys = true, values = false;
-    recurse = args_.count > 3 && trim(args_.text[3]) == u"1";
+    recurse = args().count > 3 && trim(args().text[3]) == u"1";
   }
   bool stop = false;
   return registry_level(loop, item.root, item.subkey, values, keys, recurse, jump, stop);
