@@ -879,8 +879,10 @@ Result Engine::return_value(const ScriptLine& line) {
 // of one runs the others to their end), and an engine takes its buffer only
 // while it is the innermost one, so the buffers are handed out in stack
 // order and kept for reuse.
+// Never destroyed: a program ended by ExitApp from inside a line still
+// holds them, and releasing their objects would run __Delete during exit.
 namespace {
-std::vector<std::unique_ptr<ExpandedArgs>> g_args_buffers;
+auto& g_args_buffers = *new std::vector<std::unique_ptr<ExpandedArgs>>;
 size_t g_args_in_use = 0;
 }  // namespace
 
