@@ -35,6 +35,14 @@ void set_fail_critical_errors();
 using CrashLineProvider = void (*)(uint32_t& line, String& file);
 void install_access_violation_handler(CrashLineProvider provider, bool warn_continuable);
 
+// Whether a script may read or write memory it names by a number (NumGet,
+// NumPut, StrGet and StrPut with an address, the * operator, an object
+// taken from its address). On Windows it may: a bad address is an access
+// violation, which the handler above reports with the script line. A
+// confined headless run refuses every such address, as nothing there could
+// tell a fault of the script from a fault of the program.
+bool foreign_memory_allowed();
+
 // --- the script source ---------------------------------------------------------
 // The script text as stored: the program's own RCDATA resource on Windows,
 // the file named on the command line in the headless host.

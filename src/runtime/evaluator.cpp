@@ -8,6 +8,7 @@
 #include "objects/object.h"
 #include "parser/script_line.h"
 #include "parser/script_program.h"
+#include "platform/platform.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/calls.h"
 #include "runtime/errors.h"
@@ -637,7 +638,8 @@ Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
       case SymDeref: {
         if (token_numeric_type(a) == NumType::NotNumeric) break;
         uintptr_t addr = uintptr_t(token_to_int(a));
-        r = int_token(addr < 4096 ? 0 : *reinterpret_cast<const unsigned char*>(addr));
+        bool readable = addr >= 4096 && platform::foreign_memory_allowed();
+        r = int_token(readable ? *reinterpret_cast<const unsigned char*>(addr) : 0);
         break;
       }
       default: {  // increments
