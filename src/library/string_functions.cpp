@@ -1,5 +1,6 @@
 // The string functions: SubStr, InStr, Trim/LTrim/RTrim, StrReplace,
 // StrSplit, Ord/Asc and Chr. Positions are 1-based and count UTF-16 units.
+#include <cstdint>
 #include <vector>
 
 #include "library/builtin_functions.h"
@@ -21,7 +22,10 @@ Result builtin_substr(Func&, ExprToken& result, ExprToken* args, int argc) {
   char16_t buf[256];
   StringView s = token_to_text(args[0], buf);
   int64_t len = int64_t(s.size());
-  int64_t start = token_to_int(args[1]) - 1;
+  // StartingPos - 1; the smallest integer stays itself (it counts from the
+  // left end either way).
+  int64_t pos = token_to_int(args[1]);
+  int64_t start = pos == INT64_MIN ? pos : pos - 1;
   if (start >= len) return set_text(result, StringView());
   if (start < 0) {
     start += len;
