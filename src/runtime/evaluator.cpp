@@ -246,7 +246,11 @@ class Evaluation {
             ExprToken cond = pop();
             bool truth = token_truth(cond);
             release(cond);
-            if (!truth) tok = target;  // continue after "?", at the else branch
+            if (!truth) {
+              tok = target;  // continue after "?", at the else branch
+              // A "?" without a ":" has no else branch: its value is empty.
+              if (!target->link) push(empty_string());
+            }
             break;
           }
           bool truth = token_truth(top());
