@@ -9,6 +9,7 @@
 #include "runtime/calls.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
+#include "runtime/stack_guard.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
 
@@ -666,6 +667,8 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
 
   if (!field) {
     if (base_) {
+      // Nothing stops a chain of bases from looping back on itself.
+      if (stack_exhausted()) return report_runtime_error(u"Base chain too deep.");
       uint32_t base_flags = as_base ? flags : flags | InvokeAsBase | InvokeMetaFunctions;
       IObject* b = base_;
       b->add_ref();

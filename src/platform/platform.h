@@ -28,6 +28,9 @@ void sleep_ms(uint32_t ms);
 uint32_t system_time_low32();
 // Suppress the system's own critical-error dialogs (missing drives and such).
 void set_fail_critical_errors();
+// The calling thread's stack: the lowest address it may grow down to and
+// the address it starts from. False when the system cannot tell.
+bool thread_stack_bounds(uintptr_t& low, uintptr_t& high);
 
 // Reports access violations on the main thread with the running script line
 // and lets the user end the thread, continue, or end the program. Continuable

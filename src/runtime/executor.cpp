@@ -21,6 +21,7 @@
 #include "runtime/evaluator.h"
 #include "runtime/line_history.h"
 #include "runtime/scope.h"
+#include "runtime/stack_guard.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
 #include "startup/exit.h"
@@ -527,6 +528,7 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
 
 Result Engine::run_gosub(ScriptLine* line) {
   Label* label = static_cast<Label*>(line->attribute);
+  if (stack_exhausted()) return report_runtime_error(u"Subroutine recursion too deep.", label ? label->name : StringView());
   bool leaves_function = line->leaves_function;
   if (!label) {
     if (!args_.expand(*line)) return ResultFailed;

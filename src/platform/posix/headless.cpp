@@ -3,6 +3,7 @@
 // their default button (or their time-out); there is no other instance to
 // find and no window.
 #include <dirent.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <stdio.h>
@@ -139,6 +140,20 @@ uint32_t system_time_low32() {
 }
 
 void set_fail_critical_errors() {}
+
+bool thread_stack_bounds(uintptr_t& low, uintptr_t& high) {
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) != 0) return false;
+  void* base = nullptr;
+  size_t size = 0;
+  bool ok = pthread_attr_getstack(&attr, &base, &size) == 0 && base && size;
+  pthread_attr_destroy(&attr);
+  if (!ok) return false;
+  low = reinterpret_cast<uintptr_t>(base);
+  high = low + size;
+  return true;
+}
+
 // Faults in the native host are left to the sanitizers and the debugger.
 void install_access_violation_handler(CrashLineProvider, bool) {}
 
