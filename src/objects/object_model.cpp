@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "objects/object_fields.h"
 #include "runtime/calls.h"
@@ -777,6 +778,19 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
 
 // --- release -----------------------------------------------------------------------
 
+namespace {
+
+// Destroying an object releases what it holds, which may destroy the next
+// object, and so on: a chain of a million objects (a linked list a script
+// built) would nest a million destructors on the native stack. Past this
+// depth an object due for destruction waits in a list that the outermost
+// destruction empties, so that the stack never holds more than this many.
+constexpr int kMaxNestedDestructions = 1000;
+int g_destruction_depth = 0;
+std::vector<Object*>* g_waiting_destruction = nullptr;
+
+}  // namespace
+
 bool Object::on_last_release() {
   if (base_ && !find_string(u"__Class")) {
     void* saved = g_object_hooks.before_finalizer ? g_object_hooks.before_finalizer() : nullptr;
@@ -789,7 +803,22 @@ bool Object::on_last_release() {
     // __Delete stored `this` somewhere: the object lives on.
     if (ref_count() != 1) return false;
   }
+  if (g_destruction_depth >= kMaxNestedDestructions) {
+    if (!g_waiting_destruction) g_waiting_destruction = new std::vector<Object*>();
+    g_waiting_destruction->push_back(this);
+    return true;
+  }
+  ++g_destruction_depth;
   delete this;
+  if (g_destruction_depth == 1 && g_waiting_destruction) {
+    // Each of these may add more before the list is empty.
+    while (!g_waiting_destruction->empty()) {
+      Object* next = g_waiting_destruction->back();
+      g_waiting_destruction->pop_back();
+      delete next;
+    }
+  }
+  --g_destruction_depth;
   return true;
 }
 
