@@ -7,6 +7,7 @@
 #include "library/letter_case.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"
+#include "runtime/variable.h"
 
 namespace orv {
 
@@ -106,6 +107,7 @@ Result builtin_format(Func&, ExprToken& result, ExprToken* args, int argc) {
         }
         if (valid) {
           if (index >= 1 && index < argc && args[index].symbol != SymMissing) out += format_value(args[index], spec);
+          if (over_memory_limit(out.size() + 1)) return report_memory_limit();
           // An index past the values leaves the next placeholder past them too.
           next = index < argc ? index + 1 : argc;
           i = close;

@@ -82,6 +82,7 @@ Result builtin_strreplace(Func&, ExprToken& result, ExprToken* args, int argc) {
   int64_t limit = arg_given(args, argc, 4) ? token_to_int(args[4]) : -1;
   String out;
   int64_t count = replace_text(hay, search, replace, limit, thread_case_mode(), out);
+  if (count == kReplacedTooLong) return report_memory_limit();
   if (argc > 3 && args[3].symbol == SymVar) {
     if (!args[3].var->assign_int(count)) return ResultFailed;
   }

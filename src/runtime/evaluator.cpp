@@ -420,6 +420,7 @@ Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken
   if (op == SymConcat) {
     char16_t ba[256], bb[256];
     StringView x = token_to_text(a, ba), y = token_to_text(b, bb);
+    if (over_memory_limit(x.size() + y.size() + 1)) return report_memory_limit();
     char16_t* p = temp_arena().allocate(x.size() + y.size() + 1);
     if (!p) return report_runtime_error(u"Out of memory.");
     if (!x.empty()) std::memmove(p, x.data(), x.size() * sizeof(char16_t));

@@ -18,6 +18,8 @@ namespace orv {
 VariableSettings g_var_settings;
 char16_t g_empty_text[1] = {0};
 
+Result report_memory_limit() { return report_runtime_error(u"Memory limit reached (see #MaxMem in the help file)."); }
+
 Pool& permanent_pool() {
   // Never destroyed: what it holds is used until the process ends.
   static Pool* pool = new Pool;

@@ -81,6 +81,14 @@ struct VariableSettings {
 };
 extern VariableSettings g_var_settings;
 
+// Texts built on the way to a variable (a concatenation, a replacement, a
+// command's expanded parameters) are held to the same limit as a variable,
+// so that one line cannot take memory without bound before any variable
+// refuses it: whether `chars` characters (terminator included) are over
+// the limit, and the report when they are.
+inline bool over_memory_limit(size_t chars) { return uint64_t(chars) * sizeof(char16_t) > g_var_settings.memory_limit; }
+Result report_memory_limit();
+
 struct Variable {
   union {
     int64_t integer;
