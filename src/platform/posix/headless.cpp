@@ -18,6 +18,18 @@
 #include "platform/platform.h"
 #include "platform/posix/headless.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORV_LEAK_CHECK_AT_EXIT 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define ORV_LEAK_CHECK_AT_EXIT 1
+#endif
+#ifdef ORV_LEAK_CHECK_AT_EXIT
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace orv::platform {
 
 namespace {
@@ -98,6 +110,12 @@ void exit_process(int code) {
   fflush(stdout);
   fflush(stderr);
   if (g_exit_hook) g_exit_hook(code);
+#ifdef ORV_LEAK_CHECK_AT_EXIT
+  // _exit skips the sanitizer's own check at exit, and the program always
+  // ends here: look for leaks now (a report ends the process with its own
+  // exit code).
+  __lsan_do_leak_check();
+#endif
   _exit(code);
 }
 
