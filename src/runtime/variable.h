@@ -40,6 +40,10 @@ struct Variable;
 // Names, lines, variable records and small text buffers: allocated once and
 // never returned.
 Pool& permanent_pool();
+// Returns all of it at once, for a host that reads program after program in
+// one process (the fuzz target for loading): only once nothing refers to
+// any variable any more.
+void discard_permanent_pool();
 
 // Produces a built-in variable's value: writes it to `dest` when given and
 // returns its length in characters (a length query when `dest` is null).
