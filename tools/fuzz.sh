@@ -11,7 +11,8 @@
 # Targets: load, run, packed, text_functions. Seeds are made afresh from the
 # script tests (tests/scripts/**/*.orv) on every run; what a long run finds
 # that is new stays in build/fuzz/corpus/TARGET for the next one, and every
-# input that fails is kept in build/fuzz/findings/TARGET. A failing input is
+# input that fails is kept in build/fuzz/findings/TARGET. A long run of the
+# run target ends with a pass over its corpus that checks each run for leaks. A failing input is
 # looked at again with `build/fuzz/fuzz_TARGET FILE` (for run, with
 # ORV_FUZZ_VERBOSE=1 to see the script's output).
 #
@@ -87,24 +88,30 @@ passed=0 failed=0
 for t in "${targets[@]}"; do
   findings=$out/findings/$t
   mkdir -p "$findings"
+  # The fuzzing itself logs to $log, for its figures; the passes before and
+  # after it to $log.other.
   log=$(mktemp "${TMPDIR:-/tmp}/orv-fuzz-$t.XXXXXX")
-  # shellcheck disable=SC2046
+  fuzz() { "$out/fuzz_$t" $(options_of "$t") -artifact_prefix="$findings/" "$@"; }
   if [ $smoke = 1 ]; then
     # Every seed once, then a little fuzzing in a corpus of its own.
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/orv-fuzz-corpus.XXXXXX")
-    "$out/fuzz_$t" $(options_of "$t") -runs=0 -artifact_prefix="$findings/" "$(seeds_of "$t")" >"$log" 2>&1 &&
-      "$out/fuzz_$t" $(options_of "$t") -max_total_time="$seconds" -artifact_prefix="$findings/" \
-        "$corpus" "$(seeds_of "$t")" >>"$log" 2>&1
+    fuzz -runs=0 "$(seeds_of "$t")" >"$log.other" 2>&1 &&
+      fuzz -max_total_time="$seconds" "$corpus" "$(seeds_of "$t")" >"$log" 2>&1
     rc=$?
     rm -rf "$corpus"
   else
     corpus=$out/corpus/$t
     mkdir -p "$corpus"
-    "$out/fuzz_$t" $(options_of "$t") -max_total_time="$seconds" -artifact_prefix="$findings/" \
-      "$corpus" "$(seeds_of "$t")" >"$log" 2>&1
+    fuzz -max_total_time="$seconds" "$corpus" "$(seeds_of "$t")" >"$log" 2>&1
     rc=$?
+    if [ "$t" = run ] && [ $rc -eq 0 ]; then
+      # Leaks are looked for once over what fuzzing kept, since the check
+      # costs several times a run (see run_fuzz.cpp).
+      ORV_FUZZ_LEAKS=1 fuzz -runs=0 "$corpus" >"$log.other" 2>&1
+      rc=$?
+    fi
   fi
-  stats=$(grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$log" | tail -2 | sed 's/^stat:://' | tr '\n' ' ')
+  stats=$(grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$log" | sed 's/^stat:://; s/  */ /g' | tr '\n' ' ')
   cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)
   if [ $rc -eq 0 ]; then
     passed=$((passed + 1))
@@ -112,9 +119,9 @@ for t in "${targets[@]}"; do
   else
     failed=$((failed + 1))
     echo "fuzz $t: FAILED (exit $rc); the input is in $findings"
-    grep -vE '^(#[0-9]+|INFO:|MERGE)' "$log" | tail -60
+    cat "$log.other" "$log" 2>/dev/null | grep -vE '^(#[0-9]+|INFO:|MERGE|\s+NEW_FUNC)' | tail -60
   fi
-  rm -f "$log"
+  rm -f "$log" "$log.other"
 done
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
