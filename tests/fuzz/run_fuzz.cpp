@@ -196,5 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             WEXITSTATUS(status));
   else if (WIFSIGNALED(status))
     fprintf(stderr, "run_fuzz: the run was killed by signal %d\n", WTERMSIG(status));
+  // libFuzzer ends the process without running exit handlers.
+  remove_folder();
   abort();
 }

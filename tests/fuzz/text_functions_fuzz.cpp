@@ -8,7 +8,6 @@
 // conversions against the C library's.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -193,7 +192,6 @@ void numeric_text(FuzzedDataProvider& in) {
   if (numeric_type_of(text) == NumType::NotNumeric) return;
   // Numeric text is ASCII: the C library can read it too.
   std::string ascii = utf16_to_utf8(text);
-  errno = 0;
   size_t x = ascii.find_first_of("xX");
   if (x == std::string::npos) {
     check(i == strtoll(ascii.c_str(), nullptr, 10), "integer reading differs from strtoll");
