@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`.
-.PHONY: setup build run test test-unit test-scripts bench clean
+.PHONY: setup build run test test-unit test-scripts bench fuzz clean
 
 setup:
 	@tools/setup.sh
@@ -24,5 +24,9 @@ bench: setup
 	@tools/build.sh win native
 	@tools/bench.sh
 
+fuzz: setup
+	@tools/build.sh fuzz
+	@tools/fuzz.sh
+
 clean:
-	rm -rf build/native build/win build/asan
+	rm -rf build/native build/win build/asan build/fuzz

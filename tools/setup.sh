@@ -12,6 +12,7 @@ APT_PACKAGES=(
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-wine
   dpkg-dev
   lua5.4 time valgrind
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Runs every test against what tools/build.sh built: the unit tests of the
 # native and sanitizer builds, then the script tests natively, under the
-# sanitizers and as the Windows program under Wine.
+# sanitizers and as the Windows program under Wine, and a short run of each
+# fuzz target (tools/fuzz.sh --smoke: every seed once, then a few seconds of
+# fuzzing; one test per target).
 #
 #   tools/test.sh                 everything
-#   tools/test.sh unit native     only some parts: unit, native, asan, wine
+#   tools/test.sh unit native     only some parts: unit, native, asan, wine, fuzz
 #
 # Prints one summary line per part and a closing total; exits non-zero when
 # anything failed. Wine and Xvfb stay up afterwards for the next run, except
@@ -13,7 +15,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
 
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(unit native asan wine)
+[ ${#parts[@]} -gt 0 ] || parts=(unit native asan wine fuzz)
 want() { local p; for p in "${parts[@]}"; do [ "$p" = "$1" ] && return 0; done; return 1; }
 
 logs=$(mktemp -d "${TMPDIR:-/tmp}/orv-test.XXXXXX")
@@ -71,6 +73,24 @@ run_scripts() {
   add "scripts $mode" "$p" "$f" "$s"
 }
 
+run_fuzz_smoke() {
+  local log=$logs/fuzz.log rc line p f
+  if [ ! -d build/fuzz ]; then
+    echo "== fuzz targets: build/fuzz not built, skipped"
+    return
+  fi
+  echo "== fuzz targets (smoke run)"
+  tools/fuzz.sh --smoke </dev/null 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+  if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then p=${BASH_REMATCH[1]} f=${BASH_REMATCH[2]}; else p=0 f=0; fi
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
+    echo "fuzz smoke run exited with $rc"
+    f=1
+  fi
+  add "fuzz" "$p" "$f" 0
+}
+
 if want wine; then
   echo "== Wine environment"
   if ! tools/wine-env.sh up; then
@@ -102,6 +122,7 @@ run_wine_scenarios() {
   done
 }
 want wine && run_wine_scenarios
+want fuzz && run_fuzz_smoke
 
 echo
 echo "summary:"

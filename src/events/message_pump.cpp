@@ -127,10 +127,18 @@ namespace {
 // read, and these lines take microseconds.
 constexpr int32_t kLinesPerCheck = 16;
 int32_t g_lines_per_check = 1;
+int64_t g_line_limit = 0;
+int64_t g_lines_run = 0;
 }  // namespace
+
+void set_line_limit(int64_t lines) { g_line_limit = lines; }
 
 void before_line_slow() {
   g_threads.lines_since_rest += g_lines_per_check;
+  if (g_line_limit > 0) {
+    g_lines_run += g_lines_per_check;
+    if (g_lines_run > g_line_limit) exit_program(ExitReason::Close, 0);
+  }
   uint64_t now = platform::tick_count();
   ThreadSettings& t = *g_thread;
   if (now - g_threads.last_peek_tick > uint64_t(int64_t(t.peek_interval_ms))) {

@@ -30,6 +30,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode);
 // needs that (a thread not yet interruptible, a batch counted in lines, a
 // pause); anything that changes those asks for a look at the next line.
 extern int32_t g_lines_until_check;
+// A bound a host puts on the lines the program may run in all (0, the
+// default: none). Past it the program is closed as if by its user (the exit
+// routine with reason Close): how the fuzz hosts end scripts that would run
+// for ever.
+void set_line_limit(int64_t lines);
 void before_line_slow();
 inline void before_line() {
   if (--g_lines_until_check <= 0) before_line_slow();

@@ -7,6 +7,7 @@
 #include "library/letter_case.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"
+#include "runtime/variable.h"
 
 namespace orv {
 
@@ -77,7 +78,7 @@ Result builtin_format(Func&, ExprToken& result, ExprToken* args, int argc) {
   char16_t buf[256];
   String fmt(token_to_text(args[0], buf));
   String out;
-  int next = 1;
+  int64_t next = 1;
   for (size_t i = 0; i < fmt.size(); ++i) {
     char16_t c = fmt[i];
     if (c == u'{') {
@@ -98,15 +99,17 @@ Result builtin_format(Func&, ExprToken& result, ExprToken* args, int argc) {
         StringView index_text = inner.substr(0, colon);
         StringView spec = colon == StringView::npos ? StringView() : inner.substr(colon + 1);
         bool valid = spec.size() <= kMaxSpec;
-        int index = next;
+        int64_t index = next;
         if (!index_text.empty()) {
           NumType t = numeric_type_of(index_text, false, false, false);
           if (t != NumType::Integer) valid = false;
-          else index = int(text_to_int(index_text));
+          else index = text_to_int(index_text);
         }
         if (valid) {
           if (index >= 1 && index < argc && args[index].symbol != SymMissing) out += format_value(args[index], spec);
-          next = index + 1;
+          if (over_memory_limit(out.size() + 1)) return report_memory_limit();
+          // An index past the values leaves the next placeholder past them too.
+          next = index < argc ? index + 1 : argc;
           i = close;
           continue;
         }

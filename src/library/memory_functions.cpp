@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "library/builtin_functions.h"
+#include "platform/platform.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"
 #include "runtime/variable.h"
@@ -54,6 +55,7 @@ uintptr_t target_address(const ExprToken& where, int64_t offset, int size) {
       return reinterpret_cast<uintptr_t>(v.text) + uintptr_t(offset);
     }
   }
+  if (!platform::foreign_memory_allowed()) return 0;
   uintptr_t base = uintptr_t(token_to_int(where));
   uintptr_t address = base + uintptr_t(offset);
   return address < 0x10000 ? 0 : address;

@@ -1,5 +1,6 @@
 // The string functions: SubStr, InStr, Trim/LTrim/RTrim, StrReplace,
 // StrSplit, Ord/Asc and Chr. Positions are 1-based and count UTF-16 units.
+#include <cstdint>
 #include <vector>
 
 #include "library/builtin_functions.h"
@@ -21,7 +22,10 @@ Result builtin_substr(Func&, ExprToken& result, ExprToken* args, int argc) {
   char16_t buf[256];
   StringView s = token_to_text(args[0], buf);
   int64_t len = int64_t(s.size());
-  int64_t start = token_to_int(args[1]) - 1;
+  // StartingPos - 1; the smallest integer stays itself (it counts from the
+  // left end either way).
+  int64_t pos = token_to_int(args[1]);
+  int64_t start = pos == INT64_MIN ? pos : pos - 1;
   if (start >= len) return set_text(result, StringView());
   if (start < 0) {
     start += len;
@@ -78,6 +82,7 @@ Result builtin_strreplace(Func&, ExprToken& result, ExprToken* args, int argc) {
   int64_t limit = arg_given(args, argc, 4) ? token_to_int(args[4]) : -1;
   String out;
   int64_t count = replace_text(hay, search, replace, limit, thread_case_mode(), out);
+  if (count == kReplacedTooLong) return report_memory_limit();
   if (argc > 3 && args[3].symbol == SymVar) {
     if (!args[3].var->assign_int(count)) return ResultFailed;
   }

@@ -45,6 +45,7 @@ Result string_replace(const ExpandedArgs& args) {
   bool all = count_in_error_level || mode == u"1" || equals_ignore_case(mode, u"A") || equals_ignore_case(mode, u"All");
   String out;
   int64_t count = replace_text(hay, arg_text(args, 2), arg_text(args, 3), all ? -1 : 1, thread_case_mode(), out);
+  if (count == kReplacedTooLong) return report_memory_limit();
   if (args.vars[0] && !args.vars[0]->assign(count ? StringView(out) : hay)) return ResultFailed;
   return set_error_level(count_in_error_level ? count : count ? 0 : 1);
 }

@@ -112,7 +112,7 @@ Result builtin_strput(Func&, ExprToken& result, ExprToken* args, int argc) {
     result = int_token(int64_t(text_units + 1));
     return ResultDone;
   }
-  if (target < kLowestAddress) return empty_result(result);
+  if (target < kLowestAddress || !platform::foreign_memory_allowed()) return empty_result(result);
 
   // A Length too small for the text and its terminator takes as many whole
   // characters as fit, without a terminator.
@@ -141,7 +141,7 @@ Result builtin_strget(Func&, ExprToken& result, ExprToken* args, int argc) {
   LengthAndEncoding rest = length_and_encoding(args, argc, 1);
   uint32_t code_page = kCodePageUtf16;
   if (rest.encoding && !code_page_of(*rest.encoding, code_page)) return empty_result(result);
-  if (address < kLowestAddress) return empty_result(result);
+  if (address < kLowestAddress || !platform::foreign_memory_allowed()) return empty_result(result);
   const char* source = reinterpret_cast<const char*>(address);
   size_t unit = code_page == kCodePageUtf16 ? 2 : 1;
   size_t count = 0;  // in units of the encoding

@@ -1,6 +1,7 @@
 #include "library/text_search.h"
 
 #include "events/thread_settings.h"
+#include "runtime/variable.h"
 
 namespace orv {
 
@@ -63,6 +64,10 @@ int64_t replace_text(StringView hay, StringView search, StringView replacement, 
   for (size_t at = first; at != StringView::npos && (limit < 0 || count < limit);
        at = find_forward(hay, search, done, 1, mode)) {
     out.append(hay.substr(done, at - done));
+    if (over_memory_limit(out.size() + replacement.size() + 1)) {
+      out.clear();
+      return kReplacedTooLong;
+    }
     out.append(replacement);
     done = at + search.size();
     ++count;

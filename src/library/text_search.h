@@ -27,6 +27,9 @@ size_t find_backward(StringView hay, StringView needle, size_t end, int64_t occu
 
 // Replaces the first `limit` matches from the left (all when negative) and
 // returns how many there were; `out` is left untouched when there were none.
+// A result that would grow past what a variable may hold is not built: the
+// answer is then kReplacedTooLong.
+inline constexpr int64_t kReplacedTooLong = -1;
 int64_t replace_text(StringView hay, StringView search, StringView replacement, int64_t limit, CaseMode mode,
                      String& out);
 

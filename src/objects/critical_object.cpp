@@ -7,6 +7,7 @@
 #include "library/builtin_functions.h"
 #include "objects/object_model.h"
 #include "platform/critical_section.h"
+#include "platform/platform.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
@@ -65,7 +66,8 @@ IObject* object_of(const ExprToken& token) {
   if (IObject* object = token_object(token)) return object;
   if (token_numeric_type(token) != NumType::Integer) return nullptr;
   int64_t address = token_to_int(token);
-  return address < kLowestAddress ? nullptr : reinterpret_cast<IObject*>(uintptr_t(address));
+  if (address < kLowestAddress || !platform::foreign_memory_allowed()) return nullptr;
+  return reinterpret_cast<IObject*>(uintptr_t(address));
 }
 
 int64_t address_of(const void* p) { return int64_t(reinterpret_cast<uintptr_t>(p)); }
@@ -107,7 +109,7 @@ Result builtin_critical_object(Func& func, ExprToken& result, ExprToken* args, i
   }
 
   if (!shared) {
-    if (has_second && second < kLowestAddress) {
+    if (has_second && (second < kLowestAddress || !platform::foreign_memory_allowed())) {
       inner->release();
       return report_runtime_error(u"Parameter #2 invalid.");
     }

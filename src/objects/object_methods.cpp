@@ -6,6 +6,7 @@
 #include "library/builtin_functions.h"
 #include "objects/object_fields.h"
 #include "objects/object_model.h"
+#include "platform/platform.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
@@ -291,7 +292,7 @@ Result builtin_object(Func& func, ExprToken& result, ExprToken* args, int argc) 
     if (!object) {
       // An address, as ObjAddRef and & give out; low values are no object.
       int64_t address = token_to_int(args[0]);
-      if (address < 1024) return ResultDone;
+      if (address < 1024 || !platform::foreign_memory_allowed()) return ResultDone;
       object = reinterpret_cast<IObject*>(uintptr_t(address));
     }
     object->add_ref();
@@ -356,7 +357,7 @@ Result builtin_obj_method(Func& func, ExprToken& result, ExprToken* args, int ar
 
 Result builtin_obj_add_ref(Func& func, ExprToken& result, ExprToken* args, int argc) {
   int64_t address = token_to_int(args[0]);
-  if (address <= 4095) return ResultDone;
+  if (address <= 4095 || !platform::foreign_memory_allowed()) return ResultDone;
   auto* object = reinterpret_cast<IObject*>(uintptr_t(address));
   auto* counted = dynamic_cast<ObjectBase*>(object);
   // Objects the script owns (functions) are not counted and report 1.

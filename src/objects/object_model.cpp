@@ -6,12 +6,14 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "objects/object_fields.h"
 #include "objects/string_tail.h"
 #include "runtime/calls.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
+#include "runtime/stack_guard.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
 
@@ -736,6 +738,8 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
 
   if (!field) {
     if (base_) {
+      // Nothing stops a chain of bases from looping back on itself.
+      if (stack_exhausted()) return report_runtime_error(u"Base chain too deep.");
       uint32_t base_flags = as_base ? flags : flags | InvokeAsBase | InvokeMetaFunctions;
       IObject* b = base_;
       b->add_ref();
@@ -844,6 +848,19 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
 
 // --- release -----------------------------------------------------------------------
 
+namespace {
+
+// Destroying an object releases what it holds, which may destroy the next
+// object, and so on: a chain of a million objects (a linked list a script
+// built) would nest a million destructors on the native stack. Past this
+// depth an object due for destruction waits in a list that the outermost
+// destruction empties, so that the stack never holds more than this many.
+constexpr int kMaxNestedDestructions = 1000;
+int g_destruction_depth = 0;
+std::vector<Object*>* g_waiting_destruction = nullptr;
+
+}  // namespace
+
 bool Object::on_last_release() {
   if (base_ && !find_string(u"__Class")) {
     void* saved = g_object_hooks.before_finalizer ? g_object_hooks.before_finalizer() : nullptr;
@@ -856,7 +873,22 @@ bool Object::on_last_release() {
     // __Delete stored `this` somewhere: the object lives on.
     if (ref_count() != 1) return false;
   }
+  if (g_destruction_depth >= kMaxNestedDestructions) {
+    if (!g_waiting_destruction) g_waiting_destruction = new std::vector<Object*>();
+    g_waiting_destruction->push_back(this);
+    return true;
+  }
+  ++g_destruction_depth;
   delete this;
+  if (g_destruction_depth == 1 && g_waiting_destruction) {
+    // Each of these may add more before the list is empty.
+    while (!g_waiting_destruction->empty()) {
+      Object* next = g_waiting_destruction->back();
+      g_waiting_destruction->pop_back();
+      delete next;
+    }
+  }
+  --g_destruction_depth;
   return true;
 }
 

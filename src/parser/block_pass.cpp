@@ -99,6 +99,8 @@ class BlockPass {
   // One statement: the line, its body and the lines that continue it;
   // `after` becomes the line after all of them.
   Result statement(ScriptLine* line, ScriptLine* parent, LoopContext context, ScriptLine*& after) {
+    Nesting nesting(depth_);
+    if (depth_ - 1 > kMaxNesting) return fail(*line, u"This line is nested too deep.");
     line->parent = parent;
     const CommandId id = line->action;
     if (is_if_line(id)) {
@@ -336,6 +338,15 @@ class BlockPass {
       if (equals_ignore_case(name, word)) return ResultDone;
     return require_callable(line, name);
   }
+
+  // The statements this pass is inside of: the line's ancestors and the line
+  // itself, and the depth of the pass's own recursion.
+  struct Nesting {
+    explicit Nesting(int& depth) : count(++depth) {}
+    ~Nesting() { --count; }
+    int& count;
+  };
+  int depth_ = 0;
 
   ScriptProgram& program_;
 };

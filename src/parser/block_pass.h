@@ -64,6 +64,12 @@
 
 namespace orv {
 
+// How many constructs may enclose a line (blocks, bodies of if, loops,
+// Try ...). The engine runs nested constructs on nested native frames, so
+// the depth is bounded where the script is read; deeper nesting fails to
+// load with "This line is nested too deep.".
+inline constexpr int kMaxNesting = 1000;
+
 // Whether `candidate` encloses `line` (is one of its parents).
 bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line);
 // Whether `line` lies in a function body.

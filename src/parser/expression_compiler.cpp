@@ -601,6 +601,15 @@ class Compiler {
     return ResultDone;
   }
 
+  // An assignment right after another (a.y := := 1) finds the same member
+  // get last in the output: only the first may rewrite it, since the
+  // rewrite removes it.
+  bool member_get_taken(long index) const {
+    for (const Pending& q : stack_)
+      if (q.member_target == index) return true;
+    return false;
+  }
+
   bool should_pop(uint32_t incoming) const {
     const Pending& top = stack_.back();
     uint32_t t = top.sym;
@@ -814,7 +823,8 @@ class Compiler {
       Pending p{s};
       p.pos = t.pos;
       if (s == SymOr || s == SymAnd || s == SymIfThen) p.link_from = long(out_.size()) - 1;
-      if (is_assignment(s) && is_member_get_call(long(out_.size()) - 1)) p.member_target = long(out_.size()) - 1;
+      if (is_assignment(s) && is_member_get_call(long(out_.size()) - 1) && !member_get_taken(long(out_.size()) - 1))
+        p.member_target = long(out_.size()) - 1;
       if (s == SymAssign && !out_.empty() && out_.back().symbol == SymVar) out_.back().length |= kAssignTarget;
       if (s == SymPostIncr || s == SymPostDecr) {
         // A postfix operator applies at once to what precedes it.

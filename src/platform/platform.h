@@ -28,12 +28,23 @@ void sleep_ms(uint32_t ms);
 uint32_t system_time_low32();
 // Suppress the system's own critical-error dialogs (missing drives and such).
 void set_fail_critical_errors();
+// The calling thread's stack: the lowest address it may grow down to and
+// the address it starts from. False when the system cannot tell.
+bool thread_stack_bounds(uintptr_t& low, uintptr_t& high);
 
 // Reports access violations on the main thread with the running script line
 // and lets the user end the thread, continue, or end the program. Continuable
 // faults are reported only when `warn_continuable` is set.
 using CrashLineProvider = void (*)(uint32_t& line, String& file);
 void install_access_violation_handler(CrashLineProvider provider, bool warn_continuable);
+
+// Whether a script may read or write memory it names by a number (NumGet,
+// NumPut, StrGet and StrPut with an address, the * operator, an object
+// taken from its address). On Windows it may: a bad address is an access
+// violation, which the handler above reports with the script line. A
+// confined headless run refuses every such address, as nothing there could
+// tell a fault of the script from a fault of the program.
+bool foreign_memory_allowed();
 
 // --- the script source ---------------------------------------------------------
 // The script text as stored: the program's own RCDATA resource on Windows,

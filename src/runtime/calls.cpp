@@ -12,6 +12,7 @@
 #include "runtime/executor.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
+#include "runtime/stack_guard.h"
 #include "runtime/variable.h"
 
 namespace orv {
@@ -19,8 +20,9 @@ namespace orv {
 namespace {
 
 // Script calls nest native frames (a few kilobytes per level); past this
-// depth the call fails with a message instead of overflowing the native
-// stack, which both hosts reserve at 256 MB for the script's thread.
+// depth, or when the native stack is nearly used up, whichever comes first,
+// the call fails with a message instead of overflowing the stack. Both
+// hosts reserve 256 MB for the script's thread.
 constexpr int kMaxCallDepth = 10000;
 int g_call_depth = 0;
 // Whether the script function called last ended with a Return; a method or
@@ -85,7 +87,7 @@ void release_locals(Func& f) {
 Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
 Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, Object* named = nullptr) {
-  if (g_call_depth >= kMaxCallDepth)
+  if (g_call_depth >= kMaxCallDepth || stack_exhausted())
     return report_runtime_error(u"Function recursion too deep.", f.name);
 
   // Recursion sets the running instance's locals aside on one shared stack;

@@ -8,6 +8,7 @@
 #include "objects/object.h"
 #include "parser/script_line.h"
 #include "parser/script_program.h"
+#include "platform/platform.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/calls.h"
 #include "runtime/errors.h"
@@ -242,7 +243,11 @@ class Evaluation {
             ExprToken cond = pop();
             bool truth = token_truth(cond);
             release(cond);
-            if (!truth) tok = target;  // continue after "?", at the else branch
+            if (!truth) {
+              tok = target;  // continue after "?", at the else branch
+              // A "?" without a ":" has no else branch: its value is empty.
+              if (!target->link) push(empty_string());
+            }
             break;
           }
           bool truth = token_truth(top());
@@ -481,6 +486,7 @@ Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken
   if (op == SymConcat) {
     char16_t ba[256], bb[256];
     StringView x = token_to_text(a, ba), y = token_to_text(b, bb);
+    if (over_memory_limit(x.size() + y.size() + 1)) return report_memory_limit();
     char16_t* p = temp_arena().allocate(x.size() + y.size() + 1);
     if (!p) return report_runtime_error(u"Out of memory.");
     if (!x.empty()) std::memmove(p, x.data(), x.size() * sizeof(char16_t));
@@ -699,7 +705,8 @@ Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
       case SymDeref: {
         if (token_numeric_type(a) == NumType::NotNumeric) break;
         uintptr_t addr = uintptr_t(token_to_int(a));
-        r = int_token(addr < 4096 ? 0 : *reinterpret_cast<const unsigned char*>(addr));
+        bool readable = addr >= 4096 && platform::foreign_memory_allowed();
+        r = int_token(readable ? *reinterpret_cast<const unsigned char*>(addr) : 0);
         break;
       }
       default: {  // increments

@@ -23,6 +23,7 @@
 #include "runtime/evaluator.h"
 #include "runtime/line_history.h"
 #include "runtime/scope.h"
+#include "runtime/stack_guard.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
 #include "startup/exit.h"
@@ -71,7 +72,7 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       temp_arena().release(mark);
       continue;
     }
-    append_with_derefs(arg);
+    if (!append_with_derefs(arg)) return ResultFailed;
     Variable* sole = arg.kind == ParamKind::Normal ? sole_deref_var(arg.ref.derefs, arg.text, arg.length) : nullptr;
     if (sole) {
       // The parameter is one variable: "% f" and "%f%" pass the object it holds.
@@ -129,7 +130,7 @@ void ExpandedArgs::release_objects() {
 
 Variable* ExpandedArgs::resolve_name(const LineArg& arg) {
   buffer.clear();
-  append_with_derefs(arg);
+  if (!append_with_derefs(arg)) return nullptr;
   if (buffer.empty()) {
     (void)report_runtime_error(
         u"This dynamic variable is blank. If this variable was not intended to be dynamic, remove the % symbols from it.",
@@ -144,12 +145,12 @@ Variable* ExpandedArgs::resolve_name(const LineArg& arg) {
   return v;
 }
 
-void ExpandedArgs::append_with_derefs(const LineArg& arg) {
+bool ExpandedArgs::append_with_derefs(const LineArg& arg) {
   StringView text = arg.view();
   const DerefRecord* d = arg.ref.derefs;
   if (!d) {
     buffer += text;
-    return;
+    return true;
   }
   size_t pos = 0;
   for (; d->marker; ++d) {
@@ -161,10 +162,16 @@ void ExpandedArgs::append_with_derefs(const LineArg& arg) {
     t.var = d->target.var;
     Variable& v = t.var->target();
     if ((v.attributes & AttrUninitialized) && v.type == VarType::Normal) warn_unset_variable(v);
-    buffer += token_to_text(t, numbuf);
+    StringView value = token_to_text(t, numbuf);
+    if (over_memory_limit(buffer.size() + value.size() + 1)) {
+      (void)report_memory_limit();
+      return false;
+    }
+    buffer += value;
     pos = at + d->length;
   }
   buffer += text.substr(pos);
+  return true;
 }
 
 // --- the engine --------------------------------------------------------------------------
@@ -539,6 +546,7 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
 
 Result Engine::run_gosub(ScriptLine* line) {
   Label* label = static_cast<Label*>(line->attribute);
+  if (stack_exhausted()) return report_runtime_error(u"Subroutine recursion too deep.", label ? label->name : StringView());
   bool leaves_function = line->leaves_function;
   if (!label) {
     if (!args().expand(*line)) return ResultFailed;

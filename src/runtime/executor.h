@@ -38,7 +38,9 @@ struct ExpandedArgs {
   Variable* resolve_name(const LineArg& arg);
 
  private:
-  void append_with_derefs(const LineArg& arg);
+  // False, with the report made, when the text would grow past what a
+  // variable may hold.
+  bool append_with_derefs(const LineArg& arg);
   void release_objects();
   bool holds_objects_ = false;
 };

@@ -18,10 +18,22 @@ namespace orv {
 VariableSettings g_var_settings;
 char16_t g_empty_text[1] = {0};
 
+Result report_memory_limit() { return report_runtime_error(u"Memory limit reached (see #MaxMem in the help file)."); }
+
+namespace {
+// Never destroyed by the program: what it holds is used until the process
+// ends.
+Pool* g_permanent_pool = nullptr;
+}  // namespace
+
 Pool& permanent_pool() {
-  // Never destroyed: what it holds is used until the process ends.
-  static Pool* pool = new Pool;
-  return *pool;
+  if (!g_permanent_pool) g_permanent_pool = new Pool;
+  return *g_permanent_pool;
+}
+
+void discard_permanent_pool() {
+  delete g_permanent_pool;
+  g_permanent_pool = nullptr;
 }
 
 namespace {

@@ -40,6 +40,10 @@ struct Variable;
 // Names, lines, variable records and small text buffers: allocated once and
 // never returned.
 Pool& permanent_pool();
+// Returns all of it at once, for a host that reads program after program in
+// one process (the fuzz target for loading): only once nothing refers to
+// any variable any more.
+void discard_permanent_pool();
 
 // Produces a built-in variable's value: writes it to `dest` when given and
 // returns its length in characters (a length query when `dest` is null).
@@ -80,6 +84,14 @@ struct VariableSettings {
   bool no_env = true;  // environment variables are not used as variables
 };
 extern VariableSettings g_var_settings;
+
+// Texts built on the way to a variable (a concatenation, a replacement, a
+// command's expanded parameters) are held to the same limit as a variable,
+// so that one line cannot take memory without bound before any variable
+// refuses it: whether `chars` characters (terminator included) are over
+// the limit, and the report when they are.
+inline bool over_memory_limit(size_t chars) { return uint64_t(chars) * sizeof(char16_t) > g_var_settings.memory_limit; }
+Result report_memory_limit();
 
 struct Variable {
   union {

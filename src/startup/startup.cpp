@@ -10,6 +10,7 @@
 #include "runtime/calls.h"
 #include "runtime/executor.h"
 #include "runtime/scope.h"
+#include "runtime/stack_guard.h"
 #include "runtime/variable.h"
 #include "startup/command_line.h"
 #include "startup/exit.h"
@@ -75,6 +76,7 @@ bool is_persistent(const ScriptProgram& program) {
 }  // namespace
 
 int run_program(const std::vector<String>& args) {
+  use_this_thread_stack();
   platform::set_fail_critical_errors();
   connect_object_model();
   g_process.initial_directory = platform::current_directory();

@@ -231,5 +231,33 @@ TEST(BlockPass, BodyMissingAtTheEnd) {
   EXPECT_EQ(capture.take(), "S (2) : ==> The script ends where a line was expected.\n     Specifically: Loop\n");
 }
 
+// Nesting is bounded where the script is read, for blocks and one-line
+// bodies alike: kMaxNesting constructs may enclose a line, one more may not.
+TEST(BlockPass, NestingDepthIsBounded) {
+  struct Nest {
+    const char* open;
+    const char* close;
+  };
+  const Nest nests[] = {{"{\n", "}\n"}, {"if x\n", ""}, {"Loop\n", ""}, {"Try\n", ""}, {"if x\n{\n", "}\n"}};
+  for (const Nest& n : nests) {
+    for (int extra : {0, 1}) {
+      // The depth of the innermost line is the number of openings around it
+      // (an if with a block counts twice).
+      int per = std::string(n.open).find('{') != std::string::npos && n.open[0] != '{' ? 2 : 1;
+      int openings = kMaxNesting / per + extra;
+      std::string text;
+      for (int i = 0; i < openings; ++i) text += n.open;
+      text += "x := 1\n";
+      for (int i = 0; i < openings; ++i) text += n.close;
+      std::string result = linked(text);
+      bool failed = result.rfind("failed: ", 0) == 0;
+      EXPECT_EQ(failed, extra == 1) << n.open << " nested " << openings << " times";
+      if (extra) {
+        EXPECT_NE(result.find("==> This line is nested too deep."), std::string::npos) << result.substr(0, 200);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orv

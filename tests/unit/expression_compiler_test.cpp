@@ -124,7 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"1 : 2", "A \":\" is missing its \"?\""}, ErrorCase{"(a ? b : c", "Missing \")\""},
                       ErrorCase{"a .b", "Ambiguous or invalid use of \".\""},
                       ErrorCase{"a 'b", "The leftmost character above is illegal in an expression."},
-                      ErrorCase{"x {", "Unexpected \"{\""}, ErrorCase{"1 +", "Missing operand."}));
+                      ErrorCase{"x {", "Unexpected \"{\""}, ErrorCase{"1 +", "Missing operand."},
+                      // An assignment to a member right after another one.
+                      ErrorCase{"a.y := := 1", "Missing operand."}, ErrorCase{"x := a[1] := := 2", "Missing operand."},
+                      ErrorCase{"a.y += .= 1", "Missing operand."}));
 
 }  // namespace
 }  // namespace orv

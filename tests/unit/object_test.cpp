@@ -3,6 +3,7 @@
 // meta-functions and properties, release and __Delete, Clone, capacities,
 // the enumerator, the MetaObject and the built-in functions.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cstdio>
 #include <cstring>
@@ -771,6 +772,37 @@ TEST_F(ObjectTest, DestructionReleasesBaseThenKeysThenValuesFromTheEnd) {
   }
   o->release();
   EXPECT_EQ(log, (std::vector<std::string>{"base", later_key, earlier_key, "value 2", "value 1"}));
+}
+
+// A linked list as a script builds one (each object holding the next in a
+// field or as its base): releasing the head releases every object without
+// nesting one destructor per object. The release runs on a thread whose
+// small stack the nested destructors of such a list would overflow many
+// times over.
+TEST_F(ObjectTest, ReleasingALongChainNestsNoDestructorPerObject) {
+  std::vector<std::string> log;
+  Object* head = Object::create();
+  Probe* end = new Probe(log, "end");
+  ASSERT_TRUE(head->set_raw(u"next", O(end)));
+  end->release();
+  for (int i = 0; i < 200000; ++i) {
+    Object* o = Object::create();
+    if (i % 2) o->set_base(head);
+    else ASSERT_TRUE(o->set_raw(u"next", O(head)));
+    head->release();
+    head = o;
+  }
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, size_t(4) << 20);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attr, [](void* o) -> void* {
+    static_cast<Object*>(o)->release();
+    return nullptr;
+  }, head), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+  EXPECT_EQ(log, std::vector<std::string>{"end"});
 }
 
 // --- Clone -------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/posix/headless.h"
 
 namespace orv::platform {
 
@@ -28,6 +29,12 @@ void take_tick(QueuedMessage& out) {
 
 void wait_message(QueuedMessage& out, FetchRange range) {
   (void)range;
+  if (confined() && (!g_wake_on || waiting_over())) {
+    // A confined run is not stopped from outside: it is closed instead.
+    out = QueuedMessage();
+    out.quit = true;
+    return;
+  }
   // With no timer nothing can ever arrive: a resident script with nothing
   // to wait for waits until it is stopped.
   while (!g_wake_on) pause();

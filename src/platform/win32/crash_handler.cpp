@@ -48,6 +48,8 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) noexcept {
 
 }  // namespace
 
+bool foreign_memory_allowed() { return true; }
+
 void install_access_violation_handler(CrashLineProvider provider, bool warn_continuable) {
   g_line_provider = provider;
   g_warn_continuable = warn_continuable;

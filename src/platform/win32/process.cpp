@@ -70,6 +70,14 @@ uint32_t system_time_low32() {
 
 void set_fail_critical_errors() { SetErrorMode(SEM_FAILCRITICALERRORS); }
 
+bool thread_stack_bounds(uintptr_t& low, uintptr_t& high) {
+  ULONG_PTR l = 0, h = 0;
+  GetCurrentThreadStackLimits(&l, &h);
+  low = uintptr_t(l);
+  high = uintptr_t(h);
+  return low && high > low;
+}
+
 bool read_script_source(std::vector<uint8_t>& bytes) {
   HRSRC res = FindResourceW(nullptr, L"E4847ED08866458F8DD35F94B37001C0", MAKEINTRESOURCEW(10));
   if (!res) return false;

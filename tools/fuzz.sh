@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Fuzzes the interpreter's core with the libFuzzer targets of tests/fuzz
+# (built by `tools/build.sh fuzz` into build/fuzz).
+#
+#   tools/fuzz.sh [TARGET...]       each target for FUZZ_SECONDS (default 180)
+#   tools/fuzz.sh --smoke [TARGET...]
+#                                   the short run of `make test`: every seed
+#                                   once, then FUZZ_SECONDS (default 10) of
+#                                   fuzzing from the seeds alone
+#
+# Targets: load, run, packed, text_functions. Seeds are made afresh from the
+# script tests (tests/scripts/**/*.orv) on every run; what a long run finds
+# that is new stays in build/fuzz/corpus/TARGET for the next one, and every
+# input that fails is kept in build/fuzz/findings/TARGET. A long run of the
+# run target ends with a pass over its corpus that checks each run for leaks. A failing input is
+# looked at again with `build/fuzz/fuzz_TARGET FILE` (for run, with
+# ORV_FUZZ_VERBOSE=1 to see the script's output).
+#
+# Prints one line per target and "N passed, N failed" at the end; exits
+# non-zero when a target found something.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 2
+
+smoke=0
+if [ "${1:-}" = --smoke ]; then
+  smoke=1
+  shift
+fi
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions)
+seconds=${FUZZ_SECONDS:-$([ $smoke = 1 ] && echo 10 || echo 180)}
+out=build/fuzz
+
+for t in "${targets[@]}"; do
+  if [ ! -x "$out/fuzz_$t" ]; then
+    echo "fuzz: $out/fuzz_$t is not built (tools/build.sh fuzz)" >&2
+    exit 2
+  fi
+done
+
+# Seeds: the script part of every script test, and for the packed-data
+# target the same texts in each of its input forms (see packed_fuzz.cpp).
+seeds=$out/seeds
+rm -rf "$seeds"
+mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions"
+python3 - "$seeds" <<'EOF'
+import base64, glob, hashlib, os, sys, zlib
+seeds = sys.argv[1]
+def put(folder, data):
+    name = hashlib.sha1(data).hexdigest()
+    with open(os.path.join(seeds, folder, name), "wb") as f:
+        f.write(data)
+for path in sorted(glob.glob("tests/scripts/**/*.orv", recursive=True)):
+    data = open(path, "rb").read()
+    end = 0 if data.startswith(b";--- expect") else data.find(b"\n;--- expect")
+    script = data if end < 0 else data[:end + 1]
+    put("scripts", script)
+    if len(script) > 4000:
+        continue
+    deflate = zlib.compressobj(9, zlib.DEFLATED, -15)
+    raw = deflate.compress(script) + deflate.flush()
+    put("packed", b"\x01" + len(script).to_bytes(4, "little") + raw)
+    put("packed", b"\x02\x40" + base64.b64encode(script))
+    put("packed", b"\x03" + base64.b64encode(script).decode().encode("utf-16-le"))
+    put("packed", b"\x04" + script)
+    put("packed", b"\x05\x05" + script)
+EOF
+
+seeds_of() {
+  case $1 in
+    load|run) echo "$seeds/scripts" ;;
+    *) echo "$seeds/$1" ;;
+  esac
+}
+
+# Per target: how long one input may take, and what the harness needs.
+options_of() {
+  local opts=(-timeout=30 -print_final_stats=1)
+  case $1 in
+    run) opts+=(-max_len=16384) ;;
+    load) opts+=(-max_len=65536) ;;
+    text_functions) opts+=(-dict=tests/fuzz/text_functions.dict) ;;
+  esac
+  echo "${opts[@]}"
+}
+
+passed=0 failed=0
+for t in "${targets[@]}"; do
+  findings=$out/findings/$t
+  mkdir -p "$findings"
+  # The fuzzing itself logs to $log, for its figures; the passes before and
+  # after it to $log.other.
+  log=$(mktemp "${TMPDIR:-/tmp}/orv-fuzz-$t.XXXXXX")
+  fuzz() { "$out/fuzz_$t" $(options_of "$t") -artifact_prefix="$findings/" "$@"; }
+  if [ $smoke = 1 ]; then
+    # Every seed once, then a little fuzzing in a corpus of its own.
+    corpus=$(mktemp -d "${TMPDIR:-/tmp}/orv-fuzz-corpus.XXXXXX")
+    fuzz -runs=0 "$(seeds_of "$t")" >"$log.other" 2>&1 &&
+      fuzz -max_total_time="$seconds" "$corpus" "$(seeds_of "$t")" >"$log" 2>&1
+    rc=$?
+    rm -rf "$corpus"
+  else
+    corpus=$out/corpus/$t
+    mkdir -p "$corpus"
+    fuzz -max_total_time="$seconds" "$corpus" "$(seeds_of "$t")" >"$log" 2>&1
+    rc=$?
+    if [ "$t" = run ] && [ $rc -eq 0 ]; then
+      # Leaks are looked for once over what fuzzing kept, since the check
+      # costs several times a run (see run_fuzz.cpp).
+      ORV_FUZZ_LEAKS=1 fuzz -runs=0 "$corpus" >"$log.other" 2>&1
+      rc=$?
+    fi
+  fi
+  stats=$(grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$log" | sed 's/^stat:://; s/  */ /g' | tr '\n' ' ')
+  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)
+  if [ $rc -eq 0 ]; then
+    passed=$((passed + 1))
+    echo "fuzz $t: ok (${seconds}s, $cov, $stats)"
+  else
+    failed=$((failed + 1))
+    echo "fuzz $t: FAILED (exit $rc); the input is in $findings"
+    cat "$log.other" "$log" 2>/dev/null | grep -vE '^(#[0-9]+|INFO:|MERGE|\s+NEW_FUNC)' | tail -60
+  fi
+  rm -f "$log" "$log.other"
+done
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
