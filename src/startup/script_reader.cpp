@@ -433,7 +433,20 @@ Result ScriptReader::confirm_held(bool confirmed) {
   return r;
 }
 
+// A line may hold several braces and statements ("} else {", "{{}}x"): each
+// piece is routed in turn, in a loop, so a line of many braces nests nothing.
 Result ScriptReader::route(StringView line) {
+  for (;;) {
+    StringView rest;
+    if (!route_piece(line, rest)) return ResultFailed;
+    if (rest.empty()) return ResultDone;
+    line = rest;
+  }
+}
+
+// Routes the first piece of `line`; `rest` receives what follows a brace
+// that ends the piece.
+Result ScriptReader::route_piece(StringView line, StringView& rest) {
   // 1. A held definition waits for its "{".
   if (held_ != Held::None) {
     bool brace = !line.empty() && line[0] == u'{';
@@ -449,8 +462,8 @@ Result ScriptReader::route(StringView line) {
   if (!line.empty() && line[0] == u'}' && !scopes_.empty() && scopes_.back().kind != Scope::Function) {
     if (scopes_.back().kind == Scope::Class && !close_class()) return ResultFailed;
     scopes_.pop_back();
-    line = trim_left(line.substr(1));
-    return line.empty() ? ResultDone : route(line);
+    rest = trim_left(line.substr(1));
+    return ResultDone;
   }
 
   if (!scopes_.empty() && scopes_.back().kind == Scope::Property) return route_in_property(line);
@@ -497,8 +510,8 @@ Result ScriptReader::route(StringView line) {
   if (line[0] == u'{' || line[0] == u'}') {
     if (!(line[0] == u'{' ? parser_.add_block_begin(false) : parser_.add_block_end())) return ResultFailed;
     close_finished_functions();
-    StringView rest = trim_left(line.substr(1));
-    return rest.empty() ? ResultDone : route(rest);
+    rest = trim_left(line.substr(1));
+    return ResultDone;
   }
 
   return parse_ordinary(line);

@@ -61,6 +61,7 @@ class ScriptReader {
   Result read_section(StringView options_line, String& logical);
   // Routing.
   Result route(StringView line);
+  Result route_piece(StringView line, StringView& rest);
   Result route_after_held(StringView line);
   Result attach_hotkey_function(Func& f, StringView text);
   Result confirm_held(bool confirmed);
