@@ -1,8 +1,8 @@
 #include "events/callable.h"
 
-#include "events/thread_settings.h"
-#include "objects/object.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
+#include "runtime/script_program.h"
 #include "runtime/engine.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"

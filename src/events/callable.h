@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/result.h"
-#include "parser/command_table.h"
+#include "runtime/command_table.h"
 #include "runtime/value.h"
 
 namespace orv {

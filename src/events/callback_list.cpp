@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "objects/object.h"
+#include "runtime/object.h"
 #include "objects/object_model.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"

@@ -5,10 +5,10 @@
 #include "events/callable.h"
 #include "events/callback_list.h"
 #include "events/script_threads.h"
-#include "events/thread_settings.h"
-#include "library/error_level.h"
-#include "objects/object.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/error_level.h"
+#include "runtime/object.h"
+#include "runtime/script_program.h"
 #include "platform/clipboard_watch.h"
 
 namespace orv {

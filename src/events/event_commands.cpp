@@ -2,7 +2,7 @@
 
 #include "events/callable.h"
 #include "events/exit_callbacks.h"
-#include "events/launch_state.h"
+#include "runtime/launch_state.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "events/timers.h"

@@ -5,8 +5,8 @@
 #include "events/callable.h"
 #include "events/callback_list.h"
 #include "events/script_threads.h"
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "runtime/evaluator.h"
 
 namespace orv {

@@ -4,10 +4,10 @@
 
 #include "events/callable.h"
 #include "events/script_threads.h"
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "objects/object_model.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"

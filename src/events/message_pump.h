@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "events/script_threads.h"
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "platform/platform.h"
 
 namespace orv {

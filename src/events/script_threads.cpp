@@ -3,11 +3,11 @@
 #include <climits>
 #include <vector>
 
-#include "events/launch_state.h"
+#include "runtime/launch_state.h"
 #include "events/message_pump.h"
-#include "events/thread_settings.h"
-#include "objects/object.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
+#include "runtime/script_program.h"
 #include "platform/platform.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"

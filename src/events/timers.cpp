@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "events/script_threads.h"
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"

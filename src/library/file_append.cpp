@@ -1,6 +1,6 @@
 #include "library/file_append.h"
 
-#include "library/error_level.h"
+#include "runtime/error_level.h"
 #include "platform/platform.h"
 #include "runtime/executor.h"
 

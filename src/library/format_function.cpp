@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "library/letter_case.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"

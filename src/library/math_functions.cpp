@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"
 

@@ -2,7 +2,7 @@
 // either a variable's own buffer or an address they were given.
 #include <cstring>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "platform/platform.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"

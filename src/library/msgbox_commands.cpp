@@ -1,8 +1,8 @@
 #include "library/msgbox_commands.h"
 
 #include "events/message_pump.h"
-#include "events/thread_settings.h"
-#include "library/message_box.h"
+#include "runtime/thread_settings.h"
+#include "runtime/message_box.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
 #include "runtime/numbers.h"

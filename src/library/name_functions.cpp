@@ -1,6 +1,6 @@
 // IsLabel, IsFunc, IsByRef and Func: questions a script asks about its own names.
-#include "library/builtin_functions.h"
-#include "parser/script_program.h"
+#include "runtime/builtin_functions.h"
+#include "runtime/script_program.h"
 #include "runtime/evaluator.h"
 #include "runtime/function_table.h"
 #include "runtime/variable.h"

@@ -15,7 +15,7 @@
 #include <random>
 #include <vector>
 
-#include "library/error_level.h"
+#include "runtime/error_level.h"
 #include "library/string_commands.h"
 #include "platform/platform.h"
 #include "runtime/calls.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/result.h"
-#include "parser/command_table.h"
+#include "runtime/command_table.h"
 #include "runtime/executor.h"
 
 namespace orv {

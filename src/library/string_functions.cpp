@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "library/text_search.h"
 #include "objects/object_model.h"
 #include "runtime/errors.h"

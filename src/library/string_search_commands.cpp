@@ -1,6 +1,6 @@
 // StringGetPos and StringReplace: searches by the thread's StringCaseSense
 // setting, reporting through ErrorLevel whether anything was found.
-#include "library/error_level.h"
+#include "runtime/error_level.h"
 #include "library/string_commands.h"
 #include "library/text_search.h"
 #include "runtime/executor.h"

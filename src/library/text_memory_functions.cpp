@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "library/encoding_names.h"
 #include "platform/platform.h"
 #include "runtime/evaluator.h"

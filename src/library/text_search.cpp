@@ -1,6 +1,6 @@
 #include "library/text_search.h"
 
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 
 namespace orv {

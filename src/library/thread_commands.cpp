@@ -1,6 +1,6 @@
 #include "library/thread_commands.h"
 
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
 

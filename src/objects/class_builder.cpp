@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "objects/object_model.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/scope.h"

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <new>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "objects/object_model.h"
 #include "platform/critical_section.h"
 #include "platform/platform.h"

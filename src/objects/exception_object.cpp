@@ -1,14 +1,14 @@
 // Exceptions as objects: an error inside Try, a Throw without a value and
 // the Exception() function all make an Object with What, File, Line,
 // Message and (when there is one) Extra.
-#include "events/thread_settings.h"
-#include "library/builtin_functions.h"
+#include "runtime/thread_settings.h"
+#include "runtime/builtin_functions.h"
 #include "objects/object_model.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "objects/object_fields.h"
 #include "objects/object_model.h"
 #include "platform/platform.h"

@@ -18,7 +18,7 @@
 
 #include "base/result.h"
 #include "base/text.h"
-#include "objects/object.h"
+#include "runtime/object.h"
 #include "runtime/value.h"
 
 namespace orv {

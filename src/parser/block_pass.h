@@ -60,7 +60,7 @@
 #pragma once
 
 #include "base/result.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 
 namespace orv {
 

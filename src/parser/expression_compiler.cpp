@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "parser/script_line.h"
-#include "parser/script_program.h"
+#include "runtime/script_line.h"
+#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/scope.h"

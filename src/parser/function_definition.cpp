@@ -1,7 +1,7 @@
 #include "parser/function_definition.h"
 
 #include "parser/escapes.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"

@@ -8,8 +8,8 @@
 
 #include "base/result.h"
 #include "base/text.h"
-#include "parser/command_table.h"
-#include "parser/script_program.h"
+#include "runtime/command_table.h"
+#include "runtime/script_program.h"
 
 namespace orv {
 

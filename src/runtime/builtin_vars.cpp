@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "base/name_table.h"
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "runtime/builtin_producers.h"
 #include "runtime/numbers.h"
 

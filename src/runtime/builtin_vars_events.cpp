@@ -1,12 +1,12 @@
 // The variables that report what launched the running thread (hotkeys,
 // hotstrings, menu items, GUI events), the tray icon, and why the program is
 // exiting.
-#include "events/launch_state.h"
-#include "events/thread_settings.h"
+#include "runtime/launch_state.h"
+#include "runtime/thread_settings.h"
 #include "platform/platform.h"
 #include "runtime/builtin_producers.h"
 #include "startup/exit.h"
-#include "startup/tray_icon_settings.h"
+#include "runtime/tray_icon_settings.h"
 
 namespace orv {
 

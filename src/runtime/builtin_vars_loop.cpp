@@ -1,11 +1,11 @@
 // The variables of the running thread's position: its loops, its function
 // and label, its line.
-#include "events/thread_settings.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/script_program.h"
 #include "platform/platform.h"
 #include "runtime/builtin_producers.h"
 #include "runtime/func.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

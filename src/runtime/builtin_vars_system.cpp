@@ -1,11 +1,11 @@
 // The variables that describe the program, the script and the system.
 #include <cstdio>
 
-#include "events/thread_settings.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/script_program.h"
 #include "platform/platform.h"
 #include "runtime/builtin_producers.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

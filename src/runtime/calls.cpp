@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "objects/object_model.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/executor.h"

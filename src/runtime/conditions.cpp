@@ -1,9 +1,9 @@
 #include "runtime/conditions.h"
 
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "library/msgbox_commands.h"
-#include "objects/object.h"
-#include "parser/script_line.h"
+#include "runtime/object.h"
+#include "runtime/script_line.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/executor.h"

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "base/result.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/executor.h"
 #include "runtime/value.h"
 

@@ -1,14 +1,14 @@
 #include "runtime/errors.h"
 
-#include "events/thread_settings.h"
-#include "library/message_box.h"
-#include "parser/script_line.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/message_box.h"
+#include "runtime/script_line.h"
+#include "runtime/script_program.h"
 #include "platform/platform.h"
 #include "runtime/line_lister.h"
 #include "runtime/numbers.h"
 #include "startup/exit.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "events/thread_settings.h"
-#include "objects/object.h"
-#include "parser/script_line.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
+#include "runtime/script_line.h"
+#include "runtime/script_program.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/calls.h"

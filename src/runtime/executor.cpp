@@ -8,8 +8,8 @@
 
 #include "events/event_commands.h"
 #include "events/message_pump.h"
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "library/file_append.h"
 #include "library/msgbox_commands.h"
 #include "library/string_commands.h"
@@ -27,7 +27,7 @@
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
 #include "startup/exit.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

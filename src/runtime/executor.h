@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/result.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/value.h"
 
 namespace orv {

@@ -1,7 +1,7 @@
 #include "runtime/function_table.h"
 
-#include "library/builtin_functions.h"
-#include "parser/script_program.h"
+#include "runtime/builtin_functions.h"
+#include "runtime/script_program.h"
 
 namespace orv {
 

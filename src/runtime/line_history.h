@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/text.h"
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "platform/platform.h"
 
 namespace orv {

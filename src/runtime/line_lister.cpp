@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "parser/script_line.h"
+#include "runtime/script_line.h"
 #include "runtime/variable.h"
 
 namespace orv {

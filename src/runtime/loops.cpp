@@ -4,8 +4,8 @@
 // nested loops each see their own A_Index and field.
 #include <cstring>
 
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "platform/platform.h"
 #include "runtime/engine.h"
 #include "runtime/errors.h"
@@ -14,7 +14,7 @@
 #include "runtime/numbers.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 namespace orv {
 

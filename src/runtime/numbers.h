@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "base/text.h"
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 

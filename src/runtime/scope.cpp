@@ -1,7 +1,7 @@
 #include "runtime/scope.h"
 
-#include "events/thread_settings.h"
-#include "parser/script_program.h"
+#include "runtime/thread_settings.h"
+#include "runtime/script_program.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"

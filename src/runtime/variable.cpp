@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "base/pool.h"
-#include "objects/object.h"
+#include "runtime/object.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
 #include "runtime/value.h"

@@ -1,6 +1,6 @@
 #include "runtime/warnings.h"
 
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
 #include "runtime/variable.h"

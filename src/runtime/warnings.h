@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/text.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 
 namespace orv {
 

@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <vector>
 
-#include "library/builtin_functions.h"
-#include "parser/script_program.h"
+#include "runtime/builtin_functions.h"
+#include "runtime/script_program.h"
 #include "platform/libraries.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
-#include "runtime/dll_import.h"
+#include "objects/dll_import.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 #include "runtime/numbers.h"
 #include "runtime/variable_list.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

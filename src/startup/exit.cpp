@@ -3,7 +3,7 @@
 #include "events/exit_callbacks.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

@@ -8,8 +8,8 @@
 
 #include "base/result.h"
 #include "base/text.h"
-#include "parser/script_program.h"
-#include "startup/text_source.h"
+#include "runtime/script_program.h"
+#include "base/text_source.h"
 
 namespace orv {
 

@@ -1,8 +1,8 @@
 #include "startup/single_instance.h"
 
-#include "events/main_window_events.h"
+#include "startup/main_window_events.h"
 #include "platform/platform.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

@@ -2,7 +2,7 @@
 // that is already running.
 #pragma once
 
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 
 namespace orv {
 

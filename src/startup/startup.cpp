@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "parser/block_pass.h"
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "parser/line_parser.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
@@ -17,10 +17,10 @@
 #include "events/clipboard_callbacks.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 #include "startup/script_reader.h"
 #include "startup/single_instance.h"
-#include "startup/tray_icon_settings.h"
+#include "runtime/tray_icon_settings.h"
 
 namespace orv {
 

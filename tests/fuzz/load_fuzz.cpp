@@ -7,14 +7,14 @@
 
 #include "parser/block_pass.h"
 #include "parser/line_parser.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "platform/posix/headless.h"
 #include "runtime/calls.h"
 #include "runtime/func.h"
 #include "runtime/variable.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 #include "startup/script_reader.h"
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   orv::platform::discard_output(true);

@@ -21,7 +21,7 @@
 #include "base/base64.h"
 #include "base/hash_data.h"
 #include "base/packed_data.h"
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 namespace {
 

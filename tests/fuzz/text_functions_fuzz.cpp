@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 #include "objects/object_model.h"
 #include "platform/posix/headless.h"
 #include "runtime/calls.h"

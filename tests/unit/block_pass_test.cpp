@@ -11,9 +11,9 @@
 #include "load_support.h"
 #include "parser/block_pass.h"
 #include "parser/line_parser.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 #include "startup/script_reader.h"
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 namespace orv {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "runtime/builtin_vars.h"
 
 namespace orv {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "library/dll_types.h"
+#include "objects/dll_types.h"
 #include "load_support.h"
-#include "runtime/dll_import.h"
+#include "objects/dll_import.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "parser/line_parser.h"
 #include "runtime/errors.h"
 #include "runtime/line_history.h"
 #include "runtime/line_lister.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 #include "startup/script_reader.h"
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 namespace orv {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "parser/expression_compiler.h"
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 #include "runtime/func.h"
 #include "runtime/value.h"
 #include "runtime/variable.h"

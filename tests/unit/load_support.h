@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "parser/line_parser.h"
-#include "parser/script_program.h"
-#include "startup/process_state.h"
+#include "runtime/script_program.h"
+#include "runtime/process_state.h"
 #include "startup/script_reader.h"
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 namespace orv {
 

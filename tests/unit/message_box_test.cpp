@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "library/message_box.h"
-#include "startup/process_state.h"
+#include "runtime/message_box.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "events/thread_settings.h"
-#include "library/builtin_functions.h"
+#include "runtime/thread_settings.h"
+#include "runtime/builtin_functions.h"
 #include "objects/object_model.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"

@@ -12,9 +12,9 @@
 #include "base/packed_data.h"
 #include "load_support.h"
 #include "parser/line_parser.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 #include "startup/script_reader.h"
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 namespace orv {
 namespace {

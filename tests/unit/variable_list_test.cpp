@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/object.h"
+#include "runtime/object.h"
 #include "runtime/list_vars.h"
 #include "runtime/variable_list.h"
 

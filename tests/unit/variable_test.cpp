@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "platform/platform.h"
 #include "runtime/value.h"
 #include "runtime/variable.h"

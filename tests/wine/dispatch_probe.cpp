@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "objects/object_model.h"
 #include "platform/dispatch.h"
 #include "runtime/evaluator.h"

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "events/thread_settings.h"
-#include "objects/object.h"
+#include "runtime/thread_settings.h"
+#include "runtime/object.h"
 #include "platform/win32/dispatch_names.h"
 #include "platform/win32/variant_tokens.h"
 #include "runtime/evaluator.h"

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "events/main_window_events.h"
+#include "startup/main_window_events.h"
 #include "platform/platform.h"
 #include "platform/win32/main_window_internal.h"
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <new>
 
-#include "objects/object.h"
+#include "runtime/object.h"
 #include "platform/dispatch.h"
 #include "platform/win32/dispatch_invoke.h"
 #include "platform/win32/dispatch_names.h"

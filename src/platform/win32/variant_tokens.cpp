@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "objects/object.h"
+#include "runtime/object.h"
 #include "platform/dispatch.h"
 #include "runtime/evaluator.h"
 #include "runtime/variable.h"

@@ -1,9 +1,9 @@
 // The variables that report the running thread's settings.
 #include <iterator>
 
-#include "events/launch_state.h"
+#include "runtime/launch_state.h"
 #include "events/script_threads.h"
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 #include "runtime/builtin_producers.h"
 
 namespace orv {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "base/text.h"
-#include "library/dll_types.h"
+#include "objects/dll_types.h"
 
 namespace orv {
 

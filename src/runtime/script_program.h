@@ -8,9 +8,9 @@
 
 #include "base/pool.h"
 #include "base/text.h"
-#include "parser/script_line.h"
+#include "runtime/script_line.h"
 #include "runtime/variable_list.h"
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

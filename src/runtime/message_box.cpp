@@ -1,6 +1,6 @@
-#include "library/message_box.h"
+#include "runtime/message_box.h"
 
-#include "startup/process_state.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 

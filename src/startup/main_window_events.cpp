@@ -1,7 +1,7 @@
-#include "events/main_window_events.h"
+#include "startup/main_window_events.h"
 
 #include "events/clipboard_callbacks.h"
-#include "events/launch_state.h"
+#include "runtime/launch_state.h"
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"

@@ -1,4 +1,4 @@
-#include "parser/command_table.h"
+#include "runtime/command_table.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "events/launch_state.h"
+#include "runtime/launch_state.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "events/thread_settings.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 

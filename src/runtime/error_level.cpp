@@ -1,4 +1,4 @@
-#include "library/error_level.h"
+#include "runtime/error_level.h"
 
 #include "runtime/executor.h"
 #include "runtime/scope.h"

@@ -1,4 +1,4 @@
-#include "library/builtin_functions.h"
+#include "runtime/builtin_functions.h"
 
 #include <iterator>
 

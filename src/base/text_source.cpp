@@ -1,4 +1,4 @@
-#include "startup/text_source.h"
+#include "base/text_source.h"
 
 #include "base/base64.h"
 #include "base/packed_data.h"

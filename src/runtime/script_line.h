@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "base/text.h"
-#include "parser/command_table.h"
+#include "runtime/command_table.h"
 
 namespace orv {
 

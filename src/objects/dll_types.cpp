@@ -1,4 +1,4 @@
-#include "library/dll_types.h"
+#include "objects/dll_types.h"
 
 namespace orv {
 

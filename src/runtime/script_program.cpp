@@ -1,4 +1,4 @@
-#include "parser/script_program.h"
+#include "runtime/script_program.h"
 
 #include "runtime/func.h"
 
