@@ -1,14 +1,15 @@
-#include "events/event_commands.h"
-
+// The commands of threads and events: Sleep, SetTimer, Critical, Thread,
+// Pause, Suspend, SetBatchLines and OnExit.
 #include "events/callable.h"
 #include "events/exit_callbacks.h"
-#include "runtime/launch_state.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "events/timers.h"
 #include "runtime/errors.h"
+#include "runtime/executor.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
+#include "runtime/launch_state.h"
 #include "runtime/numbers.h"
 
 namespace orv {
@@ -23,13 +24,21 @@ bool is_number(StringView s, int64_t& out) {
   return true;
 }
 
-Result sleep(const ExpandedArgs& args) {
+}  // namespace
+
+// Each of these changes what the engine must look at before its next line
+// (pauses, batches, interruptibility), so each asks for that look.
+
+Result cmd_sleep(const ScriptLine&, ExpandedArgs& args) {
+  check_before_next_line();
   int64_t ms = text_to_int(arg(args, 0));
   if (ms > INT32_MAX) ms = INT32_MAX;
   if (ms < INT32_MIN + 1) ms = -1;
   pump_messages(int32_t(ms), PumpMode::Wait);
   return ResultDone;
 }
+
+namespace {
 
 // The label or function a SetTimer line names: found when the line was
 // read, or now for a name built at run time, or a function object.
@@ -55,7 +64,17 @@ Result timer_callable(const ScriptLine& line, const ExpandedArgs& args, Callable
   return report_runtime_error(u"Target label does not exist.", name);
 }
 
-Result critical(const ExpandedArgs& args) {
+}  // namespace
+
+Result cmd_set_timer(const ScriptLine& line, ExpandedArgs& args) {
+  check_before_next_line();
+  Callable c;
+  if (!timer_callable(line, args, c)) return ResultFailed;
+  return set_timer(c, arg(args, 1), arg(args, 2));
+}
+
+Result cmd_critical(const ScriptLine&, ExpandedArgs& args) {
+  check_before_next_line();
   StringView v = arg(args, 0);
   int64_t n = 0;
   if (v.empty() || equals_ignore_case(v, u"On")) set_critical(true, 16);
@@ -65,7 +84,8 @@ Result critical(const ExpandedArgs& args) {
   return ResultDone;
 }
 
-Result thread(const ExpandedArgs& args) {
+Result cmd_thread(const ScriptLine&, ExpandedArgs& args) {
+  check_before_next_line();
   StringView what = arg(args, 0), v1 = arg(args, 1), v2 = arg(args, 2);
   if (equals_ignore_case(what, u"Priority")) {
     g_thread->priority = int32_t(text_to_int(v1));
@@ -78,7 +98,8 @@ Result thread(const ExpandedArgs& args) {
   return ResultDone;
 }
 
-Result set_batch_lines(const ExpandedArgs& args) {
+Result cmd_set_batch_lines(const ScriptLine&, ExpandedArgs& args) {
+  check_before_next_line();
   StringView v = arg(args, 0);
   ThreadSettings& t = *g_thread;
   if (v.size() > 2 && equals_ignore_case(v.substr(v.size() - 2), u"ms")) {
@@ -94,7 +115,8 @@ Result set_batch_lines(const ExpandedArgs& args) {
   return ResultDone;
 }
 
-Result pause(const ExpandedArgs& args) {
+Result cmd_pause(const ScriptLine&, ExpandedArgs& args) {
+  check_before_next_line();
   StringView word = arg(args, 0);
   bool underlying_too = text_to_int(arg(args, 1)) != 0;
   ThreadSettings* below = underlying_thread();
@@ -129,20 +151,24 @@ Result pause(const ExpandedArgs& args) {
   } else {
     return report_runtime_error(u"Parameter #1 invalid.", word);
   }
+  refresh_pause_look();
   return ResultDone;
 }
 
-Result suspend(const ExpandedArgs& args) {
+Result cmd_suspend(const ScriptLine&, ExpandedArgs& args) {
+  check_before_next_line();
   StringView word = arg(args, 0);
   if (equals_ignore_case(word, u"Permit")) return ResultDone;  // marks the hotkey when the script is read
   if (equals_ignore_case(word, u"On")) g_launch.hotkeys_suspended = true;
   else if (equals_ignore_case(word, u"Off")) g_launch.hotkeys_suspended = false;
   else if (word.empty() || equals_ignore_case(word, u"Toggle")) g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
   else return report_runtime_error(u"Parameter #1 invalid.", word);
+  refresh_pause_look();
   return ResultDone;
 }
 
-Result on_exit(const ScriptLine& line, const ExpandedArgs& args) {
+Result cmd_on_exit(const ScriptLine& line, ExpandedArgs& args) {
+  check_before_next_line();
   StringView name = arg(args, 0);
   if (name.empty()) {
     set_exit_label(nullptr);
@@ -152,39 +178,6 @@ Result on_exit(const ScriptLine& line, const ExpandedArgs& args) {
   if (!label) return report_runtime_error(u"Target label does not exist.", name);
   set_exit_label(label);
   return ResultDone;
-}
-
-}  // namespace
-
-Result event_command(const ScriptLine& line, ExpandedArgs& args) {
-  if (!args.expand(line)) return ResultFailed;
-  // Pauses, batches and interruptibility are looked at before the next line.
-  check_before_next_line();
-  switch (line.action) {
-    case CmdSleep:
-      return sleep(args);
-    case CmdSetTimer: {
-      Callable c;
-      if (!timer_callable(line, args, c)) return ResultFailed;
-      return set_timer(c, arg(args, 1), arg(args, 2));
-    }
-    case CmdCritical:
-      return critical(args);
-    case CmdThread:
-      return thread(args);
-    case CmdSetBatchLines:
-      return set_batch_lines(args);
-    case CmdPause:
-    case CmdSuspend: {
-      Result r = line.action == CmdPause ? pause(args) : suspend(args);
-      refresh_pause_look();
-      return r;
-    }
-    case CmdOnExit:
-      return on_exit(line, args);
-    default:
-      return ResultDone;
-  }
 }
 
 }  // namespace orv

@@ -6,7 +6,7 @@
 #include "events/message_monitors.h"
 #include "events/timers.h"
 #include "platform/messages.h"
-#include "startup/exit.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 
@@ -120,8 +120,6 @@ void pump_forever() {
   for (;;) pump_messages(INT32_MAX, PumpMode::Wait);
 }
 
-int32_t g_lines_until_check = 0;
-
 namespace {
 // Lines between looks when nothing needs every line; a look costs a clock
 // read, and these lines take microseconds.
@@ -132,6 +130,8 @@ int64_t g_lines_run = 0;
 }  // namespace
 
 void set_line_limit(int64_t lines) { g_line_limit = lines; }
+
+namespace {
 
 void before_line_slow() {
   g_threads.lines_since_rest += g_lines_per_check;
@@ -156,6 +156,13 @@ void before_line_slow() {
   bool every_line = !g_thread->allow_interruption || g_thread->lines_per_batch > -1;
   g_lines_per_check = every_line ? 1 : kLinesPerCheck;
   g_lines_until_check = g_lines_per_check;
+}
+
+}  // namespace
+
+void install_message_pump() {
+  g_line_check = before_line_slow;
+  g_lines_until_check = 0;
 }
 
 }  // namespace orv

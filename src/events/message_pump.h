@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "events/script_threads.h"
-#include "runtime/thread_settings.h"
 #include "platform/platform.h"
+#include "runtime/line_pacing.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 
@@ -25,20 +26,13 @@ bool pump_messages(int32_t duration_ms, PumpMode mode);
 // auto-execute section is over.
 [[noreturn]] void pump_forever();
 
-// What the engine owes the pump before each line. The clock is read and
-// the queue looked at only every few lines, or every line while something
-// needs that (a thread not yet interruptible, a batch counted in lines, a
-// pause); anything that changes those asks for a look at the next line.
-extern int32_t g_lines_until_check;
 // A bound a host puts on the lines the program may run in all (0, the
 // default: none). Past it the program is closed as if by its user (the exit
 // routine with reason Close): how the fuzz hosts end scripts that would run
 // for ever.
 void set_line_limit(int64_t lines);
-void before_line_slow();
-inline void before_line() {
-  if (--g_lines_until_check <= 0) before_line_slow();
-}
-inline void check_before_next_line() { g_lines_until_check = 0; }
+// Makes the pump's duties between lines the engine's look before a line
+// (see runtime/line_pacing.h).
+void install_message_pump();
 
 }  // namespace orv

@@ -1,12 +1,11 @@
-#include "library/file_append.h"
-
-#include "runtime/error_level.h"
+// FileAppend: text to a file, or to standard output ("*") or error ("**").
 #include "platform/platform.h"
+#include "runtime/error_level.h"
 #include "runtime/executor.h"
 
 namespace orv {
 
-Result file_append(const ExpandedArgs& args) {
+Result cmd_file_append(const ScriptLine&, ExpandedArgs& args) {
   StringView text = args.count > 0 ? args.text[0] : StringView();
   StringView file = args.count > 1 ? args.text[1] : StringView();
   if (file == u"*") {

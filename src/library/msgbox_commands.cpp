@@ -1,47 +1,16 @@
-#include "library/msgbox_commands.h"
-
+// The MsgBox command.
 #include "events/message_pump.h"
-#include "runtime/thread_settings.h"
-#include "runtime/message_box.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
+#include "runtime/message_box.h"
 #include "runtime/numbers.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 
-namespace {
-
-struct AnswerWord {
-  const char16_t* word;
-  int code;
-};
-
-constexpr AnswerWord kAnswerWords[] = {
-    {u"OK", platform::IdOk},         {u"Cancel", platform::IdCancel},     {u"Abort", platform::IdAbort},
-    {u"Retry", platform::IdRetry},   {u"Ignore", platform::IdIgnore},     {u"Yes", platform::IdYes},
-    {u"No", platform::IdNo},         {u"TryAgain", platform::IdTryAgain}, {u"Continue", platform::IdContinue},
-    {u"Timeout", kMsgBoxTimeout},
-};
-
-}  // namespace
-
-bool msgbox_answer_code(StringView word, int& code) {
-  for (const AnswerWord& a : kAnswerWords) {
-    if (equals_ignore_case(word, a.word)) {
-      code = a.code;
-      return true;
-    }
-  }
-  return false;
-}
-
-Result msgbox_answered(StringView word) {
-  int code = 0;
-  if (!msgbox_answer_code(trim(word), code)) return report_runtime_error(u"Parameter #1 invalid.", word);
-  return g_thread->msgbox_result == code ? ResultConditionTrue : ResultConditionFalse;
-}
-
-Result msgbox_command(const ExpandedArgs& args) {
+// MsgBox with no parameter, with its text alone, or with Options, Title,
+// Text and Timeout. The answer becomes the running thread's last result.
+Result cmd_msgbox(const ScriptLine&, ExpandedArgs& args) {
   // Copies, not views of the arguments: other threads may run lines while
   // the box is open.
   String options, title, text;

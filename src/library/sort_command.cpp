@@ -15,12 +15,12 @@
 #include <random>
 #include <vector>
 
-#include "runtime/error_level.h"
-#include "library/string_commands.h"
 #include "platform/platform.h"
 #include "runtime/calls.h"
+#include "runtime/error_level.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
+#include "runtime/executor.h"
 #include "runtime/function_table.h"
 #include "runtime/numbers.h"
 #include "runtime/variable.h"
@@ -193,7 +193,7 @@ void shuffle(std::vector<Item>& items) {
 
 }  // namespace
 
-Result sort_command(const ExpandedArgs& args) {
+Result cmd_sort(const ScriptLine&, ExpandedArgs& args) {
   Variable* var = args.vars[0];
   if (!var) return ResultDone;
   SortOptions o = parse_options(arg_text(args, 1));

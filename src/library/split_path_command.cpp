@@ -2,7 +2,7 @@
 // OutDrive]: a path, UNC path or URL taken apart. Backslashes and forward
 // slashes both separate; the directory never keeps its final separator,
 // even at the root ("C:\x.txt" is in "C:").
-#include "library/string_commands.h"
+#include "runtime/executor.h"
 
 #include "runtime/variable.h"
 
@@ -49,7 +49,7 @@ Result store(Variable* v, StringView value) { return v ? v->assign(value) : Resu
 
 }  // namespace
 
-Result split_path(const ExpandedArgs& args) {
+Result cmd_split_path(const ScriptLine&, ExpandedArgs& args) {
   StringView path = arg_text(args, 0);
   size_t drive = drive_length(path);
   size_t last = StringView::npos;

@@ -1,7 +1,7 @@
 // StringLeft, StringRight, StringTrimLeft, StringTrimRight, StringMid,
 // StringLen, StringLower and StringUpper: the text of the input variable
 // cut or converted into the output variable. Counts below zero count as zero.
-#include "library/string_commands.h"
+#include "runtime/executor.h"
 
 #include "library/letter_case.h"
 #include "runtime/executor.h"
@@ -21,30 +21,11 @@ Result store(const ExpandedArgs& args, StringView value) { return args.vars[0] ?
 
 }  // namespace
 
-Result string_command(CommandId id, const ExpandedArgs& args) {
-  switch (id) {
-    case CmdStringLeft:
-    case CmdStringRight:
-    case CmdStringTrimLeft:
-    case CmdStringTrimRight: return string_slice(id, args);
-    case CmdStringMid: return string_mid(args);
-    case CmdStringLen: return string_len(args);
-    case CmdStringLower:
-    case CmdStringUpper: return string_case(id, args);
-    case CmdStringGetPos: return string_get_pos(args);
-    case CmdStringReplace: return string_replace(args);
-    case CmdStringSplit: return string_split(args);
-    case CmdSort: return sort_command(args);
-    case CmdSplitPath: return split_path(args);
-    default: return ResultDone;
-  }
-}
-
-Result string_slice(CommandId id, const ExpandedArgs& args) {
+Result cmd_string_slice(const ScriptLine& line, ExpandedArgs& args) {
   StringView text = arg_text(args, 1);
   size_t n = count_arg(args, 2);
   if (n > text.size()) n = text.size();
-  switch (id) {
+  switch (line.action) {
     case CmdStringLeft: return store(args, text.substr(0, n));
     case CmdStringRight: return store(args, text.substr(text.size() - n));
     case CmdStringTrimLeft: return store(args, text.substr(n));
@@ -52,7 +33,7 @@ Result string_slice(CommandId id, const ExpandedArgs& args) {
   }
 }
 
-Result string_mid(const ExpandedArgs& args) {
+Result cmd_string_mid(const ScriptLine&, ExpandedArgs& args) {
   // StringMid, Out, In, StartChar [, Count, L]: with L the Count characters
   // ending at StartChar; Count omitted means as many as there are.
   StringView text = arg_text(args, 1);
@@ -75,14 +56,14 @@ Result string_mid(const ExpandedArgs& args) {
   return store(args, text.substr(size_t(start - 1), size_t(count)));
 }
 
-Result string_len(const ExpandedArgs& args) {
+Result cmd_string_len(const ScriptLine&, ExpandedArgs& args) {
   return args.vars[0] ? args.vars[0]->assign_int(int64_t(arg_text(args, 1).size())) : ResultDone;
 }
 
-Result string_case(CommandId id, const ExpandedArgs& args) {
+Result cmd_string_case(const ScriptLine& line, ExpandedArgs& args) {
   String text(arg_text(args, 1));
   if (equals_ignore_case(trim(arg_text(args, 2)), u"T")) make_title(text);
-  else if (id == CmdStringUpper) make_upper(text);
+  else if (line.action == CmdStringUpper) make_upper(text);
   else make_lower(text);
   return store(args, text);
 }

@@ -1,15 +1,14 @@
 // StringGetPos and StringReplace: searches by the thread's StringCaseSense
 // setting, reporting through ErrorLevel whether anything was found.
-#include "runtime/error_level.h"
-#include "library/string_commands.h"
 #include "library/text_search.h"
+#include "runtime/error_level.h"
 #include "runtime/executor.h"
 #include "runtime/numbers.h"
 #include "runtime/variable.h"
 
 namespace orv {
 
-Result string_get_pos(const ExpandedArgs& args) {
+Result cmd_string_get_pos(const ScriptLine&, ExpandedArgs& args) {
   // StringGetPos, Out, In, SearchText [, L#|R#, Offset]: R (or 1) counts
   // occurrences from the right, and the Offset skips that many characters
   // at the end the search starts from. The position is 0-based from the
@@ -34,7 +33,7 @@ Result string_get_pos(const ExpandedArgs& args) {
   return set_error_level(found == StringView::npos ? 1 : 0);
 }
 
-Result string_replace(const ExpandedArgs& args) {
+Result cmd_string_replace(const ScriptLine&, ExpandedArgs& args) {
   // StringReplace, Out, In, SearchText [, ReplaceText, ReplaceAll?]: the
   // first match only unless the last parameter is All, A, 1 or
   // UseErrorLevel. ErrorLevel is 1 when nothing was replaced, or with

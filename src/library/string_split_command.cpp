@@ -1,7 +1,7 @@
 // StringSplit, Array, InputVar [, Delimiters, OmitChars]: the pieces go to
 // Array1, Array2 ... and their count to Array0. Every character of
 // Delimiters ends a piece; without delimiters every character is a piece.
-#include "library/string_commands.h"
+#include "runtime/executor.h"
 
 #include "runtime/scope.h"
 #include "runtime/variable.h"
@@ -29,7 +29,7 @@ Variable* element(StringView array, int64_t index, bool global) {
 
 }  // namespace
 
-Result string_split(const ExpandedArgs& args) {
+Result cmd_string_split(const ScriptLine&, ExpandedArgs& args) {
   StringView array = arg_text(args, 0);
   StringView input = arg_text(args, 1);
   StringView delimiters = arg_text(args, 2);

@@ -1,8 +1,8 @@
 #include "library/thread_commands.h"
 
-#include "runtime/thread_settings.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 
@@ -49,7 +49,7 @@ bool valid_set_format(StringView type, StringView format, int& bad_param) {
   return ok;
 }
 
-Result set_format(const ExpandedArgs& args) {
+Result cmd_set_format(const ScriptLine&, ExpandedArgs& args) {
   StringView type = trim(args.text[0]);
   StringView format = trim(args.count > 1 ? args.text[1] : StringView());
   int bad = 0;
@@ -70,7 +70,7 @@ Result set_format(const ExpandedArgs& args) {
   return ResultDone;
 }
 
-Result string_case_sense(const ExpandedArgs& args) {
+Result cmd_string_case_sense(const ScriptLine&, ExpandedArgs& args) {
   StringView s = trim(args.text[0]);
   if (equals_ignore_case(s, u"Locale")) {
     g_thread->case_sense = StringCaseSense::Locale;
@@ -82,7 +82,7 @@ Result string_case_sense(const ExpandedArgs& args) {
   return ResultDone;
 }
 
-Result auto_trim(const ExpandedArgs& args) {
+Result cmd_auto_trim(const ScriptLine&, ExpandedArgs& args) {
   int v = on_off(args.text[0]);
   if (v < 0) return report_runtime_error(u"Parameter #1 invalid.", args.text[0]);
   g_thread->auto_trim = v != 0;

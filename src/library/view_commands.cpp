@@ -1,12 +1,13 @@
 #include "library/view_commands.h"
 
-#include "runtime/thread_settings.h"
-#include "runtime/script_program.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
+#include "runtime/executor.h"
 #include "runtime/func.h"
 #include "runtime/line_history.h"
 #include "runtime/list_vars.h"
+#include "runtime/script_program.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 
@@ -27,8 +28,10 @@ void show_vars_view() {
   show(list_vars_text(g_script->globals, sections));
 }
 
-Result list_lines_command(StringView word) {
-  word = trim(word);
+// ListLines [On|Off]: without a word, shows the recent lines; with one,
+// turns the running thread's line history on or off.
+Result cmd_list_lines(const ScriptLine&, ExpandedArgs& args) {
+  StringView word = trim(arg_text(args, 0));
   if (word.empty()) {
     show_lines_view();
     return ResultDone;
@@ -39,7 +42,8 @@ Result list_lines_command(StringView word) {
   return ResultDone;
 }
 
-Result list_vars_command() {
+// ListVars: shows the running function's statics and locals, then the globals.
+Result cmd_list_vars(const ScriptLine&, ExpandedArgs&) {
   show_vars_view();
   return ResultDone;
 }

@@ -1,14 +1,14 @@
 #include "parser/line_parser.h"
 
+#include "library/thread_commands.h"
 #include "parser/escapes.h"
 #include "parser/expression_compiler.h"
-#include "library/msgbox_commands.h"
-#include "library/thread_commands.h"
+#include "runtime/errors.h"
 #include "runtime/func.h"
+#include "runtime/message_box.h"
 #include "runtime/scope.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
-#include "runtime/errors.h"
 
 namespace orv {
 

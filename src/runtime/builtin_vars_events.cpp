@@ -1,11 +1,11 @@
 // The variables that report what launched the running thread (hotkeys,
 // hotstrings, menu items, GUI events), the tray icon, and why the program is
 // exiting.
-#include "runtime/launch_state.h"
-#include "runtime/thread_settings.h"
 #include "platform/platform.h"
 #include "runtime/builtin_producers.h"
-#include "startup/exit.h"
+#include "runtime/launch_state.h"
+#include "runtime/process_state.h"
+#include "runtime/thread_settings.h"
 #include "runtime/tray_icon_settings.h"
 
 namespace orv {
@@ -62,7 +62,7 @@ size_t produce_tray_icon(char16_t* dest, const Variable& var) {
 }
 
 size_t produce_exit_reason(char16_t* dest, const Variable&) {
-  switch (exit_reason()) {
+  switch (g_process.exit_reason) {
     case ExitReason::Logoff: return put_text(dest, u"Logoff");
     case ExitReason::Shutdown: return put_text(dest, u"Shutdown");
     case ExitReason::Close: return put_text(dest, u"Close");

@@ -1,13 +1,13 @@
 #include "runtime/conditions.h"
 
-#include "runtime/thread_settings.h"
-#include "library/msgbox_commands.h"
-#include "runtime/object.h"
-#include "runtime/script_line.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/executor.h"
+#include "runtime/message_box.h"
 #include "runtime/numbers.h"
+#include "runtime/object.h"
+#include "runtime/script_line.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 
 namespace orv {

@@ -1,14 +1,13 @@
 #include "runtime/errors.h"
 
-#include "runtime/thread_settings.h"
-#include "runtime/message_box.h"
-#include "runtime/script_line.h"
-#include "runtime/script_program.h"
 #include "platform/platform.h"
 #include "runtime/line_lister.h"
+#include "runtime/message_box.h"
 #include "runtime/numbers.h"
-#include "startup/exit.h"
 #include "runtime/process_state.h"
+#include "runtime/script_line.h"
+#include "runtime/script_program.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 

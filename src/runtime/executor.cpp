@@ -6,15 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "events/event_commands.h"
-#include "events/message_pump.h"
-#include "runtime/thread_settings.h"
-#include "runtime/object.h"
-#include "library/file_append.h"
-#include "library/msgbox_commands.h"
-#include "library/string_commands.h"
-#include "library/thread_commands.h"
-#include "library/view_commands.h"
 #include "objects/object_model.h"
 #include "parser/block_pass.h"
 #include "platform/platform.h"
@@ -22,12 +13,14 @@
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/line_history.h"
+#include "runtime/line_pacing.h"
+#include "runtime/object.h"
+#include "runtime/process_state.h"
 #include "runtime/scope.h"
 #include "runtime/stack_guard.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
-#include "startup/exit.h"
-#include "runtime/process_state.h"
 
 namespace orv {
 
@@ -178,12 +171,6 @@ bool ExpandedArgs::append_with_derefs(const LineArg& arg) {
 
 namespace {
 
-Result not_available(const ScriptLine& line) {
-  const CommandInfo& info = command_info(line.action);
-  String what = info.name[0] ? String(info.name) : String(u"This line");
-  return report_runtime_error(u"\"" + what + u"\" is not yet available.");
-}
-
 // The value of a legacy math assignment's operand: non-numeric counts as 0.
 ExprToken legacy_number(StringView text) {
   ExprToken t{};
@@ -230,7 +217,7 @@ Result legacy_math(const ScriptLine& line, ExpandedArgs& args) {
   Variable* target = args.vars[0];
   if (!target) return ResultDone;
   if (line.action == CmdAddAssign || line.action == CmdSubAssign) {
-    if (args.count > 2 && !args.text[2].empty()) return not_available(line);  // date arithmetic
+    if (args.count > 2 && !args.text[2].empty()) return cmd_not_available(line, args);  // date arithmetic
   }
   return apply_legacy_math(line.action, target->target(), legacy_number(args.count > 1 ? args.text[1] : StringView()));
 }
@@ -707,22 +694,15 @@ Result Engine::command(ScriptLine* line) {
   CommandId id = line->action;
   switch (id) {
     case CmdExit:
-    case CmdExitApp: {
-      int code = 0;
       if (line->arg_count > 0) {
         if (!args().expand(*line)) return ResultFailed;
-        code = int(text_to_int(args().text[0]));
+        g_process.exit_code = int(text_to_int(args().text[0]));
+      } else {
+        g_process.exit_code = 0;
       }
-      // ExitApp ends the program unless an exit callback keeps it; Exit
-      // ends it when nothing keeps the script resident, which the thread's
-      // caller decides.
-      if (id == CmdExitApp) {
-        exit_app(code, line->arg_count > 0);
-        return ResultExitThread;
-      }
-      g_process.exit_code = code;
+      // The thread's caller decides whether the program ends with it: it
+      // does unless something keeps the script resident.
       return ResultExitThread;
-    }
     case CmdAssignExpr:
       return assign_expression(*line);
     case CmdExpression: {
@@ -748,53 +728,24 @@ Result Engine::command(ScriptLine* line) {
       if (!args().expand(*line)) return ResultFailed;
       return legacy_math(*line, args());
     }
-    case CmdFileAppend:
-      if (!args().expand(*line)) return ResultFailed;
-      return file_append(args());
-    case CmdMsgBox:
-      if (!args().expand(*line)) return ResultFailed;
-      return msgbox_command(args());
-    case CmdSetFormat:
-      if (!args().expand(*line)) return ResultFailed;
-      return set_format(args());
-    case CmdStringCaseSense:
-      if (!args().expand(*line)) return ResultFailed;
-      return string_case_sense(args());
-    case CmdAutoTrim:
-      if (!args().expand(*line)) return ResultFailed;
-      return auto_trim(args());
-    case CmdStringLeft:
-    case CmdStringRight:
-    case CmdStringMid:
-    case CmdStringTrimLeft:
-    case CmdStringTrimRight:
-    case CmdStringLower:
-    case CmdStringUpper:
-    case CmdStringLen:
-    case CmdStringGetPos:
-    case CmdStringReplace:
-    case CmdStringSplit:
-    case CmdSplitPath:
-    case CmdSort:
-      if (!args().expand(*line)) return ResultFailed;
-      return string_command(id, args());
-    case CmdListLines:
-      if (!args().expand(*line)) return ResultFailed;
-      return list_lines_command(args().count > 0 ? args().text[0] : StringView());
-    case CmdListVars:
-      return list_vars_command();
-    case CmdSleep:
-    case CmdSetTimer:
-    case CmdCritical:
-    case CmdThread:
-    case CmdSetBatchLines:
-    case CmdPause:
-    case CmdSuspend:
-    case CmdOnExit:
-      return event_command(*line, args());
-    default:
-      return not_available(*line);
+    default: {
+      const CommandInfo& info = command_info(id);
+      if (!(info.flags & RawArgs) && !args().expand(*line)) return ResultFailed;
+      return info.handler(*line, args());
+    }
   }
+}
+
+// Lines the engine runs itself never reach their row's handler; one that
+// did would be a line the engine forgot.
+Result engine_statement(const ScriptLine& line, ExpandedArgs&) {
+  return report_runtime_error(u"This line cannot run here.");
+}
+
+Result cmd_not_available(const ScriptLine& line, ExpandedArgs&) {
+  const CommandInfo& info = command_info(line.action);
+  String what = info.name[0] ? String(info.name) : String(u"This line");
+  return report_runtime_error(u"\"" + what + u"\" is not yet available.");
 }
 
 Result Engine::assign_expression(const ScriptLine& line) {

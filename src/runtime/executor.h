@@ -45,6 +45,9 @@ struct ExpandedArgs {
   bool holds_objects_ = false;
 };
 
+// Parameter i as text; empty when the line has fewer.
+inline StringView arg_text(const ExpandedArgs& args, int i) { return i < args.count ? args.text[i] : StringView(); }
+
 Result execute_from(ScriptProgram& program, ScriptLine* start);
 
 // What a function's Return hands back: a typed value, or text held here.

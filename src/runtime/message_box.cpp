@@ -1,6 +1,8 @@
 #include "runtime/message_box.h"
 
+#include "runtime/errors.h"
 #include "runtime/process_state.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 
@@ -73,6 +75,38 @@ MessageBoxAnswer show_message_box(const MessageBoxRequest& request, MessageBoxDi
   else if (button == 0) answer.refused = true;
   else answer.code = button;
   return answer;
+}
+
+namespace {
+
+struct AnswerWord {
+  const char16_t* word;
+  int code;
+};
+
+constexpr AnswerWord kAnswerWords[] = {
+    {u"OK", platform::IdOk},         {u"Cancel", platform::IdCancel},     {u"Abort", platform::IdAbort},
+    {u"Retry", platform::IdRetry},   {u"Ignore", platform::IdIgnore},     {u"Yes", platform::IdYes},
+    {u"No", platform::IdNo},         {u"TryAgain", platform::IdTryAgain}, {u"Continue", platform::IdContinue},
+    {u"Timeout", kMsgBoxTimeout},
+};
+
+}  // namespace
+
+bool msgbox_answer_code(StringView word, int& code) {
+  for (const AnswerWord& a : kAnswerWords) {
+    if (equals_ignore_case(word, a.word)) {
+      code = a.code;
+      return true;
+    }
+  }
+  return false;
+}
+
+Result msgbox_answered(StringView word) {
+  int code = 0;
+  if (!msgbox_answer_code(trim(word), code)) return report_runtime_error(u"Parameter #1 invalid.", word);
+  return g_thread->msgbox_result == code ? ResultConditionTrue : ResultConditionFalse;
 }
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/result.h"
 #include "base/text.h"
 #include "platform/platform.h"
 
@@ -46,5 +47,14 @@ int open_message_boxes();
 // A time-out in seconds as the system takes it: 0 is none, a negative one
 // is a tenth of a second, and the longest is 2147483 seconds.
 uint32_t message_box_timeout_ms(double seconds);
+
+// The answer code an IfMsgBox word names ("Yes", "Timeout" ..., in any
+// letter case); false for a word that names none.
+bool msgbox_answer_code(StringView word, int& code);
+
+// IfMsgBox: whether the running thread's last box was answered as `word`
+// says. ResultConditionTrue or ResultConditionFalse, or ResultFailed after
+// reporting a word that names no answer.
+Result msgbox_answered(StringView word);
 
 }  // namespace orv

@@ -7,6 +7,9 @@
 
 namespace orv {
 
+// Why the program is ending, for the exit callbacks; None while it is not.
+enum class ExitReason { None, Logoff, Shutdown, Close, Error, Menu, Exit, Reload, SingleInstance, Critical };
+
 enum class SingleInstanceMode : int { NotGiven = 0, Prompt = 1, Force = 2, Ignore = 3, Off = 4 };
 
 struct ProcessState {
@@ -23,8 +26,16 @@ struct ProcessState {
   String exe_dir;
   int exit_code = 0;
   uint32_t current_line_number = 0;  // the line the running thread is on, for crash reports
+  ExitReason exit_reason = ExitReason::None;
 };
 
 extern ProcessState g_process;
+
+// The exit routine belongs to start-up, above everything it winds down; the
+// core and the message pump ask for it here. It runs the exit callbacks,
+// then ends the process, and returns only when a callback cancelled the
+// exit. Until start-up installs it, the process simply ends.
+void exit_program(ExitReason reason, int code);
+void set_exit_routine(void (*routine)(ExitReason reason, int code));
 
 }  // namespace orv

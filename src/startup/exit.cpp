@@ -3,13 +3,14 @@
 #include "events/exit_callbacks.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
+#include "runtime/executor.h"
+#include "runtime/numbers.h"
 #include "runtime/process_state.h"
 
 namespace orv {
 
 namespace {
 
-ExitReason g_exit_reason = ExitReason::None;
 bool g_callbacks_running = false;
 bool g_exit_app_in_callbacks = false;
 
@@ -22,11 +23,9 @@ bool g_exit_app_in_callbacks = false;
 
 }  // namespace
 
-ExitReason exit_reason() { return g_exit_reason; }
-
-void exit_program(ExitReason reason, int code) {
+void run_exit_routine(ExitReason reason, int code) {
   g_process.exit_code = code;
-  g_exit_reason = reason;
+  g_process.exit_reason = reason;
   // An exit while the exit callbacks run (other than their first ExitApp,
   // see exit_app) ends the program at once.
   if (!g_callbacks_running && reason != ExitReason::Critical) {
@@ -34,7 +33,7 @@ void exit_program(ExitReason reason, int code) {
     bool cancel = run_exit_callbacks(builtin_variable_text(u"A_ExitReason"), code);
     g_callbacks_running = false;
     if (cancel && !g_exit_app_in_callbacks) {
-      g_exit_reason = ExitReason::None;
+      g_process.exit_reason = ExitReason::None;
       return;
     }
   }
@@ -49,7 +48,14 @@ void exit_app(int code, bool code_given) {
     if (code_given) g_process.exit_code = code;
     return;
   }
-  exit_program(ExitReason::Exit, code_given ? code : 0);
+  run_exit_routine(ExitReason::Exit, code_given ? code : 0);
+}
+
+// ExitApp [ExitCode]: the running thread ends whether or not the program
+// does (an exit callback may keep it).
+Result cmd_exit_app(const ScriptLine& line, ExpandedArgs& args) {
+  exit_app(int(text_to_int(arg_text(args, 0))), line.arg_count > 0);
+  return ResultExitThread;
 }
 
 void critical_error(StringView message) {

@@ -3,20 +3,16 @@
 #pragma once
 
 #include "base/text.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 
-enum class ExitReason { None, Logoff, Shutdown, Close, Error, Menu, Exit, Reload, SingleInstance, Critical };
-
-// The exit routine: runs the exit callbacks, then ends the process. It
-// returns only when a callback cancelled the exit.
-void exit_program(ExitReason reason, int code);
+// The exit routine (see exit_program); start-up installs it.
+void run_exit_routine(ExitReason reason, int code);
 // ExitApp: the exit routine, except inside the exit callbacks, where it
 // ends their thread and lets the program end when they finish. True when
 // the calling thread must end.
 void exit_app(int code, bool code_given);
-// Why the program is ending, for the exit callbacks; None while it is not.
-ExitReason exit_reason();
 [[noreturn]] void critical_error(StringView message);
 
 }  // namespace orv

@@ -2,29 +2,28 @@
 
 #include <cstdlib>
 
-#include "parser/block_pass.h"
-#include "runtime/thread_settings.h"
-#include "parser/line_parser.h"
-#include "platform/platform.h"
-#include "runtime/errors.h"
-#include "runtime/calls.h"
-#include "runtime/executor.h"
-#include "runtime/scope.h"
-#include "runtime/stack_guard.h"
-#include "runtime/variable.h"
-#include "startup/command_line.h"
-#include "startup/exit.h"
 #include "events/clipboard_callbacks.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
+#include "parser/block_pass.h"
+#include "parser/line_parser.h"
+#include "platform/platform.h"
+#include "runtime/calls.h"
+#include "runtime/errors.h"
+#include "runtime/executor.h"
 #include "runtime/process_state.h"
+#include "runtime/scope.h"
+#include "runtime/stack_guard.h"
+#include "runtime/thread_settings.h"
+#include "runtime/tray_icon_settings.h"
+#include "runtime/variable.h"
+#include "startup/command_line.h"
+#include "startup/exit.h"
 #include "startup/script_reader.h"
 #include "startup/single_instance.h"
-#include "runtime/tray_icon_settings.h"
 
 namespace orv {
 
-ProcessState g_process;
 TrayIconSettings g_tray_icon;
 ScriptProgram* g_script = nullptr;
 
@@ -78,6 +77,9 @@ bool is_persistent(const ScriptProgram& program) {
 int run_program(const std::vector<String>& args) {
   use_this_thread_stack();
   platform::set_fail_critical_errors();
+  // The layers above the core hand it what it calls upward.
+  set_exit_routine(run_exit_routine);
+  install_message_pump();
   connect_object_model();
   g_process.initial_directory = platform::current_directory();
 
