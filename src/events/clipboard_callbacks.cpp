@@ -5,11 +5,12 @@
 #include "events/callable.h"
 #include "events/callback_list.h"
 #include "events/script_threads.h"
-#include "runtime/thread_settings.h"
+#include "platform/clipboard_watch.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/error_level.h"
 #include "runtime/object.h"
 #include "runtime/script_program.h"
-#include "platform/clipboard_watch.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 

@@ -22,7 +22,4 @@ void update_clipboard_watch();
 // functions, as one new thread.
 void launch_clipboard_thread(bool functions_too);
 
-// OnClipboardChange(Function [, AddRemove]).
-Result builtin_on_clipboard_change(Func& func, ExprToken& result, ExprToken* args, int argc);
-
 }  // namespace orv

@@ -43,8 +43,8 @@ namespace {
 // The label or function a SetTimer line names: found when the line was
 // read, or now for a name built at run time, or a function object.
 Result timer_callable(const ScriptLine& line, const ExpandedArgs& args, Callable& out) {
-  if (line.arg_count > 0 && line.attribute) {
-    out.label = static_cast<Label*>(line.attribute);
+  if (line.arg_count > 0 && line.label()) {
+    out.label = line.label();
     return ResultDone;
   }
   if (args.objects[0]) {
@@ -174,7 +174,7 @@ Result cmd_on_exit(const ScriptLine& line, ExpandedArgs& args) {
     set_exit_label(nullptr);
     return ResultDone;
   }
-  Label* label = line.attribute ? static_cast<Label*>(line.attribute) : g_script->find_label(name);
+  Label* label = line.label() ? line.label() : g_script->find_label(name);
   if (!label) return report_runtime_error(u"Target label does not exist.", name);
   set_exit_label(label);
   return ResultDone;

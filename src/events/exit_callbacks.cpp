@@ -5,9 +5,10 @@
 #include "events/callable.h"
 #include "events/callback_list.h"
 #include "events/script_threads.h"
-#include "runtime/thread_settings.h"
-#include "runtime/object.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/evaluator.h"
+#include "runtime/object.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 

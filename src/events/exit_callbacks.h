@@ -22,7 +22,4 @@ void set_exit_label(Label* label);
 bool run_exit_callbacks(StringView reason, int code);
 bool has_exit_callbacks();
 
-// OnExit(Function [, AddRemove]).
-Result builtin_on_exit(Func& func, ExprToken& result, ExprToken* args, int argc);
-
 }  // namespace orv

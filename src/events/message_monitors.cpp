@@ -4,15 +4,16 @@
 
 #include "events/callable.h"
 #include "events/script_threads.h"
-#include "runtime/thread_settings.h"
-#include "runtime/object.h"
 #include "objects/object_model.h"
-#include "runtime/script_program.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 #include "runtime/numbers.h"
+#include "runtime/object.h"
+#include "runtime/script_program.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 

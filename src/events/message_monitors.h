@@ -18,7 +18,4 @@ bool any_message_monitor();
 bool offer_to_monitors(uintptr_t window, uint32_t message, uintptr_t wparam, intptr_t lparam, bool queued,
                        uint32_t time, int32_t x, int32_t y, intptr_t& result);
 
-// OnMessage(Msg [, Window], Function [, MaxThreads]).
-Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int argc);
-
 }  // namespace orv

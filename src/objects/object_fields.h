@@ -14,13 +14,6 @@ namespace orv::object_detail {
 // field with capacity 0 owns nothing.
 extern char16_t g_empty_field_text[1];
 
-inline ExprToken empty_token() {
-  ExprToken t{};
-  t.symbol = SymString;
-  t.text = u"";
-  return t;
-}
-
 // Releases what the field's value owns (its text buffer or its object).
 void release_value(ObjectField& field);
 // Makes the field hold an empty text that owns nothing.

@@ -1044,20 +1044,6 @@ Result MetaObject::invoke(ExprToken& result, ExprToken& this_token, uint32_t fla
 
 // --- operations --------------------------------------------------------------------
 
-IObject* token_object(const ExprToken& token) {
-  if (token.symbol == SymObject) return token.object;
-  if (token.symbol == SymVar) {
-    Variable& v = token.var->target();
-    if (v.attributes & AttrObject) return v.contents.object;
-  }
-  return nullptr;
-}
-
-void release_token(ExprToken& token) {
-  if (token.symbol == SymObject && token.object) token.object->release();
-  token = empty_token();
-}
-
 Result invoke_member(ExprToken& result, uint32_t type, ExprToken** params, int count) {
   ExprToken& target = *params[0];
   if (IObject* object = token_object(target)) {
@@ -1194,9 +1180,71 @@ Result enumerate_next(IObject& enumerator, Variable* key, Variable* value, bool&
   return r == ResultFailed || r == ResultExitThread ? r : ResultDone;
 }
 
+namespace {
+
+// A field's value as a token that borrows it (no reference, no copy).
+ExprToken borrowed_value(const ObjectField& field) {
+  ExprToken value{};
+  value.symbol = field.kind;
+  if (field.kind == SymObject) value.object = field.object;
+  else if (field.kind == SymInteger) value.integer = field.integer;
+  else if (field.kind == SymFloat) value.number = field.number;
+  else {
+    StringView t = field.text_view();
+    value.text = t.data();
+    value.length = uint32_t(t.size());
+  }
+  return value;
+}
+
+// Variadic calls see arrays as plain Objects; anything else is no array.
+bool array_items(IObject& object, std::vector<ExprToken>& out) {
+  auto* array = dynamic_cast<Object*>(&object);
+  if (!array) return false;
+  int64_t top = 0;
+  for (int64_t i = 0; i < array->integer_key_count(); ++i) top = array->field_at(i).int_key;
+  for (int64_t key = 1; key <= top; ++key) {
+    ExprToken item{};
+    item.symbol = SymMissing;
+    ObjectKey k;
+    k.kind = KeyKind::Integer;
+    k.integer = key;
+    if (ObjectField* field = array->find(k)) item = borrowed_value(*field);
+    out.push_back(item);
+  }
+  return true;
+}
+
+bool named_item(IObject& object, StringView name, ExprToken& out) {
+  auto* array = dynamic_cast<Object*>(&object);
+  ObjectField* field = array ? array->find_string(name) : nullptr;
+  if (field) out = borrowed_value(*field);
+  return field != nullptr;
+}
+
+IObject* new_rest_array(IObject* named) {
+  auto* from = named ? dynamic_cast<Object*>(named) : nullptr;
+  return from ? from->clone(false) : Object::create();
+}
+
+bool set_item(IObject& array, int64_t key, const ExprToken& value) {
+  return static_cast<Object&>(array).set_raw(key, value);
+}
+
+}  // namespace
+
 void install_object_model() {
-  g_meta_object = [] { return static_cast<IObject*>(&default_base()); };
-  g_new_object = new_object;
+  g_object_model.new_object = new_object;
+  g_object_model.invoke_member = invoke_member;
+  g_object_model.array_items = array_items;
+  g_object_model.named_item = named_item;
+  g_object_model.new_rest_array = new_rest_array;
+  g_object_model.set_item = set_item;
+  set_exception_maker(make_exception);
+  g_object_hooks.running_method = running_method;
+  g_object_hooks.find_function = function_object;
+  g_object_hooks.before_finalizer = set_aside_throw;
+  g_object_hooks.after_finalizer = restore_throw;
 }
 
 }  // namespace orv

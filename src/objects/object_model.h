@@ -23,6 +23,7 @@
 
 namespace orv {
 
+struct ScriptLine;
 struct Variable;
 class StringTail;
 
@@ -260,16 +261,13 @@ struct ObjectHooks {
 };
 extern ObjectHooks g_object_hooks;
 
-// Sets the runtime's hooks for strings and numbers (g_meta_object) and for
-// `new` (g_new_object) to this model.
+// Connects this model and the core to each other (the core's
+// g_object_model, this model's g_object_hooks); once, at start-up.
 void install_object_model();
+// Exception objects for errors raised inside Try (exception_object.cpp).
+Result make_exception(const ScriptLine* line, StringView message, StringView what, StringView extra);
 
 // --- operations for the evaluator and other parts -------------------------------------
-
-// The object a value designates: an object token or a variable holding one.
-IObject* token_object(const ExprToken& token);
-// Releases the reference an object token carries.
-void release_token(ExprToken& token);
 
 // x.y, x[k], x.y := v, x.m(args): params[0] is the target, the rest keys
 // (and the value) or the method name and arguments. `type` is InvokeGet,

@@ -17,10 +17,6 @@ bool is_if_line(CommandId id) {
 
 bool is_loop_line(CommandId id) { return id == CmdLoop || id == CmdFor || id == CmdWhile; }
 
-bool is_function_body(const ScriptLine* line) {
-  return line->action == CmdBlockBegin && reinterpret_cast<uintptr_t>(line->attribute) == 1;
-}
-
 // A parameter whose text is known before the script runs: neither an
 // expression nor holding variable references.
 bool is_plain(const ScriptLine& line, int index) {
@@ -40,7 +36,7 @@ enum class LoopContext : uint8_t { None, Loop, FinallyInLoop };
 // The line for the "Specifically" part of a message, as listings show it;
 // a function body's brace shows the definition it belongs to.
 String line_text(const ScriptProgram& program, const ScriptLine& line) {
-  if (is_function_body(&line)) {
+  if (line.is_function_body()) {
     for (const DefinitionRecord& d : program.definitions)
       if (d.line_number == line.line_number && d.kind != DefinitionKind::Class) return String(d.text);
   }
@@ -143,7 +139,7 @@ class BlockPass {
         return ResultDone;
       }
       case CmdBlockBegin:
-        if (is_function_body(line)) {
+        if (line->is_function_body()) {
           if (parent && parent->action != CmdBlockBegin) return fail(*line, u"Unexpected function");
           context = LoopContext::None;
         }
@@ -182,7 +178,7 @@ class BlockPass {
       case CmdGosub:
         return resolve_jump(line);
       case CmdReturn:
-        for (const ScriptLine* p = line.parent; p && !is_function_body(p); p = p->parent)
+        for (const ScriptLine* p = line.parent; p && !p->is_function_body(); p = p->parent)
           if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
         return ResultDone;
       case CmdBreak:
@@ -221,7 +217,7 @@ class BlockPass {
       for (const ScriptLine* p = line.parent; p && p != target_parent; p = p->parent)
         if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
     }
-    line.attribute = label;
+    line.set_label(label);
     line.related = target;
     return ResultDone;
   }
@@ -248,7 +244,7 @@ class BlockPass {
     }
     if (target == innermost) return ResultDone;  // the plain form does the same
     for (const ScriptLine* p = line.parent; p != target; p = p->parent)
-      if (is_function_body(p)) return fail(line, u"Cannot jump from inside a function to outside.");
+      if (p->is_function_body()) return fail(line, u"Cannot jump from inside a function to outside.");
     for (const ScriptLine* p = line.parent; p != target; p = p->parent)
       if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
     line.related = target;
@@ -282,14 +278,14 @@ class BlockPass {
     if (name.empty()) return ResultDone;
     Label* label = program_.find_label(name);
     if (!label) return fail(line, u"Target label does not exist.", name);
-    line.attribute = label;
+    line.set_label(label);
     return ResultDone;
   }
 
   // A label, else a function; the line keeps a label.
   Result require_callable(ScriptLine& line, StringView name) {
     if (Label* label = program_.find_label(name)) {
-      line.attribute = label;
+      line.set_label(label);
       return ResultDone;
     }
     if (find_function(program_, name)) return ResultDone;
@@ -352,18 +348,6 @@ class BlockPass {
 };
 
 }  // namespace
-
-bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line) {
-  for (const ScriptLine* p = line->parent; p; p = p->parent)
-    if (p == candidate) return true;
-  return false;
-}
-
-bool inside_function(const ScriptLine* line) {
-  for (const ScriptLine* p = line->parent; p; p = p->parent)
-    if (is_function_body(p)) return true;
-  return false;
-}
 
 Result resolve_blocks(ScriptProgram& program) { return BlockPass(program).run(); }
 

@@ -70,11 +70,6 @@ namespace orv {
 // load with "This line is nested too deep.".
 inline constexpr int kMaxNesting = 1000;
 
-// Whether `candidate` encloses `line` (is one of its parents).
-bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line);
-// Whether `line` lies in a function body.
-bool inside_function(const ScriptLine* line);
-
 // Both passes over program.first_line ... last_line.
 Result resolve_blocks(ScriptProgram& program);
 

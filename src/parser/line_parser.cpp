@@ -374,7 +374,7 @@ Result LineParser::add_expression_line(CommandId id, StringView text, StringView
 
 Result LineParser::add_block_begin(bool function_body) {
   if (!add_simple_line(CmdBlockBegin, u"{")) return ResultFailed;
-  if (function_body) program_.last_line->attribute = reinterpret_cast<void*>(uintptr_t(1));
+  if (function_body) program_.last_line->mark_function_body();
   return ResultDone;
 }
 

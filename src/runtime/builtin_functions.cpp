@@ -3,9 +3,6 @@
 #include <iterator>
 
 #include "base/name_table.h"
-#include "events/clipboard_callbacks.h"
-#include "events/exit_callbacks.h"
-#include "events/message_monitors.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 

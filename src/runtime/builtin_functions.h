@@ -47,6 +47,11 @@ Result builtin_numput(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strget(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strput(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_format(Func& func, ExprToken& result, ExprToken* args, int argc);
+// Callbacks on events: OnClipboardChange(Function [, AddRemove]),
+// OnExit(Function [, AddRemove]), OnMessage(Msg [, Window], Function [, MaxThreads]).
+Result builtin_on_clipboard_change(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_on_exit(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

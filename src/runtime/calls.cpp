@@ -5,7 +5,6 @@
 
 #include "runtime/thread_settings.h"
 #include "runtime/object.h"
-#include "objects/object_model.h"
 #include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
@@ -46,20 +45,6 @@ std::vector<SavedLocal>& saved_locals() {
   return stack;
 }
 
-// A field's value as a token that borrows it (no reference, no copy).
-ExprToken borrowed_value(const ObjectField& field) {
-  ExprToken value{};
-  value.symbol = field.kind;
-  if (field.kind == SymObject) value.object = field.object;
-  else if (field.kind == SymInteger) value.integer = field.integer;
-  else if (field.kind == SymFloat) value.number = field.number;
-  else {
-    StringView t = field.text_view();
-    value.text = t.data();
-    value.length = uint32_t(t.size());
-  }
-  return value;
-}
 
 void reset_local(Variable* v) {
   v->contents.integer = 0;
@@ -86,7 +71,7 @@ void release_locals(Func& f) {
 // Copies a text value into the caller's temporary memory.
 Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
-Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, Object* named = nullptr) {
+Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, IObject* named = nullptr) {
   if (g_call_depth >= kMaxCallDepth || stack_exhausted())
     return report_runtime_error(u"Function recursion too deep.", f.name);
 
@@ -152,8 +137,9 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     }
     // A variadic call's array may name the parameter.
     if (named) {
-      if (ObjectField* field = named->find_string(p.var->name_view())) {
-        r = p.var->assign_token(borrowed_value(*field));
+      ExprToken item;
+      if (g_object_model.named_item(*named, p.var->name_view(), item)) {
+        r = p.var->assign_token(item);
         continue;
       }
     }
@@ -168,7 +154,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     // The arguments past the named parameters, as an array (keeping the
     // named values of a variadic call's array).
     size_t first = f.params.size() - 1;
-    Object* rest = named ? named->clone(false) : Object::create();
+    IObject* rest = g_object_model.new_rest_array(named);
     if (!rest) r = report_runtime_error(u"Out of memory.", f.name);
     for (size_t i = first; r && i < argc; ++i) {
       if (args[i].symbol == SymMissing) continue;
@@ -195,7 +181,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
           value = typed;
         }
       }
-      if (!rest->set_raw(int64_t(i - first + 1), value)) r = report_runtime_error(u"Out of memory.", f.name);
+      if (!g_object_model.set_item(*rest, int64_t(i - first + 1), value)) r = report_runtime_error(u"Out of memory.", f.name);
     }
     if (r) r = f.params.back().var->assign_object(rest);
     else if (rest) rest->release();
@@ -264,7 +250,7 @@ class TokenPointers {
 // empty default.
 Result invoke_target(uint32_t flags, ExprToken* args, size_t argc, ExprToken& result) {
   TokenPointers params(args, argc);
-  Result r = invoke_member(result, flags, params.get(), int(argc));
+  Result r = g_object_model.invoke_member(result, flags, params.get(), int(argc));
   if (r == ResultNotHandled) return ResultDone;
   return r;
 }
@@ -314,11 +300,8 @@ Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& res
 
 }  // namespace
 
-namespace {
-
 IObject* function_object(StringView name) { return find_function(*g_script, name); }
 
-// The thread's pending thrown value, set aside while a __Delete runs.
 void* set_aside_throw() { return new ThrownValue(g_thread->thrown.take()); }
 
 void restore_throw(void* p) {
@@ -332,10 +315,6 @@ void restore_throw(void* p) {
   delete saved;
 }
 
-}  // namespace
-
-Result make_exception(const ScriptLine* line, StringView message, StringView what, StringView extra);
-
 // Inside a method: its class and its `this`, for base.Method().
 bool running_method(IObject*& defining_class, ExprToken& this_value) {
   Func* f = g_thread->current_func;
@@ -347,17 +326,7 @@ bool running_method(IObject*& defining_class, ExprToken& this_value) {
   return true;
 }
 
-void connect_object_model() {
-  g_object_hooks.running_method = running_method;
-  install_object_model();
-  set_exception_maker(make_exception);
-  g_object_hooks.find_function = function_object;
-  g_object_hooks.before_finalizer = set_aside_throw;
-  g_object_hooks.after_finalizer = restore_throw;
-}
-
-IObject* (*g_meta_object)() = nullptr;
-Result (*g_new_object)(ExprToken* args, size_t argc, ExprToken& result) = nullptr;
+ObjectModelOps g_object_model;
 
 Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
   switch (f.op) {
@@ -374,8 +343,7 @@ Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
     case OperatorKind::PostDecrement:
       return step_member(f.op, args, argc, result);
     case OperatorKind::New:
-      if (!g_new_object) return report_runtime_error(u"Classes are not yet available.");
-      return g_new_object(args, argc, result);
+      return g_object_model.new_object(args, argc, result);
     default:
       return ResultDone;
   }
@@ -384,23 +352,11 @@ Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
 // f(args*): the array's items 1..n become parameters (a gap gives an
 // omitted one); its named items can supply parameters by name.
 Result call_variadic(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
-  IObject* last = token_object(args[argc - 1]);
-  auto* array = dynamic_cast<Object*>(last);
   std::vector<ExprToken> all(args, args + argc - 1);
-  if (array) {
-    array->add_ref();
-    int64_t top = 0;
-    for (int64_t i = 0; i < array->integer_key_count(); ++i) top = array->field_at(i).int_key;
-    for (int64_t key = 1; key <= top; ++key) {
-      ExprToken item{};
-      item.symbol = SymMissing;
-      ObjectKey k;
-      k.kind = KeyKind::Integer;
-      k.integer = key;
-      if (ObjectField* field = array->find(k)) item = borrowed_value(*field);
-      all.push_back(item);
-    }
-  }
+  IObject* array = token_object(args[argc - 1]);
+  if (array && !g_object_model.array_items(*array, all)) array = nullptr;
+  // The call may drop the caller's last reference to it.
+  if (array) array->add_ref();
   Result r;
   if (f.kind == FuncKind::Operator) r = call_operator(f, all.data(), all.size(), result);
   else if (f.kind == FuncKind::Builtin) r = f.routine(f, result, all.data(), int(all.size()));

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "base/result.h"
+#include "base/text.h"
 #include "runtime/value.h"
 
 namespace orv {
@@ -19,12 +21,31 @@ struct Func;
 // applied to args[0] with the rest as keys, values or arguments.
 Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result);
 
-// Connects the object model and the runtime to each other; once, at start-up.
-void connect_object_model();
+// The object model lives above the core, in objects/; it fills these in
+// when the program starts (install_object_model), and the core reaches the
+// model only through them and IObject.
+struct ObjectModelOps {
+  // new Class(args): args[0] is the class.
+  Result (*new_object)(ExprToken* args, size_t argc, ExprToken& result) = nullptr;
+  // x.y, x[k], x.y := v, x.m(args): params[0] is the target.
+  Result (*invoke_member)(ExprToken& result, uint32_t type, ExprToken** params, int count) = nullptr;
+  // f(args*): appends the array's items 1..n, borrowed (a gap gives an
+  // omitted parameter); false when `object` is no array.
+  bool (*array_items)(IObject& object, std::vector<ExprToken>& out) = nullptr;
+  // The item of a variadic call's array that names a parameter, borrowed.
+  bool (*named_item)(IObject& array, StringView name, ExprToken& out) = nullptr;
+  // A variadic parameter's array: a copy of the named items of the call's
+  // array (null: none), or empty; null when out of memory.
+  IObject* (*new_rest_array)(IObject* named) = nullptr;
+  bool (*set_item)(IObject& array, int64_t key, const ExprToken& value) = nullptr;
+};
+extern ObjectModelOps g_object_model;
 
-// Supplied by the object model: the object that stands for strings and
-// numbers when they are invoked, and the constructor behind `new`.
-extern IObject* (*g_meta_object)();
-extern Result (*g_new_object)(ExprToken* args, size_t argc, ExprToken& result);
+// What the object model needs of the running thread, for its own hooks.
+IObject* function_object(StringView name);
+bool running_method(IObject*& defining_class, ExprToken& this_value);
+// The thread's pending thrown value, set aside while a __Delete runs.
+void* set_aside_throw();
+void restore_throw(void* saved);
 
 }  // namespace orv

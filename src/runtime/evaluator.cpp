@@ -833,4 +833,18 @@ Result evaluate(const ExprToken* code, ExprToken& result) {
   return e.run(result);
 }
 
+IObject* token_object(const ExprToken& token) {
+  if (token.symbol == SymObject) return token.object;
+  if (token.symbol == SymVar) {
+    Variable& v = token.var->target();
+    if (v.attributes & AttrObject) return v.contents.object;
+  }
+  return nullptr;
+}
+
+void release_token(ExprToken& token) {
+  if (token.symbol == SymObject && token.object) token.object->release();
+  token = empty_token();
+}
+
 }  // namespace orv

@@ -66,4 +66,9 @@ bool token_truth(const ExprToken& t);
 // as quoted literals.
 bool condition_truth(const ExprToken& t);
 
+// The object a value designates: an object token or a variable holding one.
+IObject* token_object(const ExprToken& token);
+// Releases the reference an object token carries and leaves it empty.
+void release_token(ExprToken& token);
+
 }  // namespace orv

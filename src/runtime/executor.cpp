@@ -6,9 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "objects/object_model.h"
-#include "parser/block_pass.h"
 #include "platform/platform.h"
+#include "runtime/calls.h"
 #include "runtime/conditions.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
@@ -256,10 +255,6 @@ bool is_if_line(CommandId id) {
   return (id >= CmdIfIn && id <= CmdIfLessOrEqual) || (id >= CmdIfWinExist && id <= CmdIfMsgBox);
 }
 
-bool is_function_body(const ScriptLine* line) {
-  return line->action == CmdBlockBegin && reinterpret_cast<uintptr_t>(line->attribute) == 1;
-}
-
 // The "}" that closes the block opened by `open`.
 ScriptLine* closing_brace(ScriptLine* open) {
   if (open->related) return open->related->prev;
@@ -342,7 +337,7 @@ void Engine::show_unhandled_object(IObject* object) {
     self.object = object;
     ExprToken* params[2] = {&self, &key};
     TempArena::Mark mark = temp_arena().mark();
-    bool found = invoke_member(result, InvokeGet, params, 2) == ResultDone;
+    bool found = g_object_model.invoke_member(result, InvokeGet, params, 2) == ResultDone;
     char16_t buf[256];
     if (found) out = String(token_to_text(result, buf));
     if (result.symbol == SymObject) result.object->release();
@@ -400,7 +395,7 @@ Result Engine::run_lines(ScriptLine* first, ScriptLine* stop, const ScriptLine* 
 }
 
 Result Engine::run_body(ScriptLine* body, ScriptLine*& jump) {
-  if (body->action == CmdBlockBegin && !is_function_body(body)) {
+  if (body->action == CmdBlockBegin && !body->is_function_body()) {
     for (;;) {
       Result r = run_lines(body->next, closing_brace(body), body, jump);
       // A Goto to the body's own first line starts it again.
@@ -425,7 +420,7 @@ Result Engine::statement(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump)
   if (is_if_line(id)) return run_if(line, next, jump);
   switch (id) {
     case CmdBlockBegin:
-      if (is_function_body(line)) {
+      if (line->is_function_body()) {
         next = line->related;
         return ResultDone;
       }
@@ -518,7 +513,7 @@ Result Engine::run_if(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
 }
 
 Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
-  Label* label = static_cast<Label*>(line->attribute);
+  Label* label = line->label();
   if (!label) {
     if (!args().expand(*line)) return ResultFailed;
     label = program_.find_label(args().text[0]);
@@ -532,7 +527,7 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
 }
 
 Result Engine::run_gosub(ScriptLine* line) {
-  Label* label = static_cast<Label*>(line->attribute);
+  Label* label = line->label();
   if (stack_exhausted()) return report_runtime_error(u"Subroutine recursion too deep.", label ? label->name : StringView());
   bool leaves_function = line->leaves_function;
   if (!label) {

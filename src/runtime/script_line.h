@@ -14,6 +14,7 @@ namespace orv {
 struct Variable;
 struct Func;
 struct ExprToken;
+struct Label;
 
 // One %name% reference or function call found in a parameter's text.
 struct DerefRecord {
@@ -68,7 +69,6 @@ struct ScriptLine {
   uint16_t file_index = 0;
   uint32_t line_number = 0;
   LineArg* args = nullptr;
-  void* attribute = nullptr;
   ScriptLine* prev = nullptr;
   ScriptLine* next = nullptr;
   ScriptLine* related = nullptr;
@@ -77,8 +77,41 @@ struct ScriptLine {
   bool leaves_function = false;
 
   StringView arg_text(int i) const { return i < arg_count ? args[i].view() : StringView(); }
-  LoopKind loop_kind() const { return static_cast<LoopKind>(reinterpret_cast<uintptr_t>(attribute)); }
-  void set_loop_kind(LoopKind kind) { attribute = reinterpret_cast<void*>(static_cast<uintptr_t>(kind)); }
+
+  // One word per line says something that depends on the command; each
+  // command reads it only through the accessor of its kind.
+  // Loop: what it iterates over.
+  LoopKind loop_kind() const { return static_cast<LoopKind>(attribute_.kind); }
+  void set_loop_kind(LoopKind kind) { attribute_.kind = static_cast<uintptr_t>(kind); }
+  // "{": whether it opens a function body.
+  bool is_function_body() const { return action == CmdBlockBegin && attribute_.kind == kFunctionBody; }
+  void mark_function_body() { attribute_.kind = kFunctionBody; }
+  // Goto, Gosub, SetTimer, OnExit and labelled Break/Continue: the label
+  // their plain-text parameter names, once resolved; null when the name is
+  // built at run time.
+  Label* label() const { return attribute_.label; }
+  void set_label(Label* label) { attribute_.label = label; }
+
+ private:
+  static constexpr uintptr_t kFunctionBody = 1;
+  union {
+    uintptr_t kind;
+    Label* label;
+  } attribute_{0};
 };
+
+// Whether `candidate` encloses `line` (is one of its parents).
+inline bool is_ancestor(const ScriptLine* candidate, const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (p == candidate) return true;
+  return false;
+}
+
+// Whether `line` lies in a function body.
+inline bool inside_function(const ScriptLine* line) {
+  for (const ScriptLine* p = line->parent; p; p = p->parent)
+    if (p->is_function_body()) return true;
+  return false;
+}
 
 }  // namespace orv

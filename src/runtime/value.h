@@ -115,4 +115,12 @@ inline ExprToken text_token(StringView text, uint32_t symbol = SymString) {
   return t;
 }
 
+// The empty text, as a value.
+inline ExprToken empty_token() {
+  ExprToken t{};
+  t.symbol = SymString;
+  t.text = u"";
+  return t;
+}
+
 }  // namespace orv

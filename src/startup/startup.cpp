@@ -5,6 +5,7 @@
 #include "events/clipboard_callbacks.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
+#include "objects/object_model.h"
 #include "parser/block_pass.h"
 #include "parser/line_parser.h"
 #include "platform/platform.h"
@@ -80,7 +81,7 @@ int run_program(const std::vector<String>& args) {
   // The layers above the core hand it what it calls upward.
   set_exit_routine(run_exit_routine);
   install_message_pump();
-  connect_object_model();
+  install_object_model();
   g_process.initial_directory = platform::current_directory();
 
   CommandLine cl = parse_command_line(args);

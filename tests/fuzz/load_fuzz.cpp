@@ -15,11 +15,12 @@
 #include "runtime/process_state.h"
 #include "startup/script_reader.h"
 #include "base/text_source.h"
+#include "objects/object_model.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   orv::platform::discard_output(true);
   orv::platform::confine(0);
-  orv::connect_object_model();
+  orv::install_object_model();
   // Load errors go to standard output (discarded) instead of a message box.
   orv::g_process.error_stdout = true;
   return 0;

@@ -272,7 +272,7 @@ void call(FuzzedDataProvider& in) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   orv::platform::discard_output(true);
   orv::platform::confine(0);
-  orv::connect_object_model();
+  orv::install_object_model();
   return 0;
 }
 

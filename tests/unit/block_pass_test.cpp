@@ -69,8 +69,8 @@ std::string links_of(const ScriptProgram& program) {
     std::string s;
     if (l->parent) s += " parent=" + name_of(l->parent);
     if (l->related) s += " related=" + name_of(l->related);
-    if (attribute_is_label(l) && l->attribute)
-      s += " label=" + utf16_to_utf8(static_cast<const Label*>(l->attribute)->name);
+    if (attribute_is_label(l) && l->label())
+      s += " label=" + utf16_to_utf8(l->label()->name);
     if (l->leaves_function) s += " leaves-function";
     if (s.empty()) continue;
     if (!out.empty()) out += "; ";
