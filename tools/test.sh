@@ -99,7 +99,13 @@ if want wine; then
   fi
 fi
 
-want unit && { run_unit native; run_unit asan; }
+# The folders of src/ include only their own headers and those below them.
+run_layers() {
+  echo "== include layers"
+  if tools/check-layers.py; then add "layers" 1 0 0; else add "layers" 0 1 0; fi
+}
+
+want unit && { run_layers; run_unit native; run_unit asan; }
 want native && run_scripts native
 want asan && run_scripts asan
 want wine && run_scripts wine

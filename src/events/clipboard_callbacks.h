@@ -11,10 +11,6 @@ namespace orv {
 
 struct Func;
 
-// WM_USER + 21: MainWindow posts it when told of a change; wParam 0 once
-// the script is loaded (the functions run too), 1 before.
-inline constexpr uint32_t kMsgClipboardChanged = 0x400 + 21;
-
 // Listens to the clipboard while anything wants to know of its changes.
 void update_clipboard_watch();
 

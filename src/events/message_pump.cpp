@@ -82,7 +82,7 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       if (mode != PumpMode::Drain && duration_ms >= 1 && wait_over()) break;
       continue;
     }
-    if (msg.message == kMsgClipboardChanged && (!msg.window || msg.window == platform::main_window())) {
+    if (msg.message == platform::program_message::kClipboardChanged && (!msg.window || msg.window == platform::main_window())) {
       launch_clipboard_thread(msg.wparam == 0);
       ran = true;
       continue;

@@ -7,6 +7,31 @@
 
 namespace orv::platform {
 
+// The window messages the portable code handles, by the numbers the system
+// gives them (win32/messages.cpp checks each against the system's headers).
+namespace wm {
+inline constexpr uint32_t kClose = 0x0010, kEndSession = 0x0016, kCommand = 0x0111, kTimer = 0x0113,
+                          kLButtonDblClk = 0x0203, kClipboardUpdate = 0x031D;
+// WM_ENDSESSION's lParam when the user logs off rather than shuts down.
+inline constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
+}  // namespace wm
+
+// The program's own messages to MainWindow (WM_USER + n), which other
+// instances and the tray send too, so the numbers never change.
+namespace program_message {
+inline constexpr uint32_t kTrayIcon = 0x400 + 4;  // the tray icon's mouse events, in lParam
+inline constexpr uint32_t kGetProcessId = 0x400 + 5, kExitReload = 0x400 + 6, kExitSingle = 0x400 + 7;
+// MainWindow posts it when told of a change; wParam 0 once the script has
+// loaded (the functions run too), 1 before.
+inline constexpr uint32_t kClipboardChanged = 0x400 + 21;
+// The single-instance protocol: an old instance is asked to make way.
+inline constexpr uint32_t kSingleInstance = 0x44;
+inline constexpr uintptr_t kSingleInstanceReload = 1030, kSingleInstanceReplace = 1031;
+}  // namespace program_message
+
+// The id of the wake timer (below) among MainWindow's timers.
+inline constexpr uintptr_t kWakeTimerId = 9;
+
 struct QueuedMessage {
   uintptr_t window = 0;
   uint32_t message = 0;
@@ -37,5 +62,11 @@ void dispatch_message(QueuedMessage& message);
 // The wake timer: a 10 ms tick to MainWindow that keeps the pump turning
 // during waits and while script timers are enabled.
 void set_wake_timer(bool on);
+
+// What MainWindow's window procedure offers the program before its own
+// handling: true when handled, `result` being the answer. Start-up installs
+// it; until then MainWindow is only a window.
+using MainWindowHandler = bool (*)(uint32_t message, uintptr_t wparam, intptr_t lparam, intptr_t& result);
+void set_main_window_handler(MainWindowHandler handler);
 
 }  // namespace orv::platform

@@ -26,6 +26,12 @@ bool set_current_directory(StringView path);
 uint64_t tick_count();
 void sleep_ms(uint32_t ms);
 uint32_t system_time_low32();
+// The process entry: turns the process's arguments into the program's
+// command line (on Windows, the wide command line; natively, a script path
+// then switches and parameters) and runs `program` where it has the stack it
+// needs. Returns the exit code.
+using ProgramEntry = int (*)(const std::vector<String>& args);
+int run_entry(int argc, char** argv, ProgramEntry program);
 // Suppress the system's own critical-error dialogs (missing drives and such).
 void set_fail_critical_errors();
 // The calling thread's stack: the lowest address it may grow down to and

@@ -1,22 +1,22 @@
 #include "startup/main_window_events.h"
 
 #include "events/clipboard_callbacks.h"
-#include "runtime/launch_state.h"
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "library/view_commands.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
+#include "runtime/launch_state.h"
 #include "startup/exit.h"
 
 namespace orv::events {
 
 namespace {
 
-constexpr uint32_t kWmClose = 0x0010, kWmEndSession = 0x0016, kWmTimer = 0x0113, kWmCommand = 0x0111,
-                   kWmClipboardUpdate = 0x031D, kWmLButtonDblClk = 0x0203;
-constexpr uint32_t kMsgGetProcessId = 0x400 + 5, kMsgExitReload = 0x400 + 6, kMsgExitSingle = 0x400 + 7;
-constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
+using namespace platform::wm;
+using namespace platform::program_message;
+using platform::kWakeTimerId;
 
 void toggle_pause() {
   check_before_next_line();
@@ -35,47 +35,47 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
     if (handled) return true;
   }
   g_threads.is_dispatching = false;
-  if (message == kMsgSingleInstance) {
+  if (message == kSingleInstance) {
     // Another instance of this script asks this one to make way for it.
     if (wparam == kSingleInstanceReload) exit_program(ExitReason::Reload, 0);
     if (wparam == kSingleInstanceReplace) exit_program(ExitReason::SingleInstance, 0);
     return true;
   }
   switch (message) {
-    case kWmTimer:
+    case kTimer:
       // A modal loop of someone else's (a message box) dispatched the wake
       // timer: timers keep running under it.
       if (wparam != kWakeTimerId || lparam != 0) return false;
       if (!g_threads.menu_active) pump_messages(-1, PumpMode::WaitFiltered);
       return true;
-    case kWmClipboardUpdate:
-      platform::post_message(platform::main_window(), kMsgClipboardChanged, g_threads.loaded ? 0 : 1, 0);
+    case kClipboardUpdate:
+      platform::post_message(platform::main_window(), kClipboardChanged, g_threads.loaded ? 0 : 1, 0);
       return true;
-    case kMsgClipboardChanged:
+    case kClipboardChanged:
       // Dispatched by someone else's modal loop: the pump launches it.
       platform::post_message(0, message, wparam, lparam);
       if (interrupt_allowed_now()) pump_messages(-1, PumpMode::WaitFiltered);
       return true;
-    case kMsgGetProcessId:
+    case kGetProcessId:
       result = intptr_t(platform::process_id());
       return true;
-    case kMsgExitReload:
+    case kExitReload:
       exit_program(ExitReason::Reload, 0);
       return true;
-    case kMsgExitSingle:
+    case kExitSingle:
       exit_program(ExitReason::SingleInstance, 0);
       return true;
-    case kMsgTrayIcon:
+    case kTrayIcon:
       // Until the tray menu exists, a double click opens MainWindow.
-      if (lparam == kWmLButtonDblClk) platform::show_main_window();
+      if (lparam == kLButtonDblClk) platform::show_main_window();
       return true;
-    case kWmClose:
+    case kClose:
       exit_program(ExitReason::Close, 0);
       return true;
-    case kWmEndSession:
+    case kEndSession:
       if (wparam) exit_program((lparam & kEndSessionLogoff) ? ExitReason::Logoff : ExitReason::Shutdown, 0);
       return true;
-    case kWmCommand:
+    case kCommand:
       switch (MenuCommand(wparam & 0xFFFF)) {
         case MenuCommand::TrayExit:
         case MenuCommand::Exit:

@@ -7,12 +7,6 @@
 
 namespace orv::events {
 
-inline constexpr uint32_t kMsgSingleInstance = 0x44;
-inline constexpr uintptr_t kSingleInstanceReload = 1030;
-inline constexpr uintptr_t kSingleInstanceReplace = 1031;
-inline constexpr uint32_t kMsgTrayIcon = 0x404;
-inline constexpr uintptr_t kWakeTimerId = 9;
-
 enum class MenuCommand : uint32_t {
   TrayOpen = 65300, TraySuspend = 65305, TrayPause = 65306, TrayExit = 65307,
   Reload = 65400, Edit = 65401, Refresh = 65402, Pause = 65403, Suspend = 65404, Exit = 65405,

@@ -1,6 +1,6 @@
 #include "startup/single_instance.h"
 
-#include "startup/main_window_events.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "runtime/process_state.h"
 
@@ -37,7 +37,7 @@ InstanceDecision resolve_single_instance(const ScriptProgram& program) {
   if (g_process.restart) {
     platform::WindowHandle old = platform::find_instance_window(g_process.main_window_title);
     if (!old) return InstanceDecision::Continue;
-    platform::post_message(old, events::kMsgSingleInstance, events::kSingleInstanceReload, 0);
+    platform::post_message(old, platform::program_message::kSingleInstance, platform::program_message::kSingleInstanceReload, 0);
     return wait_for_old_instance(old);
   }
   if (g_process.force) return InstanceDecision::Continue;
@@ -51,7 +51,7 @@ InstanceDecision resolve_single_instance(const ScriptProgram& program) {
         g_process.script_name, platform::MbYesNo);
     if (answer == platform::IdNo) return InstanceDecision::ExitQuietly;
   }
-  platform::post_message(old, events::kMsgSingleInstance, events::kSingleInstanceReplace, 0);
+  platform::post_message(old, platform::program_message::kSingleInstance, platform::program_message::kSingleInstanceReplace, 0);
   return wait_for_old_instance(old);
 }
 

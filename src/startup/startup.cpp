@@ -8,6 +8,7 @@
 #include "objects/object_model.h"
 #include "parser/block_pass.h"
 #include "parser/line_parser.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "runtime/calls.h"
 #include "runtime/errors.h"
@@ -20,6 +21,7 @@
 #include "runtime/variable.h"
 #include "startup/command_line.h"
 #include "startup/exit.h"
+#include "startup/main_window_events.h"
 #include "startup/script_reader.h"
 #include "startup/single_instance.h"
 
@@ -115,6 +117,7 @@ int run_program(const std::vector<String>& args) {
   g_tray_icon.hidden = program.directives.no_tray_icon;
   window.tray_icon = !g_tray_icon.hidden;
   window.tray_tip = g_process.script_name;
+  platform::set_main_window_handler(events::on_main_window_message);
   if (!platform::create_main_window(window)) return 2;
 
   platform::set_stdout_unbuffered();

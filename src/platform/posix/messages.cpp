@@ -54,6 +54,9 @@ bool message_waiting() { return g_wake_on && tick_count() >= g_next_tick; }
 
 void dispatch_message(QueuedMessage& message) { (void)message; }
 
+// Without a window nothing is ever offered.
+void set_main_window_handler(MainWindowHandler) {}
+
 void set_wake_timer(bool on) {
   if (on && !g_wake_on) g_next_tick = tick_count() + kWakePeriodMs;
   g_wake_on = on;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "startup/main_window_events.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "platform/win32/main_window_internal.h"
 
@@ -24,8 +24,15 @@ bool g_tray_added = false;
 bool g_final_destroy = false;
 bool g_wants_tray = false;  // not with #NoTrayIcon
 std::wstring g_tray_tip;
+MainWindowHandler g_handler = nullptr;
 
 void add_tray_icon();
+
+}  // namespace
+
+void set_main_window_handler(MainWindowHandler handler) { g_handler = handler; }
+
+namespace {
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
   // A restarted taskbar has forgotten every tray icon.
@@ -37,7 +44,7 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpa
   // While the window is being taken down for good, it is only a window.
   if (!g_final_destroy && hwnd == g_main) {
     intptr_t result = 0;
-    if (events::on_main_window_message(msg, wparam, lparam, result)) return result;
+    if (g_handler && g_handler(msg, wparam, lparam, result)) return result;
   }
   switch (msg) {
     case WM_SIZE:
@@ -74,7 +81,7 @@ void add_tray_icon() {
   nid.hWnd = g_main;
   nid.uID = kTrayId;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  nid.uCallbackMessage = events::kMsgTrayIcon;
+  nid.uCallbackMessage = program_message::kTrayIcon;
   nid.hIcon = load_icon(g_tray_icon_id, GetSystemMetrics(SM_CXSMICON));
   lstrcpynW(nid.szTip, g_tray_tip.c_str(), 128);
   g_tray_added = Shell_NotifyIconW(NIM_ADD, &nid) != 0;

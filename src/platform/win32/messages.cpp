@@ -12,7 +12,11 @@ namespace orv::platform {
 
 namespace {
 
-constexpr UINT_PTR kWakeTimerId = 9;
+// The portable code handles these by number.
+static_assert(wm::kClose == WM_CLOSE && wm::kEndSession == WM_ENDSESSION && wm::kCommand == WM_COMMAND &&
+              wm::kTimer == WM_TIMER && wm::kLButtonDblClk == WM_LBUTTONDBLCLK &&
+              wm::kClipboardUpdate == WM_CLIPBOARDUPDATE && wm::kEndSessionLogoff == intptr_t(ENDSESSION_LOGOFF));
+static_assert(program_message::kTrayIcon == WM_USER + 4 && program_message::kClipboardChanged == WM_USER + 21);
 constexpr UINT kLastBelowHotkey = 0x311;  // WM_HOTKEY is 0x312
 
 void fill(QueuedMessage& out, const MSG& msg) {

@@ -1,29 +1,32 @@
-// orvanta-run: the headless native host. It runs a script file as the
-// Windows program runs its stored script: orvanta-run SCRIPT [switches and
-// script parameters].
+// orvanta-run, the headless native host, runs a script file as the Windows
+// program runs its stored script: orvanta-run SCRIPT [switches and script
+// parameters].
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "platform/platform.h"
 #include "platform/posix/headless.h"
-#include "startup/startup.h"
+
+namespace orv::platform {
 
 namespace {
 
 struct HostRun {
-  std::vector<orv::String> args;
+  ProgramEntry program;
+  std::vector<String> args;
   int exit_code = 0;
 };
 
 void* run_script(void* p) {
   auto* run = static_cast<HostRun*>(p);
-  run->exit_code = orv::run_program(run->args);
+  run->exit_code = run->program(run->args);
   return nullptr;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run_entry(int argc, char** argv, ProgramEntry program) {
   if (argc < 2) {
     fprintf(stderr, "usage: orvanta-run SCRIPT [switches and script parameters]\n");
     return 2;
@@ -33,10 +36,10 @@ int main(int argc, char** argv) {
     fprintf(stderr, "orvanta-run: cannot open '%s'\n", argv[1]);
     return 2;
   }
-  orv::platform::set_script_path(orv::utf8_to_utf16(full));
+  set_script_path(utf8_to_utf16(full));
   free(full);
-  HostRun run;
-  for (int i = 2; i < argc; ++i) run.args.push_back(orv::utf8_to_utf16(argv[i]));
+  HostRun run{program, {}, 0};
+  for (int i = 2; i < argc; ++i) run.args.push_back(utf8_to_utf16(argv[i]));
   // The script runs on a thread with a stack as large as the Windows
   // program reserves, so that deep recursion behaves the same on both.
   pthread_attr_t attr;
@@ -47,3 +50,5 @@ int main(int argc, char** argv) {
   pthread_join(thread, nullptr);
   return run.exit_code;
 }
+
+}  // namespace orv::platform
