@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/small_array.h"
 #include "objects/object_model.h"
 
 namespace orv::object_detail {
@@ -37,24 +38,6 @@ void assigned_result(const ExprToken& value, ExprToken& result);
 bool is_empty_text(const ExprToken& token);
 
 // Pointers to parameters, on the stack when there are few.
-class ParamList {
- public:
-  explicit ParamList(int n) {
-    if (n > kFixed) {
-      many_.resize(size_t(n));
-      data_ = many_.data();
-    }
-  }
-  ParamList(const ParamList&) = delete;
-  ParamList& operator=(const ParamList&) = delete;
-  ExprToken*& operator[](int i) { return data_[i]; }
-  ExprToken** data() { return data_; }
-
- private:
-  static constexpr int kFixed = 16;
-  ExprToken* fixed_[kFixed];
-  std::vector<ExprToken*> many_;
-  ExprToken** data_ = fixed_;
-};
+using ParamList = SmallArray<ExprToken*, 16>;
 
 }  // namespace orv::object_detail

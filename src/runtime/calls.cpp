@@ -3,15 +3,16 @@
 #include <cstring>
 #include <vector>
 
-#include "runtime/thread_settings.h"
-#include "runtime/object.h"
-#include "runtime/script_program.h"
+#include "base/small_array.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/executor.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
+#include "runtime/object.h"
+#include "runtime/script_program.h"
 #include "runtime/stack_guard.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 
 namespace orv {
@@ -226,23 +227,11 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   return r;
 }
 
-// invoke takes its parameters as pointers; most calls have few, so they
-// fit in place without a heap allocation.
-class TokenPointers {
- public:
-  TokenPointers(ExprToken* args, size_t argc) {
-    if (argc > 16) {
-      many_.resize(argc);
-      list_ = many_.data();
-    }
-    for (size_t i = 0; i < argc; ++i) list_[i] = &args[i];
+// invoke takes its parameters as pointers.
+struct TokenPointers : SmallArray<ExprToken*, 16> {
+  TokenPointers(ExprToken* args, size_t argc) : SmallArray(argc) {
+    for (size_t i = 0; i < argc; ++i) (*this)[i] = &args[i];
   }
-  ExprToken** get() { return list_; }
-
- private:
-  ExprToken* fixed_[16];
-  std::vector<ExprToken*> many_;
-  ExprToken** list_ = fixed_;
 };
 
 // Invokes the object named by args[0] with the rest as parameters; a value
@@ -250,7 +239,7 @@ class TokenPointers {
 // empty default.
 Result invoke_target(uint32_t flags, ExprToken* args, size_t argc, ExprToken& result) {
   TokenPointers params(args, argc);
-  Result r = g_object_model.invoke_member(result, flags, params.get(), int(argc));
+  Result r = g_object_model.invoke_member(result, flags, params.data(), int(argc));
   if (r == ResultNotHandled) return ResultDone;
   return r;
 }
@@ -374,7 +363,7 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
     } else {
       // Any other object is called as a function object.
       TokenPointers params(args, argc);
-      Result r = callee->invoke(result, *dynamic_name, InvokeCall | InvokeAsFunctionObject, params.get(), int(argc));
+      Result r = callee->invoke(result, *dynamic_name, InvokeCall | InvokeAsFunctionObject, params.data(), int(argc));
       return r == ResultNotHandled || r == ResultReturned ? ResultDone : r;
     }
   }
@@ -404,21 +393,14 @@ Result Func::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, Ex
     if (!method.empty() && !equals_ignore_case(method, u"Call")) return ResultNotHandled;
     first = 1;
   }
-  // Method calls come through here: few arguments stay on the stack.
-  constexpr int kFixed = 8;
-  ExprToken fixed[kFixed];
-  std::vector<ExprToken> many;
+  // Method calls come through here.
   const int n = count - first;
-  ExprToken* args = fixed;
-  if (n > kFixed) {
-    many.resize(size_t(n));
-    args = many.data();
-  }
+  SmallArray<ExprToken, 8> args{size_t(n)};
   for (int i = 0; i < n; ++i) args[i] = *params[first + i];
   CallRecord call;
   call.func = this;
   g_last_call_returned = false;
-  Result r = call_function(call, nullptr, args, size_t(n), result);
+  Result r = call_function(call, nullptr, args.data(), size_t(n), result);
   if (r == ResultDone && kind == FuncKind::Script && g_last_call_returned) return ResultReturned;
   return r;
 }

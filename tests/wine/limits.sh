@@ -7,7 +7,9 @@
 #     length: the expression limit speaks);
 #   - a 10 MB script of one line;
 #   - binary data as the script text, as UTF-8 and behind a UTF-16 mark;
-#   - 100,000 nested blocks, and as many nested one-line if bodies.
+#   - 100,000 nested blocks, and as many nested one-line if bodies;
+#   - lines of thousands of braces (one found by fuzzing overflowed the
+#     reader's stack with a nested call per brace).
 # A function recursing a million times is a script test
 # (tests/scripts/limits/recursion_million.orv).
 source "$(dirname "$0")/scenario.lib" limits
@@ -26,6 +28,9 @@ put("binary", bytes(bytes_of.getrandbits(8) for _ in range(256 * 1024)))
 put("binary_utf16", b"\xff\xfe" + bytes(bytes_of.getrandbits(8) for _ in range(256 * 1024)))
 put("nested_blocks", b"{\n" * 100000 + b"FileAppend, deep, *\n" + b"}\n" * 100000)
 put("nested_ifs", b"if 1\n" * 100000 + b"FileAppend, deep, *\n")
+put("braces_fuzzed", (b"{{}}}}{{{" * 1500)[:13000] + b"\n")
+put("braces_paired", b"{}" * 8000 + b"\nFileAppend, ok, *\n")
+put("braces_nested", b"{" * 8000 + b"\n" + b"}" * 8000 + b"\nFileAppend, ok, *\n")
 EOF
 
 modes=(wine native)
@@ -57,6 +62,9 @@ expect binary_utf16 2 'SCRIPT (1) : ==> This line does not contain a recognized 
 # The 1,002nd line is the first with more than 1,000 constructs around it.
 expect nested_blocks 2 'SCRIPT (1002) : ==> This line is nested too deep.'
 expect nested_ifs 2 'SCRIPT (1002) : ==> This line is nested too deep.'
+expect braces_fuzzed 2 'SCRIPT (1) : ==> Unexpected "}"'
+expect braces_paired 0 'ok'
+expect braces_nested 2 'SCRIPT (1) : ==> This line is nested too deep.'
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
