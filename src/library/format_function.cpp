@@ -101,7 +101,7 @@ Result builtin_format(Func&, ExprToken& result, ExprToken* args, int argc) {
         bool valid = spec.size() <= kMaxSpec;
         int64_t index = next;
         if (!index_text.empty()) {
-          NumType t = numeric_type_of(index_text, false, false, false);
+          NumType t = numeric_type_of(index_text, NumericNoNegative | NumericIntegerOnly);
           if (t != NumType::Integer) valid = false;
           else index = text_to_int(index_text);
         }

@@ -36,7 +36,7 @@ bool parse_default(ScriptProgram& program, StringView text, FuncParam& p) {
     p.default_int = equals_ignore_case(text, u"true") ? 1 : 0;
     return true;
   }
-  switch (numeric_type_of(text, true, false, true)) {
+  switch (numeric_type_of(text)) {
     case NumType::Integer:
       p.default_kind = DefaultKind::Integer;
       p.default_int = text_to_int(text);

@@ -97,9 +97,10 @@ struct RegEntry {
   bool is_key = false;
   int64_t modified = 0;  // subkeys: last write time, file-time units
 };
-// The values and/or subkeys of ROOT\subkey; false when the key cannot be
-// opened or the system has no registry.
-bool list_registry(StringView root, StringView subkey, bool values, bool keys, std::vector<RegEntry>& out);
+// The values and/or subkeys (RegistryListing bits) of ROOT\subkey; false
+// when the key cannot be opened or the system has no registry.
+enum RegistryListing : uint8_t { ListValues = 1, ListKeys = 2 };
+bool list_registry(StringView root, StringView subkey, uint8_t listing, std::vector<RegEntry>& out);
 
 // The whole content of a file; false when it cannot be read.
 bool read_file(StringView path, std::vector<uint8_t>& bytes);

@@ -58,8 +58,8 @@ class Engine {
   Result loop_for(ScriptLine* loop, ScriptLine*& jump);
   Result loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump);
   Result loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump);
-  Result registry_level(ScriptLine* loop, const String& root, const String& subkey, bool values, bool keys,
-                        bool recurse, ScriptLine*& jump, bool& stop);
+  Result registry_level(ScriptLine* loop, const String& root, const String& subkey,
+                        const struct RegistryLoopMode& mode, ScriptLine*& jump, bool& stop);
   Result file_loop_directory(ScriptLine* loop, const String& prefix, const String& name_pattern,
                              const struct FileLoopMode& mode, ScriptLine*& jump, bool& stop);
 

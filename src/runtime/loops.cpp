@@ -25,6 +25,12 @@ struct FileLoopMode {
   bool recurse = false;
 };
 
+struct RegistryLoopMode {
+  bool values = true;
+  bool keys = false;
+  bool recurse = false;
+};
+
 namespace {
 
 // The loop state of the thread, saved around a loop.
@@ -339,7 +345,7 @@ Result Engine::file_loop_directory(ScriptLine* loop, const String& prefix, const
 Result Engine::loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
   if (!args().expand(*loop)) return ResultFailed;
   LoopRegItem item;
-  bool values = true, keys = false, recurse = false;
+  RegistryLoopMode mode;
   if (new_form) {
     // Loop, Reg, Root\Sub, Mode
     StringView key = args().count > 1 ? trim(args().text[1]) : StringView();
@@ -352,35 +358,36 @@ Result Engine::loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump)
       char16_t u = upper_case(c);
       if (u == u'V') v = true;
       else if (u == u'K') k = true;
-      else if (u == u'R') recurse = true;
+      else if (u == u'R') mode.recurse = true;
       else if (!is_blank(c)) return report_runtime_error(u"Parameter #3 invalid.", letters);
     }
-    values = v || !k;
-    keys = k;
+    mode.values = v || !k;
+    mode.keys = k;
   } else {
     // Loop, Root, Key, IncludeSubkeys, Recurse
     item.root = String(trim(args().text[0]));
     item.subkey = args().count > 1 ? String(trim(args().text[1])) : String();
     StringView include = args().count > 2 ? trim(args().text[2]) : StringView();
-    if (include == u"1") keys = true;
-    else if (include == u"2") keys = true, values = false;
-    recurse = args().count > 3 && trim(args().text[3]) == u"1";
+    if (include == u"1") mode.keys = true;
+    else if (include == u"2") mode.keys = true, mode.values = false;
+    mode.recurse = args().count > 3 && trim(args().text[3]) == u"1";
   }
   bool stop = false;
-  return registry_level(loop, item.root, item.subkey, values, keys, recurse, jump, stop);
+  return registry_level(loop, item.root, item.subkey, mode, jump, stop);
 }
 
-Result Engine::registry_level(ScriptLine* loop, const String& root, const String& subkey, bool values, bool keys,
-                              bool recurse, ScriptLine*& jump, bool& stop) {
+Result Engine::registry_level(ScriptLine* loop, const String& root, const String& subkey, const RegistryLoopMode& mode,
+                              ScriptLine*& jump, bool& stop) {
   std::vector<platform::RegEntry> entries;
   // Subkeys are listed even when only values are wanted, so that recursion can descend.
-  platform::list_registry(root, subkey, values, keys || recurse, entries);
+  uint8_t listing = (mode.values ? platform::ListValues : 0) | (mode.keys || mode.recurse ? platform::ListKeys : 0);
+  platform::list_registry(root, subkey, listing, entries);
   LoopRegItem item;
   item.root = root;
   item.subkey = subkey;
   for (platform::RegEntry& e : entries) {
     if (stop) return ResultDone;
-    if (e.is_key && !keys) continue;
+    if (e.is_key && !mode.keys) continue;
     item.name = e.name;
     item.type = e.type;
     item.modified = e.modified;
@@ -389,11 +396,11 @@ Result Engine::registry_level(ScriptLine* loop, const String& root, const String
     g_thread->loop_reg = nullptr;
     if (r != ResultDone) return r;
   }
-  if (!recurse) return ResultDone;
+  if (!mode.recurse) return ResultDone;
   for (platform::RegEntry& e : entries) {
     if (!e.is_key || stop) continue;
     String sub = subkey.empty() ? e.name : subkey + u"\\" + e.name;
-    Result r = registry_level(loop, root, sub, values, keys, recurse, jump, stop);
+    Result r = registry_level(loop, root, sub, mode, jump, stop);
     if (r != ResultDone) return r;
   }
   return ResultDone;

@@ -36,7 +36,9 @@ constexpr int64_t kExponentClamp = 100000;
 
 }  // namespace
 
-NumType numeric_type_of_text(StringView text, bool allow_negative, bool allow_empty, bool allow_float) {
+NumType numeric_type_of_text(StringView text, uint8_t rule) {
+  const bool allow_negative = !(rule & NumericNoNegative), allow_empty = rule & NumericEmptyIsZero,
+             allow_float = !(rule & NumericIntegerOnly);
   const size_t n = text.size();
   size_t i = skip_blanks(text, 0);
   if (i == n) return allow_empty ? NumType::Integer : NumType::NotNumeric;

@@ -12,17 +12,24 @@ namespace orv {
 
 enum class NumType : uint8_t { NotNumeric = 0, Integer = 1, Float = 2 };
 
+// How much of the numeric-text rule a caller accepts: by default signed
+// integers and floats, and the empty text is no number.
+enum NumericRule : uint8_t {
+  NumericDefault = 0,
+  NumericNoNegative = 1,    // a minus sign makes it no number
+  NumericEmptyIsZero = 2,   // the empty text is the integer 0
+  NumericIntegerOnly = 4,   // a point makes it no number
+};
+
 // The numeric-text rule: optional blanks and sign, then 0x with hexadecimal
 // digits, or decimal digits with at most one point (an exponent only after a
-// point), then only blanks. `allow_negative`, `allow_float` narrow it;
-// `allow_empty` makes an empty text an integer (0).
-NumType numeric_type_of_text(StringView text, bool allow_negative, bool allow_empty, bool allow_float);
-inline NumType numeric_type_of(StringView text, bool allow_negative = true, bool allow_empty = false,
-                               bool allow_float = true) {
+// point), then only blanks; `rule` (NumericRule bits) narrows or widens it.
+NumType numeric_type_of_text(StringView text, uint8_t rule);
+inline NumType numeric_type_of(StringView text, uint8_t rule = NumericDefault) {
   // Every number starts with a blank, a sign, a point or a digit, all below
   // "9": names such as member keys are turned away at once.
   if (!text.empty() && text[0] > u'9') return NumType::NotNumeric;
-  return numeric_type_of_text(text, allow_negative, allow_empty, allow_float);
+  return numeric_type_of_text(text, rule);
 }
 
 // Lenient conversions: hexadecimal after an optional sign when the text

@@ -145,7 +145,7 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
     for (size_t i = 0; i < code.size(); i += 2) bytes.push_back(uint8_t(hex_digit_value(code[i]) * 16 + hex_digit_value(code[i + 1])));
     def->address = platform::commit_executable(bytes.data(), bytes.size());
     if (!def->address) return fail(u"Could not commit memory for DllImport.");
-  } else if (numeric_type_of(target, true, false, false) == NumType::Integer) {
+  } else if (numeric_type_of(target, NumericIntegerOnly) == NumType::Integer) {
     def->address = reinterpret_cast<void*>(uintptr_t(text_to_int(target)));
   } else if (platform::find_library_function(target, def->address) != platform::LibraryLookup::Found) {
     return fail(u"Call to nonexistent function.");

@@ -184,7 +184,9 @@ NumType numeric_by_rule(StringView text, bool allow_negative, bool allow_empty, 
 void numeric_text(FuzzedDataProvider& in) {
   bool allow_negative = in.ConsumeBool(), allow_empty = in.ConsumeBool(), allow_float = in.ConsumeBool();
   String text = take_text(in);
-  NumType type = numeric_type_of(text, allow_negative, allow_empty, allow_float);
+  uint8_t rule = (allow_negative ? 0 : NumericNoNegative) | (allow_empty ? NumericEmptyIsZero : 0) |
+                 (allow_float ? 0 : NumericIntegerOnly);
+  NumType type = numeric_type_of(text, rule);
   check(type == numeric_by_rule(text, allow_negative, allow_empty, allow_float), "numeric-text rule disagrees");
   int64_t i = text_to_int(text);
   double d = text_to_double(text);

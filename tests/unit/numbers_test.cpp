@@ -32,11 +32,11 @@ TEST(NumericText, Rule) {
 }
 
 TEST(NumericText, Narrowed) {
-  EXPECT_EQ(numeric_type_of(u"-5", /*allow_negative=*/false), NumType::NotNumeric);
-  EXPECT_EQ(numeric_type_of(u"+5", false), NumType::Integer);
-  EXPECT_EQ(numeric_type_of(u"", true, /*allow_empty=*/true), NumType::Integer);
-  EXPECT_EQ(numeric_type_of(u"1.5", true, false, /*allow_float=*/false), NumType::NotNumeric);
-  EXPECT_EQ(numeric_type_of(u"15", true, false, false), NumType::Integer);
+  EXPECT_EQ(numeric_type_of(u"-5", NumericNoNegative), NumType::NotNumeric);
+  EXPECT_EQ(numeric_type_of(u"+5", NumericNoNegative), NumType::Integer);
+  EXPECT_EQ(numeric_type_of(u"", NumericEmptyIsZero), NumType::Integer);
+  EXPECT_EQ(numeric_type_of(u"1.5", NumericIntegerOnly), NumType::NotNumeric);
+  EXPECT_EQ(numeric_type_of(u"15", NumericIntegerOnly), NumType::Integer);
 }
 
 TEST(NumericText, ToInt) {

@@ -243,7 +243,7 @@ bool list_directory(StringView directory, StringView pattern, std::vector<DirEnt
 }
 
 // There is no registry without Windows.
-bool list_registry(StringView, StringView, bool, bool, std::vector<RegEntry>&) { return false; }
+bool list_registry(StringView, StringView, uint8_t, std::vector<RegEntry>&) { return false; }
 
 int64_t now_file_time() {
   timespec ts;

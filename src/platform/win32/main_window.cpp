@@ -7,6 +7,7 @@
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "platform/win32/main_window_internal.h"
+#include "platform/win32/owned_handle.h"
 
 namespace orv::platform {
 
@@ -18,8 +19,8 @@ constexpr UINT kTrayId = 1028;
 
 HWND g_main = nullptr;
 HWND g_edit = nullptr;
-HFONT g_font = nullptr;
-HACCEL g_accel = nullptr;
+OwnedFont g_font;
+OwnedAccelerators g_accel;
 bool g_tray_added = false;
 bool g_final_destroy = false;
 bool g_wants_tray = false;  // not with #NoTrayIcon
@@ -138,8 +139,8 @@ bool create_main_window(const MainWindowOptions& options) {
     HDC dc = GetDC(g_main);
     int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(g_main, dc);
-    g_font = CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FIXED_PITCH, L"Consolas");
-    SendMessageW(g_edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), 0);
+    g_font.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FIXED_PITCH, L"Consolas"));
+    SendMessageW(g_edit, WM_SETFONT, reinterpret_cast<WPARAM>(g_font.get()), 0);
     SendMessageW(g_edit, EM_LIMITTEXT, 0, 0);
   }
   ShowWindow(g_main, SW_HIDE);
@@ -147,7 +148,7 @@ bool create_main_window(const MainWindowOptions& options) {
     ShowWindow(g_main, SW_MINIMIZE);
     SetWindowLongPtrW(g_main, GWL_EXSTYLE, 0);
   }
-  g_accel = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(212));
+  g_accel.reset(LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(212)));
   g_wants_tray = options.tray_icon;
   g_tray_tip = wide(options.tray_tip.empty() ? StringView(u"Orvanta") : StringView(options.tray_tip));
   add_tray_icon();
@@ -196,8 +197,8 @@ void destroy_main_window() {
   g_final_destroy = true;
   DestroyWindow(g_main);
   g_main = nullptr;
-  if (g_font) DeleteObject(g_font);
-  if (g_accel) DestroyAcceleratorTable(g_accel);
+  g_font.reset();
+  g_accel.reset();
   UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
   UnregisterClassW(kClassName2, GetModuleHandleW(nullptr));
 }
@@ -219,7 +220,7 @@ bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intpt
 }
 
 bool translate_main_window_accelerator(MSG* msg) {
-  return g_accel && g_main && TranslateAcceleratorW(g_main, g_accel, msg);
+  return g_accel && g_main && TranslateAcceleratorW(g_main, g_accel.get(), msg);
 }
 
 }  // namespace orv::platform

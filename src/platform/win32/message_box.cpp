@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/owned_handle.h"
 
 namespace orv::platform {
 
@@ -77,11 +78,11 @@ int message_box(StringView text, StringView title, uint32_t flags, uint32_t time
   box.outer = t_innermost_box;
   t_innermost_box = &box;
   t_box_awaiting_window = &box;
-  HHOOK hook = SetWindowsHookExW(WH_CBT, note_box_window, nullptr, GetCurrentThreadId());
+  OwnedHook hook(SetWindowsHookExW(WH_CBT, note_box_window, nullptr, GetCurrentThreadId()));
   box.timer = SetTimer(nullptr, 0, timeout_ms, end_box_on_timeout);
   int answer = MessageBoxW(owner_window, text_w.c_str(), title_w.c_str(), flags);
   if (box.timer) KillTimer(nullptr, box.timer);
-  if (hook) UnhookWindowsHookEx(hook);
+  hook.reset();
   if (t_box_awaiting_window == &box) t_box_awaiting_window = nullptr;
   t_innermost_box = box.outer;
   return box.timed_out ? IdTimeout : answer;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/owned_handle.h"
 
 namespace orv::platform {
 
@@ -179,9 +180,10 @@ String file_time_text(int64_t file_time) {
 
 bool read_file(StringView path, std::vector<uint8_t>& bytes) {
   std::wstring buf;
-  HANDLE h = CreateFileW(wide(path, buf), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  OwnedFile file(CreateFileW(wide(path, buf), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  HANDLE h = file.get();
   LARGE_INTEGER size;
   bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (1ll << 31);
   if (ok) {
@@ -189,18 +191,16 @@ bool read_file(StringView path, std::vector<uint8_t>& bytes) {
     DWORD got = 0;
     ok = bytes.empty() || (ReadFile(h, bytes.data(), DWORD(bytes.size()), &got, nullptr) && got == bytes.size());
   }
-  CloseHandle(h);
   return ok;
 }
 
 bool append_file(StringView path, const std::string& bytes) {
   std::wstring buf;
-  HANDLE h = CreateFileW(wide(path, buf), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  OwnedFile file(CreateFileW(wide(path, buf), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  BOOL ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-  CloseHandle(h);
+  BOOL ok = WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
   return ok && written == bytes.size();
 }
 

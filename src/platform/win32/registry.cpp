@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/owned_handle.h"
 
 namespace orv::platform {
 
@@ -39,14 +40,15 @@ const char16_t* type_name(DWORD type) {
 
 }  // namespace
 
-bool list_registry(StringView root, StringView subkey, bool values, bool keys, std::vector<RegEntry>& out) {
+bool list_registry(StringView root, StringView subkey, uint8_t listing, std::vector<RegEntry>& out) {
   HKEY base = root_key(root);
   if (!base) return false;
   std::wstring path(subkey.begin(), subkey.end());
-  HKEY key;
-  if (RegOpenKeyExW(base, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  OwnedRegistryKey owned;
+  if (RegOpenKeyExW(base, path.c_str(), 0, KEY_READ, owned.receive()) != ERROR_SUCCESS) return false;
+  HKEY key = owned.get();
   wchar_t name[16384];
-  if (values) {
+  if (listing & ListValues) {
     for (DWORD i = 0;; ++i) {
       DWORD len = 16384, type = 0;
       LONG r = RegEnumValueW(key, i, name, &len, nullptr, &type, nullptr, nullptr);
@@ -58,7 +60,7 @@ bool list_registry(StringView root, StringView subkey, bool values, bool keys, s
       out.push_back(std::move(e));
     }
   }
-  if (keys) {
+  if (listing & ListKeys) {
     for (DWORD i = 0;; ++i) {
       DWORD len = 256;
       FILETIME ft;
@@ -73,7 +75,6 @@ bool list_registry(StringView root, StringView subkey, bool values, bool keys, s
       out.push_back(std::move(e));
     }
   }
-  RegCloseKey(key);
   return true;
 }
 
@@ -81,8 +82,9 @@ bool registry_text(StringView root, StringView subkey, StringView value_name, St
   HKEY base = root_key(root);
   if (!base) return false;
   std::wstring path(subkey.begin(), subkey.end()), name(value_name.begin(), value_name.end());
-  HKEY key;
-  if (RegOpenKeyExW(base, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  OwnedRegistryKey owned;
+  if (RegOpenKeyExW(base, path.c_str(), 0, KEY_QUERY_VALUE, owned.receive()) != ERROR_SUCCESS) return false;
+  HKEY key = owned.get();
   DWORD type = 0, bytes = 0;
   bool ok = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
             (type == REG_SZ || type == REG_EXPAND_SZ);
@@ -92,7 +94,7 @@ bool registry_text(StringView root, StringView subkey, StringView value_name, St
     buf.assign(bytes / sizeof(wchar_t) + 1, L'\0');
     ok = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &bytes) == ERROR_SUCCESS;
   }
-  RegCloseKey(key);
+  owned.reset();
   if (!ok) return false;
   size_t n = bytes / sizeof(wchar_t);
   while (n && buf[n - 1] == L'\0') --n;
