@@ -1,5 +1,6 @@
 #include "events/event_commands.h"
 
+#include "base/messages.h"
 #include "events/callable.h"
 #include "events/exit_callbacks.h"
 #include "runtime/launch_state.h"
@@ -52,7 +53,7 @@ Result timer_callable(const ScriptLine& line, const ExpandedArgs& args, Callable
     out.object = f;
     return ResultDone;
   }
-  return report_runtime_error(u"Target label does not exist.", name);
+  return report_runtime_error(message(Msg::TargetLabelMissing), name);
 }
 
 Result critical(const ExpandedArgs& args) {
@@ -127,7 +128,7 @@ Result pause(const ExpandedArgs& args) {
       --g_threads.paused_thread_count;
     }
   } else {
-    return report_runtime_error(u"Parameter #1 invalid.", word);
+    return report_runtime_error(message(Msg::ParamInvalid1), word);
   }
   return ResultDone;
 }
@@ -138,7 +139,7 @@ Result suspend(const ExpandedArgs& args) {
   if (equals_ignore_case(word, u"On")) g_launch.hotkeys_suspended = true;
   else if (equals_ignore_case(word, u"Off")) g_launch.hotkeys_suspended = false;
   else if (word.empty() || equals_ignore_case(word, u"Toggle")) g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
-  else return report_runtime_error(u"Parameter #1 invalid.", word);
+  else return report_runtime_error(message(Msg::ParamInvalid1), word);
   return ResultDone;
 }
 
@@ -149,7 +150,7 @@ Result on_exit(const ScriptLine& line, const ExpandedArgs& args) {
     return ResultDone;
   }
   Label* label = line.attribute ? static_cast<Label*>(line.attribute) : g_script->find_label(name);
-  if (!label) return report_runtime_error(u"Target label does not exist.", name);
+  if (!label) return report_runtime_error(message(Msg::TargetLabelMissing), name);
   set_exit_label(label);
   return ResultDone;
 }

@@ -1,5 +1,6 @@
 #include "library/msgbox_commands.h"
 
+#include "base/messages.h"
 #include "events/message_pump.h"
 #include "runtime/thread_settings.h"
 #include "runtime/message_box.h"
@@ -37,7 +38,7 @@ bool msgbox_answer_code(StringView word, int& code) {
 
 Result msgbox_answered(StringView word) {
   int code = 0;
-  if (!msgbox_answer_code(trim(word), code)) return report_runtime_error(u"Parameter #1 invalid.", word);
+  if (!msgbox_answer_code(trim(word), code)) return report_runtime_error(message(Msg::ParamInvalid1), word);
   return g_thread->msgbox_result == code ? ResultConditionTrue : ResultConditionFalse;
 }
 
@@ -45,7 +46,7 @@ Result msgbox_command(const ExpandedArgs& args) {
   // Copies, not views of the arguments: other threads may run lines while
   // the box is open.
   String options, title, text;
-  if (args.count == 0) text = u"Press OK to continue.";
+  if (args.count == 0) text = message(Msg::PressOkToContinue);
   else if (args.count == 1) text = args.text[0];
   else {
     options = trim(args.text[0]);
@@ -73,7 +74,7 @@ Result msgbox_command(const ExpandedArgs& args) {
   // A box that never appeared leaves no answer behind, rather than the one
   // before it.
   thread.msgbox_result = answer.code;
-  if (answer.refused) return report_runtime_error(u"Parameter #1 invalid.", options);
+  if (answer.refused) return report_runtime_error(message(Msg::ParamInvalid1), options);
   return ResultDone;
 }
 

@@ -1,5 +1,6 @@
 #include "library/view_commands.h"
 
+#include "base/messages.h"
 #include "runtime/thread_settings.h"
 #include "runtime/script_program.h"
 #include "platform/platform.h"
@@ -35,7 +36,7 @@ Result list_lines_command(StringView word) {
   }
   if (equals_ignore_case(word, u"On")) g_thread->line_history = true;
   else if (equals_ignore_case(word, u"Off")) g_thread->line_history = false;
-  else return report_runtime_error(u"Parameter #1 invalid.", word);
+  else return report_runtime_error(message(Msg::ParamInvalid1), word);
   return ResultDone;
 }
 

@@ -1,5 +1,6 @@
 #include "runtime/message_box.h"
 
+#include "base/messages.h"
 #include "runtime/process_state.h"
 
 namespace orv {
@@ -10,7 +11,6 @@ constexpr size_t kMaxTextLength = 8191;
 constexpr size_t kMaxTitleLength = 1023;
 constexpr double kMaxTimeoutSeconds = 2147483;
 constexpr char16_t kFallbackTitle[] = u"Orvanta v1.1.24.04";
-constexpr char16_t kLimitNotice[] = u"The maximum number of MsgBoxes has been reached.";
 
 // Main thread only, like every box the program shows.
 int g_open_boxes = 0;
@@ -58,7 +58,8 @@ MessageBoxAnswer show_message_box(const MessageBoxRequest& request, MessageBoxDi
   if (g_open_boxes == kMaxOpenMessageBoxes) {
     // The program's notice, under the program's title rather than the box's.
     OpenBox notice;
-    display(kLimitNotice, title_or_default(StringView()), platform::MbSetForeground, 0, request.owner);
+    display(message(Msg::TooManyMessageBoxes), title_or_default(StringView()), platform::MbSetForeground, 0,
+            request.owner);
     return MessageBoxAnswer{};
   }
   StringView title = cut(title_or_default(request.title), kMaxTitleLength);
