@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
-#include "runtime/object.h"
+#include "base/messages.h"
 #include "objects/object_model.h"
-#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
+#include "runtime/object.h"
+#include "runtime/script_program.h"
 
 namespace orv {
 
@@ -25,9 +26,9 @@ IObject* callback_function(const ExprToken& token) {
 
 Result CallbackList::change(ExprToken* args, int argc) {
   IObject* f = callback_function(args[0]);
-  if (!f) return report_runtime_error(u"Parameter #1 invalid.");
+  if (!f) return report_runtime_error(message(Msg::ParamInvalid1));
   int64_t mode = argc > 1 && args[1].symbol != SymMissing ? token_to_int(args[1]) : 1;
-  if (mode != 1 && mode != -1 && mode != 0) return report_runtime_error(u"Parameter #2 invalid.");
+  if (mode != 1 && mode != -1 && mode != 0) return report_runtime_error(message(Msg::ParamInvalid2));
   auto at = std::find(items_.begin(), items_.end(), f);
   if (mode == 0) {
     if (at != items_.end()) {

@@ -1,5 +1,6 @@
 // The commands of threads and events: Sleep, SetTimer, Critical, Thread,
 // Pause, Suspend, SetBatchLines and OnExit.
+#include "base/messages.h"
 #include "events/callable.h"
 #include "events/exit_callbacks.h"
 #include "events/message_pump.h"
@@ -61,7 +62,7 @@ Result timer_callable(const ScriptLine& line, const ExpandedArgs& args, Callable
     out.object = f;
     return ResultDone;
   }
-  return report_runtime_error(u"Target label does not exist.", name);
+  return report_runtime_error(message(Msg::TargetLabelMissing), name);
 }
 
 }  // namespace
@@ -149,7 +150,7 @@ Result cmd_pause(const ScriptLine&, ExpandedArgs& args) {
       --g_threads.paused_thread_count;
     }
   } else {
-    return report_runtime_error(u"Parameter #1 invalid.", word);
+    return report_runtime_error(message(Msg::ParamInvalid1), word);
   }
   refresh_pause_look();
   return ResultDone;
@@ -162,7 +163,7 @@ Result cmd_suspend(const ScriptLine&, ExpandedArgs& args) {
   if (equals_ignore_case(word, u"On")) g_launch.hotkeys_suspended = true;
   else if (equals_ignore_case(word, u"Off")) g_launch.hotkeys_suspended = false;
   else if (word.empty() || equals_ignore_case(word, u"Toggle")) g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
-  else return report_runtime_error(u"Parameter #1 invalid.", word);
+  else return report_runtime_error(message(Msg::ParamInvalid1), word);
   refresh_pause_look();
   return ResultDone;
 }
@@ -175,7 +176,7 @@ Result cmd_on_exit(const ScriptLine& line, ExpandedArgs& args) {
     return ResultDone;
   }
   Label* label = line.label() ? line.label() : g_script->find_label(name);
-  if (!label) return report_runtime_error(u"Target label does not exist.", name);
+  if (!label) return report_runtime_error(message(Msg::TargetLabelMissing), name);
   set_exit_label(label);
   return ResultDone;
 }

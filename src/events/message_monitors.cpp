@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/messages.h"
 #include "events/callable.h"
 #include "events/script_threads.h"
 #include "objects/object_model.h"
@@ -109,7 +110,8 @@ Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int ar
       char16_t buf[256];
       StringView name = token_to_text(args[next], buf);
       Func* f = find_function(*g_script, name);
-      if (!f || f->kind != FuncKind::Script || f->min_params > 4) return report_runtime_error(u"Parameter #2 invalid.");
+      if (!f || f->kind != FuncKind::Script || f->min_params > 4)
+        return report_runtime_error(orv::message(Msg::ParamInvalid2));
       function = f;
       by_name = true;
     }

@@ -4,13 +4,14 @@
 #include <optional>
 #include <vector>
 
+#include "base/messages.h"
 #include "events/script_threads.h"
-#include "runtime/thread_settings.h"
-#include "runtime/object.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
 #include "runtime/numbers.h"
+#include "runtime/object.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 
@@ -106,7 +107,7 @@ Result set_timer(Callable callable, StringView word, StringView priority) {
     } else if (g_thread->current_label) {
       callable.label = const_cast<Label*>(g_thread->current_label);
     } else {
-      return report_runtime_error(u"Parameter #1 must not be blank in this case.");
+      return report_runtime_error(message(Msg::Param1NotBlankHere));
     }
   }
   word = trim(word);
@@ -122,9 +123,10 @@ Result set_timer(Callable callable, StringView word, StringView priority) {
   double period = 0;
   bool has_period = !word.empty() && parse_number(word, period);
   bool on = word.empty() || has_period || equals_ignore_case(word, u"On");
-  if (!on && !equals_ignore_case(word, u"Off")) return report_runtime_error(u"Parameter #2 invalid.", word);
+  if (!on && !equals_ignore_case(word, u"Off")) return report_runtime_error(message(Msg::ParamInvalid2), word);
   double prio = 0;
-  if (!priority.empty() && !parse_number(priority, prio)) return report_runtime_error(u"Parameter #3 invalid.", priority);
+  if (!priority.empty() && !parse_number(priority, prio))
+    return report_runtime_error(message(Msg::ParamInvalid3), priority);
 
   bool is_new = !t;
   if (is_new) {

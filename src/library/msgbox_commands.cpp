@@ -1,4 +1,5 @@
 // The MsgBox command.
+#include "base/messages.h"
 #include "events/message_pump.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
@@ -14,7 +15,7 @@ Result cmd_msgbox(const ScriptLine&, ExpandedArgs& args) {
   // Copies, not views of the arguments: other threads may run lines while
   // the box is open.
   String options, title, text;
-  if (args.count == 0) text = u"Press OK to continue.";
+  if (args.count == 0) text = message(Msg::PressOkToContinue);
   else if (args.count == 1) text = args.text[0];
   else {
     options = trim(args.text[0]);
@@ -42,7 +43,7 @@ Result cmd_msgbox(const ScriptLine&, ExpandedArgs& args) {
   // A box that never appeared leaves no answer behind, rather than the one
   // before it.
   thread.msgbox_result = answer.code;
-  if (answer.refused) return report_runtime_error(u"Parameter #1 invalid.", options);
+  if (answer.refused) return report_runtime_error(message(Msg::ParamInvalid1), options);
   return ResultDone;
 }
 

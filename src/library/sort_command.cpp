@@ -15,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "base/messages.h"
 #include "platform/platform.h"
 #include "runtime/calls.h"
 #include "runtime/error_level.h"
@@ -201,7 +202,7 @@ Result cmd_sort(const ScriptLine&, ExpandedArgs& args) {
   if (!o.function.empty()) {
     function = find_function(*g_script, o.function);
     if (!function || function->kind == FuncKind::Operator || function->max_params < 2 || function->min_params > 3)
-      return report_runtime_error(u"Parameter #2 invalid.", o.function);
+      return report_runtime_error(message(Msg::ParamInvalid2), o.function);
   }
   // A script function may change the variable while it compares: work on a copy.
   String text(arg_text(args, 0));

@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/builtin_functions.h"
+#include "base/messages.h"
 #include "library/text_search.h"
 #include "objects/object_model.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/variable.h"
@@ -107,7 +108,7 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
   }
   StringView omit = arg_given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
   Object* array = Object::create();
-  if (!array) return report_runtime_error(u"Out of memory.");
+  if (!array) return report_runtime_error(message(Msg::OutOfMemory));
   int64_t n = 0;
   auto add = [&](StringView piece) {
     ExprToken t{};
@@ -152,7 +153,7 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
   }
   if (!ok) {
     array->release();
-    return report_runtime_error(u"Out of memory.");
+    return report_runtime_error(message(Msg::OutOfMemory));
   }
   result = ExprToken{};
   result.symbol = SymObject;

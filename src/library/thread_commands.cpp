@@ -1,5 +1,6 @@
 #include "library/thread_commands.h"
 
+#include "base/messages.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
 #include "runtime/thread_settings.h"
@@ -54,7 +55,7 @@ Result cmd_set_format(const ScriptLine&, ExpandedArgs& args) {
   StringView format = trim(args.count > 1 ? args.text[1] : StringView());
   int bad = 0;
   if (!valid_set_format(type, format, bad))
-    return report_runtime_error(bad == 1 ? u"Parameter #1 invalid." : u"Parameter #2 invalid.", bad == 1 ? type : format);
+    return report_runtime_error(message(bad == 1 ? Msg::ParamInvalid1 : Msg::ParamInvalid2), bad == 1 ? type : format);
   if (starts_with_ignore_case(type, u"Integer")) {
     g_thread->integer_format = format[0] == u'H' ? IntegerFormat::HexUpper
                                : format[0] == u'h' ? IntegerFormat::HexLower
@@ -64,7 +65,8 @@ Result cmd_set_format(const ScriptLine&, ExpandedArgs& args) {
   // "0.6" becomes "%0.6f"; a trailing e or g picks that conversion instead.
   String f = u"%" + String(format);
   if (f.size() == 1 || StringView(u"eEgG").find(f.back()) == StringView::npos) f += u"f";
-  if (f.size() >= sizeof(g_thread->float_format) / sizeof(char16_t)) return report_runtime_error(u"Parameter #2 invalid.", format);
+  if (f.size() >= sizeof(g_thread->float_format) / sizeof(char16_t))
+    return report_runtime_error(message(Msg::ParamInvalid2), format);
   for (size_t i = 0; i < f.size(); ++i) g_thread->float_format[i] = f[i];
   g_thread->float_format[f.size()] = 0;
   return ResultDone;
@@ -77,14 +79,14 @@ Result cmd_string_case_sense(const ScriptLine&, ExpandedArgs& args) {
     return ResultDone;
   }
   int v = on_off(s);
-  if (v < 0) return report_runtime_error(u"Parameter #1 invalid.", s);
+  if (v < 0) return report_runtime_error(message(Msg::ParamInvalid1), s);
   g_thread->case_sense = v ? StringCaseSense::On : StringCaseSense::Off;
   return ResultDone;
 }
 
 Result cmd_auto_trim(const ScriptLine&, ExpandedArgs& args) {
   int v = on_off(args.text[0]);
-  if (v < 0) return report_runtime_error(u"Parameter #1 invalid.", args.text[0]);
+  if (v < 0) return report_runtime_error(message(Msg::ParamInvalid1), args.text[0]);
   g_thread->auto_trim = v != 0;
   return ResultDone;
 }

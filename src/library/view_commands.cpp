@@ -1,5 +1,6 @@
 #include "library/view_commands.h"
 
+#include "base/messages.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
@@ -38,7 +39,7 @@ Result cmd_list_lines(const ScriptLine&, ExpandedArgs& args) {
   }
   if (equals_ignore_case(word, u"On")) g_thread->line_history = true;
   else if (equals_ignore_case(word, u"Off")) g_thread->line_history = false;
-  else return report_runtime_error(u"Parameter #1 invalid.", word);
+  else return report_runtime_error(message(Msg::ParamInvalid1), word);
   return ResultDone;
 }
 

@@ -7,11 +7,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/messages.h"
 #include "objects/object_model.h"
-#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/scope.h"
+#include "runtime/script_program.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
 
@@ -67,19 +68,19 @@ Result build_classes(ScriptProgram& program) {
     StringView base_name;
     if (!tail.empty()) {
       if (!starts_with_ignore_case(tail, u"extends") || (tail.size() > 7 && !is_blank(tail[7])))
-        return fail_at(program, d.line_number, u"Syntax error in class definition.", d.text);
+        return fail_at(program, d.line_number, message(Msg::ClassSyntaxError), d.text);
       base_name = trim(tail.substr(7));
-      if (base_name.empty()) return fail_at(program, d.line_number, u"Missing class name.", d.text);
+      if (base_name.empty()) return fail_at(program, d.line_number, message(Msg::MissingClassName), d.text);
     }
-    if (!is_valid_var_name(name)) return fail_at(program, d.line_number, u"Invalid class name.", d.text);
+    if (!is_valid_var_name(name)) return fail_at(program, d.line_number, message(Msg::InvalidClassName), d.text);
     if (d.class_depth >= kMaxClassDepth)
-      return fail_at(program, d.line_number, u"This class definition is nested too deep.", d.text);
+      return fail_at(program, d.line_number, message(Msg::ClassNestedTooDeep), d.text);
     open.resize(size_t(d.class_depth));
     String full = open.empty() ? String(name) : classes[open.back()].full_name + u"." + String(name);
-    if (full.size() >= 256) return fail_at(program, d.line_number, u"Full class name is too long.", d.text);
+    if (full.size() >= 256) return fail_at(program, d.line_number, message(Msg::ClassNameTooLong), d.text);
 
     Object* cls = Object::create();
-    if (!cls) return fail_at(program, d.line_number, u"Out of memory.", d.text);
+    if (!cls) return fail_at(program, d.line_number, message(Msg::OutOfMemory), d.text);
     StringView stored_full = program.pool.copy(full);
     cls->set_raw(u"__Class", text_token(stored_full));
     if (open.empty()) {
@@ -87,7 +88,7 @@ Result build_classes(ScriptProgram& program) {
       if (!v) return ResultFailed;
       if (v->target().attributes & AttrObject) {
         cls->release();
-        return fail_at(program, d.line_number, u"Duplicate class definition.", d.text);
+        return fail_at(program, d.line_number, message(Msg::DuplicateClass), d.text);
       }
       v->scope |= ScopeSuperGlobal | ScopeDeclared;
       cls->add_ref();
@@ -96,7 +97,7 @@ Result build_classes(ScriptProgram& program) {
       Object* outer = classes[open.back()].object;
       if (outer->find_string(name)) {
         cls->release();
-        return fail_at(program, d.line_number, u"Duplicate class definition.", d.text);
+        return fail_at(program, d.line_number, message(Msg::DuplicateClass), d.text);
       }
       outer->set_raw(name, object_token(cls));
     }
@@ -148,7 +149,7 @@ Result build_classes(ScriptProgram& program) {
   for (BuiltClass& c : classes) {
     if (c.base_name.empty()) continue;
     IObject* base = find_class(program, c.base_name);
-    if (!base) return fail_at(program, c.line_number, u"Unknown class.", c.base_name);
+    if (!base) return fail_at(program, c.line_number, message(Msg::UnknownClass), c.base_name);
     c.object->set_base(base);
   }
   return ResultDone;

@@ -4,10 +4,11 @@
 #include <atomic>
 #include <new>
 
-#include "runtime/builtin_functions.h"
+#include "base/messages.h"
 #include "objects/object_model.h"
 #include "platform/critical_section.h"
 #include "platform/platform.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
@@ -92,7 +93,7 @@ Result builtin_critical_object(Func& func, ExprToken& result, ExprToken* args, i
   SharedSection* shared = nullptr;
   if (has_first) {
     IObject* object = object_of(args[0]);
-    if (!object) return report_runtime_error(u"Parameter #1 invalid.");
+    if (!object) return report_runtime_error(message(Msg::ParamInvalid1));
     if (auto* critical = dynamic_cast<CriticalObject*>(object)) {
       inner = critical->inner();
       if (!has_second) {
@@ -105,27 +106,27 @@ Result builtin_critical_object(Func& func, ExprToken& result, ExprToken* args, i
     inner->add_ref();
   } else {
     inner = Object::create();
-    if (!inner) return report_runtime_error(u"Out of memory.");
+    if (!inner) return report_runtime_error(message(Msg::OutOfMemory));
   }
 
   if (!shared) {
     if (has_second && (second < kLowestAddress || !platform::foreign_memory_allowed())) {
       inner->release();
-      return report_runtime_error(u"Parameter #2 invalid.");
+      return report_runtime_error(message(Msg::ParamInvalid2));
     }
     void* section = has_second ? reinterpret_cast<void*>(uintptr_t(second)) : platform::create_critical_section();
     shared = section ? new (std::nothrow) SharedSection{section, !has_second} : nullptr;
     if (!shared) {
       if (section && !has_second) platform::delete_critical_section(section);
       inner->release();
-      return report_runtime_error(u"Out of memory.");
+      return report_runtime_error(message(Msg::OutOfMemory));
     }
   }
   auto* wrapper = new (std::nothrow) CriticalObject(inner, shared);
   if (!wrapper) {
     release_shared(shared);
     inner->release();
-    return report_runtime_error(u"Out of memory.");
+    return report_runtime_error(message(Msg::OutOfMemory));
   }
   result = object_token(wrapper);
   return ResultDone;

@@ -1,14 +1,15 @@
 // Exceptions as objects: an error inside Try, a Throw without a value and
 // the Exception() function all make an Object with What, File, Line,
 // Message and (when there is one) Extra.
-#include "runtime/thread_settings.h"
-#include "runtime/builtin_functions.h"
+#include "base/messages.h"
 #include "objects/object_model.h"
-#include "runtime/script_program.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
 #include "runtime/process_state.h"
+#include "runtime/script_program.h"
+#include "runtime/thread_settings.h"
 
 namespace orv {
 
@@ -39,7 +40,7 @@ Object* build_exception(const ScriptLine* line, StringView message, StringView w
 // The exception becomes the thread's pending thrown value.
 Result make_exception(const ScriptLine* line, StringView message, StringView what, StringView extra) {
   Object* e = build_exception(line, message, what, extra);
-  if (!e) return report_runtime_error(u"Out of memory.  The current thread will exit.");
+  if (!e) return report_runtime_error(orv::message(Msg::OutOfMemoryThreadExits));
   ThreadSettings& t = *g_thread;
   if (t.thrown.object) t.thrown.object->release();
   t.thrown.text.clear();
@@ -60,7 +61,7 @@ Result builtin_exception(Func& func, ExprToken& result, ExprToken* args, int arg
   String what_text(what);
   if (argc < 2 && g_thread->current_func) what_text = g_thread->current_func->name;
   Object* e = build_exception(g_thread->current_line, message, what_text, extra);
-  if (!e) return report_runtime_error(u"Out of memory.");
+  if (!e) return report_runtime_error(orv::message(Msg::OutOfMemory));
   result = ExprToken{};
   result.symbol = SymObject;
   result.object = e;

@@ -3,10 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runtime/builtin_functions.h"
+#include "base/messages.h"
 #include "objects/object_fields.h"
 #include "objects/object_model.h"
 #include "platform/platform.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
@@ -16,11 +17,6 @@ namespace orv {
 using namespace object_detail;
 
 namespace {
-
-constexpr StringView kTooFew = u"Too few parameters passed to function.";
-constexpr StringView kParam1 = u"Parameter #1 invalid.";
-constexpr StringView kParam2 = u"Parameter #2 invalid.";
-constexpr StringView kOutOfMemory = u"Out of memory.";
 
 struct MethodName {
   StringView name;
@@ -85,7 +81,7 @@ Result Object::call_method(ObjectMethod method, ExprToken& result, ExprToken** p
     case ObjectMethod::NewEnum: {
       if (count) return ResultDone;
       Enumerator* e = Enumerator::create(*this);
-      if (!e) return report_runtime_error(kOutOfMemory);
+      if (!e) return report_runtime_error(message(Msg::OutOfMemory));
       result = object_token(e);
       return ResultDone;
     }
@@ -106,7 +102,7 @@ Result Object::insert_values(int64_t first_key, ExprToken** values, int n) {
   for (int i = 0; i < n; ++i) present += values[i]->symbol != SymMissing;
   if (!present) return ResultDone;
   int64_t index = int_lower_bound(first_key);
-  if (!make_int_room(index, present)) return report_runtime_error(kOutOfMemory);
+  if (!make_int_room(index, present)) return report_runtime_error(message(Msg::OutOfMemory));
   bool stored = true;
   for (int i = 0; i < n; ++i) {
     if (values[i]->symbol == SymMissing) continue;
@@ -115,15 +111,16 @@ Result Object::insert_values(int64_t first_key, ExprToken** values, int n) {
     clear_value(f);
     stored &= assign_value(f, *values[i]);
   }
-  return stored ? ResultDone : report_runtime_error(kOutOfMemory);
+  return stored ? ResultDone : report_runtime_error(message(Msg::OutOfMemory));
 }
 
 Result Object::method_insert_at(ExprToken& result, ExprToken** params, int count) {
-  if (count < 2) return report_runtime_error(kTooFew);
+  if (count < 2) return report_runtime_error(message(Msg::TooFewParamsPassed));
   ObjectKey key;
   bool decided = decide_key(*params[0], key);
   if (!decided || key.kind != KeyKind::Integer)
-    return report_runtime_error(kParam1, decided && key.kind == KeyKind::String ? key.text : StringView());
+    return report_runtime_error(message(Msg::ParamInvalid1),
+                                decided && key.kind == KeyKind::String ? key.text : StringView());
   shift_int_keys(int_lower_bound(key.integer), count - 1);
   return insert_values(key.integer, params + 1, count - 1);
 }
@@ -144,7 +141,7 @@ Result Object::method_pop(ExprToken& result) {
 // removed down, and is silent about a range it cannot use.
 Result Object::method_delete(ExprToken& result, ExprToken** params, int count, bool renumber) {
   settle();  // ranges and removal work on positions
-  if (count == 0) return renumber ? method_pop(result) : report_runtime_error(kTooFew);
+  if (count == 0) return renumber ? method_pop(result) : report_runtime_error(message(Msg::TooFewParamsPassed));
   ObjectKey first;
   bool has_first = decide_key(*params[0], first);
   if (count >= 2 && params[1]->symbol != SymMissing) {
@@ -156,7 +153,7 @@ Result Object::method_delete(ExprToken& result, ExprToken** params, int count, b
       if (valid && first.kind == KeyKind::Integer) valid = first.integer <= last.integer;
       else if (valid && first.kind == KeyKind::String) valid = compare_ignore_case(first.text, last.text) <= 0;
       else valid = false;
-      if (!valid) return renumber ? ResultDone : report_runtime_error(kParam2);
+      if (!valid) return renumber ? ResultDone : report_runtime_error(message(Msg::ParamInvalid2));
       int64_t from, to, shift = 0;
       if (first.kind == KeyKind::Integer) {
         from = int_lower_bound(first.integer);
@@ -182,13 +179,14 @@ Result Object::method_delete(ExprToken& result, ExprToken** params, int count, b
 }
 
 Result Object::method_remove_at(ExprToken& result, ExprToken** params, int count) {
-  if (count == 0) return report_runtime_error(kTooFew);
+  if (count == 0) return report_runtime_error(message(Msg::TooFewParamsPassed));
   ObjectKey key;
-  if (!decide_key(*params[0], key) || key.kind != KeyKind::Integer) return report_runtime_error(kParam1);
+  if (!decide_key(*params[0], key) || key.kind != KeyKind::Integer)
+    return report_runtime_error(message(Msg::ParamInvalid1));
   if (count >= 2 && params[1]->symbol != SymMissing) {
-    if (token_numeric_type(*params[1]) == NumType::NotNumeric) return report_runtime_error(kParam2);
+    if (token_numeric_type(*params[1]) == NumType::NotNumeric) return report_runtime_error(message(Msg::ParamInvalid2));
     int64_t length = token_to_int(*params[1]);
-    if (length < 0) return report_runtime_error(kParam2);
+    if (length < 0) return report_runtime_error(message(Msg::ParamInvalid2));
     int64_t from = int_lower_bound(key.integer);
     int64_t end_key = int64_t(uint64_t(key.integer) + uint64_t(length));
     int64_t to = end_key < key.integer ? object_offset_ : int_lower_bound(end_key);
@@ -214,7 +212,7 @@ Result Object::method_insert(ExprToken& result, ExprToken** params, int count) {
     if (key.kind == KeyKind::Integer) {
       r = method_insert_at(result, params, count);
     } else {
-      r = set_raw(key, *params[1]) ? ResultDone : report_runtime_error(kOutOfMemory);
+      r = set_raw(key, *params[1]) ? ResultDone : report_runtime_error(message(Msg::OutOfMemory));
     }
   }
   if (r) result = int_token(1);
@@ -256,7 +254,7 @@ Result Object::method_set_capacity(ExprToken& result, ExprToken** params, int co
   if (bytes < 0 || !decide_key(*params[0], key)) return ResultDone;
   int64_t pos = 0;
   ObjectField* f = find(key, &pos);
-  if (!f && !(f = insert(key, pos))) return report_runtime_error(kOutOfMemory);
+  if (!f && !(f = insert(key, pos))) return report_runtime_error(message(Msg::OutOfMemory));
   if (f->kind != kFieldText) return ResultDone;
   if (bytes == 0) {
     release_value(*f);
@@ -375,10 +373,10 @@ Result builtin_obj_add_ref(Func& func, ExprToken& result, ExprToken* args, int a
 
 Result builtin_obj_raw_set(Func& func, ExprToken& result, ExprToken* args, int argc) {
   auto* object = dynamic_cast<Object*>(token_object(args[0]));
-  if (!object) return report_runtime_error(kParam1);
+  if (!object) return report_runtime_error(message(Msg::ParamInvalid1));
   ObjectKey key;
-  if (!decide_key(args[1], key)) return report_runtime_error(kParam2);
-  if (!object->set_raw(key, args[2])) return report_runtime_error(kOutOfMemory);
+  if (!decide_key(args[1], key)) return report_runtime_error(message(Msg::ParamInvalid2));
+  if (!object->set_raw(key, args[2])) return report_runtime_error(message(Msg::OutOfMemory));
   return ResultDone;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/messages.h"
 #include "objects/object_fields.h"
 #include "objects/string_tail.h"
 #include "runtime/calls.h"
@@ -739,7 +740,7 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
   if (!field) {
     if (base_) {
       // Nothing stops a chain of bases from looping back on itself.
-      if (stack_exhausted()) return report_runtime_error(u"Base chain too deep.");
+      if (stack_exhausted()) return report_runtime_error(message(Msg::BaseChainTooDeep));
       uint32_t base_flags = as_base ? flags : flags | InvokeAsBase | InvokeMetaFunctions;
       IObject* b = base_;
       b->add_ref();
@@ -1086,7 +1087,7 @@ Result new_object(ExprToken* args, size_t argc, ExprToken& result) {
     return ResultDone;
   }
   Object* instance = Object::create();
-  if (!instance) return report_runtime_error(u"Out of memory.");
+  if (!instance) return report_runtime_error(message(Msg::OutOfMemory));
   instance->set_base(cls);
   ExprToken this_token = object_token(instance);
 

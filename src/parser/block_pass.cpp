@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/messages.h"
 #include "runtime/errors.h"
 #include "runtime/function_table.h"
 #include "runtime/line_lister.h"
@@ -74,21 +75,21 @@ class BlockPass {
     ScriptLine* line = first;
     while (line) {
       if (line->action == CmdBlockEnd) {
-        if (!open) return fail(*line, u"Unexpected \"}\"");
+        if (!open) return fail(*line, message(Msg::UnexpectedCloseBrace));
         line->parent = open;
         after = line->next;
         return ResultDone;
       }
       if (!statement(line, open, context, line)) return ResultFailed;
     }
-    if (open) return fail(*open, u"Missing \"}\"");
+    if (open) return fail(*open, message(Msg::MissingCloseBrace));
     after = nullptr;
     return ResultDone;
   }
 
   // The one-line body of `owner`: the statement on the next line.
   Result body(ScriptLine* owner, LoopContext context, ScriptLine*& after) {
-    if (!owner->next) return fail(*program_.last_line, u"The script ends where a line was expected.");
+    if (!owner->next) return fail(*program_.last_line, message(Msg::ScriptEndsEarly));
     return statement(owner->next, owner, context, after);
   }
 
@@ -96,7 +97,7 @@ class BlockPass {
   // `after` becomes the line after all of them.
   Result statement(ScriptLine* line, ScriptLine* parent, LoopContext context, ScriptLine*& after) {
     Nesting nesting(depth_);
-    if (depth_ - 1 > kMaxNesting) return fail(*line, u"This line is nested too deep.");
+    if (depth_ - 1 > kMaxNesting) return fail(*line, message(Msg::NestedTooDeep));
     line->parent = parent;
     const CommandId id = line->action;
     if (is_if_line(id)) {
@@ -140,28 +141,28 @@ class BlockPass {
       }
       case CmdBlockBegin:
         if (line->is_function_body()) {
-          if (parent && parent->action != CmdBlockBegin) return fail(*line, u"Unexpected function");
+          if (parent && parent->action != CmdBlockBegin) return fail(*line, message(Msg::UnexpectedFunction));
           context = LoopContext::None;
         }
         if (!sequence(line->next, line, context, after)) return ResultFailed;
         line->related = after;
         return ResultDone;
       case CmdBlockEnd:
-        return fail(*line, u"Unexpected \"}\"");
+        return fail(*line, message(Msg::UnexpectedCloseBrace));
       case CmdElse:
-        return fail(*line, u"ELSE with no matching IF");
+        return fail(*line, message(Msg::ElseWithoutIf));
       case CmdUntil:
-        return fail(*line, u"UNTIL with no matching LOOP");
+        return fail(*line, message(Msg::UntilWithoutLoop));
       case CmdCatch:
-        return fail(*line, u"CATCH with no matching TRY");
+        return fail(*line, message(Msg::CatchWithoutTry));
       case CmdFinally:
-        return fail(*line, u"FINALLY with no matching TRY or CATCH");
+        return fail(*line, message(Msg::FinallyWithoutTry));
       case CmdBreak:
       case CmdContinue:
       case CmdBreakIf:
       case CmdContinueIf:
-        if (context == LoopContext::None) return fail(*line, u"Break/Continue must be enclosed by a Loop.");
-        if (context == LoopContext::FinallyInLoop) return fail(*line, u"Jumps cannot exit a FINALLY block.");
+        if (context == LoopContext::None) return fail(*line, message(Msg::BreakOutsideLoop));
+        if (context == LoopContext::FinallyInLoop) return fail(*line, message(Msg::JumpOutOfFinally));
         break;
       default:
         break;
@@ -179,7 +180,7 @@ class BlockPass {
         return resolve_jump(line);
       case CmdReturn:
         for (const ScriptLine* p = line.parent; p && !p->is_function_body(); p = p->parent)
-          if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
+          if (p->action == CmdFinally) return fail(line, message(Msg::JumpOutOfFinally));
         return ResultDone;
       case CmdBreak:
       case CmdContinue:
@@ -204,18 +205,18 @@ class BlockPass {
     StringView name = plain_text(line, 0);
     if (name.empty()) return ResultDone;  // resolved when the line runs
     Label* label = program_.find_label(name);
-    if (!label) return fail(line, u"Target label does not exist.", name);
+    if (!label) return fail(line, message(Msg::TargetLabelMissing), name);
     ScriptLine* target = label->line;
     ScriptLine* target_parent = target ? target->parent : nullptr;
     if (target_parent && !is_ancestor(target_parent, &line))
-      return fail(line, u"A Goto/Gosub must not jump into a block that doesn't enclose it.");
+      return fail(line, message(Msg::JumpIntoBlock));
     if (inside_function(&line) && !(target && inside_function(target))) {
-      if (line.action == CmdGoto) return fail(line, u"Cannot jump from inside a function to outside.");
+      if (line.action == CmdGoto) return fail(line, message(Msg::JumpOutOfFunction));
       line.leaves_function = true;
     }
     if (line.action == CmdGoto) {
       for (const ScriptLine* p = line.parent; p && p != target_parent; p = p->parent)
-        if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
+        if (p->action == CmdFinally) return fail(line, message(Msg::JumpOutOfFinally));
     }
     line.set_label(label);
     line.related = target;
@@ -234,19 +235,19 @@ class BlockPass {
     if (nesting_count(param, count)) {
       for (ScriptLine* p = line.parent; p && count > 0; p = p->parent)
         if (is_loop_line(p->action) && --count == 0) target = p;
-      if (!target) return fail(line, u"Parameter #1 invalid.", param);
+      if (!target) return fail(line, message(Msg::ParamInvalid1), param);
     } else {
       Label* label = program_.find_label(param);
-      if (!label) return fail(line, u"Target label does not exist.", param);
+      if (!label) return fail(line, message(Msg::TargetLabelMissing), param);
       target = label->line;
       if (!target || !is_loop_line(target->action) || !is_ancestor(target, &line))
-        return fail(line, u"Parameter #1 invalid.", param);
+        return fail(line, message(Msg::ParamInvalid1), param);
     }
     if (target == innermost) return ResultDone;  // the plain form does the same
     for (const ScriptLine* p = line.parent; p != target; p = p->parent)
-      if (p->is_function_body()) return fail(line, u"Cannot jump from inside a function to outside.");
+      if (p->is_function_body()) return fail(line, message(Msg::JumpOutOfFunction));
     for (const ScriptLine* p = line.parent; p != target; p = p->parent)
-      if (p->action == CmdFinally) return fail(line, u"Jumps cannot exit a FINALLY block.");
+      if (p->action == CmdFinally) return fail(line, message(Msg::JumpOutOfFinally));
     line.related = target;
     return ResultDone;
   }
@@ -277,7 +278,7 @@ class BlockPass {
     StringView name = plain_text(line, index);
     if (name.empty()) return ResultDone;
     Label* label = program_.find_label(name);
-    if (!label) return fail(line, u"Target label does not exist.", name);
+    if (!label) return fail(line, message(Msg::TargetLabelMissing), name);
     line.set_label(label);
     return ResultDone;
   }
@@ -289,7 +290,7 @@ class BlockPass {
       return ResultDone;
     }
     if (find_function(program_, name)) return ResultDone;
-    return fail(line, u"Target label does not exist.", name);
+    return fail(line, message(Msg::TargetLabelMissing), name);
   }
 
   Result check_set_timer(ScriptLine& line) {
@@ -299,7 +300,7 @@ class BlockPass {
     StringView period = line.arg_text(1);
     bool ok = period.empty() || numeric_type_of(period) != NumType::NotNumeric || equals_ignore_case(period, u"On") ||
               equals_ignore_case(period, u"Off") || equals_ignore_case(period, u"Delete");
-    return ok ? ResultDone : fail(line, u"Parameter #2 invalid.", period);
+    return ok ? ResultDone : fail(line, message(Msg::ParamInvalid2), period);
   }
 
   bool is_if_expression_text(StringView text) const {
@@ -319,11 +320,11 @@ class BlockPass {
     if (starts_with_ignore_case(key, u"If")) {
       for (StringView kind : {u"IfWinActive", u"IfWinNotActive", u"IfWinExist", u"IfWinNotExist"})
         if (equals_ignore_case(key, kind)) return ResultDone;
-      if (key.size() != 2) return fail(line, u"Parameter #1 invalid.", key);
-      if (!line.arg_text(2).empty()) return fail(line, u"Parameter #3 must be blank in this case.", line.arg_text(2));
+      if (key.size() != 2) return fail(line, message(Msg::ParamInvalid1), key);
+      if (!line.arg_text(2).empty()) return fail(line, message(Msg::Param3BlankHere), line.arg_text(2));
       StringView expression = plain_text(line, 1);
       if (!expression.empty() && !is_if_expression_text(expression))
-        return fail(line, u"Parameter #2 must match an existing #If expression.", expression);
+        return fail(line, message(Msg::Param2NoSuchIfExpression), expression);
       return ResultDone;
     }
     StringView name = plain_text(line, 1);

@@ -2,11 +2,12 @@
 
 #include <cstring>
 
-#include "runtime/script_line.h"
-#include "runtime/script_program.h"
+#include "base/messages.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/scope.h"
+#include "runtime/script_line.h"
+#include "runtime/script_program.h"
 #include "runtime/value.h"
 #include "runtime/variable_list.h"
 
@@ -102,7 +103,7 @@ class Compiler {
   }
 
   Result push(Infix t) {
-    if (infix_.size() >= kMaxInfixTokens) return fail(u"Expression too long");
+    if (infix_.size() >= kMaxInfixTokens) return fail(message(Msg::ExpressionTooLong));
     infix_.push_back(t);
     return ResultDone;
   }
@@ -278,7 +279,7 @@ class Compiler {
         case u'}': sym = SymCloseBrace; break;
         case u'[': sym = SymOpenBracket; break;
         case u'{':
-          if (operand_before) return fail(u"Unexpected \"{\"");
+          if (operand_before) return fail(message(Msg::UnexpectedOpenBrace));
           sym = SymOpenBrace;
           break;
         case u'.':
@@ -288,7 +289,7 @@ class Compiler {
             break;
           }
           if (is_blank(n1) || n1 == 0) {
-            if (!blank) return fail(u"Ambiguous or invalid use of \".\"");
+            if (!blank) return fail(message(Msg::AmbiguousDot));
             sym = SymConcat;
             break;
           }
@@ -306,15 +307,15 @@ class Compiler {
           }
           // Only a name or "(" may follow a member dot; anything else, as in
           // "a"."b", is a misplaced concatenation rather than a bad character.
-          if (!operand_before || blank || n1 != u'(') return fail(u"Ambiguous or invalid use of \".\"");
-          return fail(u"This character is not allowed here.");
+          if (!operand_before || blank || n1 != u'(') return fail(message(Msg::AmbiguousDot));
+          return fail(message(Msg::CharNotAllowed));
         case u'\'':
         case u'\\':
         case u';':
         case u'`':
-          return fail(u"The leftmost character above is illegal in an expression.");
+          return fail(message(Msg::IllegalCharInExpression));
         default:
-          return fail(u"This character is not allowed here.");
+          return fail(message(Msg::CharNotAllowed));
       }
       if (new_pending_ && sym != SymMember) new_pending_ = false;
       if (!push_op(sym, i)) return ResultFailed;
@@ -334,7 +335,7 @@ class Compiler {
     String text;
     size_t k = i + 1;
     for (;;) {
-      if (k >= s.size()) return fail(u"Missing close-quote");
+      if (k >= s.size()) return fail(message(Msg::MissingCloseQuote));
       if (s[k] == u'"' && !escaped(k)) {
         if (k + 1 < s.size() && s[k + 1] == u'"' && !escaped(k + 1)) {
           text.push_back(u'"');
@@ -423,7 +424,7 @@ class Compiler {
       ++i;  // the "(" belongs to the call
       return push(t);
     }
-    if (w.size() > kMaxNameLength) return fail(u"Variable name too long.");
+    if (w.size() > kMaxNameLength) return fail(message(Msg::VarNameTooLong));
     Infix t;
     t.pos = start;
     t.word = w;
@@ -449,9 +450,9 @@ class Compiler {
       if (w[a] != deref) continue;
       size_t b = w.find(deref, a + 1);
       if (b == StringView::npos)
-        return fail(u"This parameter contains a variable name missing its ending percent sign.");
-      if (b == a + 1) return fail(u"Empty variable reference (%%).");
-      if (b - a - 1 > kMaxNameLength) return fail(u"Variable name too long.");
+        return fail(message(Msg::DerefMissingPercent));
+      if (b == a + 1) return fail(message(Msg::EmptyDeref));
+      if (b - a - 1 > kMaxNameLength) return fail(message(Msg::VarNameTooLong));
       Variable* v = find_or_add_variable(program_, w.substr(a + 1, b - a - 1));
       if (!v) return ResultFailed;
       DerefRecord r;
@@ -461,7 +462,7 @@ class Compiler {
       records.push_back(r);
       a = b;
     }
-    if (records.size() > size_t(kMaxDerefsPerParam)) return fail(u"Too many var/func refs.");
+    if (records.size() > size_t(kMaxDerefsPerParam)) return fail(message(Msg::TooManyDerefs));
     StringView stored = program_.pool.copy(w);
     auto* list = static_cast<DerefRecord*>(program_.pool.allocate(sizeof(DerefRecord) * (records.size() + 1), alignof(DerefRecord)));
     size_t r = 0;
@@ -635,7 +636,9 @@ class Compiler {
     Pending& top = stack_.back();
     uint32_t want = closer == SymCloseParen ? SymOpenParen : closer == SymCloseBracket ? SymOpenBracket : SymOpenBrace;
     if (top.sym != want) {
-      return fail(closer == SymCloseParen ? u"Unexpected \")\"" : closer == SymCloseBracket ? u"Unexpected \"]\"" : u"Unexpected \"}\"");
+      return fail(message(closer == SymCloseParen     ? Msg::UnexpectedCloseParen
+                          : closer == SymCloseBracket ? Msg::UnexpectedCloseBracket
+                                                      : Msg::UnexpectedCloseBrace));
     }
     (void)pos;
     opener = &top;
@@ -763,7 +766,7 @@ class Compiler {
             if (!separator(frame_index(), t.pos)) return ResultFailed;
             Pending& f = frame_of(frame_index());
             if (f.frame == Frame::ObjectLiteral) {
-              if (f.params % 2 != 0) return fail(u"Missing \"key:\" in object literal.");
+              if (f.params % 2 != 0) return fail(message(Msg::MissingObjectKey));
               if (!check_object_key(k)) return ResultFailed;
             }
             continue;
@@ -793,10 +796,10 @@ class Compiler {
           for (;;) {
             uint32_t top = stack_.back().sym;
             if (top == SymIfThen) break;
-            if (top == SymBegin) return fail(u"A \":\" is missing its \"?\"");
-            if (top == SymOpenParen) return fail(u"Missing \")\" before \":\"");
-            if (top == SymOpenBracket) return fail(u"Missing \"]\" before \":\"");
-            if (top == SymOpenBrace) return fail(u"Missing \"}\" before \":\"");
+            if (top == SymBegin) return fail(message(Msg::ColonWithoutQuestion));
+            if (top == SymOpenParen) return fail(message(Msg::MissingCloseParenBeforeColon));
+            if (top == SymOpenBracket) return fail(message(Msg::MissingCloseBracketBeforeColon));
+            if (top == SymOpenBrace) return fail(message(Msg::MissingCloseBraceBeforeColon));
             if (!pop_operator()) return ResultFailed;
           }
           Pending q = stack_.back();
@@ -836,9 +839,9 @@ class Compiler {
     }
     while (stack_.back().sym != SymBegin) {
       uint32_t t = stack_.back().sym;
-      if (t == SymOpenParen) return fail(u"Missing \")\"");
-      if (t == SymOpenBracket) return fail(u"Missing \"]\"");
-      if (t == SymOpenBrace) return fail(u"Missing \"}\"");
+      if (t == SymOpenParen) return fail(message(Msg::MissingCloseParen));
+      if (t == SymOpenBracket) return fail(message(Msg::MissingCloseBracket));
+      if (t == SymOpenBrace) return fail(message(Msg::MissingCloseBrace));
       if (!pop_operator()) return ResultFailed;
     }
     return ResultDone;
@@ -864,7 +867,7 @@ class Compiler {
     }
     Pending& f = stack_[index];
     if (!f.has_param) {
-      if (f.frame == Frame::ObjectLiteral) return fail(u"Missing \"key:\" in object literal.");
+      if (f.frame == Frame::ObjectLiteral) return fail(message(Msg::MissingObjectKey));
       ExprToken missing{};
       missing.symbol = SymMissing;
       output(missing);
@@ -888,15 +891,15 @@ class Compiler {
     if (f.has_param) {
       ++f.params;
     } else if (f.params > f.base) {
-      return fail(u"Blank parameter");
+      return fail(message(Msg::BlankParam));
     }
-    if (f.frame == Frame::ObjectLiteral && f.params % 2 != 0) return fail(u"Missing \"key:\" in object literal.");
+    if (f.frame == Frame::ObjectLiteral && f.params % 2 != 0) return fail(message(Msg::MissingObjectKey));
     if (f.variadic) f.call->kind = CallVariadic;
     // x[k](args) and x.y[k](args): the get becomes a method call.
     bool call_follows = k + 1 < infix_.size() && infix_[k + 1].sym == SymOpenParen && !infix_[k + 1].blank_before &&
                         f.frame == Frame::Index;
     if (call_follows) {
-      if (f.params > 2) return fail(u"Unsupported method call syntax.");
+      if (f.params > 2) return fail(message(Msg::UnsupportedMethodCall));
       Pending p{SymOpenParen};
       p.frame = Frame::Call;
       p.call = operator_call(OperatorKind::MemberCall, f.pos);
@@ -913,7 +916,7 @@ class Compiler {
       infix_[k + 1].sym = SymBegin;  // consumed
       return ResultDone;
     }
-    if (f.params > kMaxCallParams) return fail(u"Too many parameters passed to function.");
+    if (f.params > kMaxCallParams) return fail(message(Msg::TooManyParamsPassed));
     output_call(f.call, f.params);
     // The evaluator recognises a run-time function name by its link to the call.
     if (f.dynamic_name_at >= 0) links_[size_t(f.dynamic_name_at)] = long(out_.size()) - 1;
@@ -937,7 +940,7 @@ class Compiler {
     for (char16_t c : key) {
       bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
                 c >= 128 || c == u'.';
-      if (!ok) return fail(u"Quote marks are required around this key.");
+      if (!ok) return fail(message(Msg::KeyNeedsQuotes));
     }
     // The key is a literal name, not a variable: turn the word into a string.
     size_t end = a + key.size();
@@ -1001,10 +1004,10 @@ class Compiler {
       } else {
         need = 2, delta = -1;
       }
-      if (depth < need) return fail(u"Missing operand.");
+      if (depth < need) return fail(message(Msg::MissingOperand));
       depth += delta;
     }
-    if (depth > 1) return fail(u"Missing operator.");
+    if (depth > 1) return fail(message(Msg::MissingOperator));
     return ResultDone;
   }
 

@@ -1,11 +1,12 @@
 #include "parser/function_definition.h"
 
+#include "base/messages.h"
 #include "parser/escapes.h"
-#include "runtime/script_program.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 #include "runtime/scope.h"
+#include "runtime/script_program.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
 #include "runtime/warnings.h"
@@ -67,11 +68,10 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
   size_t open = line.find(u'(');
   StringView short_name = line.substr(0, open);
   String name = class_name.empty() ? String(short_name) : String(class_name) + u"." + String(short_name);
-  if (name.size() > kMaxNameLength + (class_name.empty() ? 0 : 1)) return load_error(program, u"Function name too long.", line);
+  if (name.size() > kMaxNameLength + (class_name.empty() ? 0 : 1))
+    return load_error(program, message(Msg::FuncNameTooLong), line);
   if (!is_valid_var_name(short_name))
-    return load_error(program, u"The following function name contains an illegal character:\n\"" +
-                                   String(short_name.substr(0, 300)) + u"\"",
-                      line);
+    return load_error(program, illegal_name_message(NameKind::Function, short_name), line);
   size_t at = 0;
   Func* f = find_defined_function(program, name, &at);
   if (f && f->dll_import && class_name.empty()) {
@@ -80,7 +80,7 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
     f->routine = nullptr;
     f->dll_import = nullptr;
   } else if (f) {
-    return load_error(program, class_name.empty() ? u"Duplicate function definition." : u"Duplicate declaration.", line);
+    return load_error(program, message(class_name.empty() ? Msg::DuplicateFunction : Msg::DuplicateDeclaration), line);
   } else {
     f = add_script_function(program, name, at);
   }
@@ -110,22 +110,22 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
     size_t n = 0;
     while (n < item.size() && is_var_name_char(item[n])) ++n;
     StringView pname = item.substr(0, n);
-    if (pname.empty()) return load_error(program, u"Blank parameter", line);
-    if (f->params.size() >= size_t(kMaxParams)) return load_error(program, u"Too many params.", line);
+    if (pname.empty()) return load_error(program, message(Msg::BlankParam), line);
+    if (f->params.size() >= size_t(kMaxParams)) return load_error(program, message(Msg::TooManyParamsDeclared), line);
     if (is_builtin_variable_name(pname) || equals_ignore_case(pname, u"ErrorLevel"))
-      return load_error(program, u"Illegal parameter name.", line);
+      return load_error(program, message(Msg::IllegalParamName), line);
     param.var = add_param_variable(program, *f, pname);
-    if (!param.var) return load_error(program, u"Duplicate parameter.", line);
+    if (!param.var) return load_error(program, message(Msg::DuplicateParam), line);
     item = trim_left(item.substr(n));
     if (!item.empty() && item[0] == u'*') {
       // Only the last parameter may collect the rest.
       item = trim_left(item.substr(1));
-      if (item.empty() || item[0] != u')') return load_error(program, u"Missing \")\"", line);
+      if (item.empty() || item[0] != u')') return load_error(program, message(Msg::MissingCloseParen), line);
       f->variadic = true;
     } else if (!item.empty() && (item[0] == u':' || item[0] == u'=')) {
       size_t skip = 1;
       if (item[0] == u':') {
-        if (item.size() < 2 || item[1] != u'=') return load_error(program, u"Expected \":=\"", line);
+        if (item.size() < 2 || item[1] != u'=') return load_error(program, message(Msg::ExpectedAssign), line);
         skip = 2;
       }
       item = trim_left(item.substr(skip));
@@ -136,25 +136,25 @@ Result define_function(ScriptProgram& program, StringView line, StringView class
         if (item[end] == u'"') quoted = !quoted;
         ++end;
       }
-      if (quoted) return load_error(program, u"Missing close-quote", line);
+      if (quoted) return load_error(program, message(Msg::MissingCloseQuote), line);
       if (!parse_default(program, trim(item.substr(0, end)), param))
-        return load_error(program, u"Unsupported parameter default.", line);
+        return load_error(program, message(Msg::UnsupportedParamDefault), line);
       seen_default = true;
       item = item.substr(end);
     } else if (seen_default) {
-      return load_error(program, u"Parameter default required.", line);
+      return load_error(program, message(Msg::ParamDefaultRequired), line);
     }
     f->params.push_back(param);
     item = trim_left(item);
-    if (item.empty()) return load_error(program, u"Missing \")\"", line);
+    if (item.empty()) return load_error(program, message(Msg::MissingCloseParen), line);
     if (item[0] == u')') {
       rest = item.substr(1);
       break;
     }
-    if (item[0] != u',') return load_error(program, u"Missing comma", line);
+    if (item[0] != u',') return load_error(program, message(Msg::MissingComma), line);
     rest = trim_left(item.substr(1));
   }
-  if (!trim(rest).empty()) return load_error(program, u"Invalid function declaration.", line);
+  if (!trim(rest).empty()) return load_error(program, message(Msg::InvalidFunctionDeclaration), line);
   int required = 0;
   for (const FuncParam& p : f->params)
     if (p.default_kind == DefaultKind::None) ++required;
@@ -201,13 +201,15 @@ Result bind_calls(ScriptProgram& program) {
     program.current_line_number = p.line_number;
     program.current_file_index = p.file_index;
     Func* f = find_function(program, name);
-    if (!f) return load_error(program, u"Call to nonexistent function.", name);
+    if (!f) return load_error(program, message(Msg::CallToMissingFunction), name);
     c->func = f;
     int count = c->param_count;
-    if (c->first_omitted && c->first_omitted <= f->min_params) return load_error(program, u"Blank parameter", p.expression);
-    if (count > f->max_params && !f->variadic) return load_error(program, u"Too many parameters passed to function.", p.expression);
+    if (c->first_omitted && c->first_omitted <= f->min_params)
+      return load_error(program, message(Msg::BlankParam), p.expression);
+    if (count > f->max_params && !f->variadic)
+      return load_error(program, message(Msg::TooManyParamsPassed), p.expression);
     if (count < f->min_params && c->kind != CallVariadic)
-      return load_error(program, u"Too few parameters passed to function.", p.expression);
+      return load_error(program, message(Msg::TooFewParamsPassed), p.expression);
   }
   program.pending_calls.clear();
   program.current_line_number = line_number;

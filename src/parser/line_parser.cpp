@@ -1,5 +1,6 @@
 #include "parser/line_parser.h"
 
+#include "base/messages.h"
 #include "library/thread_commands.h"
 #include "parser/escapes.h"
 #include "parser/expression_compiler.h"
@@ -52,6 +53,23 @@ bool is_plain_number(StringView s, bool allow_fraction) {
   return digit;
 }
 
+// A command given fewer parameters than it needs, or a blank one where it needs text.
+String too_few_params_message(StringView command, int64_t count) {
+  String text = u"\"" + String(command) + u"\" ";
+  text += message(Msg::RequiresAtLeast);
+  text += u" " + to_string(count) + u" ";
+  text += message(count > 1 ? Msg::ParameterPlural : Msg::ParameterSingular);
+  return text;
+}
+
+String blank_param_message(StringView command, int64_t number) {
+  String text = u"\"" + String(command) + u"\" ";
+  text += message(Msg::RequiresParam);
+  text += to_string(number) + u" ";
+  text += message(Msg::MustBeNonBlank);
+  return text;
+}
+
 }  // namespace
 
 size_t find_expression_end(StringView text, char16_t delimiter, size_t start, const std::vector<bool>* escaped) {
@@ -77,16 +95,11 @@ Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView
   // Trailing empty parameters beyond the minimum carry nothing.
   while (params.size() > info.min_params && !params.empty() && params.back().text.empty() && id != CmdAssign)
     params.pop_back();
-  if (params.size() < info.min_params && info.name[0] != 0 && id >= 24) {
-    String msg = u"\"" + String(info.name) + u"\" requires at least " + to_string(info.min_params) + u" parameter" +
-                 (info.min_params > 1 ? u"s." : u".");
-    return load_error(program_, msg, line_text);
-  }
+  if (params.size() < info.min_params && info.name[0] != 0 && id >= 24)
+    return load_error(program_, too_few_params_message(info.name, info.min_params), line_text);
   for (size_t i = 0; i < params.size() && i < info.min_params; ++i) {
-    if (params[i].text.empty() && id >= 24) {
-      String msg = u"\"" + String(info.name) + u"\" requires that parameter #" + to_string(int64_t(i + 1)) + u" be non-blank.";
-      return load_error(program_, msg, line_text);
-    }
+    if (params[i].text.empty() && id >= 24)
+      return load_error(program_, blank_param_message(info.name, int64_t(i + 1)), line_text);
   }
   auto* line = program_.pool.make<ScriptLine>();
   line->action = id;
@@ -105,7 +118,7 @@ Result LineParser::add_line(CommandId id, std::vector<Param>& params, StringView
   if (id == CmdBlockEnd) --program_.block_depth;
   for (Label* label : program_.labels_awaiting_line) {
     if (id == CmdElse || id == CmdUntil || id == CmdCatch)
-      return load_error(program_, u"A label must not point to an ELSE or UNTIL or CATCH.", line_text);
+      return load_error(program_, message(Msg::LabelBeforeElse), line_text);
     label->line = line;
   }
   program_.labels_awaiting_line.clear();
@@ -169,7 +182,7 @@ Result LineParser::build_arg(CommandId id, int index, int count, Param& p, LineA
   bool expression = false;
   if (p.expression_prefix) {
     if (arg.kind == ParamKind::OutputVar || (arg.kind == ParamKind::InputVar && ((id >= 9 && id <= 32) || id == CmdSort)))
-      return load_error(program_, u"Unexpected %", line_text);
+      return load_error(program_, message(Msg::UnexpectedPercent), line_text);
     arg.kind = ParamKind::Normal;
     expression = true;
   } else if (always_expression(id, index)) {
@@ -210,7 +223,7 @@ Result LineParser::build_arg(CommandId id, int index, int count, Param& p, LineA
       Variable* v = find_or_add_variable(program_, stored);
       if (!v) return ResultFailed;
       if (arg.kind == ParamKind::OutputVar && v->is_read_only())
-        return load_error(program_, u"Not allowed as an output variable.", line_text);
+        return load_error(program_, message(Msg::NotOutputVar), line_text);
       arg.ref.var = v;
       return ResultDone;
     }
@@ -235,7 +248,7 @@ Result LineParser::validate_line(ScriptLine& line, StringView line_text) {
       if (dynamic_type) return ResultDone;
       int bad = 0;
       if (!valid_set_format(type, plain(1) ? line.arg_text(1) : StringView(u"0"), bad))
-        return load_error(program_, bad == 1 ? u"Parameter #1 invalid." : u"Parameter #2 invalid.", line_text);
+        return load_error(program_, message(bad == 1 ? Msg::ParamInvalid1 : Msg::ParamInvalid2), line_text);
       return ResultDone;
     }
     case CmdStringSplit:
@@ -251,14 +264,14 @@ Result LineParser::validate_line(ScriptLine& line, StringView line_text) {
     case CmdGroupClose: {
       if (!plain(0)) return ResultDone;
       StringView name = line.arg_text(0);
-      if (name.empty()) return load_error(program_, u"Blank group name.", line_text);
-      if (name.size() > kMaxNameLength) return load_error(program_, u"Group name too long.", line_text);
-      if (!is_valid_var_name(name)) return load_error(program_, u"Illegal group name.", line_text);
+      if (name.empty()) return load_error(program_, message(Msg::BlankGroupName), line_text);
+      if (name.size() > kMaxNameLength) return load_error(program_, message(Msg::GroupNameTooLong), line_text);
+      if (!is_valid_var_name(name)) return load_error(program_, message(Msg::IllegalGroupName), line_text);
       if (!program_.find_group(name)) program_.window_groups.push_back(program_.pool.copy(name));
       if (line.action != CmdGroupAdd && line.arg_count > 1 && plain(1)) {
         StringView mode = line.arg_text(1);
         bool ok = mode.empty() || equals_ignore_case(mode, u"R") || (line.action == CmdGroupClose && equals_ignore_case(mode, u"A"));
-        if (!ok) return load_error(program_, u"Parameter #2 invalid.", line_text);
+        if (!ok) return load_error(program_, message(Msg::ParamInvalid2), line_text);
       }
       return ResultDone;
     }
@@ -268,7 +281,7 @@ Result LineParser::validate_line(ScriptLine& line, StringView line_text) {
     case CmdIfMsgBox: {
       int code;
       if (plain(0) && !msgbox_answer_code(trim(line.arg_text(0)), code))
-        return load_error(program_, u"Parameter #1 invalid.", line_text);
+        return load_error(program_, message(Msg::ParamInvalid1), line_text);
       return ResultDone;
     }
     case CmdWhile:
@@ -299,7 +312,9 @@ Result LineParser::validate_line(ScriptLine& line, StringView line_text) {
         if (!plain(i)) continue;
         StringView v = trim(line.arg_text(i));
         bool ok = v.empty() || v == u"0" || v == u"1" || (i == folders && v == u"2");
-        if (!ok) return load_error(program_, i == 1 ? u"Parameter #2 invalid." : i == 2 ? u"Parameter #3 invalid." : u"Parameter #4 invalid.", line_text);
+        if (ok) continue;
+        Msg invalid = i == 1 ? Msg::ParamInvalid2 : i == 2 ? Msg::ParamInvalid3 : Msg::ParamInvalid4;
+        return load_error(program_, message(invalid), line_text);
       }
       return ResultDone;
     }
@@ -341,11 +356,11 @@ Result LineParser::check_derefs(const Param& param, StringView line) {
     size_t j = i + 1;
     while (j < t.size() && t[j] != deref) ++j;
     if (j >= t.size())
-      return load_error(program_, u"This parameter contains a variable name missing its ending percent sign.", line);
-    if (param.escaped[j]) return load_error(program_, u"Invalid `%.", line);
-    if (j == i + 1) return load_error(program_, u"Empty variable reference (%%).", line);
-    if (j - i - 1 > size_t(kMaxVarNameLength)) return load_error(program_, u"Variable name too long.", line);
-    if (++count > kMaxDerefsPerParam) return load_error(program_, u"Too many var/func refs.", line);
+      return load_error(program_, message(Msg::DerefMissingPercent), line);
+    if (param.escaped[j]) return load_error(program_, message(Msg::InvalidEscapedPercent), line);
+    if (j == i + 1) return load_error(program_, message(Msg::EmptyDeref), line);
+    if (j - i - 1 > size_t(kMaxVarNameLength)) return load_error(program_, message(Msg::VarNameTooLong), line);
+    if (++count > kMaxDerefsPerParam) return load_error(program_, message(Msg::TooManyDerefs), line);
     i = j;
   }
   return ResultDone;
@@ -388,7 +403,7 @@ Result LineParser::add_closing_lines() {
 
 Result LineParser::add_label(StringView name, bool allow_duplicate, StringView line_text, Label** created) {
   if (!allow_duplicate && program_.find_label(name))
-    return load_error(program_, u"Duplicate label.", line_text);
+    return load_error(program_, message(Msg::DuplicateLabel), line_text);
   auto* label = program_.pool.make<Label>();
   label->name = program_.pool.copy(name);
   label->line_number = program_.current_line_number;
@@ -513,20 +528,13 @@ Result LineParser::parse_command(const CommandLookup& cmd, StringView word, Stri
     split_params(rest, cmd, params, max);
   }
 
-  if (params.size() < cmd.min_params) {
-    String name(command_name(cmd));
-    String msg = u"\"" + name + u"\" requires at least " + to_string(cmd.min_params) + u" parameter" +
-                 (cmd.min_params > 1 ? u"s." : u".");
-    return load_error(program_, msg, line);
-  }
+  if (params.size() < cmd.min_params)
+    return load_error(program_, too_few_params_message(command_name(cmd), cmd.min_params), line);
   // Aliases become forms that add_line does not check, so their required
   // parameters are checked here under the alias's own name.
   for (size_t i = 0; cmd.alias != AliasNone && i < cmd.min_params; ++i) {
-    if (params[i].text.empty()) {
-      String msg = u"\"" + String(command_name(cmd)) + u"\" requires that parameter #" + to_string(int64_t(i + 1)) +
-                   u" be non-blank.";
-      return load_error(program_, msg, line);
-    }
+    if (params[i].text.empty())
+      return load_error(program_, blank_param_message(command_name(cmd), int64_t(i + 1)), line);
   }
 
   if (cmd.alias == AliasWinGetActiveTitle) {
@@ -561,7 +569,7 @@ Result LineParser::parse_if(StringView after_if, StringView line) {
     brace = true;
     body = trim_right(body.substr(0, body.size() - 1));
   }
-  if (body.empty()) return load_error(program_, u"\"If\" requires at least 1 parameter.", line);
+  if (body.empty()) return load_error(program_, too_few_params_message(u"If", 1), line);
   if (body[0] == u'(' || (body.size() > 1 && body[0] == syn.deref && is_blank(body[1]))) {
     StringView expr = body;
     if (body[0] == syn.deref) expr = trim_left(body.substr(1));
@@ -604,7 +612,7 @@ Result LineParser::parse_if(StringView after_if, StringView line) {
           break;
         }
       }
-      if (and_at == StringView::npos) return load_error(program_, u"BETWEEN requires the word AND.", line);
+      if (and_at == StringView::npos) return load_error(program_, message(Msg::BetweenWithoutAnd), line);
       Param low, high;
       low.text = translate_escapes(trim(value.substr(0, and_at)), syn.escape, low.escaped);
       high.text = translate_escapes(trim(value.substr(and_at + 3)), syn.escape, high.escaped);
@@ -637,9 +645,9 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
     if (f->scope_mode == ScopeMode::Unset && first_line && !is_static)
       f->scope_mode = is_global ? ScopeMode::AssumeLocal : ScopeMode::AssumeGlobal;
     if (is_global && f->scope_mode == ScopeMode::AssumeGlobal)
-      return load_error(program_, u"Global variables must not be declared in this function.", line);
+      return load_error(program_, message(Msg::GlobalsNotAllowed), line);
     if (!is_global && !is_static && f->scope_mode == ScopeMode::AssumeLocal)
-      return load_error(program_, u"Local variables must not be declared in this function.", line);
+      return load_error(program_, message(Msg::LocalsNotAllowed), line);
   }
   size_t i = 0;
   while (i < list.size()) {
@@ -649,7 +657,7 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
     while (n < item.size() && is_name_char(item[n])) ++n;
     StringView name = item.substr(0, n);
     StringView rest = trim_left(item.substr(n));
-    if (name.empty()) return load_error(program_, u"This line does not contain a recognized action.", line);
+    if (name.empty()) return load_error(program_, message(Msg::NoRecognizedAction), line);
     if (!f) {
       // Declared global outside any function: visible in every function.
       Variable* v = find_or_add_variable(program_, name);
@@ -662,7 +670,7 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
       StringView init;
       if (begins_with(rest, u":=")) init = trim_left(rest.substr(2));
       else if (rest[0] == u'=') init = trim_left(rest.substr(1));
-      else return load_error(program_, u"This line does not contain a recognized action.", line);
+      else return load_error(program_, message(Msg::NoRecognizedAction), line);
       String assignment = String(name) + u" := " + String(init);
       if (!parse_line(assignment, is_static ? CmdStatic : CmdInvalid)) return ResultFailed;
     }
@@ -674,16 +682,17 @@ Result LineParser::parse_declaration(StringView keyword, StringView list, String
 // One name of a declaration list inside a function body.
 Result LineParser::declare_in_function(Func& f, StringView keyword, StringView name, StringView line) {
   if (is_builtin_variable_name(name) && !equals_ignore_case(name, u"ErrorLevel"))
-    return load_error(program_, u"Built-in variables must not be declared.", line);
+    return load_error(program_, message(Msg::BuiltinVarDeclared), line);
   if (Variable* existing = find_local_variable(f, name)) {
-    if (existing->scope & ScopeParam) return load_error(program_, u"Parameters must not be declared.", line);
+    if (existing->scope & ScopeParam) return load_error(program_, message(Msg::ParamDeclared), line);
     bool same = equals_ignore_case(keyword, u"Static") ? (existing->scope & ScopeStatic) != 0
                                                         : !(existing->scope & ScopeStatic) && equals_ignore_case(keyword, u"Local");
     if (same) return ResultDone;
-    return load_error(program_, existing->scope & ScopeDeclared ? u"Duplicate declaration." : u"Declaration conflicts with existing var.", line);
+    Msg conflict = existing->scope & ScopeDeclared ? Msg::DuplicateDeclaration : Msg::DeclarationConflict;
+    return load_error(program_, message(conflict), line);
   }
   if (equals_ignore_case(keyword, u"Global")) {
-    if (f.global_declarations.size() >= 2000) return load_error(program_, u"Too many declarations.", line);
+    if (f.global_declarations.size() >= 2000) return load_error(program_, message(Msg::TooManyDeclarations), line);
     Variable* g = find_global_or_add(program_, name);
     if (!g) return ResultFailed;
     for (Variable* d : f.global_declarations)
@@ -719,13 +728,13 @@ Result LineParser::parse_for(StringView rest, StringView line) {
       break;
     }
   }
-  if (in_at == StringView::npos) return load_error(program_, u"This \"For\" is missing its \"in\".", line);
+  if (in_at == StringView::npos) return load_error(program_, message(Msg::ForWithoutIn), line);
   StringView vars = trim(body.substr(0, in_at));
   size_t d = vars.find(syn.delimiter);
   StringView key = trim(vars.substr(0, d));
   StringView value = d == StringView::npos ? StringView() : trim(vars.substr(d + 1));
   if (!is_plain_name(key) || (d != StringView::npos && !is_plain_name(value)))
-    return load_error(program_, u"Syntax error or too many variables in \"For\" statement.", line);
+    return load_error(program_, message(Msg::ForSyntaxError), line);
   std::vector<Param> params(3);
   params[0].text = String(key);
   params[0].escaped.assign(key.size(), false);
@@ -761,7 +770,7 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
         // A mode line, as a body's first line, sets the function's default scope.
         Func* f = program_.in_function ? program_.current_func : nullptr;
         if (!f || f->body_started || equals_ignore_case(kw, u"Local"))
-          return load_error(program_, u"This line does not contain a recognized action.", line);
+          return load_error(program_, message(Msg::NoRecognizedAction), line);
         f->body_started = true;
         f->scope_mode = equals_ignore_case(kw, u"Global") ? ScopeMode::AssumeGlobal : ScopeMode::AssumeStatic;
         return ResultDone;
@@ -782,7 +791,7 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
   while (w < line.size() && kFirstWordEnds.find(line[w]) == StringView::npos && line[w] != syn.delimiter) ++w;
   StringView word = line.substr(0, w);
   if (word.size() > size_t(kMaxVarNameLength))
-    return load_error(program_, u"This line does not contain a recognized action.", line);
+    return load_error(program_, message(Msg::NoRecognizedAction), line);
   StringView rest = line.substr(w);
   bool command_like = rest.empty() || rest[0] == syn.delimiter || is_blank(rest[0]) ||
                       ((equals_ignore_case(word, u"If") || equals_ignore_case(word, u"While")) && rest[0] == u'(');
@@ -898,7 +907,7 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
         if (brace) body = trim_right(body.substr(0, body.size() - 1));
         if (cmd.id == CmdWhile) {
           if (!body.empty() && body[0] == syn.delimiter) body = trim_left(body.substr(1));
-          if (body.empty()) return load_error(program_, u"\"While\" requires at least 1 parameter.", line);
+          if (body.empty()) return load_error(program_, too_few_params_message(u"While", 1), line);
           if (!add_expression_line(CmdWhile, body, line)) return ResultFailed;
         } else if (!parse_command(cmd, word, body, line)) {
           return ResultFailed;
@@ -913,8 +922,8 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
       (starts_with_ignore_case(line, u"new") && line.size() > 3 && is_blank(line[3])))
     return add_expression_line(CmdExpression, line, line);
 
-  if (line.find(u"::") != StringView::npos) return load_error(program_, u"Invalid hotkey.", line);
-  return load_error(program_, u"This line does not contain a recognized action.", line);
+  if (line.find(u"::") != StringView::npos) return load_error(program_, message(Msg::InvalidHotkey), line);
+  return load_error(program_, message(Msg::NoRecognizedAction), line);
 }
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "base/messages.h"
 #include "base/name_table.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
@@ -88,7 +89,7 @@ Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int
   (void)result;
   (void)args;
   (void)argc;
-  return report_runtime_error(u"The function \"" + String(func.name) + u"\" is not yet available.");
+  return report_not_available(func.name, message(Msg::TheFunction));
 }
 
 Result builtin_strlen(Func& func, ExprToken& result, ExprToken* args, int argc) {

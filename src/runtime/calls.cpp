@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/messages.h"
 #include "base/small_array.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
@@ -74,7 +75,7 @@ Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp
 
 Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, IObject* named = nullptr) {
   if (g_call_depth >= kMaxCallDepth || stack_exhausted())
-    return report_runtime_error(u"Function recursion too deep.", f.name);
+    return report_runtime_error(message(Msg::FunctionRecursionTooDeep), f.name);
 
   // Recursion sets the running instance's locals aside on one shared stack;
   // calls end in the reverse order of their start, so each takes its own
@@ -156,7 +157,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     // named values of a variadic call's array).
     size_t first = f.params.size() - 1;
     IObject* rest = g_object_model.new_rest_array(named);
-    if (!rest) r = report_runtime_error(u"Out of memory.", f.name);
+    if (!rest) r = report_runtime_error(message(Msg::OutOfMemory), f.name);
     for (size_t i = first; r && i < argc; ++i) {
       if (args[i].symbol == SymMissing) continue;
       ExprToken value = args[i];
@@ -182,7 +183,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
           value = typed;
         }
       }
-      if (!g_object_model.set_item(*rest, int64_t(i - first + 1), value)) r = report_runtime_error(u"Out of memory.", f.name);
+      if (!g_object_model.set_item(*rest, int64_t(i - first + 1), value)) r = report_runtime_error(message(Msg::OutOfMemory), f.name);
     }
     if (r) r = f.params.back().var->assign_object(rest);
     else if (rest) rest->release();
@@ -371,7 +372,7 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
     char16_t buf[256];
     StringView name = dynamic_name ? token_to_text(*dynamic_name, buf) : StringView();
     f = find_function(*g_script, name);
-    if (!f) return report_runtime_error(u"Call to nonexistent function.", name);
+    if (!f) return report_runtime_error(message(Msg::CallToMissingFunction), name);
   }
   if (call.kind == CallVariadic && argc > 0) return call_variadic(*f, args, argc, result);
   if (f->kind == FuncKind::Operator) return call_operator(*f, args, argc, result);

@@ -1,5 +1,6 @@
 #include "runtime/conditions.h"
 
+#include "base/messages.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/executor.h"
@@ -139,7 +140,7 @@ Result is_type(Variable* var, StringView value, StringView type, bool& out) {
     out = every_char(value, [](char16_t c) { return c == u' ' || (c >= 9 && c <= 13); });
     return ResultDone;
   }
-  return report_runtime_error(u"Parameter #2 invalid.", type);
+  return report_runtime_error(message(Msg::ParamInvalid2), type);
 }
 
 }  // namespace
@@ -214,10 +215,8 @@ Result evaluate_condition(const ScriptLine& line) {
       break;
     case CmdIfMsgBox:
       return msgbox_answered(value);
-    default: {
-      const CommandInfo& info = command_info(id);
-      return report_runtime_error(u"\"" + String(info.name) + u"\" is not yet available.");
-    }
+    default:
+      return report_not_available(command_info(id).name);
   }
   return truth ? ResultConditionTrue : ResultConditionFalse;
 }

@@ -1,5 +1,6 @@
 #include "runtime/errors.h"
 
+#include "base/messages.h"
 #include "platform/platform.h"
 #include "runtime/line_lister.h"
 #include "runtime/message_box.h"
@@ -45,15 +46,26 @@ StringView file_of(const ScriptProgram& program, uint16_t index) {
 
 StringView kind_word(ErrorKind kind) {
   switch (kind) {
-    case ErrorKind::Warning: return u"Warning";
-    case ErrorKind::Critical: return u"Critical Error";
-    default: return u"Error";
+    case ErrorKind::Warning: return message(Msg::WarningHeading);
+    case ErrorKind::Critical: return message(Msg::CriticalErrorHeading);
+    default: return message(Msg::ErrorHeading);
   }
 }
 
-StringView load_footer() {
-  return g_process.restart ? u"The script was not reloaded; the old version will remain in effect."
-                           : u"The program will exit.";
+StringView load_footer() { return message(g_process.restart ? Msg::OldVersionStays : Msg::ProgramWillExit); }
+
+// "LABEL: ", which introduces the message or the extra text.
+void append_label(String& out, Msg label) {
+  out += message(label);
+  out += u": ";
+}
+
+void append_include_file(String& out, StringView file) {
+  out += u" ";
+  out += message(Msg::InIncludeFile);
+  out += u" \"";
+  out += file;
+  out += u"\"";
 }
 
 }  // namespace
@@ -66,7 +78,8 @@ String format_console_error(StringView file, uint32_t line, StringView message, 
   out += message;
   out += u"\n";
   if (!extra.empty()) {
-    out += u"     Specifically: ";
+    out += u"     ";
+    append_label(out, Msg::SpecificallyLabel);
     out += extra;
     out += u"\n";
   }
@@ -77,9 +90,8 @@ String format_error_text(const ScriptProgram& program, ErrorKind kind, StringVie
                          const ScriptLine* line, StringView footer) {
   String out(kind_word(kind));
   if (line && line->file_index > 0) {
-    out += u" in #include file \"";
-    out += file_of(program, line->file_index);
-    out += u"\":\n    ";
+    append_include_file(out, file_of(program, line->file_index));
+    out += u":\n    ";
   } else {
     out += u": ";
   }
@@ -87,7 +99,7 @@ String format_error_text(const ScriptProgram& program, ErrorKind kind, StringVie
   out += message.empty() ? String(u" ") : cut(message, kMaxMessage, false);
   out += u"\n\n";
   if (!extra.empty()) {
-    out += u"Specifically: ";
+    append_label(out, Msg::SpecificallyLabel);
     out += cut(extra, kMaxExtra, true);
     out += u"\n\n";
   }
@@ -117,17 +129,16 @@ Result load_error(const ScriptProgram& program, StringView message, StringView e
     platform::write_stdout(format_console_error(file, program.current_line_number, message, extra));
     return ResultFailed;
   }
-  String text = u"Error at line " + to_string(program.current_line_number);
-  if (program.current_file_index > 0) {
-    text += u" in #include file \"";
-    text += file;
-    text += u"\"";
-  }
+  String text(orv::message(Msg::ErrorAtLine));
+  text += u" ";
+  text += to_string(program.current_line_number);
+  if (program.current_file_index > 0) append_include_file(text, file);
   text += u".\n\n";
   if (!extra.empty()) {
-    text += u"Line Text: ";
+    append_label(text, Msg::LineTextLabel);
     text += cut(extra, kMaxExtra, true);
-    text += u"\nError: ";
+    text += u"\n";
+    append_label(text, Msg::ErrorHeading);
   }
   text += message;
   text += u"\n\n";
@@ -140,8 +151,21 @@ Result load_error(const ScriptProgram& program, StringView message, StringView e
 Result report_runtime_error(StringView message, StringView extra) {
   if (g_thread && g_thread->current_line && g_script) return line_error(*g_script, g_thread->current_line, message, extra);
   if (g_script) return load_error(*g_script, message, extra);
-  show_error_box(u"Error: " + String(message), platform::MbSetForeground);
+  String text;
+  append_label(text, Msg::ErrorHeading);
+  text += message;
+  show_error_box(text, platform::MbSetForeground);
   return ResultFailed;
+}
+
+Result report_not_available(StringView name, StringView lead) {
+  String text(lead);
+  if (!lead.empty()) text += u" ";
+  text += u"\"";
+  text += name;
+  text += u"\" ";
+  text += message(Msg::NotYetAvailable);
+  return report_runtime_error(text);
 }
 
 Result line_error(const ScriptProgram& program, const ScriptLine* line, StringView message, StringView extra) {
@@ -163,9 +187,9 @@ int line_error(const ScriptProgram& program, const ScriptLine* line, StringView 
   }
   StringView footer;
   switch (kind) {
-    case ErrorKind::Continuable: footer = u"Continue running the script?"; break;
-    case ErrorKind::Error: footer = g_process.script_running ? u"The current thread will exit." : load_footer(); break;
-    default: footer = u"For more details, read the documentation for #Warn."; break;
+    case ErrorKind::Continuable: footer = orv::message(Msg::ContinueRunning); break;
+    case ErrorKind::Error: footer = g_process.script_running ? orv::message(Msg::ThreadWillExit) : load_footer(); break;
+    default: footer = orv::message(Msg::WarnDetails); break;
   }
   String text = format_error_text(program, kind, message, extra, line, footer);
   uint32_t flags = platform::MbTopmost;
@@ -192,9 +216,10 @@ void show_unhandled_exception(const ScriptProgram& program, StringView message, 
   // detail of a generic one.
   if (extra.empty() && (message.empty() || numeric_type_of(message) != NumType::NotNumeric)) {
     shown_extra = shown_message;
-    shown_message = u"Unhandled exception.";
+    shown_message = orv::message(Msg::UnhandledException);
   }
-  String text = format_error_text(program, ErrorKind::Error, shown_message, shown_extra, line, u"The thread has exited.");
+  String text =
+      format_error_text(program, ErrorKind::Error, shown_message, shown_extra, line, orv::message(Msg::ThreadExited));
   show_error_box(text, platform::MbSetForeground);
 }
 

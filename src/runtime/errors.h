@@ -35,6 +35,10 @@ int line_error(const ScriptProgram& program, const ScriptLine* line, StringView 
 // as a load error when no line runs yet).
 Result report_runtime_error(StringView message, StringView extra = {});
 
+// The same for a command or function the script uses that this program does
+// not provide: its name in quotes, after `lead` when one is given.
+Result report_not_available(StringView name, StringView lead = {});
+
 // Formats "NAME (LINE) : ==> MESSAGE\n" and the "Specifically" line: the form
 // errors take on standard output with /ErrorStdOut.
 String format_console_error(StringView file, uint32_t line, StringView message, StringView extra);

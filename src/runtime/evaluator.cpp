@@ -4,17 +4,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runtime/thread_settings.h"
-#include "runtime/object.h"
-#include "runtime/script_line.h"
-#include "runtime/script_program.h"
+#include "base/messages.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/calls.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/numbers.h"
+#include "runtime/object.h"
 #include "runtime/scope.h"
+#include "runtime/script_line.h"
+#include "runtime/script_program.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
 
@@ -65,7 +66,7 @@ void TempArena::release(Mark m) {
 
 Result temp_text_token(StringView text, uint32_t symbol, ExprToken& out) {
   char16_t* p = temp_arena().allocate(text.size() + 1);
-  if (!p) return report_runtime_error(u"Out of memory.");
+  if (!p) return report_runtime_error(message(Msg::OutOfMemory));
   if (!text.empty()) std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
   p[text.size()] = 0;
   out = ExprToken{};
@@ -299,7 +300,7 @@ class Evaluation {
   }
 
   Result push_operand(const ExprToken& tok) {
-    if (sp_ >= kStackSize) return report_runtime_error(u"Expression too long");
+    if (sp_ >= kStackSize) return report_runtime_error(message(Msg::ExpressionTooLong));
     switch (tok.symbol) {
       case SymObject:
         tok.object->add_ref();
@@ -321,7 +322,7 @@ class Evaluation {
           // The clipboard and built-ins are read into temporary memory.
           size_t n = v.read_text(nullptr);
           char16_t* p = temp_arena().allocate(n + 1);
-          if (!p) return report_runtime_error(u"Out of memory.");
+          if (!p) return report_runtime_error(message(Msg::OutOfMemory));
           n = v.read_text(p);
           push(text_token(StringView(p, n), SymOperand));
           return ResultDone;
@@ -363,9 +364,7 @@ class Evaluation {
         vt.var = d->target.var;
         StringView part = token_to_text(vt, buf);
         if (n + part.size() > kMaxVarNameLength)
-          return report_runtime_error(
-              u"This dynamically built variable name is too long.  If this variable was not intended to be dynamic, remove the % symbols from it.",
-              tok.view());
+          return report_runtime_error(message(Msg::DynamicVarNameTooLong), tok.view());
         std::memcpy(name + n, part.data(), part.size() * sizeof(char16_t));
         n += part.size();
         p += d->length;
@@ -373,24 +372,20 @@ class Evaluation {
         continue;
       }
       if (n >= kMaxVarNameLength)
-        return report_runtime_error(
-            u"This dynamically built variable name is too long.  If this variable was not intended to be dynamic, remove the % symbols from it.",
-            tok.view());
+        return report_runtime_error(message(Msg::DynamicVarNameTooLong), tok.view());
       name[n++] = *p++;
     }
     StringView built(name, n);
     if (tok.link) {
       // The name of a function called at run time.
       char16_t* copy = temp_arena().allocate(n + 1);
-      if (!copy) return report_runtime_error(u"Out of memory.");
+      if (!copy) return report_runtime_error(message(Msg::OutOfMemory));
       std::memcpy(copy, name, n * sizeof(char16_t));
       push(text_token(StringView(copy, n), SymString));
       return ResultDone;
     }
     if (built.empty())
-      return report_runtime_error(
-          u"This dynamic variable is blank. If this variable was not intended to be dynamic, remove the % symbols from it.",
-          tok.view());
+      return report_runtime_error(message(Msg::DynamicVarBlank), tok.view());
     Variable* v = find_or_add_variable(*g_script, built);
     if (!v) return ResultFailed;
     ExprToken t{};
@@ -488,7 +483,7 @@ Result Evaluation::binary_arith(uint32_t op, const ExprToken& a, const ExprToken
     StringView x = token_to_text(a, ba), y = token_to_text(b, bb);
     if (over_memory_limit(x.size() + y.size() + 1)) return report_memory_limit();
     char16_t* p = temp_arena().allocate(x.size() + y.size() + 1);
-    if (!p) return report_runtime_error(u"Out of memory.");
+    if (!p) return report_runtime_error(message(Msg::OutOfMemory));
     if (!x.empty()) std::memmove(p, x.data(), x.size() * sizeof(char16_t));
     if (!y.empty()) std::memmove(p + x.size(), y.data(), y.size() * sizeof(char16_t));
     p[x.size() + y.size()] = 0;
@@ -637,12 +632,12 @@ Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
       size_t argc = call->param_count;
       bool dynamic = call->func == nullptr && call->name_length == 0;
       size_t taken = argc + (dynamic ? 1 : 0);
-      if (taken > sp_) return report_runtime_error(u"Missing operand.");
+      if (taken > sp_) return report_runtime_error(message(Msg::MissingOperand));
       ExprToken* args = &stack_[sp_ - argc];
       ExprToken result = empty_string();
       if (call->func && call->func->op == OperatorKind::MemberGetDynamicCount) {
         // x.y += v reads the member but leaves target and key for the set.
-        if (sp_ >= kStackSize) return report_runtime_error(u"Expression too long");
+        if (sp_ >= kStackSize) return report_runtime_error(message(Msg::ExpressionTooLong));
         Result r = call_function(*call, nullptr, args, argc, result);
         if (!r) return r;
         push(result);
@@ -829,7 +824,7 @@ Result evaluate(const ExprToken* code, ExprToken& result) {
       return ResultDone;
   }
   Evaluation e(code);
-  if (!e.ready()) return report_runtime_error(u"Out of memory.");
+  if (!e.ready()) return report_runtime_error(message(Msg::OutOfMemory));
   return e.run(result);
 }
 

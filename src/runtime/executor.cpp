@@ -1,5 +1,6 @@
 #include "runtime/executor.h"
 
+#include "base/messages.h"
 #include "runtime/engine.h"
 
 #include <cstring>
@@ -79,13 +80,11 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       // A name built at run time.
       StringView name = StringView(buffer).substr(offsets[i]);
       if (name.empty())
-        return report_runtime_error(
-            u"This dynamic variable is blank. If this variable was not intended to be dynamic, remove the % symbols from it.",
-            arg.view());
+        return report_runtime_error(message(Msg::DynamicVarBlank), arg.view());
       Variable* v = find_or_add_variable(*g_script, name);
       if (!v) return ResultFailed;
       if (arg.kind == ParamKind::OutputVar && v->is_read_only())
-        return report_runtime_error(u"Not allowed as an output variable.");
+        return report_runtime_error(message(Msg::NotOutputVar));
       vars[i] = v;
       buffer.resize(offsets[i]);
       if (arg.kind == ParamKind::InputVar) {
@@ -124,14 +123,12 @@ Variable* ExpandedArgs::resolve_name(const LineArg& arg) {
   buffer.clear();
   if (!append_with_derefs(arg)) return nullptr;
   if (buffer.empty()) {
-    (void)report_runtime_error(
-        u"This dynamic variable is blank. If this variable was not intended to be dynamic, remove the % symbols from it.",
-        arg.view());
+    (void)report_runtime_error(message(Msg::DynamicVarBlank), arg.view());
     return nullptr;
   }
   Variable* v = find_or_add_variable(*g_script, buffer);
   if (v && arg.kind == ParamKind::OutputVar && v->is_read_only()) {
-    (void)report_runtime_error(u"Not allowed as an output variable.");
+    (void)report_runtime_error(message(Msg::NotOutputVar));
     return nullptr;
   }
   return v;
@@ -268,12 +265,12 @@ ScriptLine* closing_brace(ScriptLine* open) {
 Result check_dynamic_target(const ScriptLine* line, const ScriptLine* target, bool& leaves_function) {
   const ScriptLine* target_parent = target->parent;
   if (target_parent && !is_ancestor(target_parent, line))
-    return report_runtime_error(u"A Goto/Gosub must not jump into a block that doesn't enclose it.");
+    return report_runtime_error(message(Msg::JumpIntoBlock));
   leaves_function = inside_function(line) && !inside_function(target);
   if (line->action != CmdGoto) return ResultDone;
-  if (leaves_function) return report_runtime_error(u"Cannot jump from inside a function to outside.");
+  if (leaves_function) return report_runtime_error(message(Msg::JumpOutOfFunction));
   for (const ScriptLine* p = line->parent; p && p != target_parent; p = p->parent)
-    if (p->action == CmdFinally) return report_runtime_error(u"Jumps cannot exit a FINALLY block.");
+    if (p->action == CmdFinally) return report_runtime_error(message(Msg::JumpOutOfFinally));
   return ResultDone;
 }
 
@@ -517,7 +514,7 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
   if (!label) {
     if (!args().expand(*line)) return ResultFailed;
     label = program_.find_label(args().text[0]);
-    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args().text[0]);
+    if (!label || !label->line) return report_runtime_error(message(Msg::TargetLabelMissing), args().text[0]);
     bool leaves_function = false;
     if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
   }
@@ -528,12 +525,12 @@ Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
 
 Result Engine::run_gosub(ScriptLine* line) {
   Label* label = line->label();
-  if (stack_exhausted()) return report_runtime_error(u"Subroutine recursion too deep.", label ? label->name : StringView());
+  if (stack_exhausted()) return report_runtime_error(message(Msg::SubroutineRecursionTooDeep), label ? label->name : StringView());
   bool leaves_function = line->leaves_function;
   if (!label) {
     if (!args().expand(*line)) return ResultFailed;
     label = program_.find_label(args().text[0]);
-    if (!label || !label->line) return report_runtime_error(u"Target label does not exist.", args().text[0]);
+    if (!label || !label->line) return report_runtime_error(message(Msg::TargetLabelMissing), args().text[0]);
     if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
   }
   // A subroutine outside every function sees the globals.
@@ -576,7 +573,7 @@ Result Engine::run_throw(ScriptLine* line) {
   t.thrown.line = line;
   if (line->arg_count == 0) {
     t.thrown.pending = false;
-    return throw_runtime_exception(line, u"An exception was thrown.", StringView(), StringView());
+    return throw_runtime_exception(line, message(Msg::ExceptionThrown), StringView(), StringView());
   }
   const LineArg& a = line->args[0];
   TempArena::Mark mark = temp_arena().mark();
@@ -665,7 +662,8 @@ Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
     Result f = run_body(finally_line->next, finally_jump);
     if (f != ResultDone || finally_jump) {
       if (aside.object) aside.object->release();
-      if (f != ResultFailed && f != ResultExitThread) return line_error(program_, finally_line, u"Jumps cannot exit a FINALLY block.");
+      if (f != ResultFailed && f != ResultExitThread)
+        return line_error(program_, finally_line, message(Msg::JumpOutOfFinally));
       return f;
     }
     t.thrown = std::move(aside);
@@ -734,13 +732,12 @@ Result Engine::command(ScriptLine* line) {
 // Lines the engine runs itself never reach their row's handler; one that
 // did would be a line the engine forgot.
 Result engine_statement(const ScriptLine& line, ExpandedArgs&) {
-  return report_runtime_error(u"This line cannot run here.");
+  return report_runtime_error(message(Msg::LineOutOfPlace));
 }
 
 Result cmd_not_available(const ScriptLine& line, ExpandedArgs&) {
   const CommandInfo& info = command_info(line.action);
-  String what = info.name[0] ? String(info.name) : String(u"This line");
-  return report_runtime_error(u"\"" + what + u"\" is not yet available.");
+  return report_not_available(info.name[0] ? StringView(info.name) : message(Msg::ThisLine));
 }
 
 Result Engine::assign_expression(const ScriptLine& line) {

@@ -1,5 +1,6 @@
 #include "runtime/line_history.h"
 
+#include "base/messages.h"
 #include "runtime/line_lister.h"
 
 namespace orv {
@@ -8,12 +9,9 @@ LineHistory g_line_history;
 
 namespace {
 
-constexpr StringView kHeading =
-    u"Script lines most recently executed (oldest first).  Press [F5] to refresh.  The seconds elapsed between a "
-    u"line and the one after it is in parentheses to the right (if not 0).  The bottommost line's elapsed time is "
-    u"the number of seconds since it executed.\r\n\r\n";
-constexpr StringView kEnding = u"\r\nPress [F5] to refresh.";
 constexpr size_t kMaxListedLine = 200;
+
+String ending() { return u"\r\n" + String(message(Msg::PressF5ToRefresh)); }
 
 // Tick counts wrap around, so differences are taken in 32 bits.
 int32_t ticks_between(uint32_t from, uint32_t to) { return int32_t(to - from); }
@@ -36,16 +34,18 @@ bool LineHistory::list_newest(int limit, uint32_t now, String& out) const {
   int n = count > limit ? limit : count;
 
   String one;
+  const size_t ending_size = ending().size();
   auto emit = [&](const Entry& e, int64_t elapsed_ms, bool still_waiting) {
     one.clear();
     if (still_waiting) {
-      one += u"STILL WAITING (";
+      one += message(Msg::StillWaiting);
+      one += u" (";
       one += format_seconds(elapsed_ms);
       one += u"): ";
       elapsed_ms = 0;
     }
     list_line(one, *e.line, kMaxListedLine, elapsed_ms, LineEnd::CrLf);
-    if (out.size() + one.size() > kMaxText - kEnding.size()) return false;
+    if (out.size() + one.size() > kMaxText - ending_size) return false;
     out += one;
     return true;
   };
@@ -73,10 +73,11 @@ bool LineHistory::list_newest(int limit, uint32_t now, String& out) const {
 String LineHistory::text(uint32_t now) const {
   String out;
   for (int limit : {kSize, 300, 200, 100}) {
-    out.assign(kHeading);
+    out.assign(message(Msg::LineHistoryHeading));
+    out += u"\r\n\r\n";
     if (list_newest(limit, now, out)) break;
   }
-  out += kEnding;
+  out += ending();
   return out;
 }
 

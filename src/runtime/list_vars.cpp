@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/messages.h"
+
 namespace orv {
 
 namespace {
@@ -22,6 +24,11 @@ String address_text(const void* p) {
   String s(16, u'0');
   for (size_t i = 16; i-- > 0; value >>= 4) s[i] = u"0123456789ABCDEF"[value & 15];
   return s;
+}
+
+// The heading of one of a function's sections: "HEADING NAME()".
+String heading_for(Msg heading, StringView function) {
+  return String(message(heading)) + u" " + String(function) + u"()";
 }
 
 }  // namespace
@@ -55,10 +62,11 @@ void append_var_lines(String& out, const VariableList& list) {
 
 String function_var_sections(StringView function, const VariableList& statics, const VariableList& locals) {
   String out;
-  put(out, u"Static Variables for " + String(function) + u"()");
+  put(out, heading_for(Msg::StaticVariablesFor, function));
   put(out, kSeparator);
   append_var_lines(out, statics);
-  put(out, u"\r\n\r\nLocal Variables for " + String(function) + u"()");
+  put(out, u"\r\n\r\n");
+  put(out, heading_for(Msg::LocalVariablesFor, function));
   put(out, kSeparator);
   append_var_lines(out, locals);
   return out;
@@ -68,7 +76,7 @@ String list_vars_text(const VariableList& globals, StringView function_sections)
   String out;
   put(out, function_sections);
   if (!function_sections.empty()) put(out, u"\r\n\r\n");
-  put(out, u"Global Variables (alphabetical)");
+  put(out, message(Msg::GlobalVariablesHeading));
   put(out, kSeparator);
   append_var_lines(out, globals);
   return out;

@@ -4,17 +4,18 @@
 // nested loops each see their own A_Index and field.
 #include <cstring>
 
-#include "runtime/thread_settings.h"
-#include "runtime/object.h"
+#include "base/messages.h"
+#include "base/text_source.h"
 #include "platform/platform.h"
 #include "runtime/engine.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/line_history.h"
 #include "runtime/numbers.h"
+#include "runtime/object.h"
 #include "runtime/scope.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
-#include "base/text_source.h"
 
 namespace orv {
 
@@ -285,7 +286,7 @@ Result Engine::loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
       if (u == u'F') f = true;
       else if (u == u'D') d = true;
       else if (u == u'R') mode.recurse = true;
-      else if (!is_blank(c)) return report_runtime_error(u"Parameter #3 invalid.", letters);
+      else if (!is_blank(c)) return report_runtime_error(message(Msg::ParamInvalid3), letters);
     }
     mode.files = f || !d;
     mode.folders = d;
@@ -293,7 +294,7 @@ Result Engine::loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
     StringView folders = args().count > 1 ? trim(args().text[1]) : StringView();
     if (folders == u"1") mode.folders = true;
     else if (folders == u"2") mode.folders = true, mode.files = false;
-    else if (!folders.empty() && folders != u"0") return report_runtime_error(u"Parameter #2 invalid.", folders);
+    else if (!folders.empty() && folders != u"0") return report_runtime_error(message(Msg::ParamInvalid2), folders);
     mode.recurse = args().count > 2 && trim(args().text[2]) == u"1";
   }
   if (pattern.size() > 259) return ResultDone;
@@ -359,7 +360,7 @@ Result Engine::loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump)
       if (u == u'V') v = true;
       else if (u == u'K') k = true;
       else if (u == u'R') mode.recurse = true;
-      else if (!is_blank(c)) return report_runtime_error(u"Parameter #3 invalid.", letters);
+      else if (!is_blank(c)) return report_runtime_error(message(Msg::ParamInvalid3), letters);
     }
     mode.values = v || !k;
     mode.keys = k;

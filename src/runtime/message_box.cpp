@@ -1,5 +1,6 @@
 #include "runtime/message_box.h"
 
+#include "base/messages.h"
 #include "runtime/errors.h"
 #include "runtime/process_state.h"
 #include "runtime/thread_settings.h"
@@ -12,7 +13,6 @@ constexpr size_t kMaxTextLength = 8191;
 constexpr size_t kMaxTitleLength = 1023;
 constexpr double kMaxTimeoutSeconds = 2147483;
 constexpr char16_t kFallbackTitle[] = u"Orvanta v1.1.24.04";
-constexpr char16_t kLimitNotice[] = u"The maximum number of MsgBoxes has been reached.";
 
 // Main thread only, like every box the program shows.
 int g_open_boxes = 0;
@@ -60,7 +60,8 @@ MessageBoxAnswer show_message_box(const MessageBoxRequest& request, MessageBoxDi
   if (g_open_boxes == kMaxOpenMessageBoxes) {
     // The program's notice, under the program's title rather than the box's.
     OpenBox notice;
-    display(kLimitNotice, title_or_default(StringView()), platform::MbSetForeground, 0, request.owner);
+    display(message(Msg::TooManyMessageBoxes), title_or_default(StringView()), platform::MbSetForeground, 0,
+            request.owner);
     return MessageBoxAnswer{};
   }
   StringView title = cut(title_or_default(request.title), kMaxTitleLength);
@@ -105,7 +106,7 @@ bool msgbox_answer_code(StringView word, int& code) {
 
 Result msgbox_answered(StringView word) {
   int code = 0;
-  if (!msgbox_answer_code(trim(word), code)) return report_runtime_error(u"Parameter #1 invalid.", word);
+  if (!msgbox_answer_code(trim(word), code)) return report_runtime_error(message(Msg::ParamInvalid1), word);
   return g_thread->msgbox_result == code ? ResultConditionTrue : ResultConditionFalse;
 }
 

@@ -1,10 +1,11 @@
 #include "runtime/scope.h"
 
-#include "runtime/thread_settings.h"
-#include "runtime/script_program.h"
+#include "base/messages.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
+#include "runtime/script_program.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 #include "runtime/variable_list.h"
 
@@ -55,7 +56,7 @@ Variable* add_to(VariableList& list, StringView name, uint8_t scope) {
 
 Variable* find_global_or_add(ScriptProgram& program, StringView name) {
   if (name.size() > kMaxNameLength) {
-    (void)report_runtime_error(u"Variable name too long.", name);
+    (void)report_runtime_error(message(Msg::VarNameTooLong), name);
     return nullptr;
   }
   Variable* v = add_to(program.globals, name, ScopeGlobal);
@@ -93,7 +94,7 @@ Variable* find_variable(ScriptProgram& program, StringView name) {
 
 Variable* find_or_add_variable(ScriptProgram& program, StringView name) {
   if (name.size() > kMaxNameLength) {
-    (void)report_runtime_error(u"Variable name too long.", name);
+    (void)report_runtime_error(message(Msg::VarNameTooLong), name);
     return nullptr;
   }
   Func* f = scope_function(program);

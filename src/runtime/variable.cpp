@@ -1,5 +1,6 @@
 #include "runtime/variable.h"
 
+#include "base/messages.h"
 #include "runtime/warnings.h"
 
 #include <cstdint>
@@ -8,9 +9,9 @@
 #include <utility>
 
 #include "base/pool.h"
-#include "runtime/object.h"
 #include "platform/platform.h"
 #include "runtime/errors.h"
+#include "runtime/object.h"
 #include "runtime/value.h"
 
 namespace orv {
@@ -18,7 +19,7 @@ namespace orv {
 VariableSettings g_var_settings;
 char16_t g_empty_text[1] = {0};
 
-Result report_memory_limit() { return report_runtime_error(u"Memory limit reached (see #MaxMem in the help file)."); }
+Result report_memory_limit() { return report_runtime_error(message(Msg::MemoryLimitReached)); }
 
 namespace {
 // Never destroyed by the program: what it holds is used until the process
@@ -37,11 +38,6 @@ void discard_permanent_pool() {
 }
 
 namespace {
-
-constexpr StringView kMemoryLimitReached = u"Memory limit reached (see #MaxMem in the help file).";
-constexpr StringView kOutOfMemory = u"Out of memory.";
-constexpr StringView kNotOutputVar = u"Not allowed as an output variable.";
-constexpr StringView kCantWriteClipboard = u"Can't open clipboard for writing.";
 
 // A heap buffer this large is returned when its variable is emptied; a
 // smaller one is kept, since the variable will likely be filled again.
@@ -114,7 +110,7 @@ String text_of(Variable& v) {
 }
 
 Result write_clipboard(StringView text) {
-  if (!platform::set_clipboard_text(text)) return report_runtime_error(kCantWriteClipboard);
+  if (!platform::set_clipboard_text(text)) return report_runtime_error(message(Msg::ClipboardNotWritable));
   return ResultDone;
 }
 
@@ -153,10 +149,11 @@ void Variable::free_buffer(FreeMode mode, bool mark_uninitialized) {
 }
 
 Result Variable::store_text(const char16_t* source, size_t chars, bool exact_size, bool check_limit, bool reserving) {
-  if (chars > kMaxChars) return report_runtime_error(check_limit ? kMemoryLimitReached : kOutOfMemory);
+  if (chars > kMaxChars) return report_runtime_error(message(check_limit ? Msg::MemoryLimitReached : Msg::OutOfMemory));
   const size_t need = (chars + 1) * sizeof(char16_t);
   const uint64_t limit = g_var_settings.memory_limit;
-  if (check_limit && need > limit && need > capacity_bytes) return report_runtime_error(kMemoryLimitReached);
+  if (check_limit && need > limit && need > capacity_bytes)
+    return report_runtime_error(message(Msg::MemoryLimitReached));
   if (chars == 0 && !reserving) {
     free_buffer(FreeMode::ReleaseIfLarge);
     return ResultDone;
@@ -197,7 +194,7 @@ Result Variable::store_text(const char16_t* source, size_t chars, bool exact_siz
         else attributes = 0;
         length_bytes = 0;
         if (object) object->release();
-        return report_runtime_error(kOutOfMemory);
+        return report_runtime_error(message(Msg::OutOfMemory));
       }
       text = block;
       capacity_bytes = size;
@@ -231,13 +228,13 @@ Result Variable::store_text_with_number(StringView value, uint8_t cache_attr, in
 Result Variable::assign(StringView value, bool exact_size, bool check_limit) {
   Variable& v = target();
   if (v.type == VarType::Clipboard) return write_clipboard(value);
-  if (v.is_read_only()) return report_runtime_error(kNotOutputVar, v.name_view());
+  if (v.is_read_only()) return report_runtime_error(message(Msg::NotOutputVar), v.name_view());
   return v.store_text(value.data(), value.size(), exact_size, check_limit, false);
 }
 
 Result Variable::reserve(size_t chars, bool exact_size) {
   Variable& v = target();
-  if (v.is_read_only()) return report_runtime_error(kNotOutputVar, v.name_view());
+  if (v.is_read_only()) return report_runtime_error(message(Msg::NotOutputVar), v.name_view());
   return v.store_text(nullptr, chars, exact_size, true, true);
 }
 
@@ -294,7 +291,7 @@ Result Variable::assign_object(IObject* object) {
   Variable& v = target();
   if (v.type != VarType::Normal) {
     object->release();
-    return report_runtime_error(u"Invalid value.", u"An object.");
+    return report_runtime_error(message(Msg::InvalidValue), message(Msg::AnObject));
   }
   // Whatever the variable held goes first; when it held this same object,
   // the caller's reference keeps it alive.
@@ -308,7 +305,7 @@ Result Variable::assign_var(Variable& source) {
   Variable& dest = target();
   Variable& src = source.target();
   if (&dest == &src) return ResultDone;
-  if (dest.is_read_only()) return report_runtime_error(kNotOutputVar, dest.name_view());
+  if (dest.is_read_only()) return report_runtime_error(message(Msg::NotOutputVar), dest.name_view());
   if (src.type != VarType::Normal) return dest.assign(text_of(src));
   if ((src.attributes & AttrUninitialized) && src.length_bytes == 0) warn_unset_variable(src);
   if (dest.type != VarType::Normal) return dest.assign(src.view());

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/messages.h"
 #include "base/pool.h"
 #include "runtime/errors.h"
 
@@ -92,13 +93,13 @@ bool VariableList::grow_main(size_t at_least) {
   if (make_lazy && !lazy_) {
     lazy_ = static_cast<Variable**>(std::malloc(kLazySlots * sizeof(Variable*)));
     if (!lazy_) {
-      (void)report_runtime_error(u"Out of memory.");
+      (void)report_runtime_error(message(Msg::OutOfMemory));
       return false;
     }
   }
   auto* grown = static_cast<Variable**>(std::realloc(main_, capacity * sizeof(Variable*)));
   if (!grown) {
-    (void)report_runtime_error(u"Out of memory.");
+    (void)report_runtime_error(message(Msg::OutOfMemory));
     return false;
   }
   main_ = grown;
@@ -144,7 +145,7 @@ void VariableList::merge_lazy() {
 
 Variable* VariableList::add(StringView name, size_t at, bool in_lazy, uint8_t scope) {
   if (name.size() > kMaxNameLength) {
-    (void)report_runtime_error(u"Variable name too long.", name);
+    (void)report_runtime_error(message(Msg::VarNameTooLong), name);
     return nullptr;
   }
   if (!check_name(name, NameKind::Variable)) return nullptr;
@@ -198,13 +199,16 @@ bool is_valid_var_name(StringView name) {
 Result check_name(StringView name, NameKind kind) {
   if (!name.empty() && has_only_name_chars(name)) return ResultDone;
   if (kind == NameKind::Silent) return ResultFailed;
-  String message = u"The following ";
-  message += kind == NameKind::Function ? u"function" : u"variable";
-  message += u" name contains an illegal character:\n\"";
   // Shown as "%-1.300s" shows it: cut at 300, at least one character wide.
-  message += name.empty() ? StringView(u" ") : name.substr(0, 300);
-  message += u"\"";
-  return report_runtime_error(message);
+  return report_runtime_error(illegal_name_message(kind, name.empty() ? StringView(u" ") : name));
+}
+
+String illegal_name_message(NameKind kind, StringView name) {
+  String text(message(kind == NameKind::Function ? Msg::IllegalFunctionName : Msg::IllegalVariableName));
+  text += u"\n\"";
+  text += name.substr(0, 300);
+  text += u"\"";
+  return text;
 }
 
 }  // namespace orv

@@ -67,5 +67,8 @@ inline constexpr size_t kMaxNameLength = 253;
 // one with the kind of name in the message (or silently).
 enum class NameKind : uint8_t { Silent, Variable, Function };
 Result check_name(StringView name, NameKind kind);
+// The message for such a name (Variable or Function), which quotes at most
+// its first 300 characters.
+String illegal_name_message(NameKind kind, StringView name);
 
 }  // namespace orv

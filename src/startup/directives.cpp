@@ -1,5 +1,6 @@
 // The directive table: lines beginning with "#" that set how the rest of the
 // script is read and how the program behaves.
+#include "base/messages.h"
 #include "input/key_names.h"
 #include "parser/escapes.h"
 #include "runtime/errors.h"
@@ -49,7 +50,7 @@ DirectiveOutcome ScriptReader::apply_single_char(StringView line, StringView arg
              (which != 1 && c == u'#') ||
              (which != 0 && c == syn.escape) || (which != 1 && c == syn.deref) || (which != 2 && c == syn.delimiter);
   if (bad) {
-    (void)load_error(program_, u"Parameter #1 invalid.", line);
+    (void)load_error(program_, message(Msg::ParamInvalid1), line);
     return DirectiveOutcome::Failed;
   }
   setting = c;
@@ -96,7 +97,7 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
     size_t first = find_unescaped(arg, syn.delimiter, syn.escape);
     if ((first != StringView::npos && find_unescaped(arg, syn.delimiter, syn.escape, first + 1) != StringView::npos) ||
         find_unescaped(arg, syn.deref, syn.escape) != StringView::npos)
-      return fail(u"Literal commas and percent signs must be escaped (e.g. `%)");
+      return fail(message(Msg::UnescapedCommaOrPercent));
     criterion_ = String(name) + u" " + String(arg);
     return ok;
   }
@@ -129,7 +130,7 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
     if (arg.size() == 1) {
       char16_t c = arg[0];
       if (c == u'#' || c == syn.escape || c == syn.deref || c == syn.delimiter || StringView(u"!$*+<>^~").find(c) != StringView::npos)
-        return fail(u"Parameter #1 invalid.");
+        return fail(message(Msg::ParamInvalid1));
     }
     syn.comment_flag = String(arg.substr(0, 15));
     return ok;
@@ -138,16 +139,16 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
   if (is(u"#DerefChar")) return apply_single_char(line, arg, syn.deref, 1);
   if (is(u"#Delimiter")) return apply_single_char(line, arg, syn.delimiter, 2);
   if (is(u"#MenuMaskKey")) {
-    if (arg.empty()) return fail(u"Parameter #1 required");
+    if (arg.empty()) return fail(message(Msg::ParamRequired1));
     uint16_t vk;
-    if (!lookup_key_name(arg, vk)) return fail(u"Parameter #1 invalid.");
+    if (!lookup_key_name(arg, vk)) return fail(message(Msg::ParamInvalid1));
     d.menu_mask_key = String(arg);
     return ok;
   }
   if (is(u"#InputLevel")) {
     int64_t level;
     if (arg.empty()) level = 0;
-    else if (!parse_int(arg, level) || level < 0 || level > 100) return fail(u"Parameter #1 invalid.");
+    else if (!parse_int(arg, level) || level < 0 || level > 100) return fail(message(Msg::ParamInvalid1));
     d.input_level = int(level);
     return ok;
   }
@@ -161,7 +162,7 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
     else if (equals_ignore_case(mode, u"OutputDebug")) m = WarnMode::OutputDebug;
     else if (equals_ignore_case(mode, u"StdOut")) m = WarnMode::StdOut;
     else if (equals_ignore_case(mode, u"Off")) m = WarnMode::Off;
-    else return fail(u"Parameter #2 invalid.");
+    else return fail(message(Msg::ParamInvalid2));
     static constexpr StringView kClasses[WarnClassCount] = {u"UseUnsetLocal", u"UseUnsetGlobal", u"UseEnv", u"LocalSameAsGlobal"};
     if (type.empty() || equals_ignore_case(type, u"All")) {
       for (WarnMode& w : d.warn) w = m;
@@ -173,7 +174,7 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
         return ok;
       }
     }
-    return fail(u"Parameter #1 invalid.");
+    return fail(message(Msg::ParamInvalid1));
   }
   if (is(u"#DllImport")) return define_dll_import(program_, arg, line);
   return DirectiveOutcome::NotDirective;

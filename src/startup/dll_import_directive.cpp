@@ -3,26 +3,23 @@
 #include <algorithm>
 #include <vector>
 
-#include "runtime/builtin_functions.h"
-#include "runtime/script_program.h"
+#include "base/messages.h"
+#include "objects/dll_import.h"
 #include "platform/libraries.h"
 #include "platform/platform.h"
+#include "runtime/builtin_functions.h"
 #include "runtime/builtin_vars.h"
-#include "objects/dll_import.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 #include "runtime/numbers.h"
-#include "runtime/variable_list.h"
 #include "runtime/process_state.h"
+#include "runtime/script_program.h"
+#include "runtime/variable_list.h"
 
 namespace orv {
 
 namespace {
-
-constexpr StringView kReferenceNotAllowed =
-    u"Reference not allowed here, use & where possible. Only %A_OrvPath% %A_OrvDir% %A_DllPath% %A_DllDir% "
-    u"%A_ScriptDir% %A_AppData[Common]% can be used here.";
 
 String folder_of(const String& path) {
   size_t slash = path.find_last_of(u"\\/");
@@ -103,24 +100,25 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
   const char16_t delimiter = program.syntax.delimiter;
   size_t comma = arg.find(delimiter);
   StringView name = trim(arg.substr(0, comma));
-  if (comma == StringView::npos) return fail(u"Parameter #2 required");
-  if (name.size() > kMaxNameLength) return fail(u"Function name too long.");
+  if (comma == StringView::npos) return fail(message(Msg::ParamRequired2));
+  if (name.size() > kMaxNameLength) return fail(message(Msg::FuncNameTooLong));
   if (!is_valid_var_name(name))
-    return fail(u"The following function name contains an illegal character:\n\"" + String(name.substr(0, 300)) + u"\"");
+    return fail(illegal_name_message(NameKind::Function, name));
   size_t at = 0;
-  if (find_defined_function(program, name, &at)) return fail(u"Duplicate function definition.");
+  if (find_defined_function(program, name, &at)) return fail(message(Msg::DuplicateFunction));
 
   StringView rest = arg.substr(comma + 1);
   size_t target_end = rest.find(delimiter);
   String target;
-  if (!expand_references(trim(rest.substr(0, target_end)), target)) return fail(kReferenceNotAllowed);
+  if (!expand_references(trim(rest.substr(0, target_end)), target))
+    return fail(message(Msg::DllImportReferenceNotAllowed));
 
   // Parameter types, their defaults, and the return type.
   DllImportDef* def = program.pool.make<DllImportDef>();
   std::vector<DllImportParam> params;
   if (target_end != StringView::npos) {
     std::vector<StringView> items = split_at(rest.substr(target_end + 1), delimiter);
-    if (items.size() == 1 && items[0].empty()) return fail(u"Parameter #3 required");
+    if (items.size() == 1 && items[0].empty()) return fail(message(Msg::ParamRequired3));
     if (items.size() % 2) {
       StringView type = items.back();
       items.pop_back();
@@ -140,15 +138,15 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
 
   StringView code;
   if (is_machine_code(target, code)) {
-    if (code.size() % 2) return fail(u"Parameter #2 invalid.");
+    if (code.size() % 2) return fail(message(Msg::ParamInvalid2));
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < code.size(); i += 2) bytes.push_back(uint8_t(hex_digit_value(code[i]) * 16 + hex_digit_value(code[i + 1])));
     def->address = platform::commit_executable(bytes.data(), bytes.size());
-    if (!def->address) return fail(u"Could not commit memory for DllImport.");
+    if (!def->address) return fail(message(Msg::DllImportMemoryFailed));
   } else if (numeric_type_of(target, NumericIntegerOnly) == NumType::Integer) {
     def->address = reinterpret_cast<void*>(uintptr_t(text_to_int(target)));
   } else if (platform::find_library_function(target, def->address) != platform::LibraryLookup::Found) {
-    return fail(u"Call to nonexistent function.");
+    return fail(message(Msg::CallToMissingFunction));
   }
 
   if (!params.empty()) {

@@ -1,5 +1,6 @@
 #include "startup/exit.h"
 
+#include "base/messages.h"
 #include "events/exit_callbacks.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
@@ -59,7 +60,8 @@ Result cmd_exit_app(const ScriptLine& line, ExpandedArgs& args) {
 }
 
 void critical_error(StringView message) {
-  String text = u"Critical Error: " + String(message) + u"\n\nThe program will exit.";
+  String text = String(orv::message(Msg::CriticalErrorHeading)) + u": " + String(message) + u"\n\n" +
+                String(orv::message(Msg::ProgramWillExit));
   platform::message_box(text, g_process.script_name, platform::MbSetForeground);
   platform::destroy_main_window();
   platform::exit_process(2);

@@ -1,12 +1,13 @@
 #include "startup/script_reader.h"
 
+#include "base/messages.h"
 #include "input/key_names.h"
 #include "objects/class_builder.h"
 #include "parser/escapes.h"
 #include "parser/function_definition.h"
-#include "runtime/func.h"
 #include "parser/line_parser.h"
 #include "runtime/errors.h"
+#include "runtime/func.h"
 
 namespace orv {
 
@@ -229,13 +230,13 @@ Result ScriptReader::read_section(StringView options_line, String& logical) {
   bool first = true;
   for (;;) {
     int r = read_line(line, comments ? 2 : 1);
-    if (r == -1) return load_error(program_, u"Missing \")\"", logical);
+    if (r == -1) return load_error(program_, message(Msg::MissingCloseParen), logical);
     if (r == -2) continue;
     StringView lead = trim_left(line);
     if (!lead.empty() && lead[0] == u')') {
       StringView rest = trim_right(lead.substr(1));
       if (logical.size() + rest.size() > kMaxLogicalLine)
-        return load_error(program_, u"Continuation section too long.", logical);
+        return load_error(program_, message(Msg::ContinuationTooLong), logical);
       logical += rest;
       return ResultDone;
     }
@@ -252,7 +253,7 @@ Result ScriptReader::read_section(StringView options_line, String& logical) {
     }
     size_t added = (first ? 0 : join.size()) + piece.size();
     if (logical.size() + added > kMaxLogicalLine)
-      return load_error(program_, u"Continuation section too long.", logical);
+      return load_error(program_, message(Msg::ContinuationTooLong), logical);
     if (!first) logical += join;
     logical += piece;
     first = false;
@@ -288,7 +289,7 @@ bool ScriptReader::read_logical_line(String& line, uint32_t& number, Result& err
     if (is_continuation_line(next)) {
       bool space = next[0] != u',';
       if (line.size() + next.size() + (space ? 1 : 0) > kMaxLogicalLine - 1) {
-        error = load_error(program_, u"Continuation section too long.", line);
+        error = load_error(program_, message(Msg::ContinuationTooLong), line);
         return true;
       }
       if (space) line += u' ';
@@ -396,10 +397,10 @@ Result ScriptReader::attach_hotkey_function(Func& f, StringView text) {
     HotkeyDefinition* found = nullptr;
     for (HotkeyDefinition& h : program_.hotkeys)
       if (h.label == label && h.action.empty()) found = &h;
-    if (!found) return load_error(program_, u"A label must not point to a function.", text);
+    if (!found) return load_error(program_, message(Msg::LabelBeforeFunction), text);
     hotkeys.push_back(found);
   }
-  if (f.min_params > 0) return load_error(program_, u"Parameters of hotkey functions must be optional.", text);
+  if (f.min_params > 0) return load_error(program_, message(Msg::HotkeyFunctionParamsOptional), text);
   for (HotkeyDefinition* h : hotkeys) {
     std::erase(program_.labels, h->label);
     h->label = nullptr;
@@ -418,16 +419,16 @@ Result ScriptReader::confirm_held(bool confirmed) {
   Result r;
   if (confirmed) {
     if (kind == Held::Function && in_function())
-      r = load_error(program_, u"Functions cannot contain functions.", text);
+      r = load_error(program_, message(Msg::FunctionsInFunction), text);
     else
       r = open_definition(kind, text);
   } else if (kind == Held::Function && !scopes_.empty() && scopes_.back().kind == Scope::Class) {
     // A class body holds no code: without a body the line is no method.
-    r = load_error(program_, u"Not a valid method, class or property definition.", text);
+    r = load_error(program_, message(Msg::InvalidMemberDefinition), text);
   } else if (kind == Held::Function) {
     r = parse_ordinary(text);
   } else {
-    r = load_error(program_, u"Missing \"{\"", text);
+    r = load_error(program_, message(Msg::MissingOpenBrace), text);
   }
   program_.current_line_number = saved;
   return r;
@@ -550,7 +551,7 @@ Result ScriptReader::route_in_class(StringView line) {
                                     program_.current_line_number, class_depth()});
     return declare_class_variables(line, false);
   }
-  return load_error(program_, u"Not a valid method, class or property definition.", line);
+  return load_error(program_, message(Msg::InvalidMemberDefinition), line);
 }
 
 // The full dotted name of the innermost open class.
@@ -580,11 +581,11 @@ Result ScriptReader::declare_class_variables(StringView list, bool is_static) {
     while (n < item.size() && is_name_char(item[n])) ++n;
     StringView name = item.substr(0, n);
     StringView rest = trim_left(item.substr(n));
-    if (name.empty()) return load_error(program_, u"Invalid class variable declaration.", list);
+    if (name.empty()) return load_error(program_, message(Msg::InvalidClassVarDeclaration), list);
     StringView value;
     if (begins_with(rest, u":=")) value = trim_left(rest.substr(2));
     else if (!rest.empty() && rest[0] == u'=') value = trim_left(rest.substr(1));
-    else if (!rest.empty()) return load_error(program_, u"Invalid class variable declaration.", list);
+    else if (!rest.empty()) return load_error(program_, message(Msg::InvalidClassVarDeclaration), list);
     String target = (is_static ? owner : String(u"this")) + u"." + String(name) + u" := " +
                     (value.empty() ? String(u"\"\"") : String(value));
     if (is_static) {
@@ -593,7 +594,8 @@ Result ScriptReader::declare_class_variables(StringView list, bool is_static) {
       OpenScope& scope = scopes_.back();
       if (!scope.instance_inits.empty()) scope.instance_inits += u", ";
       scope.instance_inits += target;
-      if (scope.instance_inits.size() > kMaxLogicalLine) return load_error(program_, u"Declaration too long.", list);
+      if (scope.instance_inits.size() > kMaxLogicalLine)
+        return load_error(program_, message(Msg::DeclarationTooLong), list);
     }
   }
   return ResultDone;
@@ -623,7 +625,7 @@ Result ScriptReader::route_in_property(StringView line) {
     held_brace_ = brace;
     return brace ? confirm_held(true) : ResultDone;
   }
-  return load_error(program_, u"Not a valid property getter/setter.", line);
+  return load_error(program_, message(Msg::InvalidPropertyAccessor), line);
 }
 
 Result ScriptReader::route_label(StringView line, bool& handled) {
@@ -633,7 +635,7 @@ Result ScriptReader::route_label(StringView line, bool& handled) {
   for (char16_t c : name)
     if (is_blank(c) || c == program_.syntax.delimiter || c == program_.syntax.escape) return ResultDone;
   handled = true;
-  if (name.empty()) return load_error(program_, u"This line does not contain a recognized action.", line);
+  if (name.empty()) return load_error(program_, message(Msg::NoRecognizedAction), line);
   return parser_.add_label(name, false, line);
 }
 
@@ -662,10 +664,10 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
       }
       if (end != StringView::npos) {
         handled = true;
-        if (in_function()) return load_error(program_, u"Hotkeys/hotstrings are not allowed inside functions.", line);
+        if (in_function()) return load_error(program_, message(Msg::HotkeyInFunction), line);
         StringView options = second == 1 ? StringView() : line.substr(1, second - 1);
         String abbreviation = translate_escapes(line.substr(from, end - from), esc);
-        if (abbreviation.empty()) return load_error(program_, u"This hotstring is missing its abbreviation.", line);
+        if (abbreviation.empty()) return load_error(program_, message(Msg::HotstringWithoutAbbreviation), line);
         HotstringDefinition h;
         h.options = program_.pool.copy(options);
         h.abbreviation = program_.pool.copy(abbreviation);
@@ -689,13 +691,13 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
   StringView hotkey = trim_right(line.substr(0, split));
   if (!is_valid_hotkey(hotkey)) return ResultDone;
   handled = true;
-  if (in_function()) return load_error(program_, u"Hotkeys/hotstrings are not allowed inside functions.", line);
+  if (in_function()) return load_error(program_, message(Msg::HotkeyInFunction), line);
   // Right after an IfWin command line, the hotkey was surely meant to
   // depend on the window the way #IfWin makes it.
   const ScriptLine* last = program_.last_line;
   if (last && last->action >= CmdIfWinExist && last->action <= CmdIfWinNotActive)
-    return load_error(program_, u"IfWin should be #IfWin.", line);
-  if (is_defined_hotkey(hotkey)) return load_error(program_, u"Duplicate hotkey.", line);
+    return load_error(program_, message(Msg::IfWinIsDirective), line);
+  if (is_defined_hotkey(hotkey)) return load_error(program_, message(Msg::DuplicateHotkey), line);
   StringView action = trim_left(line.substr(split + 2));
 
   // A remapping: the action is a single key (not a command of the same name).
@@ -725,7 +727,7 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
       // Checked here so that the error shows the line as written, not the
       // generated hotkey lines.
       if (is_defined_hotkey(u"*" + source) || is_defined_hotkey(u"*" + source + u" up"))
-        return load_error(program_, u"Duplicate hotkey.", line);
+        return load_error(program_, message(Msg::DuplicateHotkey), line);
       if (!route(down_hotkey)) return ResultFailed;
       if (!parser_.parse_line(delay)) return ResultFailed;
       if (is_mouse_key(dest_vk) && !is_mouse_key(src_vk) &&
@@ -766,7 +768,7 @@ Result ScriptReader::finish() {
       if (!confirm_held(false)) return ResultFailed;
     } else {
       program_.current_line_number = held_number_;
-      return load_error(program_, held_brace_ ? u"Missing \"}\"" : u"Missing \"{\"", held_text_);
+      return load_error(program_, message(held_brace_ ? Msg::MissingCloseBrace : Msg::MissingOpenBrace), held_text_);
     }
   }
   close_finished_functions();
@@ -775,7 +777,7 @@ Result ScriptReader::finish() {
     if (s.kind == Scope::Function) continue;
     const DefinitionRecord& d = program_.definitions[s.definition];
     program_.current_line_number = d.line_number;
-    return load_error(program_, u"Missing \"}\"", d.text);
+    return load_error(program_, message(Msg::MissingCloseBrace), d.text);
   }
   if (!bind_calls(program_)) return ResultFailed;
   if (!build_classes(program_)) return ResultFailed;

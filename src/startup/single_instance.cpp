@@ -1,5 +1,6 @@
 #include "startup/single_instance.h"
 
+#include "base/messages.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 #include "runtime/process_state.h"
@@ -15,8 +16,7 @@ InstanceDecision wait_for_old_instance(platform::WindowHandle old) {
   while (platform::window_exists(old)) {
     platform::sleep_ms(50);
     if (++polls >= 100) {
-      int answer = platform::message_box(u"Could not close the previous instance of this script.  Keep waiting?",
-                                         g_process.script_name, platform::MbYesNo);
+      int answer = platform::message_box(message(Msg::OldInstanceStillOpen), g_process.script_name, platform::MbYesNo);
       if (answer == platform::IdNo) return InstanceDecision::Fail;
       polls = 0;
     }
@@ -45,10 +45,7 @@ InstanceDecision resolve_single_instance(const ScriptProgram& program) {
   if (!old) return InstanceDecision::Continue;
   if (mode == SingleInstanceMode::Ignore) return InstanceDecision::ExitQuietly;
   if (mode == SingleInstanceMode::Prompt) {
-    int answer = platform::message_box(
-        u"An older instance of this script is already running.  Replace it with this instance?\n"
-        u"Note: To avoid this message, see #SingleInstance in the help file.",
-        g_process.script_name, platform::MbYesNo);
+    int answer = platform::message_box(message(Msg::ReplaceOldInstance), g_process.script_name, platform::MbYesNo);
     if (answer == platform::IdNo) return InstanceDecision::ExitQuietly;
   }
   platform::post_message(old, platform::program_message::kSingleInstance, platform::program_message::kSingleInstanceReplace, 0);

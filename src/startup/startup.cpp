@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "base/messages.h"
 #include "events/clipboard_callbacks.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
@@ -48,7 +49,7 @@ Result load_script(ScriptProgram& program) {
   std::vector<uint8_t> bytes;
   TextSource source;
   if (!platform::read_script_source(bytes) || !source.open(bytes.data(), bytes.size()))
-    return load_error(program, u"Could not extract script from EXE.");
+    return load_error(program, message(Msg::ScriptNotExtracted));
   LineParser parser(program);
   ScriptReader reader(program, parser);
   if (!reader.load(source)) return ResultFailed;
