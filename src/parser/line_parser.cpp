@@ -747,37 +747,32 @@ Result LineParser::parse_for(StringView rest, StringView line) {
 
 // --- the line ---------------------------------------------------------------------------
 
+// Else, Try, Finally and Catch may carry their body on the same line, and
+// that body may be another of them: each piece is parsed in turn, in a loop,
+// so that a line of many nests no calls.
 Result LineParser::parse_line(StringView line, CommandId forced) {
+  for (;;) {
+    StringView body;
+    if (!parse_statement(line, forced, body)) return ResultFailed;
+    if (body.empty()) return ResultDone;
+    line = body;
+    forced = CmdInvalid;
+  }
+}
+
+Result LineParser::parse_statement(StringView line, CommandId forced, StringView& body) {
   const SyntaxChars& syn = program_.syntax;
   line = trim(line);
   if (line.empty()) return ResultDone;
 
   if (forced == CmdStatic || forced == CmdHashIf) {
-    if (forced == CmdStatic) {
-      // name := expression, run once before the auto-execute section.
-      return add_expression_line(CmdStatic, line, line);
-    }
-    return add_expression_line(CmdHashIf, line, line);
+    // Static: name := expression, run once before the auto-execute section.
+    return add_expression_line(forced, line, line);
   }
 
-  // Declarations.
-  // Declarations: Global anywhere, Local and Static only in a function body.
-  for (StringView kw : {StringView(u"Global"), StringView(u"Local"), StringView(u"Static")}) {
-    if (kw != StringView(u"Global") && !program_.in_function) continue;
-    if (starts_with_ignore_case(line, kw) && (line.size() == kw.size() || is_blank(line[kw.size()]))) {
-      StringView list = trim_left(line.substr(kw.size()));
-      if (list.empty()) {
-        // A mode line, as a body's first line, sets the function's default scope.
-        Func* f = program_.in_function ? program_.current_func : nullptr;
-        if (!f || f->body_started || equals_ignore_case(kw, u"Local"))
-          return load_error(program_, message(Msg::NoRecognizedAction), line);
-        f->body_started = true;
-        f->scope_mode = equals_ignore_case(kw, u"Global") ? ScopeMode::AssumeGlobal : ScopeMode::AssumeStatic;
-        return ResultDone;
-      }
-      if (is_name_char(list[0])) return parse_declaration(kw, list, line);
-    }
-  }
+  bool handled = false;
+  Result r = parse_declaration_line(line, handled);
+  if (handled) return r;
 
   // The first line that is no declaration ends the body's declarations;
   // names not declared by then are local unless the mode says otherwise.
@@ -796,92 +791,99 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
   bool command_like = rest.empty() || rest[0] == syn.delimiter || is_blank(rest[0]) ||
                       ((equals_ignore_case(word, u"If") || equals_ignore_case(word, u"While")) && rest[0] == u'(');
 
-  // Else, Try, Finally and Catch may carry their body on the same line.
   bool same_line_body = command_like || (!rest.empty() && rest[0] == u'{');
   if (same_line_body && (equals_ignore_case(word, u"Else") || equals_ignore_case(word, u"Try") ||
-                         equals_ignore_case(word, u"Finally") || equals_ignore_case(word, u"Catch"))) {
-    CommandId id = equals_ignore_case(word, u"Else") ? CmdElse
-                   : equals_ignore_case(word, u"Try") ? CmdTry
-                   : equals_ignore_case(word, u"Finally") ? CmdFinally : CmdCatch;
-    StringView body = trim_left(rest);
-    if (!body.empty() && body[0] == syn.delimiter && id != CmdCatch) body = trim_left(body.substr(1));
-    if (id == CmdCatch && !body.empty() && body[0] != u'{') {
-      StringView var = body;
-      bool brace = false;
-      if (var.back() == u'{') {
-        brace = true;
-        var = trim_right(var.substr(0, var.size() - 1));
-      }
-      std::vector<Param> params(1);
-      params[0].text = String(var);
-      params[0].escaped.assign(var.size(), false);
-      if (!add_line(CmdCatch, params, line)) return ResultFailed;
-      return brace ? add_block_begin(false) : ResultDone;
-    }
-    if (!add_simple_line(id, line)) return ResultFailed;
-    if (body.empty()) return ResultDone;
-    if (body[0] == u'{') {
-      if (!add_block_begin(false)) return ResultFailed;
-      body = trim_left(body.substr(1));
-      if (body.empty()) return ResultDone;
-    }
-    return parse_line(body);
-  }
+                         equals_ignore_case(word, u"Finally") || equals_ignore_case(word, u"Catch")))
+    return parse_block_keyword(word, rest, line, body);
 
   if (equals_ignore_case(word, u"If") && command_like) return parse_if(rest, line);
 
-  // Assignment and expression forms decided by the operator after the word.
+  r = parse_assignment_form(word, rest, command_like, line, handled);
+  if (handled) return r;
+
+  if (command_like && !word.empty()) {
+    CommandLookup cmd;
+    if (find_command(word, cmd)) return parse_command_line(cmd, word, rest, line);
+  }
+
+  if (line.find(u'?') != StringView::npos || line[0] == u'(' || line[0] == u'[' ||
+      (starts_with_ignore_case(line, u"new") && line.size() > 3 && is_blank(line[3])))
+    return add_expression_line(CmdExpression, line, line);
+
+  if (line.find(u"::") != StringView::npos) return load_error(program_, message(Msg::InvalidHotkey), line);
+  return load_error(program_, message(Msg::NoRecognizedAction), line);
+}
+
+// Global anywhere, Local and Static only in a function body.
+Result LineParser::parse_declaration_line(StringView line, bool& handled) {
+  for (StringView kw : {StringView(u"Global"), StringView(u"Local"), StringView(u"Static")}) {
+    if (kw != StringView(u"Global") && !program_.in_function) continue;
+    if (!starts_with_ignore_case(line, kw) || (line.size() != kw.size() && !is_blank(line[kw.size()]))) continue;
+    StringView list = trim_left(line.substr(kw.size()));
+    if (list.empty()) {
+      handled = true;
+      // A mode line, as a body's first line, sets the function's default scope.
+      Func* f = program_.in_function ? program_.current_func : nullptr;
+      if (!f || f->body_started || equals_ignore_case(kw, u"Local"))
+        return load_error(program_, message(Msg::NoRecognizedAction), line);
+      f->body_started = true;
+      f->scope_mode = equals_ignore_case(kw, u"Global") ? ScopeMode::AssumeGlobal : ScopeMode::AssumeStatic;
+      return ResultDone;
+    }
+    if (is_name_char(list[0])) {
+      handled = true;
+      return parse_declaration(kw, list, line);
+    }
+  }
+  return ResultDone;
+}
+
+// Else, Try, Finally and Catch, with what follows them on the line left in
+// `body` for the caller to parse next.
+Result LineParser::parse_block_keyword(StringView word, StringView rest, StringView line, StringView& body) {
+  const SyntaxChars& syn = program_.syntax;
+  CommandId id = equals_ignore_case(word, u"Else") ? CmdElse
+                 : equals_ignore_case(word, u"Try") ? CmdTry
+                 : equals_ignore_case(word, u"Finally") ? CmdFinally : CmdCatch;
+  StringView after = trim_left(rest);
+  if (!after.empty() && after[0] == syn.delimiter && id != CmdCatch) after = trim_left(after.substr(1));
+  if (id == CmdCatch && !after.empty() && after[0] != u'{') {
+    StringView var = after;
+    bool brace = false;
+    if (var.back() == u'{') {
+      brace = true;
+      var = trim_right(var.substr(0, var.size() - 1));
+    }
+    std::vector<Param> params(1);
+    params[0].text = String(var);
+    params[0].escaped.assign(var.size(), false);
+    if (!add_line(CmdCatch, params, line)) return ResultFailed;
+    return brace ? add_block_begin(false) : ResultDone;
+  }
+  if (!add_simple_line(id, line)) return ResultFailed;
+  if (!after.empty() && after[0] == u'{') {
+    if (!add_block_begin(false)) return ResultFailed;
+    after = trim_left(after.substr(1));
+  }
+  body = after;
+  return ResultDone;
+}
+
+// Assignment and expression forms, decided by the operator after the first
+// word; `handled` false when the line is none of them.
+Result LineParser::parse_assignment_form(StringView word, StringView rest, bool command_like, StringView line,
+                                         bool& handled) {
+  const SyntaxChars& syn = program_.syntax;
+  handled = true;
   StringView op = trim_left(rest);
   bool touching = !rest.empty() && !is_blank(rest[0]);
   if (!word.empty() && (rest.empty() || rest[0] != syn.delimiter)) {
-    auto assignment = [&](CommandId id, size_t op_len, bool legacy) -> Result {
-      StringView value = trim_left(op.substr(op_len));
-      std::vector<bool> esc;
-      String translated = translate_escapes(value, syn.escape, esc);
-      // A list of expressions after the first one makes the line an
-      // expression statement.
-      size_t comma = legacy ? translated.size() : find_expression_end(translated, syn.delimiter, 0, &esc);
-      if (comma < translated.size()) {
-        // x += 1, Days: a third part without operator characters is the
-        // time unit; anything else makes the line a list of expressions.
-        bool units = id == CmdAddAssign || id == CmdSubAssign;
-        if (units) {
-          StringView third = StringView(translated).substr(comma + 1);
-          units = third.find_first_of(u"<>=/|^,:*&~!()[]{}+-?.\"") == StringView::npos;
-        }
-        if (!units) return add_expression_line(CmdExpression, line, line);
-      }
-      std::vector<Param> params(1);
-      params[0].text = String(word);
-      params[0].escaped.assign(word.size(), false);
-      if (legacy) {
-        CommandLookup c{id, AliasNone, 1, 2};
-        std::vector<Param> rhs;
-        split_params(value, c, rhs, 1);
-        if (!rhs.empty()) {
-          if (rhs[0].expression_prefix) {
-            rhs[0].expression_prefix = false;
-            params.push_back(std::move(rhs[0]));
-            return add_line(CmdAssignExpr, params, line);
-          }
-          params.push_back(std::move(rhs[0]));
-        }
-        return add_line(id, params, line);
-      }
-      CommandLookup c{id, AliasNone, command_info(id).min_params, command_info(id).max_params};
-      std::vector<Param> rhs;
-      // The value is the command's second parameter.
-      split_params(value, c, rhs, id == CmdAddAssign || id == CmdSubAssign ? 2 : 1, 2);
-      for (Param& p : rhs) params.push_back(std::move(p));
-      if (id == CmdAssignExpr && params.size() == 1) params.emplace_back();
-      return add_line(id, params, line);
-    };
-    if (begins_with(op, u":=")) return assignment(CmdAssignExpr, 2, false);
-    if (begins_with(op, u"+=")) return assignment(CmdAddAssign, 2, false);
-    if (begins_with(op, u"-=")) return assignment(CmdSubAssign, 2, false);
-    if (begins_with(op, u"*=")) return assignment(CmdMultAssign, 2, false);
-    if (begins_with(op, u"/=")) return assignment(CmdDivAssign, 2, false);
-    if (begins_with(op, u"=") && !begins_with(op, u"==")) return assignment(CmdAssign, 1, true);
+    if (begins_with(op, u":=")) return add_assignment(CmdAssignExpr, word, op.substr(2), line);
+    if (begins_with(op, u"+=")) return add_assignment(CmdAddAssign, word, op.substr(2), line);
+    if (begins_with(op, u"-=")) return add_assignment(CmdSubAssign, word, op.substr(2), line);
+    if (begins_with(op, u"*=")) return add_assignment(CmdMultAssign, word, op.substr(2), line);
+    if (begins_with(op, u"/=")) return add_assignment(CmdDivAssign, word, op.substr(2), line);
+    if (begins_with(op, u"=") && !begins_with(op, u"==")) return add_assignment(CmdAssign, word, op.substr(1), line);
     for (StringView compound : {u".=", u"//=", u"&=", u"^=", u"|=", u"<<=", u">>="})
       if (begins_with(op, compound)) return add_expression_line(CmdExpression, line, line);
     if (begins_with(op, u"++") || begins_with(op, u"--")) {
@@ -896,34 +898,74 @@ Result LineParser::parse_line(StringView line, CommandId forced) {
     if (is_plain_name(name)) return add_step_line(name, line[0], line);
     return add_expression_line(CmdExpression, line, line);
   }
+  handled = false;
+  return ResultDone;
+}
 
-  if (command_like && !word.empty()) {
-    CommandLookup cmd;
-    if (find_command(word, cmd)) {
-      if (cmd.id == CmdFor) return parse_for(rest, line);
-      if (cmd.id == CmdWhile || cmd.id == CmdLoop) {
-        StringView body = trim(rest);
-        bool brace = !body.empty() && body.back() == u'{';
-        if (brace) body = trim_right(body.substr(0, body.size() - 1));
-        if (cmd.id == CmdWhile) {
-          if (!body.empty() && body[0] == syn.delimiter) body = trim_left(body.substr(1));
-          if (body.empty()) return load_error(program_, too_few_params_message(u"While", 1), line);
-          if (!add_expression_line(CmdWhile, body, line)) return ResultFailed;
-        } else if (!parse_command(cmd, word, body, line)) {
-          return ResultFailed;
-        }
-        return brace ? add_block_begin(false) : ResultDone;
-      }
-      return parse_command(cmd, word, rest, line);
+// name := value, name = value (the legacy form, CmdAssign) and the
+// arithmetic assignments; `value` is what follows the operator.
+Result LineParser::add_assignment(CommandId id, StringView word, StringView value, StringView line) {
+  const SyntaxChars& syn = program_.syntax;
+  const bool legacy = id == CmdAssign;
+  value = trim_left(value);
+  std::vector<bool> esc;
+  String translated = translate_escapes(value, syn.escape, esc);
+  // A list of expressions after the first one makes the line an
+  // expression statement.
+  size_t comma = legacy ? translated.size() : find_expression_end(translated, syn.delimiter, 0, &esc);
+  if (comma < translated.size()) {
+    // x += 1, Days: a third part without operator characters is the
+    // time unit; anything else makes the line a list of expressions.
+    bool units = id == CmdAddAssign || id == CmdSubAssign;
+    if (units) {
+      StringView third = StringView(translated).substr(comma + 1);
+      units = third.find_first_of(u"<>=/|^,:*&~!()[]{}+-?.\"") == StringView::npos;
     }
+    if (!units) return add_expression_line(CmdExpression, line, line);
   }
+  std::vector<Param> params(1);
+  params[0].text = String(word);
+  params[0].escaped.assign(word.size(), false);
+  if (legacy) {
+    CommandLookup c{id, AliasNone, 1, 2};
+    std::vector<Param> rhs;
+    split_params(value, c, rhs, 1);
+    if (!rhs.empty()) {
+      if (rhs[0].expression_prefix) {
+        rhs[0].expression_prefix = false;
+        params.push_back(std::move(rhs[0]));
+        return add_line(CmdAssignExpr, params, line);
+      }
+      params.push_back(std::move(rhs[0]));
+    }
+    return add_line(id, params, line);
+  }
+  CommandLookup c{id, AliasNone, command_info(id).min_params, command_info(id).max_params};
+  std::vector<Param> rhs;
+  // The value is the command's second parameter.
+  split_params(value, c, rhs, id == CmdAddAssign || id == CmdSubAssign ? 2 : 1, 2);
+  for (Param& p : rhs) params.push_back(std::move(p));
+  if (id == CmdAssignExpr && params.size() == 1) params.emplace_back();
+  return add_line(id, params, line);
+}
 
-  if (line.find(u'?') != StringView::npos || line[0] == u'(' || line[0] == u'[' ||
-      (starts_with_ignore_case(line, u"new") && line.size() > 3 && is_blank(line[3])))
-    return add_expression_line(CmdExpression, line, line);
-
-  if (line.find(u"::") != StringView::npos) return load_error(program_, message(Msg::InvalidHotkey), line);
-  return load_error(program_, message(Msg::NoRecognizedAction), line);
+// A line that begins with a command's name: For, While and Loop may open a
+// block on the same line; every other command parses its parameters.
+Result LineParser::parse_command_line(const CommandLookup& cmd, StringView word, StringView rest, StringView line) {
+  const SyntaxChars& syn = program_.syntax;
+  if (cmd.id == CmdFor) return parse_for(rest, line);
+  if (cmd.id != CmdWhile && cmd.id != CmdLoop) return parse_command(cmd, word, rest, line);
+  StringView body = trim(rest);
+  bool brace = !body.empty() && body.back() == u'{';
+  if (brace) body = trim_right(body.substr(0, body.size() - 1));
+  if (cmd.id == CmdWhile) {
+    if (!body.empty() && body[0] == syn.delimiter) body = trim_left(body.substr(1));
+    if (body.empty()) return load_error(program_, too_few_params_message(u"While", 1), line);
+    if (!add_expression_line(CmdWhile, body, line)) return ResultFailed;
+  } else if (!parse_command(cmd, word, body, line)) {
+    return ResultFailed;
+  }
+  return brace ? add_block_begin(false) : ResultDone;
 }
 
 }  // namespace orv

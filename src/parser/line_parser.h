@@ -41,6 +41,12 @@ class LineParser {
   Result add_line(CommandId id, std::vector<Param>& params, StringView line_text);
 
  private:
+  Result parse_statement(StringView line, CommandId forced, StringView& body);
+  Result parse_declaration_line(StringView line, bool& handled);
+  Result parse_block_keyword(StringView word, StringView rest, StringView line, StringView& body);
+  Result parse_assignment_form(StringView word, StringView rest, bool command_like, StringView line, bool& handled);
+  Result add_assignment(CommandId id, StringView word, StringView value, StringView line);
+  Result parse_command_line(const CommandLookup& cmd, StringView word, StringView rest, StringView line);
   Result parse_command(const CommandLookup& cmd, StringView word, StringView rest, StringView line);
   Result parse_if(StringView after_if, StringView line);
   Result parse_declaration(StringView keyword, StringView list, StringView line);

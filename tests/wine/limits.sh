@@ -9,7 +9,8 @@
 #   - binary data as the script text, as UTF-8 and behind a UTF-16 mark;
 #   - 100,000 nested blocks, and as many nested one-line if bodies;
 #   - lines of thousands of braces (one found by fuzzing overflowed the
-#     reader's stack with a nested call per brace).
+#     reader's stack with a nested call per brace), and of thousands of Try
+#     keywords, each the one-line body of the one before.
 # A function recursing a million times is a script test
 # (tests/scripts/limits/recursion_million.orv).
 source "$(dirname "$0")/scenario.lib" limits
@@ -30,6 +31,7 @@ put("nested_blocks", b"{\n" * 100000 + b"FileAppend, deep, *\n" + b"}\n" * 10000
 put("nested_ifs", b"if 1\n" * 100000 + b"FileAppend, deep, *\n")
 put("braces_fuzzed", (b"{{}}}}{{{" * 1500)[:13000] + b"\n")
 put("braces_paired", b"{}" * 8000 + b"\nFileAppend, ok, *\n")
+put("tries_in_one_line", b"Try " * 4000 + b"FileAppend, x, *\n")
 put("braces_nested", b"{" * 8000 + b"\n" + b"}" * 8000 + b"\nFileAppend, ok, *\n")
 EOF
 
@@ -64,6 +66,7 @@ expect nested_blocks 2 'SCRIPT (1002) : ==> This line is nested too deep.'
 expect nested_ifs 2 'SCRIPT (1002) : ==> This line is nested too deep.'
 expect braces_fuzzed 2 'SCRIPT (1) : ==> Unexpected "}"'
 expect braces_paired 0 'ok'
+expect tries_in_one_line 2 'SCRIPT (1) : ==> This line is nested too deep.'
 expect braces_nested 2 'SCRIPT (1) : ==> This line is nested too deep.'
 
 echo "$passed passed, $failed failed"
