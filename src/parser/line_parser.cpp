@@ -387,9 +387,9 @@ Result LineParser::add_expression_line(CommandId id, StringView text, StringView
   return add_line(id, params, line);
 }
 
-Result LineParser::add_block_begin(bool function_body) {
+Result LineParser::add_block_begin(Block kind) {
   if (!add_simple_line(CmdBlockBegin, u"{")) return ResultFailed;
-  if (function_body) program_.last_line->mark_function_body();
+  if (kind == Block::FunctionBody) program_.last_line->mark_function_body();
   return ResultDone;
 }
 
@@ -401,8 +401,8 @@ Result LineParser::add_closing_lines() {
   return ResultDone;
 }
 
-Result LineParser::add_label(StringView name, bool allow_duplicate, StringView line_text, Label** created) {
-  if (!allow_duplicate && program_.find_label(name))
+Result LineParser::add_label(StringView name, LabelNames names, StringView line_text, Label** created) {
+  if (names == LabelNames::Unique && program_.find_label(name))
     return load_error(program_, message(Msg::DuplicateLabel), line_text);
   auto* label = program_.pool.make<Label>();
   label->name = program_.pool.copy(name);
@@ -564,7 +564,7 @@ Result LineParser::parse_if(StringView after_if, StringView line) {
   const SyntaxChars& syn = program_.syntax;
   StringView body = trim_left(after_if);
   bool brace = false;
-  auto add_brace = [&]() -> Result { return brace ? add_block_begin(false) : ResultDone; };
+  auto add_brace = [&]() -> Result { return brace ? add_block_begin() : ResultDone; };
   if (!body.empty() && body.back() == u'{') {
     brace = true;
     body = trim_right(body.substr(0, body.size() - 1));
@@ -742,7 +742,7 @@ Result LineParser::parse_for(StringView rest, StringView line) {
   params[1].escaped.assign(value.size(), false);
   params[2].text = translate_escapes(trim(body.substr(in_at + 2)), syn.escape, params[2].escaped);
   if (!add_line(CmdFor, params, line)) return ResultFailed;
-  return brace ? add_block_begin(false) : ResultDone;
+  return brace ? add_block_begin() : ResultDone;
 }
 
 // --- the line ---------------------------------------------------------------------------
@@ -858,11 +858,11 @@ Result LineParser::parse_block_keyword(StringView word, StringView rest, StringV
     params[0].text = String(var);
     params[0].escaped.assign(var.size(), false);
     if (!add_line(CmdCatch, params, line)) return ResultFailed;
-    return brace ? add_block_begin(false) : ResultDone;
+    return brace ? add_block_begin() : ResultDone;
   }
   if (!add_simple_line(id, line)) return ResultFailed;
   if (!after.empty() && after[0] == u'{') {
-    if (!add_block_begin(false)) return ResultFailed;
+    if (!add_block_begin()) return ResultFailed;
     after = trim_left(after.substr(1));
   }
   body = after;
@@ -965,7 +965,7 @@ Result LineParser::parse_command_line(const CommandLookup& cmd, StringView word,
   } else if (!parse_command(cmd, word, body, line)) {
     return ResultFailed;
   }
-  return brace ? add_block_begin(false) : ResultDone;
+  return brace ? add_block_begin() : ResultDone;
 }
 
 }  // namespace orv

@@ -23,11 +23,13 @@ class LineParser {
 
   // "{" and "}" lines; a function body's "{" is marked so that the executor
   // passes over the body.
-  Result add_block_begin(bool function_body);
+  enum class Block : uint8_t { Plain, FunctionBody };
+  Result add_block_begin(Block kind = Block::Plain);
   Result add_block_end();
-  // Creates a label pointing at the next line added. `allow_duplicate` is
-  // for hotkey labels, whose names may repeat under different criteria.
-  Result add_label(StringView name, bool allow_duplicate, StringView line_text, Label** created = nullptr);
+  // Creates a label pointing at the next line added. Hotkey labels' names
+  // may repeat under different criteria; other labels' may not.
+  enum class LabelNames : uint8_t { Unique, MayRepeat };
+  Result add_label(StringView name, LabelNames names, StringView line_text, Label** created = nullptr);
   // The Exit lines that end every script.
   Result add_closing_lines();
 

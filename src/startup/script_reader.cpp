@@ -382,7 +382,7 @@ Result ScriptReader::open_definition(Held kind, StringView text) {
   else if (!program_.labels_awaiting_line.empty() && !attach_hotkey_function(*f, text)) return ResultFailed;
   // A function body is an ordinary block marked as a body, so that the
   // executor passes over it.
-  if (!parser_.add_block_begin(/*function_body=*/true)) return ResultFailed;
+  if (!parser_.add_block_begin(LineParser::Block::FunctionBody)) return ResultFailed;
   f->body = program_.last_line;
   program_.current_func = f;
   scopes_.push_back({Scope::Function, program_.block_depth, program_.definitions.size() - 1});
@@ -509,7 +509,7 @@ Result ScriptReader::route_piece(StringView line, StringView& rest) {
 
   // 10. Braces are lines of their own.
   if (line[0] == u'{' || line[0] == u'}') {
-    if (!(line[0] == u'{' ? parser_.add_block_begin(false) : parser_.add_block_end())) return ResultFailed;
+    if (!(line[0] == u'{' ? parser_.add_block_begin() : parser_.add_block_end())) return ResultFailed;
     close_finished_functions();
     rest = trim_left(line.substr(1));
     return ResultDone;
@@ -636,7 +636,7 @@ Result ScriptReader::route_label(StringView line, bool& handled) {
     if (is_blank(c) || c == program_.syntax.delimiter || c == program_.syntax.escape) return ResultDone;
   handled = true;
   if (name.empty()) return load_error(program_, message(Msg::NoRecognizedAction), line);
-  return parser_.add_label(name, false, line);
+  return parser_.add_label(name, LineParser::LabelNames::Unique, line);
 }
 
 bool ScriptReader::is_defined_hotkey(StringView hotkey) const {
@@ -678,7 +678,8 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
         // A hotstring with no replacement text runs the lines that follow it.
         if (h.replacement.empty()) {
           Label* label = nullptr;
-          if (!parser_.add_label(line.substr(0, end + 2), true, line, &label)) return ResultFailed;
+          if (!parser_.add_label(line.substr(0, end + 2), LineParser::LabelNames::MayRepeat, line, &label))
+            return ResultFailed;
           program_.hotstrings.back().label = label;
         }
         return ResultDone;
@@ -748,7 +749,7 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
   h.criterion = program_.pool.copy(criterion_);
   h.line_number = program_.current_line_number;
   Label* label = nullptr;
-  if (!parser_.add_label(h.hotkey, true, line, &label)) return ResultFailed;
+  if (!parser_.add_label(h.hotkey, LineParser::LabelNames::MayRepeat, line, &label)) return ResultFailed;
   h.label = label;
   program_.hotkeys.push_back(h);
   if (action.empty()) return ResultDone;
