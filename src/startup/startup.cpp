@@ -6,6 +6,7 @@
 #include "events/clipboard_callbacks.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
+#include "objects/dispatch_bridge.h"
 #include "objects/object_model.h"
 #include "parser/block_pass.h"
 #include "parser/line_parser.h"
@@ -85,6 +86,7 @@ int run_program(const std::vector<String>& args) {
   set_exit_routine(run_exit_routine);
   install_message_pump();
   install_object_model();
+  install_dispatch_bridge();
   g_process.initial_directory = platform::current_directory();
 
   CommandLine cl = parse_command_line(args);

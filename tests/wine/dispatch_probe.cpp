@@ -14,12 +14,16 @@
 #include <vector>
 
 #include "runtime/thread_settings.h"
+#include "objects/dispatch_bridge.h"
 #include "objects/object_model.h"
 #include "platform/dispatch.h"
 #include "runtime/evaluator.h"
 #include "runtime/variable.h"
+#include "../invoke_text.h"
 
 using namespace orv;
+using test::number_text;
+using test::printable;
 
 namespace {
 
@@ -33,29 +37,6 @@ std::string label_of(const IObject* o) {
   for (auto& [object, name] : g_labels)
     if (object == o) return name;
   return "unlabelled";
-}
-
-// Control characters as \xNN, so that every case stays on its own line.
-std::string u8(StringView s) {
-  std::string out;
-  size_t start = 0;
-  for (size_t i = 0; i <= s.size(); ++i) {
-    if (i < s.size() && s[i] >= 0x20) continue;
-    out += utf16_to_utf8(s.substr(start, i - start));
-    if (i < s.size()) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", unsigned(s[i]));
-      out += buf;
-    }
-    start = i + 1;
-  }
-  return out;
-}
-
-std::string number(double d) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", d);
-  return buf;
 }
 
 std::string hr_name(HRESULT hr) {
@@ -81,37 +62,15 @@ std::string hr_name(HRESULT hr) {
   }
 }
 
-std::string describe_token(const ExprToken& t) {
-  switch (t.symbol) {
-    case SymInteger: return "int " + std::to_string(t.integer);
-    case SymFloat: return "float " + number(t.number);
-    case SymString: return "text '" + u8(t.view()) + "'";
-    case SymOperand: return "operand '" + u8(t.view()) + "'";
-    case SymMissing: return "missing";
-    case SymObject: return "object " + label_of(t.object);
-    default: return "symbol " + std::to_string(t.symbol);
-  }
-}
-
-std::string describe_flags(uint32_t flags) {
-  static const char* const kTypes[] = {"Get", "Set", "Call", "Type3"};
-  std::string s = kTypes[flags & InvokeTypeMask];
-  if (flags & InvokeAsFunctionObject) s += "|AsFunctionObject";
-  if (flags & InvokeCallIfFunction) s += "|CallIfFunction";
-  if (flags & InvokeAsBase) s += "|AsBase";
-  if (flags & InvokeMetaFunctions) s += "|MetaFunctions";
-  return s;
-}
-
 std::string describe_variant(const VARIANT& v) {
   switch (V_VT(&v)) {
     case VT_EMPTY: return "EMPTY";
     case VT_I4: return "I4 " + std::to_string(V_I4(&v));
     case VT_I8: return "I8 " + std::to_string(V_I8(&v));
-    case VT_R8: return "R8 " + number(V_R8(&v));
+    case VT_R8: return "R8 " + number_text(V_R8(&v));
     case VT_BSTR: {
       BSTR s = V_BSTR(&v);
-      return "BSTR '" + u8(StringView(reinterpret_cast<const char16_t*>(s), s ? SysStringLen(s) : 0)) + "'";
+      return "BSTR '" + printable(StringView(reinterpret_cast<const char16_t*>(s), s ? SysStringLen(s) : 0)) + "'";
     }
     case VT_DISPATCH: {
       IObject* o = platform::object_of_dispatch(V_DISPATCH(&v));
@@ -128,11 +87,7 @@ std::string describe_variant(const VARIANT& v) {
 class Recorder : public ObjectBase {
  public:
   Result invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) override {
-    seen = describe_flags(flags) + " [";
-    const int shown = count > 6 ? 2 : count;
-    for (int i = 0; i < shown; ++i) seen += (i ? ", " : "") + describe_token(*params[i]);
-    if (count > shown) seen += ", ... " + describe_token(*params[count - 1]) + "; " + std::to_string(count) + " in all";
-    seen += "]";
+    seen = test::invoke_text(flags, params, count, label_of);
     if (this_token.symbol != SymObject || this_token.object != this) seen += " this=other";
     if (g_thread->thrown.pending) seen += " saw-pending";
     if (act) return act(result);
@@ -199,14 +154,14 @@ std::string dump(const Object& o) {
     switch (o.key_kind_at(i)) {
       case KeyKind::Integer: out += std::to_string(f.int_key); break;
       case KeyKind::Object: out += label_of(f.object_key); break;
-      default: out += u8(StringView(f.string_key)); break;
+      default: out += printable(StringView(f.string_key)); break;
     }
     out += '=';
     switch (f.kind) {
       case SymInteger: out += std::to_string(f.integer); break;
-      case SymFloat: out += number(f.number); break;
+      case SymFloat: out += number_text(f.number); break;
       case SymObject: out += "<" + label_of(f.object) + ">"; break;
-      default: out += u8(f.text_view()); break;
+      default: out += printable(f.text_view()); break;
     }
   }
   return out;
@@ -276,8 +231,8 @@ Outcome call(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> args, Nam
 }
 
 std::string excepinfo_text(Outcome& o) {
-  std::string s = "'" + (o.info.bstrDescription ? u8(reinterpret_cast<const char16_t*>(o.info.bstrDescription)) : "") +
-                  "' scode " + hr_name(o.info.scode);
+  const auto* text = reinterpret_cast<const char16_t*>(o.info.bstrDescription);
+  std::string s = "'" + (text ? printable(text) : "") + "' scode " + hr_name(o.info.scode);
   SysFreeString(o.info.bstrDescription);
   SysFreeString(o.info.bstrSource);
   SysFreeString(o.info.bstrHelpFile);
@@ -510,7 +465,7 @@ void throw_text(const char16_t* text) {
 std::string pending_text() {
   ThrownValue& t = g_thread->thrown;
   if (!t.pending) return "none";
-  return t.symbol == SymObject ? "object" : u8(t.text);
+  return t.symbol == SymObject ? "object" : printable(t.text);
 }
 
 // Failures inside the object, as COM receives them.
@@ -683,6 +638,8 @@ void references() {
 }  // namespace
 
 int main() {
+  // Start-up's part: the COM face reaches objects only through the bridge.
+  install_dispatch_bridge();
   Recorder* rec = new Recorder();
   label(rec, "recorder");
   Object* child = Object::create();

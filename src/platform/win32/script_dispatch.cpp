@@ -11,7 +11,6 @@
 #include <cstring>
 #include <new>
 
-#include "runtime/object.h"
 #include "platform/dispatch.h"
 #include "platform/win32/dispatch_invoke.h"
 #include "platform/win32/dispatch_names.h"
@@ -89,7 +88,7 @@ class ScriptDispatch final : public IDispatch {
     ULONG n = refs_.load(std::memory_order_relaxed);
     while (n != 0) {
       if (refs_.compare_exchange_weak(n, n + 1, std::memory_order_relaxed)) {
-        object_.add_ref();
+        g_dispatch_bridge.add_ref(object_);
         return true;
       }
     }
@@ -110,7 +109,7 @@ class ScriptDispatch final : public IDispatch {
 
   ULONG STDMETHODCALLTYPE AddRef() override {
     ULONG n = refs_.fetch_add(1, std::memory_order_relaxed) + 1;
-    object_.add_ref();
+    g_dispatch_bridge.add_ref(object_);
     return n;
   }
 
@@ -125,7 +124,7 @@ class ScriptDispatch final : public IDispatch {
     }
     // Last, and outside the lock: the object's end may run script code
     // that hands the object to COM again.
-    object.release();
+    g_dispatch_bridge.release(object);
     return n;
   }
 
@@ -184,7 +183,7 @@ void* dispatch_for(IObject* object) {
   }
   face = new (std::nothrow) ScriptDispatch(*object);
   bool placed = face && (found ? (c.entries[pos].face = face, true) : c.insert(pos, object, face));
-  if (placed) object->add_ref();
+  if (placed) g_dispatch_bridge.add_ref(*object);
   ReleaseSRWLockExclusive(&c.lock);
   if (!placed) {
     if (face) face->discard();
