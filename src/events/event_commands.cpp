@@ -49,7 +49,7 @@ Result timer_callable(const ScriptLine& line, const ExpandedArgs& args, Callable
     return ResultDone;
   }
   if (Func* f = find_function(*g_script, name)) {
-    out.object = f;
+    out.object = ObjectRef(f);
     return ResultDone;
   }
   return report_runtime_error(u"Target label does not exist.", name);

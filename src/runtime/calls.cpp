@@ -168,7 +168,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     // The arguments past the named parameters, as an array (keeping the
     // named values of a variadic call's array).
     size_t first = f.params.size() - 1;
-    Object* rest = named ? named->clone(false) : Object::create();
+    Ref<Object> rest = Ref<Object>::adopt(named ? named->clone(false) : Object::create());
     if (!rest) r = report_runtime_error(u"Out of memory.", f.name);
     for (size_t i = first; r && i < argc; ++i) {
       if (args[i].symbol == SymMissing) continue;
@@ -197,8 +197,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
       }
       if (!rest->set_raw(int64_t(i - first + 1), value)) r = report_runtime_error(u"Out of memory.", f.name);
     }
-    if (r) r = f.params.back().var->assign_object(rest);
-    else if (rest) rest->release();
+    if (r) r = f.params.back().var->assign_object(std::move(rest));
   }
 
   CallResult call_result;
@@ -217,12 +216,11 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
 
   g_last_call_returned = call_result.returned;
   if (r) {
-    const ExprToken& v = call_result.value;
+    const ExprToken& v = *call_result.value;
     if (v.symbol == SymString || v.symbol == SymOperand) r = keep_text(call_result.text, v.symbol, result);
-    else result = v;  // numbers, and an object whose reference passes to the caller
-  } else if (call_result.value.symbol == SymObject) {
-    call_result.value.object->release();
+    else result = call_result.value.detach();  // numbers, and an object whose reference passes to the caller
   }
+  call_result.value.reset();
 
   release_locals(f);
   for (size_t i = backup_base; i < backups.size(); ++i) {
@@ -271,20 +269,18 @@ Result invoke_target(uint32_t flags, ExprToken* args, size_t argc, ExprToken& re
 
 // x.y++ and the like: read the member, step it, store it back.
 Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& result) {
-  ExprToken old{};
-  old.symbol = SymString;
-  old.text = u"";
-  if (!invoke_target(InvokeGet, args, argc, old)) return ResultFailed;
+  OwnedToken old;
+  if (!invoke_target(InvokeGet, args, argc, old.out())) return ResultFailed;
   int delta = (op == OperatorKind::PreIncrement || op == OperatorKind::PostIncrement) ? 1 : -1;
   ExprToken stepped{};
-  switch (token_numeric_type(old)) {
+  switch (token_numeric_type(*old)) {
     case NumType::Integer:
       stepped.symbol = SymInteger;
-      stepped.integer = int64_t(uint64_t(token_to_int(old)) + uint64_t(delta));
+      stepped.integer = int64_t(uint64_t(token_to_int(*old)) + uint64_t(delta));
       break;
     case NumType::Float:
       stepped.symbol = SymFloat;
-      stepped.number = token_to_double(old) + delta;
+      stepped.number = token_to_double(*old) + delta;
       break;
     default:
       stepped.symbol = SymString;
@@ -293,22 +289,12 @@ Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& res
   }
   std::vector<ExprToken> with_value(args, args + argc);
   with_value.push_back(stepped);
-  ExprToken ignored{};
-  ignored.symbol = SymString;
-  ignored.text = u"";
-  Result r = invoke_target(InvokeSet, with_value.data(), with_value.size(), ignored);
-  if (ignored.symbol == SymObject) ignored.object->release();
-  if (!r) {
-    if (old.symbol == SymObject) old.object->release();
-    return r;
-  }
+  OwnedToken ignored;
+  Result r = invoke_target(InvokeSet, with_value.data(), with_value.size(), ignored.out());
+  ignored.reset();
+  if (!r) return r;
   bool post = op == OperatorKind::PostIncrement || op == OperatorKind::PostDecrement;
-  if (post) {
-    result = old;
-  } else {
-    if (old.symbol == SymObject) old.object->release();
-    result = stepped;
-  }
+  result = post ? old.detach() : stepped;
   return ResultDone;
 }
 
@@ -326,7 +312,7 @@ void restore_throw(void* p) {
   ThrownValue& now = g_thread->thrown;
   if (saved->pending) {
     // An exception raised by __Delete gives way to the one already pending.
-    if (now.object) now.object->release();
+    now.object.reset();
     now = std::move(*saved);
   }
   delete saved;
@@ -386,9 +372,9 @@ Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
 Result call_variadic(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
   IObject* last = token_object(args[argc - 1]);
   auto* array = dynamic_cast<Object*>(last);
+  Ref<Object> held(array);  // the call may overwrite where the array came from
   std::vector<ExprToken> all(args, args + argc - 1);
   if (array) {
-    array->add_ref();
     int64_t top = 0;
     for (int64_t i = 0; i < array->integer_key_count(); ++i) top = array->field_at(i).int_key;
     for (int64_t key = 1; key <= top; ++key) {
@@ -401,12 +387,9 @@ Result call_variadic(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
       all.push_back(item);
     }
   }
-  Result r;
-  if (f.kind == FuncKind::Operator) r = call_operator(f, all.data(), all.size(), result);
-  else if (f.kind == FuncKind::Builtin) r = f.routine(f, result, all.data(), int(all.size()));
-  else r = call_script_function(f, all.data(), all.size(), result, array);
-  if (array) array->release();
-  return r;
+  if (f.kind == FuncKind::Operator) return call_operator(f, all.data(), all.size(), result);
+  if (f.kind == FuncKind::Builtin) return f.routine(f, result, all.data(), int(all.size()));
+  return call_script_function(f, all.data(), all.size(), result, array);
 }
 
 Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken* args, size_t argc, ExprToken& result) {

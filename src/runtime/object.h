@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <utility>
 
 #include "base/result.h"
 #include "base/text.h"
@@ -88,5 +89,51 @@ class ObjectBase : public IObject {
  private:
   std::atomic<uint32_t> refs_{1};
 };
+
+// An owned reference: a Ref holds one reference to its object for as long
+// as it points at it, so that whoever holds one cannot forget to give it
+// back. Constructing from a pointer takes a reference of its own; adopt()
+// takes over one the caller already counted (a creation, an invoke result).
+// detach() hands the reference out to a holder that counts by hand (an
+// object field, a variable, a result token).
+template <class T>
+class Ref {
+ public:
+  Ref() noexcept = default;
+  explicit Ref(T* object) noexcept : object_(object) {
+    if (object_) object_->add_ref();
+  }
+  static Ref adopt(T* object) noexcept {
+    Ref r;
+    r.object_ = object;
+    return r;
+  }
+  Ref(const Ref& other) noexcept : Ref(other.object_) {}
+  Ref(Ref&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+  template <class U>
+  Ref(Ref<U>&& other) noexcept : object_(other.detach()) {}  // NOLINT: a derived reference is a base one
+  Ref& operator=(Ref other) noexcept {
+    std::swap(object_, other.object_);
+    return *this;
+  }
+  ~Ref() { reset(); }
+
+  T* get() const noexcept { return object_; }
+  T* operator->() const noexcept { return object_; }
+  T& operator*() const noexcept { return *object_; }
+  explicit operator bool() const noexcept { return object_ != nullptr; }
+
+  [[nodiscard]] T* detach() noexcept { return std::exchange(object_, nullptr); }
+  // Lets go now. The pointer is cleared first: the release may run a
+  // __Delete that looks at this very holder.
+  void reset() noexcept {
+    if (T* object = std::exchange(object_, nullptr)) object->release();
+  }
+
+ private:
+  T* object_ = nullptr;
+};
+
+using ObjectRef = Ref<IObject>;
 
 }  // namespace orv

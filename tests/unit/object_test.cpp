@@ -9,6 +9,7 @@
 #include <barrier>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -1266,6 +1267,55 @@ TEST(ObjectCount, AnObjectKeptByItsEndLivesUntilTheKeeperLetsGo) {
     EXPECT_EQ(o->counts_at_end, std::vector<uint32_t>{1});
     o->kept->release();
     EXPECT_EQ(destroyed.load(), 1);
+  }
+}
+
+// --- owning holders ------------------------------------------------------------------
+
+// Reports, as it goes, what its holder showed at that moment.
+class Watched : public ObjectBase {
+ public:
+  Watched(std::function<bool()> holder_empty, int& seen) : holder_empty_(std::move(holder_empty)), seen_(seen) {}
+  ~Watched() override { seen_ = holder_empty_() ? 1 : 0; }
+  Result invoke(ExprToken&, ExprToken&, uint32_t, ExprToken**, int) override { return ResultNotHandled; }
+  StringView type_name() const override { return u"Watched"; }
+
+ private:
+  std::function<bool()> holder_empty_;
+  int& seen_;
+};
+
+// A holder forgets its object before it lets go of it: the release may run
+// a __Delete that looks at the very holder, which must not find the object
+// it is ending still there.
+TEST(OwningHolders, AHolderIsEmptyByTheTimeItsObjectGoes) {
+  struct Case {
+    const char* what;
+    bool token;                                // an OwnedToken rather than an ObjectRef
+    std::function<void(ObjectRef&)> drop_ref;  // for ObjectRef
+    std::function<void(OwnedToken&)> drop_token;
+  };
+  const Case cases[] = {
+      {"ObjectRef::reset", false, [](ObjectRef& r) { r.reset(); }, nullptr},
+      {"ObjectRef assigned over", false, [](ObjectRef& r) { r = ObjectRef(); }, nullptr},
+      {"OwnedToken::reset", true, nullptr, [](OwnedToken& t) { t.reset(); }},
+      {"OwnedToken filled anew", true, nullptr, [](OwnedToken& t) { t.out() = int_token(1); }},
+      {"OwnedToken moved over", true, nullptr, [](OwnedToken& t) { t = OwnedToken(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    int seen = -1;
+    ObjectRef ref;
+    OwnedToken token;
+    auto* w = new Watched([&] { return c.token ? !token.is_object() : !ref; }, seen);
+    if (c.token) {
+      token = OwnedToken::adopt(object_token(w));
+      c.drop_token(token);
+    } else {
+      ref = ObjectRef::adopt(w);
+      c.drop_ref(ref);
+    }
+    EXPECT_EQ(seen, 1) << (seen < 0 ? "the object did not go" : "the holder still showed it");
   }
 }
 

@@ -49,12 +49,11 @@ String thrown_message(const ThrownValue& thrown) {
     case SymObject: {
       ExprToken key = text_token(u"Message");
       ExprToken* params[1] = {&key};
-      ExprToken self = object_token(thrown.object);
-      ExprToken message = text_token(StringView());
+      ExprToken self = object_token(thrown.object.get());
+      OwnedToken message;
       String text;
-      if (thrown.object->invoke(message, self, InvokeGet, params, 1) == ResultDone)
-        text = String(token_to_text(message, buf));
-      if (message.symbol == SymObject) message.object->release();
+      if (thrown.object->invoke(message.out(), self, InvokeGet, params, 1) == ResultDone)
+        text = String(token_to_text(*message, buf));
       return text;
     }
     default: return thrown.text;
@@ -79,9 +78,7 @@ HRESULT report_exception(const ThrownValue& thrown, EXCEPINFO* info) {
 HRESULT outcome(Result r, ThreadSettings& thread, const ExprToken& value, VARIANT* result, EXCEPINFO* info) {
   if (thread.thrown.pending) {
     ThrownValue thrown = thread.thrown.take();
-    HRESULT hr = report_exception(thrown, info);
-    if (thrown.object) thrown.object->release();
-    return hr;
+    return report_exception(thrown, info);
   }
   switch (r) {
     case ResultFailed: return E_FAIL;
@@ -97,21 +94,22 @@ HRESULT run_invoke(IObject& object, uint32_t flags, ExprToken** params, int coun
   // A value thrown before this call waits until it is over, or the
   // object's code would take it for its own and stop at once.
   ThrownValue earlier = thread.thrown.take();
-  TempArena::Mark mark = temp_arena().mark();
-  // Held for the call, which may drop the last other reference.
-  object.add_ref();
-  ExprToken self = object_token(&object);
-  ExprToken value = text_token(StringView());
-  Result r = object.invoke(value, self, flags, params, count);
-  // Before the outcome is read: if this was the last reference, whatever
-  // the object's end throws belongs to this call too.
-  object.release();
-  HRESULT hr = outcome(r, thread, value, result, info);
-  if (value.symbol == SymObject) value.object->release();
-  temp_arena().release(mark);
+  HRESULT hr;
+  {
+    TempArena::Scope scope;
+    // Held for the call, which may drop the last other reference.
+    ObjectRef held(&object);
+    ExprToken self = object_token(&object);
+    OwnedToken value;
+    Result r = object.invoke(value.out(), self, flags, params, count);
+    // Before the outcome is read: if this was the last reference, whatever
+    // the object's end throws belongs to this call too.
+    held.reset();
+    hr = outcome(r, thread, *value, result, info);
+  }
   if (earlier.pending) {
     // It takes precedence, as it would over anything thrown by a __Delete.
-    if (thread.thrown.object) thread.thrown.object->release();
+    thread.thrown.object.reset();
     thread.thrown = std::move(earlier);
   }
   return hr;
