@@ -11,7 +11,7 @@ namespace orv {
 
 CommandId first_action(const Callable& callable) {
   if (callable.label && callable.label->line) return callable.label->line->action;
-  if (auto* f = dynamic_cast<Func*>(callable.object)) {
+  if (auto* f = dynamic_cast<Func*>(callable.object.get())) {
     if (f->kind == FuncKind::Script && f->body && f->body->next) return f->body->next->action;
   }
   return CmdInvalid;
@@ -26,21 +26,22 @@ Result run_callable(const Callable& callable, ExprToken* args, int argc, CallAns
   if (!callable.object) return ResultDone;
   ExprToken* params[kMaxCallableArgs];
   for (int i = 0; i < argc && i < kMaxCallableArgs; ++i) params[i] = &args[i];
-  ExprToken self = object_token(callable.object);
-  ExprToken result = text_token(u"");
-  TempArena::Mark mark = temp_arena().mark();
-  callable.object->add_ref();  // the call may drop the owner's reference
-  Result r = callable.object->invoke(result, self, InvokeCall | InvokeAsFunctionObject, params,
-                                     argc < kMaxCallableArgs ? argc : kMaxCallableArgs);
-  callable.object->release();
-  if (answer && r == ResultReturned) {
-    answer->has_value = true;
-    answer->truth = token_truth(result);
-    answer->numeric = token_numeric_type(result) != NumType::NotNumeric;
-    if (answer->numeric) answer->integer = token_to_int(result);
+  Result r;
+  {
+    ObjectRef function = callable.object;  // the call may drop the owner's reference
+    ExprToken self = object_token(function.get());
+    TempArena::Scope scope;
+    OwnedToken result;
+    r = function->invoke(result.out(), self, InvokeCall | InvokeAsFunctionObject, params,
+                         argc < kMaxCallableArgs ? argc : kMaxCallableArgs);
+    function.reset();
+    if (answer && r == ResultReturned) {
+      answer->has_value = true;
+      answer->truth = token_truth(*result);
+      answer->numeric = token_numeric_type(*result) != NumType::NotNumeric;
+      if (answer->numeric) answer->integer = token_to_int(*result);
+    }
   }
-  if (result.symbol == SymObject) result.object->release();
-  temp_arena().release(mark);
   if (g_thread->thrown.pending) return engine.report_unhandled_throw();
   return r == ResultFailed ? ResultFailed : ResultDone;
 }

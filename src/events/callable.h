@@ -4,6 +4,7 @@
 
 #include "base/result.h"
 #include "runtime/command_table.h"
+#include "runtime/object.h"
 #include "runtime/value.h"
 
 namespace orv {
@@ -13,10 +14,10 @@ class IObject;
 
 struct Callable {
   Label* label = nullptr;
-  IObject* object = nullptr;  // one reference held by the owner of the Callable
+  ObjectRef object;
 
   bool empty() const { return !label && !object; }
-  bool operator==(const Callable& o) const { return label == o.label && object == o.object; }
+  bool operator==(const Callable& o) const { return label == o.label && object.get() == o.object.get(); }
 };
 
 // The first command the callable runs, for the thread limit's exceptions

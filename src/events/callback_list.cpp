@@ -29,28 +29,17 @@ Result CallbackList::change(ExprToken* args, int argc) {
   if (!f) return report_runtime_error(message(Msg::ParamInvalid1));
   int64_t mode = argc > 1 && args[1].symbol != SymMissing ? token_to_int(args[1]) : 1;
   if (mode != 1 && mode != -1 && mode != 0) return report_runtime_error(message(Msg::ParamInvalid2));
-  auto at = std::find(items_.begin(), items_.end(), f);
+  auto at = std::find_if(items_.begin(), items_.end(), [&](const ObjectRef& item) { return item.get() == f; });
   if (mode == 0) {
     if (at != items_.end()) {
+      // Let go of only once the list is whole again: a __Delete may change it.
+      ObjectRef removed = std::move(*at);
       items_.erase(at);
-      f->release();
     }
   } else if (at == items_.end()) {
-    f->add_ref();
-    items_.insert(mode == 1 ? items_.end() : items_.begin(), f);
+    items_.insert(mode == 1 ? items_.end() : items_.begin(), ObjectRef(f));
   }
   return ResultDone;
-}
-
-std::vector<IObject*> CallbackList::take_snapshot() const {
-  std::vector<IObject*> copy = items_;
-  for (IObject* f : copy) f->add_ref();
-  return copy;
-}
-
-void CallbackList::release(std::vector<IObject*>& snapshot) {
-  for (IObject* f : snapshot) f->release();
-  snapshot.clear();
 }
 
 }  // namespace orv

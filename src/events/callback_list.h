@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "runtime/object.h"
 #include "runtime/value.h"
 
 namespace orv {
@@ -17,13 +18,11 @@ class CallbackList {
   // a function already listed is not added twice.
   Result change(ExprToken* args, int argc);
   bool empty() const { return items_.empty(); }
-  // A copy with a reference on each, for calling while the list may change;
-  // give it back to release().
-  std::vector<IObject*> take_snapshot() const;
-  static void release(std::vector<IObject*>& snapshot);
+  // A copy, for calling while the list may change.
+  std::vector<ObjectRef> take_snapshot() const { return items_; }
 
  private:
-  std::vector<IObject*> items_;
+  std::vector<ObjectRef> items_;
 };
 
 // A function the lists accept: an object, or the name of a function with

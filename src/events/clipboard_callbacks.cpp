@@ -39,14 +39,13 @@ void launch_clipboard_thread(bool functions_too) {
     (void)set_error_level(kind);
     if (label) (void)run_callable(first);
     if (functions_too) {
-      std::vector<IObject*> functions = g_functions.take_snapshot();
-      for (IObject* f : functions) {
+      std::vector<ObjectRef> functions = g_functions.take_snapshot();
+      for (const ObjectRef& f : functions) {
         ExprToken arg = int_token(kind);
         Callable c;
         c.object = f;
         (void)run_callable(c, &arg, 1);
       }
-      CallbackList::release(functions);
     }
   }
   g_running = false;

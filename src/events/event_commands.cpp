@@ -59,7 +59,7 @@ Result timer_callable(const ScriptLine& line, const ExpandedArgs& args, Callable
     return ResultDone;
   }
   if (Func* f = find_function(*g_script, name)) {
-    out.object = f;
+    out.object = ObjectRef(f);
     return ResultDone;
   }
   return report_runtime_error(message(Msg::TargetLabelMissing), name);

@@ -35,8 +35,8 @@ bool run_exit_callbacks(StringView reason, int code) {
     (void)run_callable(c);
     cancel = true;
   } else {
-    std::vector<IObject*> functions = g_exit_functions.take_snapshot();
-    for (IObject* f : functions) {
+    std::vector<ObjectRef> functions = g_exit_functions.take_snapshot();
+    for (const ObjectRef& f : functions) {
       ExprToken args[2] = {text_token(reason), int_token(code)};
       CallAnswer answer;
       Callable c;
@@ -47,7 +47,6 @@ bool run_exit_callbacks(StringView reason, int code) {
         break;
       }
     }
-    CallbackList::release(functions);
   }
   return cancel;
 }

@@ -1,5 +1,6 @@
 #include "events/message_monitors.h"
 
+#include <utility>
 #include <vector>
 
 #include "base/messages.h"
@@ -21,7 +22,7 @@ namespace orv {
 namespace {
 
 struct Monitor {
-  IObject* function;  // one reference (a Func counts none)
+  ObjectRef function;
   uint32_t message;
   uintptr_t window;   // 0: any window
   bool by_name;       // registered by name: one function per message and window
@@ -33,7 +34,7 @@ std::vector<Monitor> g_monitors;
 
 Monitor* find(uint32_t message, uintptr_t window, IObject* function, bool by_name) {
   for (Monitor& m : g_monitors)
-    if (m.message == message && m.window == window && m.by_name == by_name && (by_name || m.function == function))
+    if (m.message == message && m.window == window && m.by_name == by_name && (by_name || m.function.get() == function))
       return &m;
   return nullptr;
 }
@@ -43,10 +44,9 @@ bool run_monitor(size_t index, uintptr_t window, uint32_t message, uintptr_t wpa
                  uint32_t time, int32_t x, int32_t y, intptr_t& result) {
   Monitor& m = g_monitors[index];
   Callable c;
-  c.object = m.function;
+  c.object = m.function;  // the table may change while the function runs
   if (!thread_gate(0, first_action(c)) || m.running >= m.max_threads || g_thread->priority > 0) return false;
-  IObject* function = m.function;
-  function->add_ref();
+  IObject* function = c.object.get();
   ++m.running;
   CallAnswer answer;
   {
@@ -65,11 +65,10 @@ bool run_monitor(size_t index, uintptr_t window, uint32_t message, uintptr_t wpa
   if (handled) result = intptr_t(answer.integer);
   // The table may have changed while the function ran.
   for (Monitor& after : g_monitors)
-    if (after.function == function && after.message == message && after.running) {
+    if (after.function.get() == function && after.message == message && after.running) {
       --after.running;
       break;
     }
-  function->release();
   return handled;
 }
 
@@ -123,7 +122,7 @@ Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int ar
   for (Monitor& m : g_monitors)
     if (m.message == message && m.window == window && m.by_name) existing = &m;
   if (existing) {
-    if (auto* f = dynamic_cast<Func*>(existing->function)) {
+    if (auto* f = dynamic_cast<Func*>(existing->function.get())) {
       if (!temp_text_token(f->name, SymString, result)) return ResultFailed;
     }
   }
@@ -132,9 +131,9 @@ Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int ar
   Monitor* m = find(message, window, function, by_name);
   if (max_threads == 0) {
     if (m) {
-      IObject* f = m->function;
+      // Let go of only once the table is whole again: a __Delete may change it.
+      ObjectRef removed = std::move(m->function);
       g_monitors.erase(g_monitors.begin() + (m - g_monitors.data()));
-      f->release();
     }
     return ResultDone;
   }
@@ -142,16 +141,14 @@ Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int ar
   if (max_threads < 0) max_threads = -max_threads;
   uint8_t limit = uint8_t(max_threads > 255 ? 255 : max_threads);
   if (m) {
-    if (by_name && m->function != function) {
-      m->function->release();
-      function->add_ref();
-      m->function = function;
-    }
+    // What this replaces goes last, on the way out: a __Delete may change
+    // the table.
+    ObjectRef replaced;
+    if (by_name && m->function.get() != function) replaced = std::exchange(m->function, ObjectRef(function));
     m->max_threads = limit;
     return ResultDone;
   }
-  function->add_ref();
-  Monitor added{function, message, window, by_name, limit};
+  Monitor added{ObjectRef(function), message, window, by_name, limit};
   if (in_front) {
     // Before the entries of that message: they are tried in table order.
     auto at = g_monitors.begin();

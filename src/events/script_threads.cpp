@@ -128,7 +128,8 @@ void start_thread(int32_t priority, bool push, CommandId first_action) {
 
 void finish_thread(StringView saved_error_level) {
   ThreadSettings& t = *g_thread;
-  if (t.thrown.object) t.thrown.object->release();
+  // Let go of while the thread is still the current one: a __Delete may run.
+  t.thrown.object.reset();
   if (t.is_paused) --g_threads.paused_thread_count;
   g_stack.pop_back();
   g_thread = &g_stack.back();

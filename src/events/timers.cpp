@@ -28,11 +28,6 @@ void enable(ScriptTimer& t, bool on) {
   if (on) platform::set_wake_timer(true);
 }
 
-void release_callable(ScriptTimer& t) {
-  if (t.callable.object) t.callable.object->release();
-  t.callable = Callable();
-}
-
 // Timers deleted while they ran go once their run is over.
 void remove_deleted() {
   std::erase_if(g_timers, [](ScriptTimer* t) {
@@ -88,10 +83,10 @@ bool run_due_timers() {
     if (t->run_once) enable(*t, false);
     g_thread->current_timer = t;
     t->running = true;
-    Callable c = t->callable;
-    if (c.object) c.object->add_ref();  // a Delete during the run must not free it under the call
-    (void)run_callable(c);
-    if (c.object) c.object->release();
+    {
+      Callable c = t->callable;  // a Delete during the run must not free it under the call
+      (void)run_callable(c);
+    }
     t->running = false;
   }
   // Removed only now, so that the walk's positions stay good.
@@ -116,7 +111,7 @@ Result set_timer(Callable callable, StringView word, StringView priority) {
   if (equals_ignore_case(word, u"Delete")) {
     if (!t) return ResultDone;
     enable(*t, false);
-    release_callable(*t);
+    t->callable = Callable();
     remove_deleted();
     return ResultDone;
   }
@@ -132,7 +127,6 @@ Result set_timer(Callable callable, StringView word, StringView priority) {
   if (is_new) {
     t = new ScriptTimer();
     t->callable = callable;
-    if (callable.object) callable.object->add_ref();
     g_timers.push_back(t);
   }
   if (!priority.empty()) t->priority = int32_t(prio);

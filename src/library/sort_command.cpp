@@ -171,15 +171,16 @@ Result sort_by_function(std::vector<Item>& items, Func& f) {
     size_t argc = f.max_params >= 3 ? 3 : 2;
     CallRecord call;
     call.func = &f;
-    TempArena::Mark mark = temp_arena().mark();
-    ExprToken answer = text_token(StringView());
-    Result r = call_function(call, nullptr, args, argc, answer);
-    if (r == ResultDone) {
-      double v = answer.symbol == SymObject ? 0 : token_to_double(answer);
-      c = v < 0 ? -1 : v > 0 ? 1 : 0;
+    Result r;
+    {
+      TempArena::Scope scope;
+      OwnedToken answer;
+      r = call_function(call, nullptr, args, argc, answer.out());
+      if (r == ResultDone) {
+        double v = answer.is_object() ? 0 : token_to_double(*answer);
+        c = v < 0 ? -1 : v > 0 ? 1 : 0;
+      }
     }
-    if (answer.symbol == SymObject) answer.object->release();
-    temp_arena().release(mark);
     if (r != ResultDone) failure = r;
     return r == ResultDone;
   });

@@ -107,7 +107,7 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
     }
   }
   StringView omit = arg_given(args, argc, 2) ? token_to_text(args[2], b2) : StringView();
-  Object* array = Object::create();
+  Ref<Object> array = Ref<Object>::adopt(Object::create());
   if (!array) return report_runtime_error(message(Msg::OutOfMemory));
   int64_t n = 0;
   auto add = [&](StringView piece) {
@@ -152,12 +152,10 @@ Result builtin_strsplit(Func&, ExprToken& result, ExprToken* args, int argc) {
     }
   }
   if (!ok) {
-    array->release();
+    array.reset();
     return report_runtime_error(message(Msg::OutOfMemory));
   }
-  result = ExprToken{};
-  result.symbol = SymObject;
-  result.object = array;
+  result = object_token(array.detach());
   return ResultDone;
 }
 

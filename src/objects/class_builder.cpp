@@ -79,7 +79,7 @@ Result build_classes(ScriptProgram& program) {
     String full = open.empty() ? String(name) : classes[open.back()].full_name + u"." + String(name);
     if (full.size() >= 256) return fail_at(program, d.line_number, message(Msg::ClassNameTooLong), d.text);
 
-    Object* cls = Object::create();
+    Ref<Object> cls = Ref<Object>::adopt(Object::create());
     if (!cls) return fail_at(program, d.line_number, message(Msg::OutOfMemory), d.text);
     StringView stored_full = program.pool.copy(full);
     cls->set_raw(u"__Class", text_token(stored_full));
@@ -87,22 +87,21 @@ Result build_classes(ScriptProgram& program) {
       Variable* v = find_global_or_add(program, name);
       if (!v) return ResultFailed;
       if (v->target().attributes & AttrObject) {
-        cls->release();
+        cls.reset();
         return fail_at(program, d.line_number, message(Msg::DuplicateClass), d.text);
       }
       v->scope |= ScopeSuperGlobal | ScopeDeclared;
-      cls->add_ref();
-      if (!v->assign_object(cls)) return ResultFailed;
+      if (!v->assign_object(ObjectRef(cls.get()))) return ResultFailed;
     } else {
       Object* outer = classes[open.back()].object;
       if (outer->find_string(name)) {
-        cls->release();
+        cls.reset();
         return fail_at(program, d.line_number, message(Msg::DuplicateClass), d.text);
       }
-      outer->set_raw(name, object_token(cls));
+      outer->set_raw(name, object_token(cls.get()));
     }
-    cls->release();  // the variable or the enclosing class holds it now
-    classes.push_back({full, cls, base_name, d.line_number});
+    // The variable or the enclosing class holds it from here on.
+    classes.push_back({full, cls.get(), base_name, d.line_number});
     open.push_back(classes.size() - 1);
   }
 
@@ -138,9 +137,9 @@ Result build_classes(ScriptProgram& program) {
     if (ObjectField* field = c->object->find_string(prop_name); field && field->kind == SymObject)
       prop = dynamic_cast<Property*>(field->object);
     if (!prop) {
-      prop = Property::create();
-      c->object->set_raw(prop_name, object_token(prop));
-      prop->release();
+      Ref<Property> created = Ref<Property>::adopt(Property::create());
+      c->object->set_raw(prop_name, object_token(created.get()));
+      prop = created.get();  // the class holds it from here on
     }
     (equals_ignore_case(short_name, u"Get") ? prop->getter : prop->setter) = f;
   }

@@ -36,29 +36,29 @@ void release_shared(SharedSection* shared) {
 
 class CriticalObject final : public ObjectBase {
  public:
-  CriticalObject(IObject* inner, SharedSection* shared) : inner_(inner), shared_(shared) {}
+  CriticalObject(ObjectRef inner, SharedSection* shared) : inner_(std::move(inner)), shared_(shared) {}
 
   Result invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) override {
     (void)this_token;
     platform::enter_critical_section(shared_->section);
-    ExprToken inner_this = object_token(inner_);
+    ExprToken inner_this = object_token(inner_.get());
     Result r = inner_->invoke(result, inner_this, flags, params, count);
     platform::leave_critical_section(shared_->section);
     return r;
   }
   StringView type_name() const override { return inner_->type_name(); }
 
-  IObject* inner() const { return inner_; }
+  IObject* inner() const { return inner_.get(); }
   SharedSection* shared() const { return shared_; }
 
  protected:
   ~CriticalObject() override {
-    inner_->release();
+    inner_.reset();
     release_shared(shared_);
   }
 
  private:
-  IObject* inner_;  // one reference held
+  ObjectRef inner_;
   SharedSection* shared_;
 };
 
@@ -89,43 +89,42 @@ Result builtin_critical_object(Func& func, ExprToken& result, ExprToken* args, i
     return ResultDone;
   }
 
-  IObject* inner = nullptr;
+  ObjectRef inner;
   SharedSection* shared = nullptr;
   if (has_first) {
     IObject* object = object_of(args[0]);
     if (!object) return report_runtime_error(message(Msg::ParamInvalid1));
     if (auto* critical = dynamic_cast<CriticalObject*>(object)) {
-      inner = critical->inner();
+      inner = ObjectRef(critical->inner());
       if (!has_second) {
         shared = critical->shared();
         ++shared->refs;
       }
     } else {
-      inner = object;
+      inner = ObjectRef(object);
     }
-    inner->add_ref();
   } else {
-    inner = Object::create();
+    inner = ObjectRef::adopt(Object::create());
     if (!inner) return report_runtime_error(message(Msg::OutOfMemory));
   }
 
   if (!shared) {
     if (has_second && (second < kLowestAddress || !platform::foreign_memory_allowed())) {
-      inner->release();
+      inner.reset();
       return report_runtime_error(message(Msg::ParamInvalid2));
     }
     void* section = has_second ? reinterpret_cast<void*>(uintptr_t(second)) : platform::create_critical_section();
     shared = section ? new (std::nothrow) SharedSection{section, !has_second} : nullptr;
     if (!shared) {
       if (section && !has_second) platform::delete_critical_section(section);
-      inner->release();
+      inner.reset();
       return report_runtime_error(message(Msg::OutOfMemory));
     }
   }
   auto* wrapper = new (std::nothrow) CriticalObject(inner, shared);
   if (!wrapper) {
     release_shared(shared);
-    inner->release();
+    inner.reset();
     return report_runtime_error(message(Msg::OutOfMemory));
   }
   result = object_token(wrapper);

@@ -90,12 +90,11 @@ String thrown_message(const ThrownValue& thrown) {
     case SymObject: {
       ExprToken key = text_token(u"Message");
       ExprToken* params[1] = {&key};
-      ExprToken self = object_token(thrown.object);
-      ExprToken message = text_token(StringView());
+      ExprToken self = object_token(thrown.object.get());
+      OwnedToken message;
       String text;
-      if (thrown.object->invoke(message, self, InvokeGet, params, 1) == ResultDone)
-        text = String(token_to_text(message, buf));
-      if (message.symbol == SymObject) message.object->release();
+      if (thrown.object->invoke(message.out(), self, InvokeGet, params, 1) == ResultDone)
+        text = String(token_to_text(*message, buf));
       return text;
     }
     default: return thrown.text;
@@ -109,7 +108,6 @@ DispatchOutcome outcome(Result r, ThreadSettings& thread, String* message) {
   if (thread.thrown.pending) {
     ThrownValue thrown = thread.thrown.take();
     if (message) *message = thrown_message(thrown);
-    if (thrown.object) thrown.object->release();
     return DispatchOutcome::Thrown;
   }
   switch (r) {
@@ -133,24 +131,22 @@ DispatchOutcome invoke(IObject& object, const DispatchCall& call, DispatchValue*
   // A value thrown before this call waits until it is over, or the
   // object's code would take it for its own and stop at once.
   ThrownValue earlier = thread.thrown.take();
-  TempArena::Mark mark = temp_arena().mark();
-  // Held for the call, which may drop the last other reference.
-  object.add_ref();
-  ExprToken self = object_token(&object);
-  ExprToken value = text_token(StringView());
-  Result r = object.invoke(value, self, invoke_flags(call), params, count);
-  // Before the outcome is read: if this was the last reference, whatever
-  // the object's end throws belongs to this call too.
-  object.release();
-  DispatchOutcome done = outcome(r, thread, message);
-  if (done == DispatchOutcome::Done && result) *result = result_value(value);
-  else if (value.symbol == SymObject) value.object->release();
-  temp_arena().release(mark);
-  if (earlier.pending) {
-    // It takes precedence, as it would over anything thrown by a __Delete.
-    if (thread.thrown.object) thread.thrown.object->release();
-    thread.thrown = std::move(earlier);
+  DispatchOutcome done;
+  {
+    TempArena::Scope scope;
+    // Held for the call, which may drop the last other reference.
+    ObjectRef held(&object);
+    ExprToken self = object_token(&object);
+    OwnedToken value;
+    Result r = object.invoke(value.out(), self, invoke_flags(call), params, count);
+    // Before the outcome is read: if this was the last reference, whatever
+    // the object's end throws belongs to this call too.
+    held.reset();
+    done = outcome(r, thread, message);
+    if (done == DispatchOutcome::Done && result) *result = result_value(value.detach());
   }
+  // It takes precedence, as it would over anything thrown by a __Delete.
+  if (earlier.pending) thread.thrown = std::move(earlier);
   return done;
 }
 

@@ -15,9 +15,9 @@ namespace orv {
 
 namespace {
 
-Object* build_exception(const ScriptLine* line, StringView message, StringView what, StringView extra) {
-  Object* e = Object::create();
-  if (!e) return nullptr;
+Ref<Object> build_exception(const ScriptLine* line, StringView message, StringView what, StringView extra) {
+  Ref<Object> e = Ref<Object>::adopt(Object::create());
+  if (!e) return e;
   String what_text(what);
   if (what_text.empty() && line) what_text = command_info(line->action).name;
   String file = g_process.script_full_path;
@@ -28,10 +28,7 @@ Object* build_exception(const ScriptLine* line, StringView message, StringView w
   bool ok = e->set_raw(u"What", text_token(what_text)) && e->set_raw(u"File", text_token(file)) &&
             e->set_raw(u"Line", line_number) && e->set_raw(u"Message", text_token(message));
   if (ok && !extra.empty()) ok = e->set_raw(u"Extra", text_token(extra));
-  if (!ok) {
-    e->release();
-    return nullptr;
-  }
+  if (!ok) e.reset();
   return e;
 }
 
@@ -39,14 +36,14 @@ Object* build_exception(const ScriptLine* line, StringView message, StringView w
 
 // The exception becomes the thread's pending thrown value.
 Result make_exception(const ScriptLine* line, StringView message, StringView what, StringView extra) {
-  Object* e = build_exception(line, message, what, extra);
+  Ref<Object> e = build_exception(line, message, what, extra);
   if (!e) return report_runtime_error(orv::message(Msg::OutOfMemoryThreadExits));
   ThreadSettings& t = *g_thread;
-  if (t.thrown.object) t.thrown.object->release();
+  t.thrown.object.reset();
   t.thrown.text.clear();
   t.thrown.pending = true;
   t.thrown.symbol = SymObject;
-  t.thrown.object = e;
+  t.thrown.object = std::move(e);
   t.thrown.line = line;
   return ResultFailed;
 }
@@ -60,11 +57,9 @@ Result builtin_exception(Func& func, ExprToken& result, ExprToken* args, int arg
   StringView extra = argc > 2 && args[2].symbol != SymMissing ? token_to_text(args[2], b2) : StringView();
   String what_text(what);
   if (argc < 2 && g_thread->current_func) what_text = g_thread->current_func->name;
-  Object* e = build_exception(g_thread->current_line, message, what_text, extra);
+  Ref<Object> e = build_exception(g_thread->current_line, message, what_text, extra);
   if (!e) return report_runtime_error(orv::message(Msg::OutOfMemory));
-  result = ExprToken{};
-  result.symbol = SymObject;
-  result.object = e;
+  result = object_token(e.detach());
   return ResultDone;
 }
 

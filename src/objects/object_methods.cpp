@@ -293,44 +293,33 @@ Result builtin_object(Func& func, ExprToken& result, ExprToken* args, int argc) 
       if (address < 1024 || !platform::foreign_memory_allowed()) return ResultDone;
       object = reinterpret_cast<IObject*>(uintptr_t(address));
     }
-    object->add_ref();
-    result = object_token(object);
+    result = object_token(ObjectRef(object).detach());
     return ResultDone;
   }
   if (argc % 2) return ResultDone;
-  Object* object = Object::create();
+  Ref<Object> object = Ref<Object>::adopt(Object::create());
   if (!object) return ResultDone;
-  ExprToken this_token = object_token(object);
+  ExprToken this_token = object_token(object.get());
   for (int i = 0; i < argc; i += 2) {
     if (args[i].symbol == SymMissing || args[i + 1].symbol == SymMissing) continue;
     ExprToken* pair[2] = {&args[i], &args[i + 1]};
-    ExprToken ignored = empty_token();
-    Result r = object->invoke(ignored, this_token, InvokeSet, pair, 2);
-    release_token(ignored);
-    if (r == ResultFailed || r == ResultExitThread) {
-      object->release();
-      return r;
-    }
+    OwnedToken ignored;
+    Result r = object->invoke(ignored.out(), this_token, InvokeSet, pair, 2);
+    ignored.reset();
+    if (r == ResultFailed || r == ResultExitThread) return r;
   }
-  result = this_token;
+  result = object_token(object.detach());
   return ResultDone;
 }
 
 Result builtin_array(Func& func, ExprToken& result, ExprToken* args, int argc) {
-  Object* array = Object::create();
-  if (!array) return ResultDone;
-  if (!array->reserve(argc)) {
-    array->release();
-    return ResultDone;
-  }
+  Ref<Object> array = Ref<Object>::adopt(Object::create());
+  if (!array || !array->reserve(argc)) return ResultDone;
   for (int i = 0; i < argc; ++i) {
     if (args[i].symbol == SymMissing) continue;
-    if (!array->set_raw(int64_t(i) + 1, args[i])) {
-      array->release();
-      return ResultDone;
-    }
+    if (!array->set_raw(int64_t(i) + 1, args[i])) return ResultDone;
   }
-  result = object_token(array);
+  result = object_token(array.detach());
   return ResultDone;
 }
 

@@ -163,8 +163,7 @@ void value_to_result(const ObjectField& field, ExprToken& result) {
       result.number = field.number;
       return;
     case SymObject:
-      field.object->add_ref();
-      result = object_token(field.object);
+      result = object_token(ObjectRef(field.object));
       return;
     default: copy_text_result(field.text_view(), result);
   }
@@ -185,8 +184,7 @@ void assigned_result(const ExprToken& value, ExprToken& result) {
     case SymInteger:
     case SymFloat: result = value; break;
     case SymObject:
-      value.object->add_ref();
-      result = object_token(value.object);
+      result = object_token(ObjectRef(value.object));
       return;
     case SymString:
     case SymOperand:
@@ -268,11 +266,7 @@ bool decide_key(const ExprToken& token, ObjectKey& key) {
 Object* Object::create() { return new (std::nothrow) Object(); }
 
 Object::~Object() {
-  if (base_) {
-    IObject* b = base_;
-    base_ = nullptr;
-    b->release();
-  }
+  base_.reset();
   for (int64_t i = count_ - 1; i >= 0; --i) {
     if (i >= string_offset_) std::free(fields_[i].string_key);
     else if (i >= object_offset_) fields_[i].object_key->release();
@@ -282,12 +276,7 @@ Object::~Object() {
   delete tail_;
 }
 
-void Object::set_base(IObject* base) {
-  if (base) base->add_ref();
-  IObject* old = base_;
-  base_ = base;
-  if (old) old->release();
-}
+void Object::set_base(IObject* base) { base_ = ObjectRef(base); }
 
 bool Object::reserve(int64_t needed) {
   if (needed <= capacity_) return true;
@@ -578,17 +567,14 @@ bool Object::get_raw(const ObjectKey& key, ExprToken& result) {
 
 Object* Object::clone(bool with_integer_keys) {
   settle();
-  Object* copy = create();
+  Ref<Object> copy = Ref<Object>::adopt(create());
   if (!copy) return nullptr;
   copy->may_have_meta_ = may_have_meta_;
   int64_t from = with_integer_keys ? 0 : object_offset_;
   int64_t n = count_ - from;
   if (n > 0) {
     copy->fields_ = static_cast<ObjectField*>(std::malloc(size_t(n) * sizeof(ObjectField)));
-    if (!copy->fields_) {
-      copy->release();
-      return nullptr;
-    }
+    if (!copy->fields_) return nullptr;
     copy->capacity_ = n;
   }
   for (int64_t i = from; i < count_; ++i) {
@@ -599,10 +585,7 @@ Object* Object::clone(bool with_integer_keys) {
     if (kind == KeyKind::String) {
       size_t bytes = (std::char_traits<char16_t>::length(src.string_key) + 1) * sizeof(char16_t);
       dst.string_key = static_cast<char16_t*>(std::malloc(bytes));
-      if (!dst.string_key) {
-        copy->release();
-        return nullptr;
-      }
+      if (!dst.string_key) return nullptr;
       std::memcpy(dst.string_key, src.string_key, bytes);
     } else if (kind == KeyKind::Object) {
       dst.object_key->add_ref();
@@ -612,7 +595,6 @@ Object* Object::clone(bool with_integer_keys) {
       dst.text = static_cast<char16_t*>(std::malloc(src.capacity * sizeof(char16_t)));
       if (!dst.text) {
         release_key(dst, kind);
-        copy->release();
         return nullptr;
       }
       std::memcpy(dst.text, src.text, src.capacity * sizeof(char16_t));
@@ -624,8 +606,8 @@ Object* Object::clone(bool with_integer_keys) {
     if (kind != KeyKind::String) ++copy->string_offset_;
   }
   // Last, so that releasing a half-built copy never runs __Delete.
-  copy->set_base(base_);
-  return copy;
+  copy->set_base(base_.get());
+  return copy.detach();
 }
 
 // --- invoke ------------------------------------------------------------------------
@@ -648,13 +630,11 @@ bool holds_function(const ObjectField& field) {
 Result call_stored_member(const ObjectField& field, ExprToken& result, ExprToken& this_token, bool found_in_base,
                           ExprToken** params, int count) {
   if (field.kind == SymObject) {
-    IObject* target = field.object;
-    target->add_ref();
+    ObjectRef target(field.object);  // the call may overwrite the field
     ExprToken* saved = params[0];
     params[0] = &this_token;
     Result r = target->invoke(result, this_token, InvokeCall | InvokeAsFunctionObject, params, count);
     params[0] = saved;
-    target->release();
     return r;
   }
   if (field.kind != kFieldText || !g_object_hooks.find_function) return ResultNotHandled;
@@ -682,9 +662,8 @@ Result invoke_property(Property& prop, ExprToken& result, ExprToken& this_token,
   }
   ExprToken* saved = params[0];
   params[0] = &this_token;
-  prop.add_ref();
-  Result r = prop.invoke(result, this_token, flags | InvokeAsFunctionObject, params, count);
-  prop.release();
+  // Held for the call, which may overwrite the member.
+  Result r = Ref<Property>(&prop)->invoke(result, this_token, flags | InvokeAsFunctionObject, params, count);
   params[0] = saved;
   if (rotate) {
     ExprToken* value = params[1];
@@ -742,10 +721,8 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
       // Nothing stops a chain of bases from looping back on itself.
       if (stack_exhausted()) return report_runtime_error(message(Msg::BaseChainTooDeep));
       uint32_t base_flags = as_base ? flags : flags | InvokeAsBase | InvokeMetaFunctions;
-      IObject* b = base_;
-      b->add_ref();
-      Result r = b->invoke(result, this_token, base_flags, params, count);
-      b->release();
+      // Held for the call, which may change the base.
+      Result r = ObjectRef(base_)->invoke(result, this_token, base_flags, params, count);
       if (r != ResultNotHandled) return r;
       if (!has_key) return ResultNotHandled;
       // The base may have run a meta-function that changed this object.
@@ -767,18 +744,12 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
       }
       if (key_count == 1 && equals_ignore_case(key.text, u"base")) {
         if (type == InvokeGet) {
-          if (base_) {
-            base_->add_ref();
-            result = object_token(base_);
-          }
+          if (base_) result = object_token(base_);
           return ResultDone;
         }
         IObject* new_base = token_object(*params[1]);
         set_base(new_base);
-        if (new_base) {
-          new_base->add_ref();
-          result = object_token(new_base);
-        }
+        if (new_base) result = object_token(ObjectRef(new_base));
         return ResultDone;
       }
     }
@@ -816,35 +787,28 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
     return ResultNotHandled;
   } else if (key.kind == KeyKind::String && equals_ignore_case(key.text, u"base")) {
     if (!base_ && type == InvokeSet) {
-      Object* fresh = Object::create();
-      if (!fresh) return ResultDone;
-      set_base(fresh);
-      fresh->release();
+      base_ = ObjectRef::adopt(Object::create());
+      if (!base_) return ResultDone;
     }
     if (!base_) return ResultNotHandled;
-    sub = base_;
+    sub = base_.get();
   } else if (type == InvokeSet) {
-    Object* fresh = Object::create();
+    Ref<Object> fresh = Ref<Object>::adopt(Object::create());
     if (!fresh) return ResultDone;
     field = shadowed;
-    if (!field && !(field = insert(key, pos))) {
-      fresh->release();
-      return ResultDone;
-    }
+    if (!field && !(field = insert(key, pos))) return ResultDone;
     ObjectField old = *field;
     field->kind = SymObject;
-    field->object = fresh;  // the creation reference passes to the field
+    field->object = fresh.get();
     field->capacity = 0;
+    sub = fresh.detach();  // the creation reference passes to the field
     release_value(old);
-    sub = fresh;
   } else {
     return ResultNotHandled;
   }
-  sub->add_ref();
+  ObjectRef held(sub);  // the call may overwrite where it came from
   ExprToken sub_this = object_token(sub);
-  Result r = sub->invoke(result, sub_this, flags & ~uint32_t(InvokeAsBase | InvokeMetaFunctions), params + 1, count - 1);
-  sub->release();
-  return r;
+  return sub->invoke(result, sub_this, flags & ~uint32_t(InvokeAsBase | InvokeMetaFunctions), params + 1, count - 1);
 }
 
 // --- release -----------------------------------------------------------------------
@@ -866,10 +830,7 @@ bool Object::on_last_release() {
   if (base_ && !find_string(u"__Class")) {
     void* saved = g_object_hooks.before_finalizer ? g_object_hooks.before_finalizer() : nullptr;
     ExprToken this_token = object_token(this);
-    IObject* b = base_;
-    b->add_ref();
-    (void)orv::call_method(*b, u"__Delete", this_token, InvokeAsBase, nullptr, 0);
-    b->release();
+    (void)orv::call_method(*ObjectRef(base_), u"__Delete", this_token, InvokeAsBase, nullptr, 0);
     if (g_object_hooks.after_finalizer) g_object_hooks.after_finalizer(saved);
     // __Delete stored `this` somewhere: the object lives on.
     if (ref_count() != 1) return false;
@@ -916,10 +877,6 @@ Result EnumBase::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags
 
 Enumerator* Enumerator::create(Object& object) { return new (std::nothrow) Enumerator(object); }
 
-Enumerator::Enumerator(Object& object) : object_(&object) { object.add_ref(); }
-
-Enumerator::~Enumerator() { object_->release(); }
-
 Result Enumerator::next(Variable* key, Variable* value, bool& more) {
   // Keys added since the last step take their sorted places first, as
   // they would have had on insertion.
@@ -932,28 +889,23 @@ Result Enumerator::next(Variable* key, Variable* value, bool& more) {
   more = true;
   // Both are taken out first: storing into a variable may release an
   // object whose __Delete changes the enumerated one.
-  TempArena::Mark mark = temp_arena().mark();
+  TempArena::Scope scope;
   const ObjectField& f = object_->fields_[position_];
-  ExprToken key_token;
+  OwnedToken value_token;  // declared first, so let go of after the key
+  OwnedToken key_token;
   switch (object_->key_kind_at(position_)) {
-    case KeyKind::Integer: key_token = int_token(f.int_key); break;
-    case KeyKind::Object: key_token = object_token(f.object_key); break;
-    default: key_token = text_token(StringView(f.string_key)); break;
+    case KeyKind::Integer: key_token = OwnedToken::adopt(int_token(f.int_key)); break;
+    case KeyKind::Object: key_token = OwnedToken::holding(ObjectRef(f.object_key)); break;
+    default: key_token = OwnedToken::adopt(text_token(StringView(f.string_key))); break;
   }
-  ExprToken value_token = empty_token();
-  if (value) value_to_result(f, value_token);
-  if (key_token.symbol == SymObject) key_token.object->add_ref();
-  else if (key_token.symbol == SymString && key && temp_text_token(key_token.view(), SymString, key_token) != ResultDone) {
-    release_token(value_token);
-    temp_arena().release(mark);
-    return ResultFailed;
+  if (value) value_to_result(f, value_token.out());
+  if (key_token->symbol == SymString && key) {
+    StringView text = key_token->view();
+    if (temp_text_token(text, SymString, key_token.out()) != ResultDone) return ResultFailed;
   }
   Result r = ResultDone;
-  if (key) r = key->assign_token(key_token);
-  if (r && value) r = value->assign_token(value_token);
-  release_token(key_token);
-  release_token(value_token);
-  temp_arena().release(mark);
+  if (key) r = key->assign_token(*key_token);
+  if (r && value) r = value->assign_token(*value_token);
   return r;
 }
 
@@ -983,18 +935,12 @@ Result Property::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags
       if (!function && g_object_hooks.find_function)
         function = g_object_hooks.find_function(token_to_text(*params[1], buf));
       *accessor = function;
-      if (function) {
-        function->add_ref();
-        result = object_token(function);
-      }
+      if (function) result = object_token(ObjectRef(function));
       return ResultDone;
     }
     default:
       if (count != 1) return ResultNotHandled;
-      if (*accessor) {
-        (*accessor)->add_ref();
-        result = object_token(*accessor);
-      }
+      if (*accessor) result = object_token(ObjectRef(*accessor));
       return ResultDone;
   }
 }
@@ -1018,11 +964,9 @@ Result MetaObject::invoke(ExprToken& result, ExprToken& this_token, uint32_t fla
       ExprToken method_this = empty_token();
       if (g_object_hooks.running_method(defining_class, method_this)) {
         auto* cls = dynamic_cast<Object*>(defining_class);
-        IObject* b = cls ? cls->base() : nullptr;
+        ObjectRef b(cls ? cls->base() : nullptr);  // held for the call, which may change the class
         if (!b) return ResultDone;
-        b->add_ref();
         Result r = b->invoke(result, method_this, (flags | InvokeAsBase) & ~uint32_t(InvokeMetaFunctions), params, count);
-        b->release();
         return r == ResultNotHandled ? ResultDone : r;
       }
     }
@@ -1047,12 +991,10 @@ Result MetaObject::invoke(ExprToken& result, ExprToken& this_token, uint32_t fla
 
 Result invoke_member(ExprToken& result, uint32_t type, ExprToken** params, int count) {
   ExprToken& target = *params[0];
-  if (IObject* object = token_object(target)) {
-    // Held for the call, which may overwrite the variable it came from.
-    object->add_ref();
-    ExprToken this_token = object_token(object);
+  // Held for the call, which may overwrite the variable it came from.
+  if (ObjectRef object{token_object(target)}) {
+    ExprToken this_token = object_token(object.get());
     Result r = object->invoke(result, this_token, type, params + 1, count - 1);
-    object->release();
     return r == ResultNotHandled ? ResultDone : r;
   }
   if (target.symbol == SymVar) {
@@ -1086,39 +1028,32 @@ Result new_object(ExprToken* args, size_t argc, ExprToken& result) {
       warn_unset_variable(args[0].var->target());
     return ResultDone;
   }
-  Object* instance = Object::create();
+  Ref<Object> instance = Ref<Object>::adopt(Object::create());
   if (!instance) return report_runtime_error(message(Msg::OutOfMemory));
   instance->set_base(cls);
-  ExprToken this_token = object_token(instance);
+  ExprToken this_token = object_token(instance.get());
 
   ExprToken init_name = text_token(u"__Init");
   ExprToken* init_params[1] = {&init_name};
-  ExprToken ignored = empty_token();
-  Result r = cls->invoke(ignored, this_token, InvokeCall | InvokeAsBase, init_params, 1);
-  release_token(ignored);
-  if (r == ResultFailed || r == ResultExitThread) {
-    instance->release();
-    return r;
-  }
+  // What __Init gives back is of no interest.
+  Result r = cls->invoke(OwnedToken().out(), this_token, InvokeCall | InvokeAsBase, init_params, 1);
+  if (r == ResultFailed || r == ResultExitThread) return r;
 
   ParamList list(static_cast<int>(argc));
   ExprToken new_name = text_token(u"__New");
   list[0] = &new_name;
   for (size_t i = 1; i < argc; ++i) list[int(i)] = &args[i];
-  ExprToken returned = empty_token();
-  r = cls->invoke(returned, this_token, InvokeCall | InvokeAsBase, list.data(), int(argc));
+  OwnedToken returned;
+  r = cls->invoke(returned.out(), this_token, InvokeCall | InvokeAsBase, list.data(), int(argc));
   if (r == ResultReturned) {
     // The constructor's own value replaces the instance.
-    instance->release();
-    result = returned;
+    instance.reset();
+    result = returned.detach();
     return ResultDone;
   }
-  release_token(returned);
-  if (r == ResultFailed || r == ResultExitThread) {
-    instance->release();
-    return r;
-  }
-  result = this_token;  // the creation reference passes to the caller
+  if (r == ResultFailed || r == ResultExitThread) return r;
+  returned.reset();
+  result = object_token(instance.detach());  // the creation reference passes to the caller
   return ResultDone;
 }
 
@@ -1128,19 +1063,19 @@ Result call_method(IObject& object, StringView name, ExprToken& this_token, uint
   ExprToken name_token = text_token(name);
   list[0] = &name_token;
   for (int i = 0; i < argc; ++i) list[i + 1] = args[i];
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken result = empty_token();
-  Result r = object.invoke(result, this_token, InvokeCall | extra_flags, list.data(), argc + 1);
+  TempArena::Scope scope;
+  OwnedToken result;
+  Result r = object.invoke(result.out(), this_token, InvokeCall | extra_flags, list.data(), argc + 1);
   if (r != ResultFailed && r != ResultExitThread) {
     bool non_empty = true;
     int64_t value = 0;
-    switch (result.symbol) {
-      case SymInteger: value = result.integer; break;
-      case SymFloat: value = double_to_int(result.number); break;
+    switch (result->symbol) {
+      case SymInteger: value = result->integer; break;
+      case SymFloat: value = double_to_int(result->number); break;
       case SymObject: break;
       default: {
         char16_t buf[256];
-        StringView text = token_to_text(result, buf);
+        StringView text = token_to_text(*result, buf);
         non_empty = !text.empty();
         if (numeric_type_of(text) != NumType::NotNumeric) value = text_to_int(text);
       }
@@ -1148,8 +1083,6 @@ Result call_method(IObject& object, StringView name, ExprToken& this_token, uint
     if (returned) *returned = value;
     r = non_empty ? ResultReturned : ResultDone;
   }
-  release_token(result);
-  temp_arena().release(mark);
   return r;
 }
 

@@ -92,7 +92,7 @@ class Object : public ObjectBase {
   Result invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) override;
   StringView type_name() const override { return u"Object"; }
 
-  IObject* base() const { return base_; }
+  IObject* base() const { return base_.get(); }
   // Adds a reference to the new base (null clears it) and drops the old one.
   void set_base(IObject* base);
 
@@ -177,7 +177,7 @@ class Object : public ObjectBase {
   Result method_set_capacity(ExprToken& result, ExprToken** params, int count);
   Result method_get_address(ExprToken& result, ExprToken** params, int count);
 
-  IObject* base_ = nullptr;
+  ObjectRef base_;
   ObjectField* fields_ = nullptr;
   int64_t count_ = 0;
   int64_t capacity_ = 0;
@@ -208,9 +208,8 @@ class Enumerator : public EnumBase {
   StringView type_name() const override { return u"Enumerator"; }
 
  private:
-  explicit Enumerator(Object& object);
-  ~Enumerator() override;
-  Object* object_;
+  explicit Enumerator(Object& object) : object_(&object) {}
+  Ref<Object> object_;
   int64_t position_ = -1;
 };
 

@@ -156,7 +156,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     // The arguments past the named parameters, as an array (keeping the
     // named values of a variadic call's array).
     size_t first = f.params.size() - 1;
-    IObject* rest = g_object_model.new_rest_array(named);
+    ObjectRef rest = ObjectRef::adopt(g_object_model.new_rest_array(named));
     if (!rest) r = report_runtime_error(message(Msg::OutOfMemory), f.name);
     for (size_t i = first; r && i < argc; ++i) {
       if (args[i].symbol == SymMissing) continue;
@@ -185,8 +185,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
       }
       if (!g_object_model.set_item(*rest, int64_t(i - first + 1), value)) r = report_runtime_error(message(Msg::OutOfMemory), f.name);
     }
-    if (r) r = f.params.back().var->assign_object(rest);
-    else if (rest) rest->release();
+    if (r) r = f.params.back().var->assign_object(std::move(rest));
   }
 
   CallResult call_result;
@@ -205,12 +204,11 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
 
   g_last_call_returned = call_result.returned;
   if (r) {
-    const ExprToken& v = call_result.value;
+    const ExprToken& v = *call_result.value;
     if (v.symbol == SymString || v.symbol == SymOperand) r = keep_text(call_result.text, v.symbol, result);
-    else result = v;  // numbers, and an object whose reference passes to the caller
-  } else if (call_result.value.symbol == SymObject) {
-    call_result.value.object->release();
+    else result = call_result.value.detach();  // numbers, and an object whose reference passes to the caller
   }
+  call_result.value.reset();
 
   release_locals(f);
   for (size_t i = backup_base; i < backups.size(); ++i) {
@@ -247,20 +245,18 @@ Result invoke_target(uint32_t flags, ExprToken* args, size_t argc, ExprToken& re
 
 // x.y++ and the like: read the member, step it, store it back.
 Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& result) {
-  ExprToken old{};
-  old.symbol = SymString;
-  old.text = u"";
-  if (!invoke_target(InvokeGet, args, argc, old)) return ResultFailed;
+  OwnedToken old;
+  if (!invoke_target(InvokeGet, args, argc, old.out())) return ResultFailed;
   int delta = (op == OperatorKind::PreIncrement || op == OperatorKind::PostIncrement) ? 1 : -1;
   ExprToken stepped{};
-  switch (token_numeric_type(old)) {
+  switch (token_numeric_type(*old)) {
     case NumType::Integer:
       stepped.symbol = SymInteger;
-      stepped.integer = int64_t(uint64_t(token_to_int(old)) + uint64_t(delta));
+      stepped.integer = int64_t(uint64_t(token_to_int(*old)) + uint64_t(delta));
       break;
     case NumType::Float:
       stepped.symbol = SymFloat;
-      stepped.number = token_to_double(old) + delta;
+      stepped.number = token_to_double(*old) + delta;
       break;
     default:
       stepped.symbol = SymString;
@@ -269,22 +265,12 @@ Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& res
   }
   std::vector<ExprToken> with_value(args, args + argc);
   with_value.push_back(stepped);
-  ExprToken ignored{};
-  ignored.symbol = SymString;
-  ignored.text = u"";
-  Result r = invoke_target(InvokeSet, with_value.data(), with_value.size(), ignored);
-  if (ignored.symbol == SymObject) ignored.object->release();
-  if (!r) {
-    if (old.symbol == SymObject) old.object->release();
-    return r;
-  }
+  OwnedToken ignored;
+  Result r = invoke_target(InvokeSet, with_value.data(), with_value.size(), ignored.out());
+  ignored.reset();
+  if (!r) return r;
   bool post = op == OperatorKind::PostIncrement || op == OperatorKind::PostDecrement;
-  if (post) {
-    result = old;
-  } else {
-    if (old.symbol == SymObject) old.object->release();
-    result = stepped;
-  }
+  result = post ? old.detach() : stepped;
   return ResultDone;
 }
 
@@ -299,7 +285,7 @@ void restore_throw(void* p) {
   ThrownValue& now = g_thread->thrown;
   if (saved->pending) {
     // An exception raised by __Delete gives way to the one already pending.
-    if (now.object) now.object->release();
+    now.object.reset();
     now = std::move(*saved);
   }
   delete saved;
@@ -345,14 +331,10 @@ Result call_variadic(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
   std::vector<ExprToken> all(args, args + argc - 1);
   IObject* array = token_object(args[argc - 1]);
   if (array && !g_object_model.array_items(*array, all)) array = nullptr;
-  // The call may drop the caller's last reference to it.
-  if (array) array->add_ref();
-  Result r;
-  if (f.kind == FuncKind::Operator) r = call_operator(f, all.data(), all.size(), result);
-  else if (f.kind == FuncKind::Builtin) r = f.routine(f, result, all.data(), int(all.size()));
-  else r = call_script_function(f, all.data(), all.size(), result, array);
-  if (array) array->release();
-  return r;
+  ObjectRef held(array);  // the call may overwrite where the array came from
+  if (f.kind == FuncKind::Operator) return call_operator(f, all.data(), all.size(), result);
+  if (f.kind == FuncKind::Builtin) return f.routine(f, result, all.data(), int(all.size()));
+  return call_script_function(f, all.data(), all.size(), result, array);
 }
 
 Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken* args, size_t argc, ExprToken& result) {

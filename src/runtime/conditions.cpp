@@ -148,21 +148,15 @@ Result is_type(Variable* var, StringView value, StringView type, bool& out) {
 Result evaluate_condition(const ScriptLine& line) {
   CommandId id = line.action;
   if (id == CmdIfExpr) {
-    TempArena::Mark mark = temp_arena().mark();
-    ExprToken value;
+    TempArena::Scope scope;
+    OwnedToken value;
     if (!line.args[0].is_expression) {
       // A lone variable.
-      value = ExprToken{};
-      value.symbol = SymVar;
-      value.var = line.args[0].ref.derefs[0].target.var;
-    } else if (!evaluate(line.args[0].postfix, value)) {
-      temp_arena().release(mark);
+      value = OwnedToken::adopt(var_token(line.args[0].ref.derefs[0].target.var));
+    } else if (!evaluate(line.args[0].postfix, value.out())) {
       return ResultFailed;
     }
-    bool truth = condition_truth(value);
-    if (value.symbol == SymObject) value.object->release();
-    temp_arena().release(mark);
-    return truth ? ResultConditionTrue : ResultConditionFalse;
+    return condition_truth(*value) ? ResultConditionTrue : ResultConditionFalse;
   }
 
   static ExpandedArgs args;

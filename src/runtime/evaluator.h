@@ -20,6 +20,7 @@ struct Variable;
 // exactly what it took.
 class TempArena {
  public:
+  class Scope;
   struct Mark {
     size_t block;
     size_t used;
@@ -44,6 +45,19 @@ inline TempArena& temp_arena() {
   static TempArena arena;
   return arena;
 }
+
+// Gives the temporary memory back to where it stood when the scope began,
+// on every way out of it.
+class TempArena::Scope {
+ public:
+  Scope() : mark_(temp_arena().mark()) {}
+  ~Scope() { temp_arena().release(mark_); }
+  Scope(const Scope&) = delete;
+  Scope& operator=(const Scope&) = delete;
+
+ private:
+  Mark mark_;
+};
 
 // Evaluates `code`. On success `result` holds the final value: a number, an
 // object (with a reference the caller now owns), a variable, or text in the

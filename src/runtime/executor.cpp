@@ -31,7 +31,6 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
   count = line.arg_count;
   buffer.clear();
   size_t offsets[kMaxArgs + 1];
-  TempArena::Mark mark = temp_arena().mark();
   for (int i = 0; i < count && i < kMaxArgs; ++i) {
     const LineArg& arg = line.args[i];
     vars[i] = nullptr;
@@ -51,18 +50,15 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       }
     }
     if (arg.is_expression) {
-      ExprToken value;
-      if (!evaluate(arg.postfix, value)) {
-        temp_arena().release(mark);
-        return ResultFailed;
-      }
+      TempArena::Scope scope;
+      OwnedToken value;
+      if (!evaluate(arg.postfix, value.out())) return ResultFailed;
       char16_t numbuf[256];
-      buffer += token_to_text(value, numbuf);
-      if (value.symbol == SymObject) {
-        objects[i] = value.object;
+      buffer += token_to_text(*value, numbuf);
+      if (value.is_object()) {
+        objects[i] = ObjectRef::adopt(value.detach().object);
         holds_objects_ = true;
       }
-      temp_arena().release(mark);
       continue;
     }
     if (!append_with_derefs(arg)) return ResultFailed;
@@ -71,8 +67,7 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
       // The parameter is one variable: "% f" and "%f%" pass the object it holds.
       Variable& v = sole->target();
       if (v.holds_object()) {
-        objects[i] = v.contents.object;
-        objects[i]->add_ref();
+        objects[i] = ObjectRef(v.contents.object);
         holds_objects_ = true;
       }
     }
@@ -112,10 +107,7 @@ void ExpandedArgs::clear() {
 }
 
 void ExpandedArgs::release_objects() {
-  for (IObject*& object : objects) {
-    if (object) object->release();
-    object = nullptr;
-  }
+  for (ObjectRef& object : objects) object.reset();
   holds_objects_ = false;
 }
 
@@ -224,20 +216,20 @@ Result legacy_math(const ScriptLine& line, ExpandedArgs& args) {
 bool legacy_math_fast(const ScriptLine& line, Result& r) {
   if (line.arg_count != 2 || !line.args[1].is_expression || line.args[0].dynamic_name || !line.args[0].ref.var)
     return false;
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value;
-  if (!evaluate(line.args[1].postfix, value)) {
-    temp_arena().release(mark);
-    r = ResultFailed;
-    return true;
+  ExprToken b;
+  {
+    TempArena::Scope scope;
+    OwnedToken value;
+    if (!evaluate(line.args[1].postfix, value.out())) {
+      r = ResultFailed;
+      return true;
+    }
+    b = *value;
+    if (value->symbol != SymInteger) {
+      char16_t buf[256];
+      b = legacy_number(token_to_text(*value, buf));
+    }
   }
-  ExprToken b = value;
-  if (value.symbol != SymInteger) {
-    char16_t buf[256];
-    b = legacy_number(token_to_text(value, buf));
-  }
-  if (value.symbol == SymObject) value.object->release();
-  temp_arena().release(mark);
   r = apply_legacy_math(line.action, line.args[0].ref.var->target(), b);
   return true;
 }
@@ -276,7 +268,9 @@ Result check_dynamic_target(const ScriptLine* line, const ScriptLine* target, bo
 
 void clear_thrown() {
   ThreadSettings& t = *g_thread;
-  if (t.thrown.object) t.thrown.object->release();
+  // The object goes while the value still counts as pending, so that
+  // whatever its __Delete throws gives way to it and goes with it.
+  t.thrown.object.reset();
   t.thrown = ThrownValue();
 }
 
@@ -307,7 +301,7 @@ Result Engine::report_unhandled_throw() {
     t.symbol = SymFloat, t.number = g_thread->thrown.number;
     text = token_to_text(t, buf);
   } else if (g_thread->thrown.symbol == SymObject) {
-    show_unhandled_object(g_thread->thrown.object);
+    show_unhandled_object(g_thread->thrown.object.get());
     clear_thrown();
     return ResultFailed;
   } else {
@@ -322,9 +316,6 @@ Result Engine::report_unhandled_throw() {
 // the line its Line and File name when that is one of the script's lines.
 void Engine::show_unhandled_object(IObject* object) {
   auto member = [&](const char16_t* name, String& out) {
-    ExprToken result{};
-    result.symbol = SymString;
-    result.text = u"";
     ExprToken key{};
     key.symbol = SymString;
     key.text = name;
@@ -333,12 +324,11 @@ void Engine::show_unhandled_object(IObject* object) {
     self.symbol = SymObject;
     self.object = object;
     ExprToken* params[2] = {&self, &key};
-    TempArena::Mark mark = temp_arena().mark();
-    bool found = g_object_model.invoke_member(result, InvokeGet, params, 2) == ResultDone;
+    TempArena::Scope scope;
+    OwnedToken result;
+    bool found = g_object_model.invoke_member(result.out(), InvokeGet, params, 2) == ResultDone;
     char16_t buf[256];
-    if (found) out = String(token_to_text(result, buf));
-    if (result.symbol == SymObject) result.object->release();
-    temp_arena().release(mark);
+    if (found) out = String(token_to_text(*result, buf));
     return found;
   };
   String message, extra, line_text, file;
@@ -470,24 +460,16 @@ Result Engine::statement(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump)
 
 Result Engine::condition_of(const ScriptLine& line, int arg, bool& truth) {
   const LineArg& a = line.args[arg];
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value{};
+  TempArena::Scope scope;
+  OwnedToken value;
   if (a.is_expression) {
-    if (!evaluate(a.postfix, value)) {
-      temp_arena().release(mark);
-      return ResultFailed;
-    }
+    if (!evaluate(a.postfix, value.out())) return ResultFailed;
   } else if (Variable* sole = sole_deref_var(a.ref.derefs, a.text, a.length)) {
-    value.symbol = SymVar;
-    value.var = sole;
+    value = OwnedToken::adopt(var_token(sole));
   } else {
-    value.symbol = SymOperand;
-    value.text = a.text;
-    value.length = a.length;
+    value.out() = text_token(a.view(), SymOperand);
   }
-  truth = condition_truth(value);
-  if (value.symbol == SymObject) value.object->release();
-  temp_arena().release(mark);
+  truth = condition_truth(*value);
   return ResultDone;
 }
 
@@ -576,35 +558,27 @@ Result Engine::run_throw(ScriptLine* line) {
     return throw_runtime_exception(line, message(Msg::ExceptionThrown), StringView(), StringView());
   }
   const LineArg& a = line->args[0];
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value{};
+  TempArena::Scope scope;
+  OwnedToken value;
   if (a.is_expression) {
-    if (!evaluate(a.postfix, value)) {
-      temp_arena().release(mark);
+    if (!evaluate(a.postfix, value.out())) {
       t.thrown.pending = false;
       return ResultFailed;
     }
   } else {
-    value.symbol = SymVar;
-    value.var = a.ref.derefs[0].target.var;
+    value = OwnedToken::adopt(var_token(a.ref.derefs[0].target.var));
   }
-  if (value.symbol == SymVar && (value.var->target().attributes & AttrObject)) {
-    Variable& v = value.var->target();
-    v.contents.object->add_ref();
-    value = ExprToken{};
-    value.symbol = SymObject;
-    value.object = v.contents.object;
-  }
-  t.thrown.symbol = value.symbol;
-  if (value.symbol == SymObject) t.thrown.object = value.object;
-  else if (value.symbol == SymInteger) t.thrown.integer = value.integer;
-  else if (value.symbol == SymFloat) t.thrown.number = value.number;
+  t.thrown.symbol = value->symbol;
+  if (IObject* object = token_object(*value)) {
+    t.thrown.symbol = SymObject;
+    t.thrown.object = ObjectRef(object);
+  } else if (value->symbol == SymInteger) t.thrown.integer = value->integer;
+  else if (value->symbol == SymFloat) t.thrown.number = value->number;
   else {
     char16_t buf[256];
-    t.thrown.text = String(token_to_text(value, buf));
-    t.thrown.symbol = value.symbol == SymString ? SymString : SymOperand;
+    t.thrown.text = String(token_to_text(*value, buf));
+    t.thrown.symbol = value->symbol == SymString ? SymString : SymOperand;
   }
-  temp_arena().release(mark);
   return ResultFailed;
 }
 
@@ -627,7 +601,6 @@ Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
       Result stored = ResultDone;
       if (var) {
         if (t.thrown.symbol == SymObject) {
-          t.thrown.object->add_ref();
           stored = var->assign_object(t.thrown.object);
         } else if (t.thrown.symbol == SymInteger) {
           stored = var->assign_int(t.thrown.integer);
@@ -661,9 +634,8 @@ Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
     ScriptLine* finally_jump = nullptr;
     Result f = run_body(finally_line->next, finally_jump);
     if (f != ResultDone || finally_jump) {
-      if (aside.object) aside.object->release();
-      if (f != ResultFailed && f != ResultExitThread)
-        return line_error(program_, finally_line, message(Msg::JumpOutOfFinally));
+      aside.object.reset();
+      if (f != ResultFailed && f != ResultExitThread) return line_error(program_, finally_line, message(Msg::JumpOutOfFinally));
       return f;
     }
     t.thrown = std::move(aside);
@@ -675,12 +647,9 @@ Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
 
 Result Engine::run_static(ScriptLine* line) {
   g_thread->current_line = line;
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value;
-  Result r = evaluate(line->args[0].postfix, value);
-  if (r && value.symbol == SymObject) value.object->release();
-  temp_arena().release(mark);
-  return r;
+  TempArena::Scope scope;
+  OwnedToken value;
+  return evaluate(line->args[0].postfix, value.out());
 }
 
 Result Engine::command(ScriptLine* line) {
@@ -699,12 +668,9 @@ Result Engine::command(ScriptLine* line) {
     case CmdAssignExpr:
       return assign_expression(*line);
     case CmdExpression: {
-      ExprToken value;
-      TempArena::Mark mark = temp_arena().mark();
-      Result r = evaluate(line->args[0].postfix, value);
-      if (r && value.symbol == SymObject) value.object->release();
-      temp_arena().release(mark);
-      return r;
+      TempArena::Scope scope;
+      OwnedToken value;
+      return evaluate(line->args[0].postfix, value.out());
     }
     case CmdAssign: {
       if (!args().expand(*line)) return ResultFailed;
@@ -756,73 +722,55 @@ Result Engine::assign_expression(const ScriptLine& line) {
     if (!args().expand(line)) return ResultFailed;
     return target->assign(args().text[1]);
   }
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value;
-  Result r = evaluate(src.postfix, value);
-  if (r) {
-    r = target->assign_token(value);
-    if (value.symbol == SymObject) value.object->release();
-  }
-  temp_arena().release(mark);
-  return r;
+  TempArena::Scope scope;
+  OwnedToken value;
+  if (!evaluate(src.postfix, value.out())) return ResultFailed;
+  return target->assign_token(*value);
 }
 
 // Return's value: numbers and objects stay typed, anything else is text.
 Result Engine::return_value(const ScriptLine& line) {
   const LineArg& arg = line.args[0];
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value{};
+  // Text is kept in the call's result, typed where it is used.
+  auto text_result = [&](StringView text, uint32_t symbol) {
+    result_->text = String(text);
+    result_->value.out().symbol = symbol;
+    return ResultDone;
+  };
+  TempArena::Scope scope;
+  OwnedToken value;
   if (arg.is_expression) {
-    if (!evaluate(arg.postfix, value)) {
-      temp_arena().release(mark);
-      return ResultFailed;
-    }
+    if (!evaluate(arg.postfix, value.out())) return ResultFailed;
   } else if (Variable* sole = sole_deref_var(arg.ref.derefs, arg.text, arg.length)) {
-    value.symbol = SymVar;
-    value.var = sole;
+    value = OwnedToken::adopt(var_token(sole));
   } else {
     if (!args().expand(line)) return ResultFailed;
     // Text written in the line: its type is decided where it is used.
-    result_->text = String(args().text[0]);
-    result_->value = ExprToken{};
-    result_->value.symbol = SymOperand;
-    temp_arena().release(mark);
-    return ResultDone;
+    return text_result(args().text[0], SymOperand);
   }
-  if (value.symbol == SymVar) {
-    Variable& v = value.var->target();
+  if (value->symbol == SymVar) {
+    Variable& v = value->var->target();
     if (v.attributes & AttrObject) {
-      v.contents.object->add_ref();
-      value = ExprToken{};
-      value.symbol = SymObject;
-      value.object = v.contents.object;
+      value = OwnedToken::holding(ObjectRef(v.contents.object));
     } else if ((v.attributes & AttrTextStale) && v.type == VarType::Normal) {
       // A returned variable is text, but a number's text is written straight
       // into the result: the local's own buffer is about to be emptied.
       char16_t buf[256];
       ExprToken number = v.attributes & AttrHasInt ? int_token(v.contents.integer) : double_token(v.contents.number);
-      result_->text = String(token_to_text(number, buf));
-      result_->value = ExprToken{};
-      result_->value.symbol = SymOperand;
-      temp_arena().release(mark);
-      return ResultDone;
+      return text_result(token_to_text(number, buf), SymOperand);
     }
   }
-  switch (value.symbol) {
+  switch (value->symbol) {
     case SymInteger:
     case SymFloat:
     case SymObject:
-      result_->value = value;
-      break;
+      result_->value = std::move(value);
+      return ResultDone;
     default: {
       char16_t buf[256];
-      result_->text = String(token_to_text(value, buf));
-      result_->value = ExprToken{};
-      result_->value.symbol = value.symbol == SymString ? SymString : SymOperand;
+      return text_result(token_to_text(*value, buf), value->symbol == SymString ? SymString : SymOperand);
     }
   }
-  temp_arena().release(mark);
-  return ResultDone;
 }
 
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/result.h"
+#include "runtime/object.h"
 #include "runtime/script_program.h"
 #include "runtime/value.h"
 
@@ -19,16 +20,13 @@ struct ExpandedArgs {
   StringView text[kMaxArgs];
   Variable* vars[kMaxArgs] = {};
   // An expression parameter whose value is an object (a function object
-  // given to SetTimer, say); one reference each until the next expansion.
-  IObject* objects[kMaxArgs] = {};
+  // given to SetTimer, say), held until the next expansion.
+  ObjectRef objects[kMaxArgs];
   String buffer;
 
   ExpandedArgs() = default;
   ExpandedArgs(const ExpandedArgs&) = delete;
   ExpandedArgs& operator=(const ExpandedArgs&) = delete;
-  ~ExpandedArgs() {
-    if (holds_objects_) release_objects();
-  }
 
   Result expand(const ScriptLine& line);
   // Lets go of the objects of the last expansion and forgets its values, as
@@ -52,7 +50,7 @@ Result execute_from(ScriptProgram& program, ScriptLine* start);
 
 // What a function's Return hands back: a typed value, or text held here.
 struct CallResult {
-  ExprToken value{};
+  OwnedToken value;
   String text;
   bool returned = false;  // the body ended with a Return (methods and meta-functions tell callers)
 };

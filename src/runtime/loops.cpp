@@ -410,66 +410,45 @@ Result Engine::registry_level(ScriptLine* loop, const String& root, const String
 Result Engine::loop_for(ScriptLine* loop, ScriptLine*& jump) {
   // For k, v in expr: the value's _NewEnum gives an enumerator whose Next
   // fills the variables; anything that is no object runs no rounds.
-  TempArena::Mark mark = temp_arena().mark();
-  ExprToken value{};
-  Result r = evaluate(loop->args[2].postfix, value);
-  if (!r) {
-    temp_arena().release(mark);
-    return ResultFailed;
+  ObjectRef object;
+  {
+    TempArena::Scope scope;
+    OwnedToken value;
+    if (!evaluate(loop->args[2].postfix, value.out())) return ResultFailed;
+    if (value.is_object()) object = ObjectRef::adopt(value.detach().object);
+    else if (value->symbol == SymVar && (value->var->target().attributes & AttrObject))
+      object = ObjectRef(value->var->target().contents.object);
   }
-  IObject* object = nullptr;
-  if (value.symbol == SymObject) {
-    object = value.object;
-  } else if (value.symbol == SymVar && (value.var->target().attributes & AttrObject)) {
-    object = value.var->target().contents.object;
-    object->add_ref();
-  }
-  temp_arena().release(mark);
   if (!object) return ResultDone;
 
-  ExprToken enum_result{};
-  enum_result.symbol = SymString;
-  enum_result.text = u"";
-  ExprToken method{};
-  method.symbol = SymString;
-  method.text = u"_NewEnum";
-  method.length = 8;
+  OwnedToken enum_result;
+  ExprToken method = text_token(u"_NewEnum");
   ExprToken* params[3] = {&method};
-  ExprToken this_token{};
-  this_token.symbol = SymObject;
-  this_token.object = object;
-  r = object->invoke(enum_result, this_token, InvokeCall, params, 1);
-  object->release();
+  ExprToken this_token = object_token(object.get());
+  Result r = object->invoke(enum_result.out(), this_token, InvokeCall, params, 1);
+  object.reset();
   if (r == ResultFailed || r == ResultExitThread) return r;
-  if (enum_result.symbol != SymObject) return ResultDone;
-  IObject* enumerator = enum_result.object;
+  if (!enum_result.is_object()) return ResultDone;
+  ObjectRef enumerator = ObjectRef::adopt(enum_result.detach().object);
 
   Variable* key = loop->args[0].ref.var;
   Variable* val = loop->arg_count > 1 && loop->args[1].length ? loop->args[1].ref.var : nullptr;
-  ExprToken next_name{};
-  next_name.symbol = SymString;
-  next_name.text = u"Next";
-  next_name.length = 4;
-  ExprToken key_token{}, value_token{};
-  key_token.symbol = SymVar;
-  key_token.var = key;
-  value_token.symbol = SymVar;
-  value_token.var = val;
-  ExprToken enum_this{};
-  enum_this.symbol = SymObject;
-  enum_this.object = enumerator;
+  ExprToken next_name = text_token(u"Next");
+  ExprToken key_token = var_token(key);
+  ExprToken value_token = var_token(val);
+  ExprToken enum_this = object_token(enumerator.get());
   bool stop = false;
   Result result = ResultDone;
   while (!stop) {
-    ExprToken more{};
-    more.symbol = SymString;
-    more.text = u"";
     ExprToken* next_params[3] = {&next_name, &key_token, &value_token};
-    TempArena::Mark round = temp_arena().mark();
-    Result n = enumerator->invoke(more, enum_this, InvokeCall, next_params, val ? 3 : 2);
-    bool go = (n == ResultDone) && token_truth(more);
-    if (more.symbol == SymObject) more.object->release();
-    temp_arena().release(round);
+    bool go;
+    Result n;
+    {
+      TempArena::Scope round;
+      OwnedToken more;
+      n = enumerator->invoke(more.out(), enum_this, InvokeCall, next_params, val ? 3 : 2);
+      go = (n == ResultDone) && token_truth(*more);
+    }
     if (n == ResultFailed || n == ResultExitThread) {
       result = n;
       break;
@@ -478,7 +457,6 @@ Result Engine::loop_for(ScriptLine* loop, ScriptLine*& jump) {
     result = loop_iteration(loop, jump, stop);
     if (result != ResultDone) break;
   }
-  enumerator->release();
   return result;
 }
 

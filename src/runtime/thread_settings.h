@@ -7,6 +7,7 @@
 
 #include "base/code_pages.h"
 #include "base/text.h"
+#include "runtime/object.h"
 
 namespace orv {
 
@@ -54,7 +55,7 @@ struct ThrownValue {
   int64_t integer = 0;
   double number = 0;
   String text;
-  class IObject* object = nullptr;
+  ObjectRef object;
   const ScriptLine* line = nullptr;
 
   // Moves the value out, leaving nothing pending (a Finally or a __Delete

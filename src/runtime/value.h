@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/text.h"
+#include "runtime/object.h"
 
 namespace orv {
 
@@ -85,7 +86,8 @@ struct ExprToken {
 static_assert(sizeof(ExprToken) == 32, "tokens are copied by value on the evaluator's stack");
 
 // Token builders. A text token borrows its text; an object token carries
-// whatever reference the caller gives it.
+// whatever reference the caller gives it: none from a plain pointer, the
+// Ref's from a Ref.
 inline ExprToken int_token(int64_t value) {
   ExprToken t{};
   t.symbol = SymInteger;
@@ -106,6 +108,15 @@ inline ExprToken object_token(IObject* object) {
   t.object = object;
   return t;
 }
+// The token carries `object`'s reference away.
+inline ExprToken object_token(ObjectRef object) { return object_token(object.detach()); }
+
+inline ExprToken var_token(Variable* var) {
+  ExprToken t{};
+  t.symbol = SymVar;
+  t.var = var;
+  return t;
+}
 
 inline ExprToken text_token(StringView text, uint32_t symbol = SymString) {
   ExprToken t{};
@@ -122,5 +133,68 @@ inline ExprToken empty_token() {
   t.text = u"";
   return t;
 }
+
+// A value that owns what it carries: a result that has left the evaluator
+// or an invoke and that its holder has to let go of. An object's reference
+// is released when the OwnedToken goes or is filled anew; text stays where
+// it lives (normally the temporary memory, given back by the caller's
+// TempArena::Scope, which is why the scope is declared first). It holds the
+// empty text until filled.
+class OwnedToken {
+ public:
+  OwnedToken() noexcept : token_(text_token(StringView())) {}
+  // Takes over the reference an object token carries.
+  static OwnedToken adopt(const ExprToken& owned) noexcept {
+    OwnedToken t;
+    t.token_ = owned;
+    return t;
+  }
+  // An object token holding `object`'s reference.
+  static OwnedToken holding(ObjectRef object) noexcept { return adopt(object_token(std::move(object))); }
+  OwnedToken(OwnedToken&& other) noexcept : token_(other.token_) { other.token_ = text_token(StringView()); }
+  OwnedToken& operator=(OwnedToken&& other) noexcept {
+    if (this != &other) {
+      reset();
+      token_ = other.token_;
+      other.token_ = text_token(StringView());
+    }
+    return *this;
+  }
+  OwnedToken(const OwnedToken&) = delete;
+  OwnedToken& operator=(const OwnedToken&) = delete;
+  ~OwnedToken() { reset(); }
+
+  // For a callee to fill (evaluate, invoke): what was held goes first, and
+  // the token starts as the empty text, as invoke expects its result.
+  ExprToken& out() noexcept {
+    reset();
+    return token_;
+  }
+  const ExprToken& get() const noexcept { return token_; }
+  const ExprToken& operator*() const noexcept { return token_; }
+  const ExprToken* operator->() const noexcept { return &token_; }
+  bool is_object() const noexcept { return token_.symbol == SymObject; }
+
+  // Hands the value, and an object's reference with it, to the caller.
+  [[nodiscard]] ExprToken detach() noexcept {
+    ExprToken t = token_;
+    token_ = text_token(StringView());
+    return t;
+  }
+  // Lets go now. The token is emptied first: the release may run a
+  // __Delete that looks at this very holder.
+  void reset() noexcept {
+    if (token_.symbol == SymObject) {
+      IObject* object = token_.object;
+      token_ = text_token(StringView());
+      if (object) object->release();
+    } else {
+      token_ = text_token(StringView());
+    }
+  }
+
+ private:
+  ExprToken token_;
+};
 
 }  // namespace orv

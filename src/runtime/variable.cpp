@@ -118,18 +118,18 @@ Result write_clipboard(StringView text) {
 
 Variable::Variable() : text(g_empty_text), length_bytes(0), capacity_bytes(0) {}
 
-IObject* Variable::take_object() {
-  if (!(attributes & AttrObject)) return nullptr;
+ObjectRef Variable::take_object() {
+  if (!(attributes & AttrObject)) return ObjectRef();
   IObject* object = contents.object;
   contents.integer = 0;
   attributes &= uint8_t(~(AttrObject | AttrNotNumeric));
-  return object;
+  return ObjectRef::adopt(object);
 }
 
 void Variable::free_buffer(FreeMode mode, bool mark_uninitialized) {
   Variable& v = target();
   if (v.type == VarType::Builtin) return;
-  IObject* object = v.take_object();
+  ObjectRef object = v.take_object();
   uint8_t keep = v.attributes & AttrNoCache;
   bool release = v.alloc == AllocKind::Heap &&
                  (mode == FreeMode::Release || (mode == FreeMode::ReleaseIfLarge && v.capacity_bytes > kReleaseIfLargerThan));
@@ -144,8 +144,8 @@ void Variable::free_buffer(FreeMode mode, bool mark_uninitialized) {
   }
   v.length_bytes = 0;
   v.attributes = keep | (mark_uninitialized ? AttrUninitialized : 0);
-  // Last, because releasing may run script code that looks at the variable.
-  if (object) object->release();
+  // `object` goes last, on the way out: releasing may run script code that
+  // looks at the variable.
 }
 
 Result Variable::store_text(const char16_t* source, size_t chars, bool exact_size, bool check_limit, bool reserving) {
@@ -159,8 +159,8 @@ Result Variable::store_text(const char16_t* source, size_t chars, bool exact_siz
     return ResultDone;
   }
   // The text being stored may belong to the object held now, so the object
-  // is released only after the copy.
-  IObject* object = take_object();
+  // is released only after the copy, on the way out.
+  ObjectRef object = take_object();
   attributes &= AttrNoCache;
 
   char16_t* old_heap_block = nullptr;
@@ -193,7 +193,7 @@ Result Variable::store_text(const char16_t* source, size_t chars, bool exact_siz
         if (alloc == AllocKind::Pool) text[0] = 0;
         else attributes = 0;
         length_bytes = 0;
-        if (object) object->release();
+        object.reset();
         return report_runtime_error(message(Msg::OutOfMemory));
       }
       text = block;
@@ -212,7 +212,6 @@ Result Variable::store_text(const char16_t* source, size_t chars, bool exact_siz
     length_bytes = chars * sizeof(char16_t);
   }
   std::free(old_heap_block);
-  if (object) object->release();
   return ResultDone;
 }
 
@@ -246,10 +245,9 @@ Result Variable::assign_int(int64_t value) {
     size_t len = format_int(value, g_thread->integer_format, buf);
     return v.store_text_with_number(StringView(buf, len), AttrHasInt, value);
   }
-  IObject* object = v.take_object();
+  ObjectRef old = v.take_object();
   v.contents.integer = value;
   v.attributes = AttrHasInt | AttrTextStale;
-  if (object) object->release();
   return ResultDone;
 }
 
@@ -261,10 +259,9 @@ Result Variable::assign_double(double value) {
     // on the variable sees what a reader of it sees.
     return v.assign(double_to_text(value));
   }
-  IObject* object = v.take_object();
+  ObjectRef old = v.take_object();
   v.contents.number = value;
   v.attributes = AttrHasDouble | AttrTextStale;
-  if (object) object->release();
   return ResultDone;
 }
 
@@ -287,16 +284,16 @@ Result Variable::update_text_from_cache() {
   return ResultDone;
 }
 
-Result Variable::assign_object(IObject* object) {
+Result Variable::assign_object(ObjectRef object) {
   Variable& v = target();
   if (v.type != VarType::Normal) {
-    object->release();
+    object.reset();
     return report_runtime_error(message(Msg::InvalidValue), message(Msg::AnObject));
   }
   // Whatever the variable held goes first; when it held this same object,
   // the caller's reference keeps it alive.
   v.free_buffer(FreeMode::Release);
-  v.contents.object = object;
+  v.contents.object = object.detach();
   v.attributes |= AttrObject | AttrNotNumeric;
   return ResultDone;
 }
@@ -311,10 +308,7 @@ Result Variable::assign_var(Variable& source) {
   if (dest.type != VarType::Normal) return dest.assign(src.view());
 
   const uint8_t a = src.attributes;
-  if (a & AttrObject) {
-    src.contents.object->add_ref();
-    return dest.assign_object(src.contents.object);
-  }
+  if (a & AttrObject) return dest.assign_object(ObjectRef(src.contents.object));
   StringView text(src.text, src.length_bytes / sizeof(char16_t));
   if (a & AttrHasInt) {
     // A spelling such as "007", "0x10" or " 5" is what the script wrote;
@@ -343,8 +337,7 @@ Result Variable::assign_token(const ExprToken& token) {
     case SymVar:
       return assign_var(*token.var);
     case SymObject:
-      token.object->add_ref();
-      return assign_object(token.object);
+      return assign_object(ObjectRef(token.object));
     case SymOperand:
       if (token.preparsed) {
         // A literal such as 0x1F or 007 keeps its spelling as written.
@@ -413,7 +406,7 @@ void Variable::accept_buffer(char16_t* block, size_t length_chars, size_t capaci
     std::free(block);
     return;
   }
-  IObject* object = v.take_object();
+  ObjectRef old = v.take_object();
   if (v.alloc == AllocKind::Heap) std::free(v.text);
   v.text = block;
   v.capacity_bytes = capacity_bytes;
@@ -421,13 +414,12 @@ void Variable::accept_buffer(char16_t* block, size_t length_chars, size_t capaci
   v.length_bytes = length_chars * sizeof(char16_t);
   if ((length_chars + 1) * sizeof(char16_t) <= capacity_bytes) block[length_chars] = 0;
   v.attributes = 0;
-  if (object) object->release();
 }
 
 void Variable::set_length_after_write() {
   Variable& v = target();
   if (v.type == VarType::Builtin) return;
-  IObject* object = v.take_object();
+  ObjectRef old = v.take_object();
   size_t max = v.capacity_bytes / sizeof(char16_t);
   size_t n = 0;
   if (max) {
@@ -436,7 +428,6 @@ void Variable::set_length_after_write() {
   }
   v.length_bytes = n * sizeof(char16_t);
   v.attributes &= AttrNoCache;
-  if (object) object->release();
 }
 
 void Variable::disable_caching() {

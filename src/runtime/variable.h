@@ -29,6 +29,7 @@
 #include "base/result.h"
 #include "base/text.h"
 #include "runtime/numbers.h"
+#include "runtime/object.h"
 
 namespace orv {
 
@@ -134,9 +135,10 @@ struct Variable {
   Result reserve(size_t chars, bool exact_size = false);
   Result assign_int(int64_t value);
   Result assign_double(double value);
-  // Takes over one reference; "Invalid value." for a variable that cannot
-  // hold an object.
-  Result assign_object(IObject* object);
+  // "Invalid value." for a variable that cannot hold an object.
+  Result assign_object(ObjectRef object);
+  // Takes over the one reference the caller counted.
+  Result assign_object(IObject* object) { return assign_object(ObjectRef::adopt(object)); }
   Result assign_var(Variable& source);
   Result assign_token(const ExprToken& token);
   // Appends in place, growing the buffer when it must; false (nothing
@@ -171,7 +173,9 @@ struct Variable {
   Result store_text(const char16_t* source, size_t chars, bool exact_size, bool check_limit, bool reserving);
   // Stores text together with the number it spells, both valid.
   Result store_text_with_number(StringView value, uint8_t cache_attr, int64_t bits);
-  IObject* take_object();
+  // What the variable held, now the caller's to let go of once the
+  // variable is consistent again (the release may run script code).
+  ObjectRef take_object();
 };
 
 // The shared empty text every empty variable points at.

@@ -194,7 +194,7 @@ void throw_object(IObject* object) {
   ThrownValue& t = g_thread->thrown;
   t.pending = true;
   t.symbol = SymObject;
-  t.object = object;
+  t.object = ObjectRef::adopt(object);
 }
 
 // A thrown object whose Message is read, if anything reads it.

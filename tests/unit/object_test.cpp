@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <atomic>
+#include <barrier>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runtime/thread_settings.h"
@@ -1136,6 +1140,183 @@ TEST_F(ObjectTest, ForLoopsEnumerateThroughNewEnum) {
   ASSERT_EQ(enumerate_next(*custom.get(), &k, nullptr, more), ResultDone);
   EXPECT_FALSE(more);
   EXPECT_EQ(log, (std::vector<std::string>{"e(Next,2,-)", "e(Next,2,-)"}));
+}
+
+// --- the count across threads ----------------------------------------------------------
+
+// Counts its destructions. Its end may keep it alive: `keep` hands a
+// reference of its own to `kept` that many times, and `drop_while_kept`
+// lets that reference go again before the end reports the object kept, as
+// another thread's release could.
+class Counted : public ObjectBase {
+ public:
+  explicit Counted(std::atomic<int>& destroyed) : destroyed_(destroyed) {}
+  ~Counted() override { destroyed_.fetch_add(1, std::memory_order_relaxed); }
+  Result invoke(ExprToken&, ExprToken&, uint32_t, ExprToken**, int) override { return ResultNotHandled; }
+  StringView type_name() const override { return u"Counted"; }
+
+  int keep = 0;
+  bool drop_while_kept = false;
+  Counted* kept = nullptr;
+  std::vector<uint32_t> counts_at_end;
+
+ protected:
+  bool on_last_release() override {
+    counts_at_end.push_back(ref_count());
+    if (keep > 0) {
+      --keep;
+      add_ref();
+      kept = this;
+      if (drop_while_kept) {
+        kept = nullptr;
+        release();
+      }
+      return false;
+    }
+    return ObjectBase::on_last_release();
+  }
+
+ private:
+  std::atomic<int>& destroyed_;
+};
+
+// Two threads share an object, take and drop references to it over and
+// over, and then let go of theirs at the same moment: whichever order the
+// decrements land in, exactly one of them ends the object, round after
+// round. The threads wait by spinning, so that their last releases meet.
+TEST(ObjectCount, ReleasesFromTwoThreadsEndTheObjectExactlyOnce) {
+  constexpr int kThreads = 2;
+  constexpr int kRounds = 20000;
+  constexpr int kChurn = 8;
+  std::atomic<int> destroyed{0};
+  std::atomic<Counted*> shared{nullptr};
+  std::atomic<int> round_started{-1};
+  std::atomic<int> churned{0};
+  std::barrier<> done(kThreads + 1);
+  // Busy for a while, then giving the core away: on a loaded machine a
+  // thread that only spins can starve the one it waits for.
+  auto spin_until = [](auto&& ready) {
+    for (int spins = 0; !ready(); ++spins)
+      if (spins > 2000) std::this_thread::yield();
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < kRounds; ++round) {
+        spin_until([&] { return round_started.load(std::memory_order_acquire) == round; });
+        Counted* o = shared.load(std::memory_order_relaxed);
+        for (int i = 0; i < kChurn; ++i) {
+          o->add_ref();
+          o->release();
+        }
+        churned.fetch_add(1);
+        spin_until([&] { return churned.load() == kThreads * (round + 1); });
+        o->release();
+        done.arrive_and_wait();
+      }
+    });
+  }
+  int missed = 0, extra = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    auto* o = new Counted(destroyed);
+    for (int t = 1; t < kThreads; ++t) o->add_ref();  // one reference per thread
+    shared.store(o, std::memory_order_relaxed);
+    int before = destroyed.load();
+    round_started.store(round, std::memory_order_release);
+    done.arrive_and_wait();
+    int ended = destroyed.load() - before;
+    if (ended == 0) ++missed;
+    if (ended > 1) ++extra;
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(missed, 0) << "rounds in which no release ended the object";
+  EXPECT_EQ(extra, 0) << "rounds in which the object ended more than once";
+}
+
+// The end of an object that keeps itself alive: it runs with the count at 1
+// (the finaliser's own reference), the object survives with the reference it
+// handed out, and the end runs again, and destroys it, when that one goes;
+// a reference handed out and dropped before the end reports back ends it at
+// once.
+TEST(ObjectCount, AnObjectKeptByItsEndLivesUntilTheKeeperLetsGo) {
+  struct Case {
+    const char* what;
+    bool drop_while_kept;
+  };
+  const Case cases[] = {
+      {"kept", false},
+      {"kept and dropped at once", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::atomic<int> destroyed{0};
+    auto* o = new Counted(destroyed);
+    o->keep = 1;
+    o->drop_while_kept = c.drop_while_kept;
+    o->add_ref();
+    o->release();
+    EXPECT_TRUE(o->counts_at_end.empty()) << "ended while a reference was left";
+    o->release();
+    if (c.drop_while_kept) {
+      EXPECT_EQ(destroyed.load(), 1);
+      continue;
+    }
+    ASSERT_EQ(destroyed.load(), 0);
+    ASSERT_EQ(o->kept, o);
+    EXPECT_EQ(o->ref_count(), 1u);
+    EXPECT_EQ(o->counts_at_end, std::vector<uint32_t>{1});
+    o->kept->release();
+    EXPECT_EQ(destroyed.load(), 1);
+  }
+}
+
+// --- owning holders ------------------------------------------------------------------
+
+// Reports, as it goes, what its holder showed at that moment.
+class Watched : public ObjectBase {
+ public:
+  Watched(std::function<bool()> holder_empty, int& seen) : holder_empty_(std::move(holder_empty)), seen_(seen) {}
+  ~Watched() override { seen_ = holder_empty_() ? 1 : 0; }
+  Result invoke(ExprToken&, ExprToken&, uint32_t, ExprToken**, int) override { return ResultNotHandled; }
+  StringView type_name() const override { return u"Watched"; }
+
+ private:
+  std::function<bool()> holder_empty_;
+  int& seen_;
+};
+
+// A holder forgets its object before it lets go of it: the release may run
+// a __Delete that looks at the very holder, which must not find the object
+// it is ending still there.
+TEST(OwningHolders, AHolderIsEmptyByTheTimeItsObjectGoes) {
+  struct Case {
+    const char* what;
+    bool token;                                // an OwnedToken rather than an ObjectRef
+    std::function<void(ObjectRef&)> drop_ref;  // for ObjectRef
+    std::function<void(OwnedToken&)> drop_token;
+  };
+  const Case cases[] = {
+      {"ObjectRef::reset", false, [](ObjectRef& r) { r.reset(); }, nullptr},
+      {"ObjectRef assigned over", false, [](ObjectRef& r) { r = ObjectRef(); }, nullptr},
+      {"OwnedToken::reset", true, nullptr, [](OwnedToken& t) { t.reset(); }},
+      {"OwnedToken filled anew", true, nullptr, [](OwnedToken& t) { t.out() = int_token(1); }},
+      {"OwnedToken moved over", true, nullptr, [](OwnedToken& t) { t = OwnedToken(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    int seen = -1;
+    ObjectRef ref;
+    OwnedToken token;
+    auto* w = new Watched([&] { return c.token ? !token.is_object() : !ref; }, seen);
+    if (c.token) {
+      token = OwnedToken::adopt(object_token(w));
+      c.drop_token(token);
+    } else {
+      ref = ObjectRef::adopt(w);
+      c.drop_ref(ref);
+    }
+    EXPECT_EQ(seen, 1) << (seen < 0 ? "the object did not go" : "the holder still showed it");
+  }
 }
 
 }  // namespace
