@@ -73,53 +73,68 @@ void release_locals(Func& f) {
 // Copies a text value into the caller's temporary memory.
 Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
-Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, IObject* named = nullptr) {
-  if (g_call_depth >= kMaxCallDepth || stack_exhausted())
-    return report_runtime_error(message(Msg::FunctionRecursionTooDeep), f.name);
-
-  // Recursion sets the running instance's locals aside on one shared stack;
-  // calls end in the reverse order of their start, so each takes its own
-  // entries back from the top.
-  std::vector<SavedLocal>& backups = saved_locals();
-  const size_t backup_base = backups.size();
-  if (f.instances > 0) {
-    // A variable passed by value may be one of these very locals: take its
-    // value now, before the locals are set aside.
-    for (size_t i = 0; i < argc; ++i) {
-      bool by_ref = i < f.params.size() && f.params[i].by_ref;
-      if (args[i].symbol != SymVar) continue;
-      if (by_ref) {
-        // The caller's variable may be one of these locals bound by
-        // reference: resolve it to the real variable before the backup
-        // moves the binding away.
-        args[i].var = &args[i].var->target();
-        continue;
-      }
-      Variable& v = args[i].var->target();
-      if (v.attributes & AttrObject) {
-        v.contents.object->add_ref();
-        ExprToken t{};
-        t.symbol = SymObject;
-        t.object = v.contents.object;
-        args[i] = t;
-      } else if (v.attributes & AttrHasInt) {
-        ExprToken t{};
-        t.symbol = SymInteger;
-        t.integer = v.to_int();
-        if (!(v.attributes & AttrTextStale)) {
-          if (!keep_text(v.view(), SymOperand, t)) return ResultFailed;
-        }
-        args[i] = t;
-      } else {
-        if (!keep_text(v.view(), SymOperand, args[i])) return ResultFailed;
-      }
+// A variable passed by value may be one of the running instance's locals:
+// its value is taken before the locals are set aside for the recursion.
+// Recursion sets them aside on one shared stack; calls end in the reverse
+// order of their start, so each takes its own entries back from the top.
+Result set_locals_aside(Func& f, ExprToken* args, size_t argc, std::vector<SavedLocal>& backups) {
+  for (size_t i = 0; i < argc; ++i) {
+    bool by_ref = i < f.params.size() && f.params[i].by_ref;
+    if (args[i].symbol != SymVar) continue;
+    if (by_ref) {
+      // The caller's variable may be one of these locals bound by
+      // reference: resolve it to the real variable before the backup
+      // moves the binding away.
+      args[i].var = &args[i].var->target();
+      continue;
     }
-    f.locals.for_each([&](Variable* v) {
-      backups.push_back({v, v->contents, v->text, v->length_bytes, v->capacity_bytes, v->alloc, v->attributes, v->type});
-      reset_local(v);
-    });
+    Variable& v = args[i].var->target();
+    if (v.attributes & AttrObject) {
+      v.contents.object->add_ref();
+      ExprToken t{};
+      t.symbol = SymObject;
+      t.object = v.contents.object;
+      args[i] = t;
+    } else if (v.attributes & AttrHasInt) {
+      ExprToken t{};
+      t.symbol = SymInteger;
+      t.integer = v.to_int();
+      if (!(v.attributes & AttrTextStale)) {
+        if (!keep_text(v.view(), SymOperand, t)) return ResultFailed;
+      }
+      args[i] = t;
+    } else {
+      if (!keep_text(v.view(), SymOperand, args[i])) return ResultFailed;
+    }
   }
+  f.locals.for_each([&](Variable* v) {
+    backups.push_back({v, v->contents, v->text, v->length_bytes, v->capacity_bytes, v->alloc, v->attributes, v->type});
+    reset_local(v);
+  });
+  return ResultDone;
+}
 
+// Empties the locals of the call that ends and gives the instance below
+// its own back.
+void restore_locals(Func& f, std::vector<SavedLocal>& backups, size_t base) {
+  release_locals(f);
+  for (size_t i = base; i < backups.size(); ++i) {
+    const SavedLocal& s = backups[i];
+    Variable* v = s.var;
+    v->contents = s.contents;
+    v->text = s.text;
+    v->length_bytes = s.length_bytes;
+    v->capacity_bytes = s.capacity_bytes;
+    v->alloc = s.alloc;
+    v->attributes = s.attributes;
+    v->type = s.type;
+  }
+  backups.resize(base);
+}
+
+// The named parameters: what the call supplies (by reference, a binding),
+// else what a variadic call's array names, else the default.
+Result bind_parameters(Func& f, ExprToken* args, size_t argc, IObject* named) {
   Result r = ResultDone;
   for (size_t i = 0; i < f.params.size() && r; ++i) {
     FuncParam& p = f.params[i];
@@ -137,7 +152,6 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
       }
       continue;
     }
-    // A variadic call's array may name the parameter.
     if (named) {
       ExprToken item;
       if (g_object_model.named_item(*named, p.var->name_view(), item)) {
@@ -152,41 +166,56 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
       case DefaultKind::None: break;
     }
   }
-  if (r && f.variadic) {
-    // The arguments past the named parameters, as an array (keeping the
-    // named values of a variadic call's array).
-    size_t first = f.params.size() - 1;
-    ObjectRef rest = ObjectRef::adopt(g_object_model.new_rest_array(named));
-    if (!rest) r = report_runtime_error(message(Msg::OutOfMemory), f.name);
-    for (size_t i = first; r && i < argc; ++i) {
-      if (args[i].symbol == SymMissing) continue;
-      ExprToken value = args[i];
-      char16_t buf[256];
-      if (value.symbol == SymVar) {
-        Variable& v = value.var->target();
-        if (v.attributes & AttrObject) {
-          value = ExprToken{};
-          value.symbol = SymObject;
-          value.object = v.contents.object;
-        } else if (!(v.attributes & (AttrHasInt | AttrHasDouble))) {
-          StringView t = v.view();
-          value = ExprToken{};
-          value.symbol = SymOperand;
-          value.text = t.data();
-          value.length = uint32_t(t.size());
-        } else {
-          StringView t = token_to_text(value, buf);
-          ExprToken typed{};
-          if (v.attributes & AttrHasInt) typed.symbol = SymInteger, typed.integer = v.to_int();
-          else typed.symbol = SymFloat, typed.number = v.to_double();
-          (void)t;
-          value = typed;
-        }
-      }
-      if (!g_object_model.set_item(*rest, int64_t(i - first + 1), value)) r = report_runtime_error(message(Msg::OutOfMemory), f.name);
-    }
-    if (r) r = f.params.back().var->assign_object(std::move(rest));
+  return r;
+}
+
+// A variable's value as an array item: an object, its number when it holds
+// one, else its text.
+ExprToken item_of_variable(Variable& v) {
+  ExprToken value{};
+  if (v.attributes & AttrObject) {
+    value.symbol = SymObject;
+    value.object = v.contents.object;
+  } else if (!(v.attributes & (AttrHasInt | AttrHasDouble))) {
+    StringView t = v.view();
+    value.symbol = SymOperand;
+    value.text = t.data();
+    value.length = uint32_t(t.size());
+  } else if (v.attributes & AttrHasInt) {
+    value.symbol = SymInteger;
+    value.integer = v.to_int();
+  } else {
+    value.symbol = SymFloat;
+    value.number = v.to_double();
   }
+  return value;
+}
+
+// The arguments past the named parameters, as the variadic parameter's
+// array (keeping the named values of a variadic call's array).
+Result gather_rest(Func& f, ExprToken* args, size_t argc, IObject* named) {
+  size_t first = f.params.size() - 1;
+  ObjectRef rest = ObjectRef::adopt(g_object_model.new_rest_array(named));
+  if (!rest) return report_runtime_error(message(Msg::OutOfMemory), f.name);
+  for (size_t i = first; i < argc; ++i) {
+    if (args[i].symbol == SymMissing) continue;
+    ExprToken value = args[i].symbol == SymVar ? item_of_variable(args[i].var->target()) : args[i];
+    if (!g_object_model.set_item(*rest, int64_t(i - first + 1), value))
+      return report_runtime_error(message(Msg::OutOfMemory), f.name);
+  }
+  return f.params.back().var->assign_object(std::move(rest));
+}
+
+Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, IObject* named = nullptr) {
+  if (g_call_depth >= kMaxCallDepth || stack_exhausted())
+    return report_runtime_error(message(Msg::FunctionRecursionTooDeep), f.name);
+
+  std::vector<SavedLocal>& backups = saved_locals();
+  const size_t backup_base = backups.size();
+  if (f.instances > 0 && !set_locals_aside(f, args, argc, backups)) return ResultFailed;
+
+  Result r = bind_parameters(f, args, argc, named);
+  if (r && f.variadic) r = gather_rest(f, args, argc, named);
 
   CallResult call_result;
   if (r) {
@@ -210,19 +239,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   }
   call_result.value.reset();
 
-  release_locals(f);
-  for (size_t i = backup_base; i < backups.size(); ++i) {
-    const SavedLocal& s = backups[i];
-    Variable* v = s.var;
-    v->contents = s.contents;
-    v->text = s.text;
-    v->length_bytes = s.length_bytes;
-    v->capacity_bytes = s.capacity_bytes;
-    v->alloc = s.alloc;
-    v->attributes = s.attributes;
-    v->type = s.type;
-  }
-  backups.resize(backup_base);
+  restore_locals(f, backups, backup_base);
   return r;
 }
 

@@ -404,7 +404,15 @@ class Evaluation {
   // stack untouched) when it does not apply.
   inline bool integer_operation(uint32_t op);
 
+  // One operator or call on the stack; `jump` is set when the operator
+  // decides where evaluation goes on (the end of a ternary's branch).
   Result apply(const ExprToken* tok, const ExprToken*& jump);
+  Result apply_call(const CallRecord& call);
+  Result apply_unary(uint32_t op);
+  // ++ and -- on the variable `a` names (anything else gives the empty value).
+  Result step_variable(uint32_t op, const ExprToken& a, ExprToken& out);
+  Result apply_assignment(uint32_t op, ExprToken a, ExprToken b);
+  Result apply_binary(uint32_t op, ExprToken a, ExprToken b);
 
   const ExprToken* code_;
   ExprToken* stack_;
@@ -627,168 +635,173 @@ bool Evaluation::integer_operation(uint32_t op) {
 Result Evaluation::apply(const ExprToken* tok, const ExprToken*& jump) {
   uint32_t op = tok->symbol;
   switch (op) {
-    case SymCall: {
-      const CallRecord* call = tok->call;
-      size_t argc = call->param_count;
-      bool dynamic = call->func == nullptr && call->name_length == 0;
-      size_t taken = argc + (dynamic ? 1 : 0);
-      if (taken > sp_) return report_runtime_error(message(Msg::MissingOperand));
-      ExprToken* args = &stack_[sp_ - argc];
-      ExprToken result = empty_string();
-      if (call->func && call->func->op == OperatorKind::MemberGetDynamicCount) {
-        // x.y += v reads the member but leaves target and key for the set.
-        if (sp_ >= kStackSize) return report_runtime_error(message(Msg::ExpressionTooLong));
-        Result r = call_function(*call, nullptr, args, argc, result);
-        if (!r) return r;
-        push(result);
-        return ResultDone;
-      }
-      Result r = call_function(*call, dynamic ? &stack_[sp_ - taken] : nullptr, args, argc, result);
-      for (size_t i = sp_ - taken; i < sp_; ++i) release(stack_[i]);
-      sp_ -= taken;
-      if (!r) return r;
-      push(result);
-      return ResultDone;
-    }
+    case SymCall: return apply_call(*tok->call);
     case SymIfThen:
       // The then branch is done: skip the else branch.
       jump = tok->link;
       return ResultDone;
-    case SymIfElse:
+    case SymIfElse: return ResultDone;
+    case SymNegative:
+    case SymHighNot:
+    case SymLowNot:
+    case SymBitNot:
+    case SymAddress:
+    case SymDeref:
+    case SymPreIncr:
+    case SymPreDecr:
+    case SymPostIncr:
+    case SymPostDecr: return apply_unary(op);
+    case SymOr:
+    case SymAnd: {
+      // Reached only when not short-circuited; the left value was dropped
+      // at its link, so the right one decides.
+      ExprToken b = pop();
+      bool truth = token_truth(b);
+      release(b);
+      push(int_token(truth ? 1 : 0));
       return ResultDone;
-    default:
-      break;
-  }
-
-  // Unary operators.
-  if (op == SymNegative || op == SymHighNot || op == SymLowNot || op == SymBitNot || op == SymAddress ||
-      op == SymDeref || op == SymPreIncr || op == SymPreDecr || op == SymPostIncr || op == SymPostDecr) {
-    ExprToken a = pop();
-    ExprToken r = empty_string();
-    switch (op) {
-      case SymNegative: {
-        NumType t = token_numeric_type(a);
-        if (t == NumType::Integer) r = int_token(int64_t(0 - uint64_t(token_to_int(a))));
-        else if (t == NumType::Float) r = double_token(-token_to_double(a));
-        break;
-      }
-      case SymHighNot:
-      case SymLowNot:
-        r = int_token(token_truth(a) ? 0 : 1);
-        break;
-      case SymBitNot: {
-        if (token_numeric_type(a) == NumType::NotNumeric) break;
-        uint64_t v = uint64_t(token_to_int(a));
-        r = int_token(v < (1ull << 32) ? int64_t(~v & 0xFFFFFFFFull) : int64_t(~v));
-        break;
-      }
-      case SymAddress: {
-        if (a.symbol == SymVar) {
-          Variable& v = a.var->target();
-          if (v.attributes & AttrObject) r = int_token(int64_t(reinterpret_cast<uintptr_t>(v.contents.object)));
-          else {
-            v.disable_caching();
-            r = int_token(int64_t(reinterpret_cast<uintptr_t>(v.view().data())));
-          }
-        } else if (a.symbol == SymObject) {
-          r = int_token(int64_t(reinterpret_cast<uintptr_t>(a.object)));
-        } else if ((a.symbol == SymString || a.symbol == SymOperand) && a.length) {
-          r = int_token(int64_t(reinterpret_cast<uintptr_t>(a.text)));
-        }
-        break;
-      }
-      case SymDeref: {
-        if (token_numeric_type(a) == NumType::NotNumeric) break;
-        uintptr_t addr = uintptr_t(token_to_int(a));
-        bool readable = addr >= 4096 && platform::foreign_memory_allowed();
-        r = int_token(readable ? *reinterpret_cast<const unsigned char*>(addr) : 0);
-        break;
-      }
-      default: {  // increments
-        if (a.symbol != SymVar) {
-          release(a);
-          push(empty_string());
-          return ResultDone;
-        }
-        Variable& v = a.var->target();
-        NumType t = v.numeric_type();
-        int delta = (op == SymPreIncr || op == SymPostIncr) ? 1 : -1;
-        ExprToken old = empty_string();
-        if (t == NumType::Integer) {
-          int64_t x = v.to_int();
-          old = int_token(x);
-          if (!v.assign_int(int64_t(uint64_t(x) + uint64_t(delta)))) return ResultFailed;
-        } else if (t == NumType::Float) {
-          double x = v.to_double();
-          old = double_token(x);
-          if (!v.assign_double(x + delta)) return ResultFailed;
-        } else {
-          if (!v.assign_empty()) return ResultFailed;
-        }
-        r = (op == SymPostIncr || op == SymPostDecr) ? old : a;
-        break;
-      }
     }
-    release(a);
-    push(r);
+    default: {
+      ExprToken b = pop();
+      ExprToken a = pop();
+      return is_assignment(op) ? apply_assignment(op, a, b) : apply_binary(op, a, b);
+    }
+  }
+}
+
+Result Evaluation::apply_call(const CallRecord& call) {
+  size_t argc = call.param_count;
+  bool dynamic = call.func == nullptr && call.name_length == 0;
+  size_t taken = argc + (dynamic ? 1 : 0);
+  if (taken > sp_) return report_runtime_error(message(Msg::MissingOperand));
+  ExprToken* args = &stack_[sp_ - argc];
+  ExprToken result = empty_string();
+  if (call.func && call.func->op == OperatorKind::MemberGetDynamicCount) {
+    // x.y += v reads the member but leaves target and key for the set.
+    if (sp_ >= kStackSize) return report_runtime_error(message(Msg::ExpressionTooLong));
+    Result r = call_function(call, nullptr, args, argc, result);
+    if (!r) return r;
+    push(result);
     return ResultDone;
   }
+  Result r = call_function(call, dynamic ? &stack_[sp_ - taken] : nullptr, args, argc, result);
+  for (size_t i = sp_ - taken; i < sp_; ++i) release(stack_[i]);
+  sp_ -= taken;
+  if (!r) return r;
+  push(result);
+  return ResultDone;
+}
 
-  if (op == SymOr || op == SymAnd) {
-    // Reached only when not short-circuited; the left value was dropped at
-    // its link, so the right one decides.
-    ExprToken b = pop();
-    bool truth = token_truth(b);
-    release(b);
-    push(int_token(truth ? 1 : 0));
-    return ResultDone;
-  }
-
-  // Binary operators.
-  ExprToken b = pop();
+Result Evaluation::apply_unary(uint32_t op) {
   ExprToken a = pop();
   ExprToken r = empty_string();
-  if (is_assignment(op)) {
-    if (a.symbol != SymVar) {
-      // Not a variable: nothing to assign to.
-      release(a);
-      push(b);
-      return ResultDone;
+  switch (op) {
+    case SymNegative: {
+      NumType t = token_numeric_type(a);
+      if (t == NumType::Integer) r = int_token(int64_t(0 - uint64_t(token_to_int(a))));
+      else if (t == NumType::Float) r = double_token(-token_to_double(a));
+      break;
     }
-    Variable& target = a.var->target();
-    if (op == SymAssign) {
-      if (!store(target, b)) {
-        release(b);
-        return ResultFailed;
-      }
-    } else if (op == SymConcatAssign) {
-      char16_t buf[256];
-      StringView more = token_to_text(b, buf);
-      if (!target.append_in_place(more)) {
-        ExprToken sum;
-        if (!binary_arith(SymConcat, a, b, sum) || !store(target, sum)) {
-          release(b);
-          return ResultFailed;
+    case SymHighNot:
+    case SymLowNot:
+      r = int_token(token_truth(a) ? 0 : 1);
+      break;
+    case SymBitNot: {
+      if (token_numeric_type(a) == NumType::NotNumeric) break;
+      uint64_t v = uint64_t(token_to_int(a));
+      r = int_token(v < (1ull << 32) ? int64_t(~v & 0xFFFFFFFFull) : int64_t(~v));
+      break;
+    }
+    case SymAddress: {
+      if (a.symbol == SymVar) {
+        Variable& v = a.var->target();
+        if (v.attributes & AttrObject) r = int_token(int64_t(reinterpret_cast<uintptr_t>(v.contents.object)));
+        else {
+          v.disable_caching();
+          r = int_token(int64_t(reinterpret_cast<uintptr_t>(v.view().data())));
         }
+      } else if (a.symbol == SymObject) {
+        r = int_token(int64_t(reinterpret_cast<uintptr_t>(a.object)));
+      } else if ((a.symbol == SymString || a.symbol == SymOperand) && a.length) {
+        r = int_token(int64_t(reinterpret_cast<uintptr_t>(a.text)));
       }
-    } else {
-      static constexpr uint32_t kBinary[] = {SymAdd, SymSubtract, SymMultiply, SymDivide, SymFloorDivide,
-                                             SymBitOr, SymBitXor, SymBitAnd, SymShiftLeft, SymShiftRight};
-      ExprToken sum;
-      if (!binary_arith(kBinary[op - SymAddAssign], a, b, sum) || !store(target, sum)) {
-        release(b);
-        return ResultFailed;
-      }
+      break;
     }
+    case SymDeref: {
+      if (token_numeric_type(a) == NumType::NotNumeric) break;
+      uintptr_t addr = uintptr_t(token_to_int(a));
+      bool readable = addr >= 4096 && platform::foreign_memory_allowed();
+      r = int_token(readable ? *reinterpret_cast<const unsigned char*>(addr) : 0);
+      break;
+    }
+    default:
+      if (!step_variable(op, a, r)) return ResultFailed;
+      break;
+  }
+  release(a);
+  push(r);
+  return ResultDone;
+}
+
+Result Evaluation::step_variable(uint32_t op, const ExprToken& a, ExprToken& out) {
+  if (a.symbol != SymVar) return ResultDone;  // `out` stays the empty value
+  Variable& v = a.var->target();
+  NumType t = v.numeric_type();
+  int delta = (op == SymPreIncr || op == SymPostIncr) ? 1 : -1;
+  ExprToken old = empty_string();
+  if (t == NumType::Integer) {
+    int64_t x = v.to_int();
+    old = int_token(x);
+    if (!v.assign_int(int64_t(uint64_t(x) + uint64_t(delta)))) return ResultFailed;
+  } else if (t == NumType::Float) {
+    double x = v.to_double();
+    old = double_token(x);
+    if (!v.assign_double(x + delta)) return ResultFailed;
+  } else {
+    if (!v.assign_empty()) return ResultFailed;
+  }
+  out = (op == SymPostIncr || op == SymPostDecr) ? old : a;
+  return ResultDone;
+}
+
+Result Evaluation::apply_assignment(uint32_t op, ExprToken a, ExprToken b) {
+  if (a.symbol != SymVar) {
+    // Not a variable: nothing to assign to.
+    release(a);
+    push(b);
+    return ResultDone;
+  }
+  Variable& target = a.var->target();
+  Result r = ResultDone;
+  if (op == SymAssign) {
+    r = store(target, b);
+  } else if (op == SymConcatAssign) {
+    char16_t buf[256];
+    StringView more = token_to_text(b, buf);
+    if (!target.append_in_place(more)) {
+      ExprToken sum;
+      r = binary_arith(SymConcat, a, b, sum) && store(target, sum) ? ResultDone : ResultFailed;
+    }
+  } else {
+    static constexpr uint32_t kBinary[] = {SymAdd, SymSubtract, SymMultiply, SymDivide, SymFloorDivide,
+                                           SymBitOr, SymBitXor, SymBitAnd, SymShiftLeft, SymShiftRight};
+    ExprToken sum;
+    r = binary_arith(kBinary[op - SymAddAssign], a, b, sum) && store(target, sum) ? ResultDone : ResultFailed;
+  }
+  release(b);
+  if (!r) return ResultFailed;
+  push(a);
+  return ResultDone;
+}
+
+Result Evaluation::apply_binary(uint32_t op, ExprToken a, ExprToken b) {
+  if (op == SymComma) {
     release(b);
     push(a);
     return ResultDone;
   }
+  ExprToken r = empty_string();
   switch (op) {
-    case SymComma:
-      release(b);
-      push(a);
-      return ResultDone;
     case SymEqual:
     case SymEqualCase:
     case SymNotEqual:
