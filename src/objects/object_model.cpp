@@ -681,111 +681,128 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
   const bool as_base = (flags & InvokeAsBase) != 0;
 
   if ((flags & InvokeMetaFunctions) && may_have_meta_) {
-    StringView meta = type == InvokeGet ? u"__Get" : type == InvokeSet ? u"__Set" : u"__Call";
-    if (ObjectField* f = find_string(meta)) {
-      ParamList list(count + 1);
-      ExprToken slot = empty_token();
-      list[0] = &slot;
-      for (int i = 0; i < count; ++i) list[i + 1] = params[i];
-      Result r = call_stored_member(*f, result, this_token, as_base, list.data(), count + 1);
-      if (r != ResultDone) return r;
-    }
+    Result r = call_meta_function(type, result, this_token, as_base, params, count);
+    if (r != ResultDone) return r;
   }
 
-  ObjectKey key;
-  bool has_key = key_count > 0 && decide_key(*params[0], key);
-  ObjectField* field = nullptr;
-  // A property lacking the accessor needed: the search goes on past it,
-  // but an assignment in this very object may overwrite it.
-  ObjectField* shadowed = nullptr;
-  int64_t pos = 0;
-  if (has_key) {
-    field = find(key, &pos);
-    if (field) {
-      if (Property* prop = as_property(*field)) {
+  MemberSearch s;
+  s.has_key = key_count > 0 && decide_key(*params[0], s.key);
+  if (s.has_key) {
+    s.field = find(s.key, &s.pos);
+    if (s.field) {
+      if (Property* prop = as_property(*s.field)) {
         if (type == InvokeSet ? prop->setter : prop->getter)
           return invoke_property(*prop, result, this_token, flags, params, count);
-        shadowed = field;
-        field = nullptr;
+        s.shadowed = s.field;
+        s.field = nullptr;
       }
     }
     // A base's own fields are never assigned through a derived object.
     if (type == InvokeSet && key_count == 1 && as_base) {
-      has_key = false;
-      field = nullptr;
+      s.has_key = false;
+      s.field = nullptr;
     }
   }
 
-  if (!field) {
-    if (base_) {
-      // Nothing stops a chain of bases from looping back on itself.
-      if (stack_exhausted()) return report_runtime_error(message(Msg::BaseChainTooDeep));
-      uint32_t base_flags = as_base ? flags : flags | InvokeAsBase | InvokeMetaFunctions;
-      // Held for the call, which may change the base.
-      Result r = ObjectRef(base_)->invoke(result, this_token, base_flags, params, count);
-      if (r != ResultNotHandled) return r;
-      if (!has_key) return ResultNotHandled;
-      // The base may have run a meta-function that changed this object.
-      shadowed = nullptr;
-      field = find(key, &pos);
-      if (field && as_property(*field)) {
-        shadowed = field;
-        field = nullptr;
-      }
-    } else if (!has_key) {
-      return ResultNotHandled;
-    }
-
-    if (!field && !as_base && key.kind == KeyKind::String) {
-      if (type == InvokeCall) {
-        ObjectMethod method = find_object_method(key.text);
-        if (method == ObjectMethod::None) return ResultNotHandled;
-        return call_method(method, result, params + 1, count - 1);
-      }
-      if (key_count == 1 && equals_ignore_case(key.text, u"base")) {
-        if (type == InvokeGet) {
-          if (base_) result = object_token(base_);
-          return ResultDone;
-        }
-        IObject* new_base = token_object(*params[1]);
-        set_base(new_base);
-        if (new_base) result = object_token(ObjectRef(new_base));
-        return ResultDone;
-      }
-    }
+  if (!s.field) {
+    bool handled = true;
+    Result r = invoke_without_field(s, type, key_count, flags, result, this_token, params, count, handled);
+    if (handled) return r;
   }
 
   if (type == InvokeCall) {
-    if (!field) return ResultNotHandled;
-    if (!(flags & InvokeCallIfFunction) || holds_function(*field))
-      return call_stored_member(*field, result, this_token, as_base, params, count);
+    if (!s.field) return ResultNotHandled;
+    if (!(flags & InvokeCallIfFunction) || holds_function(*s.field))
+      return call_stored_member(*s.field, result, this_token, as_base, params, count);
     flags &= ~uint32_t(InvokeCall | InvokeCallIfFunction);
     type = InvokeGet;
   }
 
-  if (key_count < 2) {
-    if (type == InvokeSet) {
-      if (as_base || !has_key) return ResultNotHandled;
-      if (!field) field = shadowed;
-      if (!field && !(field = insert(key, pos))) return ResultDone;
-      const ExprToken& value = *params[count - 1];
-      // Out of memory in plain member syntax skips the store silently.
-      if (assign_value(*field, value)) assigned_result(value, result);
-      return ResultDone;
+  if (key_count < 2) return get_or_set_field(s, type, as_base, result, params, count);
+  return invoke_sub_object(s, type, flags, as_base, result, params, count);
+}
+
+Result Object::call_meta_function(uint32_t type, ExprToken& result, ExprToken& this_token, bool as_base,
+                                  ExprToken** params, int count) {
+  StringView meta = type == InvokeGet ? u"__Get" : type == InvokeSet ? u"__Set" : u"__Call";
+  ObjectField* f = find_string(meta);
+  if (!f) return ResultDone;
+  ParamList list(count + 1);
+  ExprToken slot = empty_token();
+  list[0] = &slot;
+  for (int i = 0; i < count; ++i) list[i + 1] = params[i];
+  return call_stored_member(*f, result, this_token, as_base, list.data(), count + 1);
+}
+
+Result Object::invoke_without_field(MemberSearch& s, uint32_t type, int key_count, uint32_t flags,
+                                    ExprToken& result, ExprToken& this_token, ExprToken** params, int count,
+                                    bool& handled) {
+  const bool as_base = (flags & InvokeAsBase) != 0;
+  if (base_) {
+    // Nothing stops a chain of bases from looping back on itself.
+    if (stack_exhausted()) return report_runtime_error(message(Msg::BaseChainTooDeep));
+    uint32_t base_flags = as_base ? flags : flags | InvokeAsBase | InvokeMetaFunctions;
+    // Held for the call, which may change the base.
+    Result r = ObjectRef(base_)->invoke(result, this_token, base_flags, params, count);
+    if (r != ResultNotHandled) return r;
+    if (!s.has_key) return ResultNotHandled;
+    // The base may have run a meta-function that changed this object.
+    s.shadowed = nullptr;
+    s.field = find(s.key, &s.pos);
+    if (s.field && as_property(*s.field)) {
+      s.shadowed = s.field;
+      s.field = nullptr;
     }
-    if (!field) return ResultNotHandled;
-    value_to_result(*field, result);
-    return ResultDone;
+  } else if (!s.has_key) {
+    return ResultNotHandled;
   }
 
-  // x[a, b, ...]: the first key names a sub-object.
+  if (!s.field && !as_base && s.key.kind == KeyKind::String) {
+    if (type == InvokeCall) {
+      ObjectMethod method = find_object_method(s.key.text);
+      if (method == ObjectMethod::None) return ResultNotHandled;
+      return call_method(method, result, params + 1, count - 1);
+    }
+    if (key_count == 1 && equals_ignore_case(s.key.text, u"base")) {
+      if (type == InvokeGet) {
+        if (base_) result = object_token(base_);
+        return ResultDone;
+      }
+      IObject* new_base = token_object(*params[1]);
+      set_base(new_base);
+      if (new_base) result = object_token(ObjectRef(new_base));
+      return ResultDone;
+    }
+  }
+  handled = false;
+  return ResultDone;
+}
+
+Result Object::get_or_set_field(MemberSearch& s, uint32_t type, bool as_base, ExprToken& result,
+                                ExprToken** params, int count) {
+  if (type == InvokeSet) {
+    if (as_base || !s.has_key) return ResultNotHandled;
+    if (!s.field) s.field = s.shadowed;
+    if (!s.field && !(s.field = insert(s.key, s.pos))) return ResultDone;
+    const ExprToken& value = *params[count - 1];
+    // Out of memory in plain member syntax skips the store silently.
+    if (assign_value(*s.field, value)) assigned_result(value, result);
+    return ResultDone;
+  }
+  if (!s.field) return ResultNotHandled;
+  value_to_result(*s.field, result);
+  return ResultDone;
+}
+
+Result Object::invoke_sub_object(MemberSearch& s, uint32_t type, uint32_t flags, bool as_base, ExprToken& result,
+                                 ExprToken** params, int count) {
   IObject* sub = nullptr;
-  if (field) {
-    if (field->kind != SymObject) return ResultNotHandled;
-    sub = field->object;
+  if (s.field) {
+    if (s.field->kind != SymObject) return ResultNotHandled;
+    sub = s.field->object;
   } else if (as_base) {
     return ResultNotHandled;
-  } else if (key.kind == KeyKind::String && equals_ignore_case(key.text, u"base")) {
+  } else if (s.key.kind == KeyKind::String && equals_ignore_case(s.key.text, u"base")) {
     if (!base_ && type == InvokeSet) {
       base_ = ObjectRef::adopt(Object::create());
       if (!base_) return ResultDone;
@@ -795,8 +812,8 @@ Result Object::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, 
   } else if (type == InvokeSet) {
     Ref<Object> fresh = Ref<Object>::adopt(Object::create());
     if (!fresh) return ResultDone;
-    field = shadowed;
-    if (!field && !(field = insert(key, pos))) return ResultDone;
+    ObjectField* field = s.shadowed;
+    if (!field && !(field = insert(s.key, s.pos))) return ResultDone;
     ObjectField old = *field;
     field->kind = SymObject;
     field->object = fresh.get();

@@ -147,6 +147,29 @@ class Object : public ObjectBase {
  private:
   friend class Enumerator;
 
+  // invoke, step by step. Where a member's key led in this object: its
+  // field, a property lacking the accessor needed (the search goes on past
+  // it, but an assignment in this very object may overwrite it), and the
+  // position a new field would take.
+  struct MemberSearch {
+    ObjectKey key;
+    bool has_key = false;
+    ObjectField* field = nullptr;
+    ObjectField* shadowed = nullptr;
+    int64_t pos = 0;
+  };
+  Result call_meta_function(uint32_t type, ExprToken& result, ExprToken& this_token, bool as_base,
+                            ExprToken** params, int count);
+  // A member this object has no field for: the bases', then the built-in
+  // methods and `base`. `handled` false when the search goes on here.
+  Result invoke_without_field(MemberSearch& s, uint32_t type, int key_count, uint32_t flags, ExprToken& result,
+                              ExprToken& this_token, ExprToken** params, int count, bool& handled);
+  Result get_or_set_field(MemberSearch& s, uint32_t type, bool as_base, ExprToken& result, ExprToken** params,
+                          int count);
+  // x[a, b, ...]: the first key names a sub-object, which takes the rest.
+  Result invoke_sub_object(MemberSearch& s, uint32_t type, uint32_t flags, bool as_base, ExprToken& result,
+                           ExprToken** params, int count);
+
   int64_t tail_count() const;
   // Appends a string-keyed field to the tail; null when that cannot be done
   // (the caller then inserts in order).
