@@ -1,4 +1,4 @@
-#include "library/encoding_names.h"
+#include "objects/encoding_names.h"
 
 #include "runtime/numbers.h"
 
@@ -45,6 +45,12 @@ bool parse_encoding_name(StringView name, uint32_t fallback, uint32_t& code_page
   }
   if (starts_with_ignore_case(name, u"CP")) return parse_code_page_number(name.substr(2), code_page);
   return parse_code_page_number(name, code_page);
+}
+
+bool parse_file_encoding(StringView name, uint32_t fallback, uint32_t& encoding) {
+  if (!parse_encoding_name(name, fallback, encoding)) return false;
+  if (equals_ignore_case(name, u"UTF-8-RAW") || equals_ignore_case(name, u"UTF-16-RAW")) encoding |= kEncodingNoBom;
+  return true;
 }
 
 }  // namespace orv
