@@ -539,6 +539,7 @@ bool TextMem::set_length_target(int64_t length) {
   if (!grow(n)) return false;
   if (n > size_) std::memset(data_ + size_, 0, n - size_);
   size_ = n;
+  pos_ = std::min(pos_, n);
   return true;
 }
 
