@@ -11,19 +11,8 @@ namespace {
 bool parse_code_page_number(StringView text, uint32_t& out) {
   text = trim(text);
   if (!text.empty() && text[0] == u'+') text = trim_left(text.substr(1));
-  if (text.empty()) return false;
-  unsigned base = 10;
-  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  uint64_t value = 0;
-  for (char16_t c : text) {
-    int digit = hex_digit_value(c);
-    if (digit < 0 || unsigned(digit) >= base) return false;
-    value = value * base + unsigned(digit);
-    if (value > UINT32_MAX) return false;
-  }
+  uint64_t value;
+  if (!parse_unsigned_digits(text, UINT32_MAX, value)) return false;
   out = uint32_t(value);
   return true;
 }

@@ -99,20 +99,9 @@ String encoding_name(uint32_t code_page) {
 uint64_t token_to_unsigned(const ExprToken& token) {
   if (token.symbol == SymInteger || token.symbol == SymFloat) return uint64_t(token_to_int(token));
   char16_t buf[256];
-  StringView text = trim(token_to_text(token, buf));
-  if (text.empty() || text[0] == u'-' || text[0] == u'+') return uint64_t(token_to_int(token));
-  unsigned base = 10;
-  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  uint64_t value = 0;
-  for (char16_t c : text) {
-    int digit = hex_digit_value(c);
-    if (digit < 0 || unsigned(digit) >= base) return uint64_t(token_to_int(token));
-    value = value * base + unsigned(digit);
-  }
-  return value;
+  uint64_t value;
+  if (parse_unsigned_digits(trim(token_to_text(token, buf)), UINT64_MAX, value)) return value;
+  return uint64_t(token_to_int(token));
 }
 
 class FileObject final : public ObjectBase {
