@@ -8,7 +8,7 @@
 #                                   once, then FUZZ_SECONDS (default 10) of
 #                                   fuzzing from the seeds alone
 #
-# Targets: load, run, packed, text_functions. Seeds are made afresh from the
+# Targets: load, run, packed, text_functions, stream. Seeds are made afresh from the
 # script tests (tests/scripts/**/*.orv) on every run; what a long run finds
 # that is new stays in build/fuzz/corpus/TARGET for the next one, and every
 # input that fails is kept in build/fuzz/findings/TARGET. A long run of the
@@ -27,7 +27,7 @@ if [ "${1:-}" = --smoke ]; then
   shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions)
+[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions stream)
 seconds=${FUZZ_SECONDS:-$([ $smoke = 1 ] && echo 10 || echo 180)}
 out=build/fuzz
 
@@ -42,7 +42,7 @@ done
 # target the same texts in each of its input forms (see packed_fuzz.cpp).
 seeds=$out/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions"
+mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions" "$seeds/stream"
 python3 - "$seeds" <<'EOF'
 import base64, glob, hashlib, os, sys, zlib
 seeds = sys.argv[1]
@@ -64,6 +64,10 @@ for path in sorted(glob.glob("tests/scripts/**/*.orv", recursive=True)):
     put("packed", b"\x03" + base64.b64encode(script).decode().encode("utf-16-le"))
     put("packed", b"\x04" + script)
     put("packed", b"\x05\x05" + script)
+    # Text in each of the stream's code pages, with and without marks.
+    put("stream", b"\x00\x03\x07" + script)
+    put("stream", b"\x01\x01\x09" + b"\xff\xfe" + script.decode("utf-8", "replace").encode("utf-16-le"))
+    put("stream", b"\x02\x02\x0b" + b"\xef\xbb\xbf" + script)
 EOF
 
 seeds_of() {

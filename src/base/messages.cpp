@@ -19,6 +19,8 @@ constexpr Row kRows[] = {
     {Msg::OutOfMemoryThreadExits, u"Out of memory.  The current thread will exit."},
     {Msg::MemoryLimitReached, u"Memory limit reached (see #MaxMem in the help file)."},
     {Msg::ClipboardNotWritable, u"Can't open clipboard for writing."},
+    {Msg::FileOpenFailed, u"Failed to open file."},
+    {Msg::FileWriteFailed, u"Failed to write to file."},
     {Msg::DllImportMemoryFailed, u"Could not commit memory for DllImport."},
     {Msg::ScriptNotExtracted, u"Could not extract script from EXE."},
     // Parameters of commands and directives
@@ -92,6 +94,7 @@ constexpr Row kRows[] = {
     {Msg::ClassNameTooLong, u"Full class name is too long."},
     {Msg::DuplicateClass, u"Duplicate class definition."},
     {Msg::UnknownClass, u"Unknown class."},
+    {Msg::UnknownMember, u"Unknown property or method."},
     {Msg::BaseChainTooDeep, u"Base chain too deep."},
     {Msg::ExceptionThrown, u"An exception was thrown."},
     {Msg::UnhandledException, u"Unhandled exception."},

@@ -23,6 +23,8 @@ enum class Msg : uint16_t {
   OutOfMemoryThreadExits,
   MemoryLimitReached,
   ClipboardNotWritable,
+  FileOpenFailed,
+  FileWriteFailed,
   DllImportMemoryFailed,
   ScriptNotExtracted,
   // Parameters of commands and directives
@@ -93,6 +95,7 @@ enum class Msg : uint16_t {
   ClassNameTooLong,
   DuplicateClass,
   UnknownClass,
+  UnknownMember,
   BaseChainTooDeep,
   ExceptionThrown,
   UnhandledException,

@@ -46,41 +46,64 @@ StringView trim_right(StringView s) {
 
 StringView trim(StringView s) { return trim_right(trim_left(s)); }
 
+size_t utf8_sequence_length(uint8_t lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 0;
+}
+
+size_t decode_utf8(std::string_view in, char16_t (&units)[2]) {
+  if (in.empty()) return 0;
+  size_t len = utf8_sequence_length(uint8_t(in[0]));
+  if (len == 0 || len > in.size()) return 0;
+  static const uint8_t lead_mask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  uint32_t cp = uint8_t(in[0]) & lead_mask[len];
+  for (size_t k = 1; k < len; ++k) {
+    uint8_t d = uint8_t(in[k]);
+    if ((d & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  // Overlong forms, surrogates and out-of-range values are not text.
+  static const uint32_t min_for_len[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < min_for_len[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    units[0] = char16_t(0xD800 + (cp >> 10));
+    units[1] = char16_t(0xDC00 + (cp & 0x3FF));
+  } else {
+    units[0] = char16_t(cp);
+    units[1] = 0;
+  }
+  return len;
+}
+
+bool utf8_is_valid(std::string_view in) {
+  char16_t units[2];
+  for (size_t i = 0, len; i < in.size(); i += len)
+    if (!(len = decode_utf8(in.substr(i), units))) return false;
+  return true;
+}
+
 String utf8_to_utf16(std::string_view in) {
   String out;
   out.reserve(in.size());
   size_t i = 0, n = in.size();
   while (i < n) {
-    uint8_t c = uint8_t(in[i]);
-    uint32_t cp;
-    size_t len;
-    if (c < 0x80) { cp = c; len = 1; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
-    else { out.push_back(0xFFFD); ++i; continue; }
-    if (i + len > n) { out.push_back(0xFFFD); break; }
-    bool ok = true;
-    for (size_t k = 1; k < len; ++k) {
-      uint8_t d = uint8_t(in[i + k]);
-      if ((d & 0xC0) != 0x80) { ok = false; break; }
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    // Overlong forms, surrogates and out-of-range values are not text.
-    static const uint32_t min_for_len[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < min_for_len[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(0xFFFD);
-      ++i;
+    char16_t units[2];
+    size_t len = decode_utf8(in.substr(i), units);
+    if (len) {
+      out.push_back(units[0]);
+      if (units[1]) out.push_back(units[1]);
+      i += len;
       continue;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(char16_t(0xD800 + (cp >> 10)));
-      out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(char16_t(cp));
-    }
-    i += len;
+    out.push_back(0xFFFD);
+    // A sequence cut off by the end of the text is one bad character.
+    size_t want = utf8_sequence_length(uint8_t(in[i]));
+    if (want && i + want > n) break;
+    ++i;
   }
   return out;
 }

@@ -78,6 +78,13 @@ StringView trim_right(StringView s);
 StringView trim(StringView s);
 
 String utf8_to_utf16(std::string_view bytes);
+// The length of the UTF-8 sequence `lead` begins (1 to 4), 0 when it begins none.
+size_t utf8_sequence_length(uint8_t lead);
+// Decodes the one sequence at the start of `in` into one or two units (the
+// second 0 when there is one); returns its length, or 0 when it is cut off
+// or malformed (overlong, a surrogate, beyond U+10FFFF).
+size_t decode_utf8(std::string_view in, char16_t (&units)[2]);
+bool utf8_is_valid(std::string_view bytes);
 std::string utf16_to_utf8(StringView text);
 // Widens plain ASCII literals; used for messages written in C++ sources.
 String ascii(std::string_view text);

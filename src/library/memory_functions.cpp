@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "runtime/builtin_functions.h"
+#include "objects/dll_types.h"
 #include "platform/platform.h"
 #include "runtime/evaluator.h"
 #include "runtime/numbers.h"
@@ -12,31 +13,10 @@ namespace orv {
 
 namespace {
 
-struct MemoryType {
-  int size = 8;
-  bool is_unsigned = false;
-  bool is_float = false;
-};
-
-// "UInt", "Short", "Int64", "Ptr", "Float", "Double" ...: the first letter
-// (after an optional U) decides the size.
-MemoryType parse_type(StringView type) {
-  MemoryType t;
-  if (type.empty()) return t;
-  size_t i = 0;
-  if (upper_case(type[0]) == u'U' && type.size() > 1) {
-    t.is_unsigned = true;
-    i = 1;
-  }
-  switch (upper_case(type[i])) {
-    case u'C': t.size = 1; break;
-    case u'S': t.size = 2; break;
-    case u'I': t.size = type.find(u'6') != StringView::npos ? 8 : 4; break;
-    case u'P': t.size = 8; break;
-    case u'F': t.size = 4, t.is_float = true; break;
-    case u'D': t.size = 8, t.is_float = true; break;
-    default: t.size = 8; break;
-  }
+// An unknown type name reads and writes Int64.
+NumberType parse_type(StringView type) {
+  NumberType t;
+  (void)parse_number_type(type, t);
   return t;
 }
 
@@ -94,7 +74,7 @@ Result builtin_numget(Func&, ExprToken& result, ExprToken* args, int argc) {
   }
   char16_t buf2[256];
   if (arg_given(args, argc, 2)) type_name = token_to_text(args[2], buf2);
-  MemoryType t = parse_type(type_name);
+  NumberType t = parse_type(type_name);
   uintptr_t at = target_address(args[0], offset, t.size);
   if (!at) return ResultDone;  // empty result
   const void* p = reinterpret_cast<const void*>(at);
@@ -141,7 +121,7 @@ Result builtin_numput(Func&, ExprToken& result, ExprToken* args, int argc) {
     else type_name = token_to_text(args[2], buf);
   }
   if (arg_given(args, argc, 3)) type_name = token_to_text(args[3], buf2);
-  MemoryType t = parse_type(type_name);
+  NumberType t = parse_type(type_name);
   uintptr_t at = target_address(args[1], offset, t.size);
   if (!at) return ResultDone;
   void* p = reinterpret_cast<void*>(at);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "runtime/builtin_functions.h"
-#include "library/encoding_names.h"
+#include "objects/encoding_names.h"
 #include "platform/platform.h"
 #include "runtime/evaluator.h"
 #include "runtime/variable.h"

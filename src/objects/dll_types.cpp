@@ -50,4 +50,25 @@ bool parse_dll_type(StringView name, DllType& out) {
   return false;
 }
 
+bool parse_number_type(StringView name, NumberType& out) {
+  if (name.empty()) return false;
+  NumberType t;
+  size_t i = 0;
+  if (upper_case(name[0]) == u'U' && name.size() > 1) {
+    t.is_unsigned = true;
+    i = 1;
+  }
+  switch (upper_case(name[i])) {
+    case u'C': t.size = 1; break;
+    case u'S': t.size = 2; break;
+    case u'I': t.size = name.find(u'6') != StringView::npos ? 8 : 4; break;
+    case u'P': t.size = 8; break;
+    case u'F': t.size = 4, t.is_float = true; break;
+    case u'D': t.size = 8, t.is_float = true; break;
+    default: return false;
+  }
+  out = t;
+  return true;
+}
+
 }  // namespace orv

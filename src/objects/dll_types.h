@@ -25,4 +25,17 @@ struct DllType {
 // form ("I", "T", "S" ...). Case is ignored. False for anything else.
 bool parse_dll_type(StringView name, DllType& out);
 
+// The number types of NumGet and NumPut and of the file object's Read and
+// Write methods: "UInt", "Short", "Int64", "Ptr", "Float", "Double" ...;
+// the first letter after an optional U decides, and an I type whose name
+// holds a 6 is 64-bit.
+struct NumberType {
+  int size = 8;
+  bool is_unsigned = false;
+  bool is_float = false;
+};
+// False for an empty name or a letter none of C, S, I, P, F, D; `out` is
+// then left as it was.
+bool parse_number_type(StringView name, NumberType& out);
+
 }  // namespace orv

@@ -236,5 +236,13 @@ bool text_to_code_page(StringView text, uint32_t code_page, std::string& out);
 // has no mapping of its own). False when the system cannot convert from
 // that code page.
 bool code_page_to_text(std::string_view bytes, uint32_t code_page, String& out);
+// The same for bytes that must all be valid: false when any of them is no
+// character of the code page (or the code page is unknown).
+bool code_page_to_text_strict(std::string_view bytes, uint32_t code_page, String& out);
+// The code page that 0 stands for: the system's ANSI code page.
+uint32_t ansi_code_page();
+// The lead-byte ranges of a double-byte code page as pairs of first and
+// last byte; returns how many pairs (0 for a single-byte code page).
+int code_page_lead_bytes(uint32_t code_page, uint8_t (&ranges)[12]);
 
 }  // namespace orv::platform

@@ -248,5 +248,5 @@ ORV_COMMAND(222, GuiControl,           u"GuiControl", 0, 3, CopyInputs|RawArgs, 
 ORV_COMMAND(223, GuiControlGet,        u"GuiControlGet", 1, 4, RawArgs, "o", NUMERIC(), cmd_not_available)
 ORV_COMMAND(224, ExitApp,              u"ExitApp", 0, 1, 0, "", NUMERIC(1), cmd_exit_app)
 ORV_COMMAND(225, Shutdown,             u"Shutdown", 1, 1, RawArgs, "", NUMERIC(1), cmd_not_available)
-ORV_COMMAND(226, FileEncoding,         u"FileEncoding", 0, 1, RawArgs, "", NUMERIC(), cmd_not_available)
+ORV_COMMAND(226, FileEncoding,         u"FileEncoding", 0, 1, 0, "", NUMERIC(), cmd_file_encoding)
 ORV_COMMAND(227, HashIf,               u"#If", 0, 1, RawArgs, "", NUMERIC(1), cmd_not_available)

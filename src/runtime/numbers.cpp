@@ -13,6 +13,23 @@ int hex_digit_value(char16_t c) {
   return -1;
 }
 
+bool parse_unsigned_digits(StringView text, uint64_t limit, uint64_t& out) {
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return false;
+  uint64_t value = 0;
+  for (char16_t c : text) {
+    int digit = hex_digit_value(c);
+    if (digit < 0 || unsigned(digit) >= base || value > (limit - unsigned(digit)) / base) return false;
+    value = value * base + unsigned(digit);
+  }
+  out = value;
+  return true;
+}
+
 namespace {
 
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }

@@ -37,6 +37,9 @@ inline NumType numeric_type_of(StringView text, uint8_t rule = NumericDefault) {
 // "12abc" gives 12, "abc" gives 0.
 // The value of a hexadecimal digit, or -1 for any other character.
 int hex_digit_value(char16_t c);
+// Decimal or 0x-hexadecimal digits only (the whole text), up to `limit`;
+// false for anything else or a value above the limit.
+bool parse_unsigned_digits(StringView text, uint64_t limit, uint64_t& out);
 int64_t text_to_int(StringView text);
 double text_to_double(StringView text);
 // Truncates toward zero. NaN and values outside the 64-bit range give the

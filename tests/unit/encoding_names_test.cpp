@@ -1,7 +1,7 @@
 // The encoding names scripts may write.
 #include <gtest/gtest.h>
 
-#include "library/encoding_names.h"
+#include "objects/encoding_names.h"
 
 namespace orv {
 namespace {

@@ -110,4 +110,49 @@ bool code_page_to_text(std::string_view bytes, uint32_t code_page, String& out) 
   return true;
 }
 
+bool code_page_to_text_strict(std::string_view bytes, uint32_t code_page, String& out) {
+  out.clear();
+  if (code_page == kCodePageUtf8) {
+    if (!utf8_is_valid(bytes)) return false;
+    out = utf8_to_utf16(bytes);
+    return true;
+  }
+  iconv_t cd = open_converter(code_page, false);
+  if (cd == iconv_t(-1)) return false;
+  std::string units(bytes.size() * 4 + 8, '\0');
+  char* source = const_cast<char*>(bytes.data());
+  size_t in_left = bytes.size();
+  char* dest = units.data();
+  size_t dest_left = units.size();
+  bool ok = iconv(cd, &source, &in_left, &dest, &dest_left) != size_t(-1) && in_left == 0 &&
+            iconv(cd, nullptr, nullptr, &dest, &dest_left) != size_t(-1);
+  iconv_close(cd);
+  if (!ok) return false;
+  out.resize((units.size() - dest_left) / 2);
+  std::memcpy(out.data(), units.data(), out.size() * 2);
+  return true;
+}
+
+// The ANSI code page of a Western European Windows, as code page 0 above.
+uint32_t ansi_code_page() { return 1252; }
+
+int code_page_lead_bytes(uint32_t code_page, uint8_t (&ranges)[12]) {
+  // The ranges Windows reports for its double-byte code pages.
+  struct Ranges {
+    uint32_t code_page;
+    int pairs;
+    uint8_t bytes[6];
+  };
+  static constexpr Ranges kRanges[] = {
+      {932, 2, {0x81, 0x9F, 0xE0, 0xFC}}, {936, 1, {0x81, 0xFE}}, {949, 1, {0x81, 0xFE}},
+      {950, 1, {0x81, 0xFE}}, {1361, 3, {0x84, 0xD3, 0xD8, 0xDE, 0xE0, 0xF9}},
+  };
+  for (const Ranges& r : kRanges) {
+    if (r.code_page != code_page) continue;
+    for (int i = 0; i < 2 * r.pairs; ++i) ranges[i] = r.bytes[i];
+    return r.pairs;
+  }
+  return 0;
+}
+
 }  // namespace orv::platform

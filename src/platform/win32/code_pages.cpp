@@ -24,13 +24,13 @@ bool convert_to(StringView text, uint32_t code_page, std::string& out) {
   return WideCharToMultiByte(code_page, flags, source, length, out.data(), needed, nullptr, nullptr) == needed;
 }
 
-bool convert_from(std::string_view bytes, uint32_t code_page, String& out) {
+bool convert_from(std::string_view bytes, uint32_t code_page, String& out, DWORD flags = 0) {
   int length = int(bytes.size());
-  int needed = MultiByteToWideChar(code_page, 0, bytes.data(), length, nullptr, 0);
+  int needed = MultiByteToWideChar(code_page, flags, bytes.data(), length, nullptr, 0);
   if (needed <= 0) return false;
   out.resize(size_t(needed));
-  return MultiByteToWideChar(code_page, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(out.data()), needed) ==
-         needed;
+  return MultiByteToWideChar(code_page, flags, bytes.data(), length, reinterpret_cast<wchar_t*>(out.data()),
+                             needed) == needed;
 }
 
 }  // namespace
@@ -53,6 +53,28 @@ bool code_page_to_text(std::string_view bytes, uint32_t code_page, String& out) 
     return convert_from(" ", code_page, probe);
   }
   return convert_from(bytes, code_page, out);
+}
+
+bool code_page_to_text_strict(std::string_view bytes, uint32_t code_page, String& out) {
+  out.clear();
+  if (bytes.empty()) return true;
+  if (convert_from(bytes, code_page, out, MB_ERR_INVALID_CHARS)) return true;
+  // Some code pages (the ISO-2022 and UTF-7 forms among them) take no flags;
+  // for those the system's own replacement has to do.
+  return GetLastError() == ERROR_INVALID_FLAGS && convert_from(bytes, code_page, out);
+}
+
+uint32_t ansi_code_page() { return GetACP(); }
+
+int code_page_lead_bytes(uint32_t code_page, uint8_t (&ranges)[12]) {
+  CPINFO info;
+  if (!GetCPInfo(code_page, &info) || info.MaxCharSize != 2) return 0;
+  int pairs = 0;
+  for (int i = 0; i + 1 < MAX_LEADBYTES && pairs < 6 && info.LeadByte[i]; i += 2, ++pairs) {
+    ranges[2 * pairs] = info.LeadByte[i];
+    ranges[2 * pairs + 1] = info.LeadByte[i + 1];
+  }
+  return pairs;
 }
 
 }  // namespace orv::platform

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/owned_handle.h"
+#include "platform/win32/wide_text.h"
 
 namespace orv::platform {
 
@@ -21,11 +22,6 @@ void write_handle(DWORD which, StringView text) {
   std::string bytes = utf16_to_utf8(text);
   DWORD written;
   WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-}
-
-const wchar_t* wide(StringView s, std::wstring& buf) {
-  buf.assign(s.begin(), s.end());
-  return buf.c_str();
 }
 
 }  // namespace

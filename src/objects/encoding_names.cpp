@@ -1,4 +1,4 @@
-#include "library/encoding_names.h"
+#include "objects/encoding_names.h"
 
 #include "runtime/numbers.h"
 
@@ -11,19 +11,8 @@ namespace {
 bool parse_code_page_number(StringView text, uint32_t& out) {
   text = trim(text);
   if (!text.empty() && text[0] == u'+') text = trim_left(text.substr(1));
-  if (text.empty()) return false;
-  unsigned base = 10;
-  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  uint64_t value = 0;
-  for (char16_t c : text) {
-    int digit = hex_digit_value(c);
-    if (digit < 0 || unsigned(digit) >= base) return false;
-    value = value * base + unsigned(digit);
-    if (value > UINT32_MAX) return false;
-  }
+  uint64_t value;
+  if (!parse_unsigned_digits(text, UINT32_MAX, value)) return false;
   out = uint32_t(value);
   return true;
 }
@@ -45,6 +34,12 @@ bool parse_encoding_name(StringView name, uint32_t fallback, uint32_t& code_page
   }
   if (starts_with_ignore_case(name, u"CP")) return parse_code_page_number(name.substr(2), code_page);
   return parse_code_page_number(name, code_page);
+}
+
+bool parse_file_encoding(StringView name, uint32_t fallback, uint32_t& encoding) {
+  if (!parse_encoding_name(name, fallback, encoding)) return false;
+  if (equals_ignore_case(name, u"UTF-8-RAW") || equals_ignore_case(name, u"UTF-16-RAW")) encoding |= kEncodingNoBom;
+  return true;
 }
 
 }  // namespace orv
