@@ -491,14 +491,14 @@ void errors(Recorder& rec, IDispatch* d) {
          ThrownValue& t = g_thread->thrown;
          t.pending = true;
          t.symbol = SymObject;
-         t.object = e;
+         t.object = ObjectRef::adopt(e);
          return ResultFailed;
        }, true},
       {"thrown object without message", [](ExprToken&) {
          ThrownValue& t = g_thread->thrown;
          t.pending = true;
          t.symbol = SymObject;
-         t.object = Object::create();
+         t.object = ObjectRef::adopt(Object::create());
          return ResultFailed;
        }, true},
       {"thrown after finishing", [](ExprToken& r) {
