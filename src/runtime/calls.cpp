@@ -5,6 +5,7 @@
 
 #include "runtime/thread_settings.h"
 #include "runtime/object.h"
+#include "runtime/object_audit.h"
 #include "objects/object_model.h"
 #include "runtime/script_program.h"
 #include "runtime/errors.h"
@@ -341,6 +342,25 @@ void connect_object_model() {
   g_object_hooks.before_finalizer = set_aside_throw;
   g_object_hooks.after_finalizer = restore_throw;
 }
+
+#if ORV_TRACK_OBJECTS
+// Here rather than with the variables: the locals set aside by recursion
+// are this file's.
+void report_variable_references(ReferenceAudit& audit) {
+  auto report = [&](const Variable* v) {
+    if (v->type == VarType::Normal && (v->attributes & AttrObject)) audit.held(v->contents.object);
+  };
+  if (g_script) {
+    g_script->globals.for_each(report);
+    for (const Func* f : g_script->functions) {
+      f->locals.for_each(report);
+      f->statics.for_each(report);
+    }
+  }
+  for (const SavedLocal& s : saved_locals())
+    if (s.type == VarType::Normal && (s.attributes & AttrObject)) audit.held(s.contents.object);
+}
+#endif
 
 IObject* (*g_meta_object)() = nullptr;
 Result (*g_new_object)(ExprToken* args, size_t argc, ExprToken& result) = nullptr;
