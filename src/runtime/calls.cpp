@@ -1,5 +1,6 @@
 #include "runtime/calls.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -87,6 +88,38 @@ void release_locals(Func& f) {
 // Copies a text value into the caller's temporary memory.
 Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
+// The argument list of a recursive call, copied so that values read out of
+// the locals about to be set aside can take the variables' places. The
+// objects among those are held here for the length of the call; the
+// caller's own list stays as it was, for its owner to let go of what it took
+// (the evaluator's stack), or of nothing (a method call's or a variadic
+// call's copy).
+class RecursionArgs {
+ public:
+  RecursionArgs() = default;
+  RecursionArgs(const RecursionArgs&) = delete;
+  RecursionArgs& operator=(const RecursionArgs&) = delete;
+
+  ExprToken* copy(const ExprToken* args, size_t argc) {
+    if (argc > kFixed) {
+      many_.assign(args, args + argc);
+      return many_.data();
+    }
+    std::copy(args, args + argc, fixed_);
+    return fixed_;
+  }
+  ExprToken hold(IObject* object) {
+    held_.emplace_back(object);
+    return object_token(object);
+  }
+
+ private:
+  static constexpr size_t kFixed = 8;
+  ExprToken fixed_[kFixed];
+  std::vector<ExprToken> many_;
+  std::vector<ObjectRef> held_;
+};
+
 Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& result, Object* named = nullptr) {
   if (g_call_depth >= kMaxCallDepth || stack_exhausted())
     return report_runtime_error(u"Function recursion too deep.", f.name);
@@ -96,9 +129,11 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   // entries back from the top.
   std::vector<SavedLocal>& backups = saved_locals();
   const size_t backup_base = backups.size();
+  RecursionArgs recursion_args;
   if (f.instances > 0) {
     // A variable passed by value may be one of these very locals: take its
     // value now, before the locals are set aside.
+    args = recursion_args.copy(args, argc);
     for (size_t i = 0; i < argc; ++i) {
       bool by_ref = i < f.params.size() && f.params[i].by_ref;
       if (args[i].symbol != SymVar) continue;
@@ -111,11 +146,7 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
       }
       Variable& v = args[i].var->target();
       if (v.attributes & AttrObject) {
-        v.contents.object->add_ref();
-        ExprToken t{};
-        t.symbol = SymObject;
-        t.object = v.contents.object;
-        args[i] = t;
+        args[i] = recursion_args.hold(v.contents.object);
       } else if (v.attributes & AttrHasInt) {
         ExprToken t{};
         t.symbol = SymInteger;
