@@ -14,6 +14,7 @@
 #include "runtime/calls.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
+#include "runtime/object_audit.h"
 #include "runtime/stack_guard.h"
 #include "runtime/variable.h"
 #include "runtime/warnings.h"
@@ -608,6 +609,14 @@ Object* Object::clone(bool with_integer_keys) {
   // Last, so that releasing a half-built copy never runs __Delete.
   copy->set_base(base_.get());
   return copy.detach();
+}
+
+void Object::report_references(ReferenceAudit& audit) const {
+  for (int64_t i = 0; i < count_; ++i) {
+    const ObjectField& f = fields_[i];
+    if (i >= object_offset_ && i < string_offset_) audit.held(f.object_key);
+    if (f.kind == SymObject) audit.held(f.object);
+  }
 }
 
 // --- invoke ------------------------------------------------------------------------

@@ -137,6 +137,8 @@ class Object : public ObjectBase {
   // the object- and string-keyed fields. Null when out of memory.
   Object* clone(bool with_integer_keys = true);
 
+  void report_references(ReferenceAudit& audit) const override;
+
  protected:
   Object() = default;
   ~Object() override;
@@ -261,7 +263,7 @@ class MetaObject : public Object {
 
  private:
   friend MetaObject& default_base();
-  MetaObject() = default;
+  MetaObject() { exempt_from_audit(); }
 };
 
 MetaObject& default_base();

@@ -1,5 +1,6 @@
 #include "runtime/calls.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 #include "runtime/object.h"
+#include "runtime/object_audit.h"
 #include "runtime/script_program.h"
 #include "runtime/stack_guard.h"
 #include "runtime/thread_settings.h"
@@ -73,11 +75,47 @@ void release_locals(Func& f) {
 // Copies a text value into the caller's temporary memory.
 Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
+// The argument list of a recursive call, copied so that values read out of
+// the locals about to be set aside can take the variables' places. The
+// objects among those are held here for the length of the call; the
+// caller's own list stays as it was, for its owner to let go of what it took
+// (the evaluator's stack), or of nothing (a method call's or a variadic
+// call's copy).
+class RecursionArgs {
+ public:
+  RecursionArgs() = default;
+  RecursionArgs(const RecursionArgs&) = delete;
+  RecursionArgs& operator=(const RecursionArgs&) = delete;
+
+  ExprToken* copy(const ExprToken* args, size_t argc) {
+    if (argc > kFixed) {
+      many_.assign(args, args + argc);
+      return many_.data();
+    }
+    std::copy(args, args + argc, fixed_);
+    return fixed_;
+  }
+  ExprToken hold(IObject* object) {
+    held_.emplace_back(object);
+    return object_token(object);
+  }
+
+ private:
+  static constexpr size_t kFixed = 8;
+  ExprToken fixed_[kFixed];
+  std::vector<ExprToken> many_;
+  std::vector<ObjectRef> held_;
+};
+
 // A variable passed by value may be one of the running instance's locals:
 // its value is taken before the locals are set aside for the recursion.
 // Recursion sets them aside on one shared stack; calls end in the reverse
 // order of their start, so each takes its own entries back from the top.
-Result set_locals_aside(Func& f, ExprToken* args, size_t argc, std::vector<SavedLocal>& backups) {
+// The values read out take the variables' places in `copy`, which `args`
+// then points at.
+Result set_locals_aside(Func& f, ExprToken*& args, size_t argc, RecursionArgs& copy,
+                        std::vector<SavedLocal>& backups) {
+  args = copy.copy(args, argc);
   for (size_t i = 0; i < argc; ++i) {
     bool by_ref = i < f.params.size() && f.params[i].by_ref;
     if (args[i].symbol != SymVar) continue;
@@ -90,11 +128,7 @@ Result set_locals_aside(Func& f, ExprToken* args, size_t argc, std::vector<Saved
     }
     Variable& v = args[i].var->target();
     if (v.attributes & AttrObject) {
-      v.contents.object->add_ref();
-      ExprToken t{};
-      t.symbol = SymObject;
-      t.object = v.contents.object;
-      args[i] = t;
+      args[i] = copy.hold(v.contents.object);
     } else if (v.attributes & AttrHasInt) {
       ExprToken t{};
       t.symbol = SymInteger;
@@ -212,7 +246,8 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
 
   std::vector<SavedLocal>& backups = saved_locals();
   const size_t backup_base = backups.size();
-  if (f.instances > 0 && !set_locals_aside(f, args, argc, backups)) return ResultFailed;
+  RecursionArgs recursion_args;
+  if (f.instances > 0 && !set_locals_aside(f, args, argc, recursion_args, backups)) return ResultFailed;
 
   Result r = bind_parameters(f, args, argc, named);
   if (r && f.variadic) r = gather_rest(f, args, argc, named);
@@ -320,6 +355,25 @@ bool running_method(IObject*& defining_class, ExprToken& this_value) {
 }
 
 ObjectModelOps g_object_model;
+
+#if ORV_TRACK_OBJECTS
+// Here rather than with the variables: the locals set aside by recursion
+// are this file's.
+void report_variable_references(ReferenceAudit& audit) {
+  auto report = [&](const Variable* v) {
+    if (v->type == VarType::Normal && (v->attributes & AttrObject)) audit.held(v->contents.object);
+  };
+  if (g_script) {
+    g_script->globals.for_each(report);
+    for (const Func* f : g_script->functions) {
+      f->locals.for_each(report);
+      f->statics.for_each(report);
+    }
+  }
+  for (const SavedLocal& s : saved_locals())
+    if (s.type == VarType::Normal && (s.attributes & AttrObject)) audit.held(s.contents.object);
+}
+#endif
 
 Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result) {
   switch (f.op) {

@@ -12,6 +12,7 @@
 #include "runtime/func.h"
 #include "runtime/numbers.h"
 #include "runtime/object.h"
+#include "runtime/object_audit.h"
 #include "runtime/scope.h"
 #include "runtime/script_line.h"
 #include "runtime/script_program.h"
@@ -210,13 +211,36 @@ StackBlocks& stack_blocks() {
   return blocks;
 }
 
+class Evaluation;
+
+#if ORV_TRACK_OBJECTS
+// The evaluations running now, innermost last: their stacks hold references.
+std::vector<const Evaluation*>& running_evaluations() {
+  static std::vector<const Evaluation*> running;
+  return running;
+}
+#endif
+
 class Evaluation {
  public:
-  explicit Evaluation(const ExprToken* code) : code_(code), stack_(stack_blocks().acquire()) {}
+  explicit Evaluation(const ExprToken* code) : code_(code), stack_(stack_blocks().acquire()) {
+#if ORV_TRACK_OBJECTS
+    running_evaluations().push_back(this);
+#endif
+  }
   ~Evaluation() {
+#if ORV_TRACK_OBJECTS
+    running_evaluations().pop_back();
+#endif
     if (stack_) stack_blocks().release();
   }
   bool ready() const { return stack_ != nullptr; }
+
+  // Every value on the stack that is an object owns its reference.
+  void report_references(ReferenceAudit& audit) const {
+    for (size_t i = 0; i < sp_; ++i)
+      if (stack_[i].symbol == SymObject) audit.held(stack_[i].object);
+  }
 
   Result run(ExprToken& result) {
     for (const ExprToken* tok = code_;; ++tok) {
@@ -826,6 +850,12 @@ Result Evaluation::apply_binary(uint32_t op, ExprToken a, ExprToken b) {
 }
 
 }  // namespace
+
+#if ORV_TRACK_OBJECTS
+void report_evaluation_references(ReferenceAudit& audit) {
+  for (const Evaluation* e : running_evaluations()) e->report_references(audit);
+}
+#endif
 
 Result evaluate(const ExprToken* code, ExprToken& result) {
   // "n < 2", "i + 1": one operator on two integers at hand is the commonest

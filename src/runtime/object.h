@@ -12,9 +12,65 @@
 #include "base/result.h"
 #include "base/text.h"
 
+// Sanitizer builds keep an account of every object and of every reference
+// an owning type (Ref, OwnedToken) holds, so that the end of the program
+// can tell a reference nobody will ever give back (runtime/object_audit.h).
+#if defined(__SANITIZE_ADDRESS__)
+#define ORV_TRACK_OBJECTS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORV_TRACK_OBJECTS 1
+#endif
+#endif
+#ifndef ORV_TRACK_OBJECTS
+#define ORV_TRACK_OBJECTS 0
+#endif
+
 namespace orv {
 
 struct ExprToken;
+class IObject;
+class ObjectBase;
+class ReferenceAudit;
+
+namespace object_tracking {
+
+#if ORV_TRACK_OBJECTS
+// A reference held by an owning type, on the account for as long as the
+// holder exists; `read` tells which object it holds now, if any.
+class Holder {
+ public:
+  using Reader = IObject* (*)(const Holder&);
+  explicit Holder(Reader read) noexcept : read_(read) { enter(this); }
+  Holder(const Holder& other) noexcept : read_(other.read_) { enter(this); }
+  Holder& operator=(const Holder&) noexcept { return *this; }
+  ~Holder() { leave(this); }
+  // Tells the audit what every holder holds now.
+  static void report_all(ReferenceAudit& audit);
+
+ private:
+  static void enter(Holder* holder);
+  static void leave(Holder* holder);
+  Reader read_;
+  Holder* prev_ = nullptr;
+  Holder* next_ = nullptr;
+};
+
+void object_born(ObjectBase* object);
+void object_gone(ObjectBase* object);
+void object_exempt(ObjectBase* object);
+// Ends of objects running now, on any thread: references are then in
+// flight on the native stack, where the account cannot see them.
+extern std::atomic<int> g_ends_running;
+#else
+class Holder {
+ public:
+  using Reader = IObject* (*)(const Holder&);
+  constexpr explicit Holder(Reader) noexcept {}
+};
+#endif
+
+}  // namespace object_tracking
 
 enum InvokeFlags : uint32_t {
   InvokeGet = 0,
@@ -70,13 +126,34 @@ class ObjectBase : public IObject {
   void release() override {
     while (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
       refs_.store(1, std::memory_order_relaxed);
+#if ORV_TRACK_OBJECTS
+      object_tracking::g_ends_running.fetch_add(1);
+      bool gone = on_last_release();
+      object_tracking::g_ends_running.fetch_sub(1);
+      if (gone) return;
+#else
       if (on_last_release()) return;
+#endif
     }
   }
   uint32_t ref_count() const { return refs_.load(std::memory_order_relaxed); }
 
+  // Tells the audit at exit each reference this object holds to another,
+  // other than those an owning type holds, which are on the account anyway.
+  virtual void report_references(ReferenceAudit& audit) const {}
+
  protected:
+#if ORV_TRACK_OBJECTS
+  ObjectBase() { object_tracking::object_born(this); }
+  ~ObjectBase() override { object_tracking::object_gone(this); }
+  // For an object that lives as long as the process by design: it is no
+  // object left behind at exit, though what it holds is still accounted.
+  void exempt_from_audit() { object_tracking::object_exempt(this); }
+#else
+  ObjectBase() = default;
   ~ObjectBase() override = default;
+  void exempt_from_audit() {}
+#endif
   // Called when the last reference goes, with the count at 1 for the call;
   // returns true when the object is gone (or handed on for destruction),
   // false when somebody took a reference meanwhile and it lives on. The
@@ -97,10 +174,10 @@ class ObjectBase : public IObject {
 // detach() hands the reference out to a holder that counts by hand (an
 // object field, a variable, a result token).
 template <class T>
-class Ref {
+class Ref : private object_tracking::Holder {
  public:
-  Ref() noexcept = default;
-  explicit Ref(T* object) noexcept : object_(object) {
+  Ref() noexcept : Holder(&read) {}
+  explicit Ref(T* object) noexcept : Holder(&read), object_(object) {
     if (object_) object_->add_ref();
   }
   static Ref adopt(T* object) noexcept {
@@ -109,9 +186,9 @@ class Ref {
     return r;
   }
   Ref(const Ref& other) noexcept : Ref(other.object_) {}
-  Ref(Ref&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+  Ref(Ref&& other) noexcept : Holder(&read), object_(std::exchange(other.object_, nullptr)) {}
   template <class U>
-  Ref(Ref<U>&& other) noexcept : object_(other.detach()) {}  // NOLINT: a derived reference is a base one
+  Ref(Ref<U>&& other) noexcept : Holder(&read), object_(other.detach()) {}  // NOLINT: a derived reference is a base one
   Ref& operator=(Ref other) noexcept {
     std::swap(object_, other.object_);
     return *this;
@@ -131,6 +208,7 @@ class Ref {
   }
 
  private:
+  static IObject* read(const Holder& holder) { return static_cast<const Ref&>(holder).object_; }
   T* object_ = nullptr;
 };
 

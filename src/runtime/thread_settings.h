@@ -47,15 +47,27 @@ struct LoopRegItem {
   int64_t modified = 0;
 };
 
+// The slot of a thrown object: it owns its reference like any Ref, and an
+// object stored into it as a plain pointer hands over the reference it came
+// with, as a freshly made exception object does.
+class ThrownObject : public ObjectRef {
+ public:
+  using ObjectRef::operator=;
+  ThrownObject& operator=(IObject* fresh) {
+    ObjectRef::operator=(ObjectRef::adopt(fresh));
+    return *this;
+  }
+};
+
 // A thrown value on its way to a Catch: a number, a text (kept here) or an
-// object (one reference held), and the line that threw it.
+// object, and the line that threw it.
 struct ThrownValue {
   bool pending = false;
   uint32_t symbol = 0;
   int64_t integer = 0;
   double number = 0;
   String text;
-  ObjectRef object;
+  ThrownObject object;
   const ScriptLine* line = nullptr;
 
   // Moves the value out, leaving nothing pending (a Finally or a __Delete

@@ -140,9 +140,9 @@ inline ExprToken empty_token() {
 // it lives (normally the temporary memory, given back by the caller's
 // TempArena::Scope, which is why the scope is declared first). It holds the
 // empty text until filled.
-class OwnedToken {
+class OwnedToken : private object_tracking::Holder {
  public:
-  OwnedToken() noexcept : token_(text_token(StringView())) {}
+  OwnedToken() noexcept : Holder(&read), token_(text_token(StringView())) {}
   // Takes over the reference an object token carries.
   static OwnedToken adopt(const ExprToken& owned) noexcept {
     OwnedToken t;
@@ -151,7 +151,9 @@ class OwnedToken {
   }
   // An object token holding `object`'s reference.
   static OwnedToken holding(ObjectRef object) noexcept { return adopt(object_token(std::move(object))); }
-  OwnedToken(OwnedToken&& other) noexcept : token_(other.token_) { other.token_ = text_token(StringView()); }
+  OwnedToken(OwnedToken&& other) noexcept : Holder(&read), token_(other.token_) {
+    other.token_ = text_token(StringView());
+  }
   OwnedToken& operator=(OwnedToken&& other) noexcept {
     if (this != &other) {
       reset();
@@ -194,6 +196,10 @@ class OwnedToken {
   }
 
  private:
+  static IObject* read(const Holder& holder) {
+    const ExprToken& t = static_cast<const OwnedToken&>(holder).token_;
+    return t.symbol == SymObject ? t.object : nullptr;
+  }
   ExprToken token_;
 };
 

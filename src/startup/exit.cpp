@@ -1,11 +1,14 @@
 #include "startup/exit.h"
 
+#include <vector>
+
 #include "base/messages.h"
 #include "events/exit_callbacks.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/executor.h"
 #include "runtime/numbers.h"
+#include "runtime/object_audit.h"
 #include "runtime/process_state.h"
 
 namespace orv {
@@ -15,10 +18,39 @@ namespace {
 bool g_callbacks_running = false;
 bool g_exit_app_in_callbacks = false;
 
+// What the leak checker ends a leaking run with.
+constexpr int kLeakExitCode = 23;
+
+void report_objects(StringView heading, const std::vector<const UnaccountedObject*>& objects) {
+  constexpr size_t kMostListed = 20;
+  String text = u"ERROR: " + int_to_text(int64_t(objects.size())) + (objects.size() == 1 ? u" object " : u" objects ") +
+                String(heading) + u":\n";
+  for (size_t i = 0; i < objects.size() && i < kMostListed; ++i) {
+    const UnaccountedObject& o = *objects[i];
+    text += u"  " + o.type + u": " + int_to_text(o.count) + (o.count == 1 ? u" reference, " : u" references, ") +
+            int_to_text(o.held) + u" held\n";
+  }
+  if (objects.size() > kMostListed) text += u"  and " + int_to_text(int64_t(objects.size() - kMostListed)) + u" more\n";
+  platform::write_stderr(text);
+}
+
+// Sanitizer builds: objects whose counts their holders do not account for
+// fail the run as a leak does. True when there were any.
+bool report_unaccounted_objects() {
+  std::vector<UnaccountedObject> found;
+  if (!audit_references(found) || found.empty()) return false;
+  std::vector<const UnaccountedObject*> alive, overdrawn;
+  for (const UnaccountedObject& o : found) (o.count > o.held ? alive : overdrawn).push_back(&o);
+  if (!alive.empty()) report_objects(u"still alive at exit with references nothing holds", alive);
+  if (!overdrawn.empty()) report_objects(u"at exit with fewer references than their holders let go of", overdrawn);
+  return true;
+}
+
 [[noreturn]] void terminate(int code) {
   platform::destroy_main_window();
   platform::remove_tray_icon();
   platform::restore_foreground_lock();
+  if (report_unaccounted_objects()) code = kLeakExitCode;
   platform::exit_process(code);
 }
 

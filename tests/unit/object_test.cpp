@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <barrier>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "objects/object_model.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
+#include "runtime/object_audit.h"
 #include "runtime/variable.h"
 
 namespace orv {
@@ -1317,6 +1319,74 @@ TEST(OwningHolders, AHolderIsEmptyByTheTimeItsObjectGoes) {
     }
     EXPECT_EQ(seen, 1) << (seen < 0 ? "the object did not go" : "the holder still showed it");
   }
+}
+
+// --- the account of references ---------------------------------------------------------
+
+// Among objects held as they should be (by a Ref, by another object's field,
+// key or base, by an enumerator), the account finds the one a reference was
+// never given back for and the one that will be given back a reference it
+// never had, and only those.
+TEST(ReferenceAccount, FindsTheObjectsWhoseCountsTheirHoldersDoNotExplain) {
+  if (!ORV_TRACK_OBJECTS) GTEST_SKIP() << "only sanitizer builds keep the account";
+  Ref<Object> root = Ref<Object>::adopt(Object::create());
+  Object* in_field = Object::create();
+  ASSERT_TRUE(root->set_raw(u"field", O(in_field)));
+  in_field->release();
+  Object* as_key = Object::create();
+  ObjectKey key;
+  ASSERT_TRUE(decide_key(O(as_key), key));
+  ASSERT_TRUE(root->set_raw(key, I(1)));
+  as_key->release();
+  Object* as_base = Object::create();
+  root->set_base(as_base);
+  as_base->release();
+  Ref<Enumerator> walk = Ref<Enumerator>::adopt(Enumerator::create(*root));
+  OwnedToken token = OwnedToken::adopt(object_token(Object::create()));
+
+  Object* leaked = Object::create();
+  leaked->add_ref();  // taken and never given back
+  Ref<Object> leaked_holder = Ref<Object>::adopt(leaked);
+  Object* overdrawn = Object::create();
+  ObjectRef first = ObjectRef::adopt(overdrawn), second = ObjectRef::adopt(overdrawn);
+
+  std::vector<UnaccountedObject> found;
+  ASSERT_TRUE(audit_references(found));
+  const IObject* ours[] = {root.get(), in_field, as_key, as_base, walk.get(), token->object, leaked, overdrawn};
+  std::vector<std::string> off;
+  for (const UnaccountedObject& o : found)
+    for (const IObject* mine : ours)
+      if (o.object == mine)
+        off.push_back(std::string(o.object == leaked ? "leaked" : o.object == overdrawn ? "overdrawn" : "other") +
+                      " " + std::to_string(o.count) + "/" + std::to_string(o.held));
+  std::sort(off.begin(), off.end());
+  EXPECT_EQ(off, (std::vector<std::string>{"leaked 2/1", "overdrawn 1/2"}));
+
+  (void)second.detach();
+  leaked->release();
+}
+
+// While an object is being ended, references are in flight on the native
+// stack, where the account cannot see them: it is not taken then.
+TEST(ReferenceAccount, IsNotTakenWhileAnObjectIsBeingEnded) {
+  if (!ORV_TRACK_OBJECTS) GTEST_SKIP() << "only sanitizer builds keep the account";
+  struct Ending : ObjectBase {
+    Result invoke(ExprToken&, ExprToken&, uint32_t, ExprToken**, int) override { return ResultNotHandled; }
+    StringView type_name() const override { return u"Ending"; }
+    bool on_last_release() override {
+      std::vector<UnaccountedObject> found;
+      *taken = audit_references(found);
+      return ObjectBase::on_last_release();
+    }
+    bool* taken = nullptr;
+  };
+  bool taken = true;
+  auto* o = new Ending();
+  o->taken = &taken;
+  o->release();
+  EXPECT_FALSE(taken);
+  std::vector<UnaccountedObject> found;
+  EXPECT_TRUE(audit_references(found));
 }
 
 }  // namespace
