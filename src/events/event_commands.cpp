@@ -17,7 +17,7 @@ namespace orv {
 
 namespace {
 
-StringView arg(const ExpandedArgs& args, int i) { return i < args.count ? trim(args.text[i]) : StringView(); }
+StringView arg(const ExpandedArgs& args, int i) { return trim(arg_text(args, i)); }
 
 bool is_number(StringView s, int64_t& out) {
   if (numeric_type_of(s) == NumType::NotNumeric) return false;

@@ -10,8 +10,7 @@ namespace orv {
 // The exit routine (see exit_program); start-up installs it.
 void run_exit_routine(ExitReason reason, int code);
 // ExitApp: the exit routine, except inside the exit callbacks, where it
-// ends their thread and lets the program end when they finish. True when
-// the calling thread must end.
+// ends their thread and lets the program end when they finish.
 void exit_app(int code, bool code_given);
 [[noreturn]] void critical_error(StringView message);
 
