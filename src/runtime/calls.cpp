@@ -75,47 +75,62 @@ void release_locals(Func& f) {
 // Copies a text value into the caller's temporary memory.
 Result keep_text(StringView text, uint32_t symbol, ExprToken& out) { return temp_text_token(text, symbol, out); }
 
-// The argument list of a recursive call, copied so that values read out of
-// the locals about to be set aside can take the variables' places. The
-// objects among those are held here for the length of the call; the
-// caller's own list stays as it was, for its owner to let go of what it took
-// (the evaluator's stack), or of nothing (a method call's or a variadic
-// call's copy).
-class RecursionArgs {
+// Argument lists of recursive calls, copied so that values read out of the
+// locals about to be set aside can take the variables' places, and the
+// objects among those, held for the length of the call. Calls nest, so the
+// newest copy is always the one to go; one level per depth of recursion,
+// kept with its memory, spares each call a holder of its own, and a deeper
+// call never moves the copy a shallower one reads. The caller's own list
+// stays as it was, for its owner to let go of what it took (the evaluator's
+// stack), or of nothing (a method call's or a variadic call's copy). Out of
+// line: the calls that copy nothing stay lean.
+class ArgumentCopies {
  public:
-  RecursionArgs() = default;
-  RecursionArgs(const RecursionArgs&) = delete;
-  RecursionArgs& operator=(const RecursionArgs&) = delete;
-
-  ExprToken* copy(const ExprToken* args, size_t argc) {
-    if (argc > kFixed) {
-      many_.assign(args, args + argc);
-      return many_.data();
-    }
-    std::copy(args, args + argc, fixed_);
-    return fixed_;
+  [[gnu::noinline]] ExprToken* copy(const ExprToken* args, size_t argc) {
+    if (depth_ == levels_.size()) levels_.emplace_back();
+    Level& level = levels_[depth_++];
+    level.tokens.assign(args, args + argc);
+    return level.tokens.data();
   }
+  // The object, as a token of the newest copy, which holds it.
   ExprToken hold(IObject* object) {
-    held_.emplace_back(object);
+    levels_[depth_ - 1].held.emplace_back(object);
     return object_token(object);
+  }
+  [[gnu::noinline]] void drop() {
+    Level& level = levels_[--depth_];
+    if (level.held.empty()) return;
+    // Let go once the level is free: a __Delete run by the release may
+    // call recursively and take this level again.
+    std::vector<ObjectRef> held = std::move(level.held);
+    level.held.clear();
   }
 
  private:
-  static constexpr size_t kFixed = 8;
-  ExprToken fixed_[kFixed];
-  std::vector<ExprToken> many_;
-  std::vector<ObjectRef> held_;
+  struct Level {
+    std::vector<ExprToken> tokens;
+    std::vector<ObjectRef> held;
+  };
+  std::vector<Level> levels_;
+  size_t depth_ = 0;
 };
+
+// Never destroyed: an exit from inside a recursion must not release objects
+// once the script is gone.
+ArgumentCopies& argument_copies() {
+  static ArgumentCopies& copies = *new ArgumentCopies;
+  return copies;
+}
 
 // A variable passed by value may be one of the running instance's locals:
 // its value is taken before the locals are set aside for the recursion.
 // Recursion sets them aside on one shared stack; calls end in the reverse
 // order of their start, so each takes its own entries back from the top.
-// The values read out take the variables' places in `copy`, which `args`
-// then points at.
-Result set_locals_aside(Func& f, ExprToken*& args, size_t argc, RecursionArgs& copy,
-                        std::vector<SavedLocal>& backups) {
-  args = copy.copy(args, argc);
+// The values read out take the variables' places in a copy of the list,
+// made (and `copied` set) at the first of them, which `args` then points at;
+// a list with none, such as fib(n - 1)'s, is not copied.
+Result set_locals_aside(Func& f, ExprToken*& args, size_t argc, std::vector<SavedLocal>& backups, bool& copied) {
+  ArgumentCopies& copy = argument_copies();
   for (size_t i = 0; i < argc; ++i) {
     bool by_ref = i < f.params.size() && f.params[i].by_ref;
     if (args[i].symbol != SymVar) continue;
@@ -125,6 +140,10 @@ Result set_locals_aside(Func& f, ExprToken*& args, size_t argc, RecursionArgs& c
       // moves the binding away.
       args[i].var = &args[i].var->target();
       continue;
+    }
+    if (!copied) {
+      args = copy.copy(args, argc);
+      copied = true;
     }
     Variable& v = args[i].var->target();
     if (v.attributes & AttrObject) {
@@ -246,8 +265,11 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
 
   std::vector<SavedLocal>& backups = saved_locals();
   const size_t backup_base = backups.size();
-  RecursionArgs recursion_args;
-  if (f.instances > 0 && !set_locals_aside(f, args, argc, recursion_args, backups)) return ResultFailed;
+  bool copied = false;
+  if (f.instances > 0 && !set_locals_aside(f, args, argc, backups, copied)) {
+    if (copied) argument_copies().drop();
+    return ResultFailed;
+  }
 
   Result r = bind_parameters(f, args, argc, named);
   if (r && f.variadic) r = gather_rest(f, args, argc, named);
@@ -271,10 +293,12 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
     const ExprToken& v = *call_result.value;
     if (v.symbol == SymString || v.symbol == SymOperand) r = keep_text(call_result.text, v.symbol, result);
     else result = call_result.value.detach();  // numbers, and an object whose reference passes to the caller
+  } else {
+    call_result.value.reset();
   }
-  call_result.value.reset();
 
   restore_locals(f, backups, backup_base);
+  if (copied) argument_copies().drop();
   return r;
 }
 

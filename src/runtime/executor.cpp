@@ -734,25 +734,29 @@ Result Engine::return_value(const ScriptLine& line) {
   // Text is kept in the call's result, typed where it is used.
   auto text_result = [&](StringView text, uint32_t symbol) {
     result_->text = String(text);
-    result_->value.out().symbol = symbol;
+    result_->value.take(text_token(StringView(), symbol));
     return ResultDone;
   };
   TempArena::Scope scope;
-  OwnedToken value;
+  // Whatever the value owns goes to the call's result on every way on from
+  // here: no holder of its own is needed.
+  ExprToken value;
   if (arg.is_expression) {
-    if (!evaluate(arg.postfix, value.out())) return ResultFailed;
+    if (!evaluate(arg.postfix, value)) return ResultFailed;
   } else if (Variable* sole = sole_deref_var(arg.ref.derefs, arg.text, arg.length)) {
-    value = OwnedToken::adopt(var_token(sole));
+    value = var_token(sole);
   } else {
     if (!args().expand(line)) return ResultFailed;
     // Text written in the line: its type is decided where it is used.
     return text_result(args().text[0], SymOperand);
   }
-  if (value->symbol == SymVar) {
-    Variable& v = value->var->target();
+  if (value.symbol == SymVar) {
+    Variable& v = value.var->target();
     if (v.attributes & AttrObject) {
-      value = OwnedToken::holding(ObjectRef(v.contents.object));
-    } else if ((v.attributes & AttrTextStale) && v.type == VarType::Normal) {
+      result_->value.take(object_token(ObjectRef(v.contents.object)));
+      return ResultDone;
+    }
+    if ((v.attributes & AttrTextStale) && v.type == VarType::Normal) {
       // A returned variable is text, but a number's text is written straight
       // into the result: the local's own buffer is about to be emptied.
       char16_t buf[256];
@@ -760,15 +764,15 @@ Result Engine::return_value(const ScriptLine& line) {
       return text_result(token_to_text(number, buf), SymOperand);
     }
   }
-  switch (value->symbol) {
+  switch (value.symbol) {
     case SymInteger:
     case SymFloat:
     case SymObject:
-      result_->value = std::move(value);
+      result_->value.take(value);
       return ResultDone;
     default: {
       char16_t buf[256];
-      return text_result(token_to_text(*value, buf), value->symbol == SymString ? SymString : SymOperand);
+      return text_result(token_to_text(value, buf), value.symbol == SymString ? SymString : SymOperand);
     }
   }
 }

@@ -156,7 +156,7 @@ class OwnedToken : private object_tracking::Holder {
   }
   OwnedToken& operator=(OwnedToken&& other) noexcept {
     if (this != &other) {
-      reset();
+      let_go();
       token_ = other.token_;
       other.token_ = text_token(StringView());
     }
@@ -164,13 +164,20 @@ class OwnedToken : private object_tracking::Holder {
   }
   OwnedToken(const OwnedToken&) = delete;
   OwnedToken& operator=(const OwnedToken&) = delete;
-  ~OwnedToken() { reset(); }
+  ~OwnedToken() { let_go(); }
 
   // For a callee to fill (evaluate, invoke): what was held goes first, and
   // the token starts as the empty text, as invoke expects its result.
   ExprToken& out() noexcept {
-    reset();
+    let_go();
+    make_empty_text();
     return token_;
+  }
+  // Lets go of what was held and takes over `owned`, with the reference an
+  // object token carries.
+  void take(const ExprToken& owned) noexcept {
+    let_go();
+    token_ = owned;
   }
   const ExprToken& get() const noexcept { return token_; }
   const ExprToken& operator*() const noexcept { return token_; }
@@ -180,22 +187,31 @@ class OwnedToken : private object_tracking::Holder {
   // Hands the value, and an object's reference with it, to the caller.
   [[nodiscard]] ExprToken detach() noexcept {
     ExprToken t = token_;
-    token_ = text_token(StringView());
+    make_empty_text();
     return t;
   }
-  // Lets go now. The token is emptied first: the release may run a
-  // __Delete that looks at this very holder.
+  // Lets go now, and holds the empty text.
   void reset() noexcept {
-    if (token_.symbol == SymObject) {
-      IObject* object = token_.object;
-      token_ = text_token(StringView());
-      if (object) object->release();
-    } else {
-      token_ = text_token(StringView());
-    }
+    let_go();
+    make_empty_text();
   }
 
  private:
+  // Field by field: the fields past these mean nothing to a text token.
+  void make_empty_text() noexcept {
+    token_.symbol = SymString;
+    token_.text = u"";
+    token_.length = 0;
+  }
+  // Releases an object held. The token stops being an object first: the
+  // release may run a __Delete that looks at this very holder.
+  void let_go() noexcept {
+    if (token_.symbol != SymObject) return;
+    IObject* object = token_.object;
+    make_empty_text();
+    if (object) object->release();
+  }
+
   static IObject* read(const Holder& holder) {
     const ExprToken& t = static_cast<const OwnedToken&>(holder).token_;
     return t.symbol == SymObject ? t.object : nullptr;

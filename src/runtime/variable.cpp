@@ -298,6 +298,9 @@ Result Variable::assign_object(ObjectRef object) {
   return ResultDone;
 }
 
+// Out of line, so that the stores of plain values need no room for a Ref.
+[[gnu::noinline]] Result Variable::share_object(IObject* object) { return assign_object(ObjectRef(object)); }
+
 Result Variable::assign_var(Variable& source) {
   Variable& dest = target();
   Variable& src = source.target();
@@ -308,7 +311,7 @@ Result Variable::assign_var(Variable& source) {
   if (dest.type != VarType::Normal) return dest.assign(src.view());
 
   const uint8_t a = src.attributes;
-  if (a & AttrObject) return dest.assign_object(ObjectRef(src.contents.object));
+  if (a & AttrObject) return dest.share_object(src.contents.object);
   StringView text(src.text, src.length_bytes / sizeof(char16_t));
   if (a & AttrHasInt) {
     // A spelling such as "007", "0x10" or " 5" is what the script wrote;
@@ -337,7 +340,7 @@ Result Variable::assign_token(const ExprToken& token) {
     case SymVar:
       return assign_var(*token.var);
     case SymObject:
-      return assign_object(ObjectRef(token.object));
+      return share_object(token.object);
     case SymOperand:
       if (token.preparsed) {
         // A literal such as 0x1F or 007 keeps its spelling as written.

@@ -139,6 +139,8 @@ struct Variable {
   Result assign_object(ObjectRef object);
   // Takes over the one reference the caller counted.
   Result assign_object(IObject* object) { return assign_object(ObjectRef::adopt(object)); }
+  // Takes a reference of its own.
+  Result share_object(IObject* object);
   Result assign_var(Variable& source);
   Result assign_token(const ExprToken& token);
   // Appends in place, growing the buffer when it must; false (nothing
