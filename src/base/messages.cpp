@@ -21,6 +21,7 @@ constexpr Row kRows[] = {
     {Msg::ClipboardNotWritable, u"Can't open clipboard for writing."},
     {Msg::FileOpenFailed, u"Failed to open file."},
     {Msg::FileWriteFailed, u"Failed to write to file."},
+    {Msg::UnwrittenAtExit, u"The last output of an open file could not be written."},
     {Msg::DllImportMemoryFailed, u"Could not commit memory for DllImport."},
     {Msg::ScriptNotExtracted, u"Could not extract script from EXE."},
     // Parameters of commands and directives

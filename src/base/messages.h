@@ -25,6 +25,7 @@ enum class Msg : uint16_t {
   ClipboardNotWritable,
   FileOpenFailed,
   FileWriteFailed,
+  UnwrittenAtExit,
   DllImportMemoryFailed,
   ScriptNotExtracted,
   // Parameters of commands and directives

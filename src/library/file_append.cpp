@@ -1,46 +1,118 @@
-// FileAppend: text to a file, or to standard output ("*") or error ("**").
+// FileAppend: text to a file, to standard output ("*") or error ("**"), or
+// to the output file of the file-reading loop it runs in.
 // FileEncoding: the encoding a thread's files get when none is named.
+#include "base/code_pages.h"
 #include "base/messages.h"
 #include "objects/encoding_names.h"
 #include "platform/platform.h"
-#include "runtime/errors.h"
 #include "runtime/error_level.h"
+#include "runtime/errors.h"
 #include "runtime/executor.h"
+#include "runtime/text_stream.h"
 #include "runtime/thread_settings.h"
+#include "runtime/variable.h"
 
 namespace orv {
 
-Result cmd_file_append(const ScriptLine&, ExpandedArgs& args) {
-  StringView text = args.count > 0 ? args.text[0] : StringView();
-  StringView file = args.count > 1 ? args.text[1] : StringView();
-  if (file == u"*") {
-    platform::write_stdout(text);
-    return set_error_level(0);
+namespace {
+
+constexpr uint32_t kErrorInvalidParameter = 87;
+
+Result fail_with(uint32_t error) {
+  g_thread->last_error = error;
+  return set_error_level(1);
+}
+
+// How a file is opened for appending in `encoding`: writes always land at
+// the end, even with another process appending too, and a new or empty
+// file starts with the mark of a UTF form unless it is a -RAW one.
+uint32_t append_flags(uint32_t encoding) {
+  uint32_t flags = TextStream::ModeAppend | TextStream::WritesAtEnd | TextStream::ShareRead | TextStream::ShareWrite;
+  if (!(encoding & kEncodingNoBom)) {
+    uint32_t code_page = encoding & ~kEncodingNoBom;
+    if (code_page == kCodePageUtf8) flags |= TextStream::BomUtf8;
+    if (code_page == kCodePageUtf16) flags |= TextStream::BomUtf16;
   }
-  if (file == u"**") {
-    platform::write_stderr(text);
-    return set_error_level(0);
-  }
-  // Files get CR LF line ends unless the text already has them.
-  String out;
-  if (text.find(u"\r\n") == StringView::npos) {
-    out.reserve(text.size() + 16);
-    for (char16_t c : text) {
-      if (c == u'\n') out.push_back(u'\r');
-      out.push_back(c);
-    }
+  return flags;
+}
+
+// The bytes of a clipboard snapshot, which go to the file unchanged.
+bool is_binary_snapshot(const Variable* v) {
+  return v && (v->type == VarType::ClipboardAll || (v->type == VarType::Normal && (v->attributes & AttrBinaryClip)));
+}
+
+// Writes and reports: ErrorLevel 1 when any byte did not arrive.
+Result write_and_report(TextStream& stream, StringView text, const Variable* source) {
+  bool ok;
+  if (is_binary_snapshot(source)) {
+    Variable& v = const_cast<Variable&>(*source);
+    size_t bytes = v.target().length_bytes;
+    ok = stream.write_bytes(v.target().text, bytes) == bytes;
   } else {
-    out = String(text);
+    // Line feeds become CR LF unless the text already has CR LF pairs.
+    stream.translate_line_feeds(text.find(u"\r\n") == StringView::npos);
+    ok = text.empty() || stream.write(text) != 0;
   }
-  bool ok = !file.empty() && platform::append_file(file, utf16_to_utf8(out));
+  g_thread->last_error = platform::last_error();
   return set_error_level(ok ? 0 : 1);
+}
+
+}  // namespace
+
+Result cmd_file_append(const ScriptLine& line, ExpandedArgs& args) {
+  StringView text = arg_text(args, 0);
+  StringView file = arg_text(args, 1);
+  const Variable* source = args.vars[0];
+  uint32_t encoding = g_thread->file_encoding;
+  if (line.arg_count > 2 && !parse_file_encoding(arg_text(args, 2), g_thread->file_encoding, encoding))
+    return fail_with(kErrorInvalidParameter);
+
+  if (file.empty()) {
+    ReadLoopOutput* out = g_thread->loop_output;
+    if (!out || out->name.empty()) return fail_with(kErrorInvalidParameter);
+    // The loop's output file stays open from its first write to the end
+    // of the loop.
+    if (!out->file.is_open() && !out->file.open(out->name, append_flags(encoding), encoding & ~kEncodingNoBom))
+      return fail_with(platform::last_error());
+    return write_and_report(out->file, text, source);
+  }
+
+  if (file == u"*" || file == u"**") {
+    // The standard streams take the text as it is: whoever reads them
+    // decides about line ends. Unless the line names an encoding, a
+    // console shows the characters and a pipe or file gets UTF-8, which
+    // every reader of a program's output understands: the default file
+    // encoding is for files, and the system's code page could not carry
+    // most characters.
+    if (line.arg_count <= 2) {
+      if (file == u"*") platform::write_stdout(text);
+      else platform::write_stderr(text);
+      return set_error_level(0);
+    }
+    TextFile stream;
+    if (!stream.open(file, TextStream::ModeWrite, encoding & ~kEncodingNoBom)) return fail_with(platform::last_error());
+    stream.translate_line_feeds(false);
+    bool ok = text.empty() || stream.write(text) != 0;
+    ok = stream.close() && ok;
+    g_thread->last_error = platform::last_error();
+    return set_error_level(ok ? 0 : 1);
+  }
+
+  TextFile stream;
+  if (!stream.open(file, append_flags(encoding), encoding & ~kEncodingNoBom)) return fail_with(platform::last_error());
+  Result r = write_and_report(stream, text, source);
+  // What the last buffer held arrives now, or the command failed.
+  if (!stream.close()) {
+    g_thread->last_error = platform::last_error();
+    return set_error_level(1);
+  }
+  return r;
 }
 
 Result cmd_file_encoding(const ScriptLine&, ExpandedArgs& args) {
   uint32_t encoding;
   // No encoding at all is the system's code page again.
-  if (!parse_file_encoding(args.count > 0 ? args.text[0] : StringView(), 0, encoding))
-    return report_runtime_error(message(Msg::ParamInvalid1));
+  if (!parse_file_encoding(arg_text(args, 0), 0, encoding)) return report_runtime_error(message(Msg::ParamInvalid1));
   g_thread->file_encoding = encoding;
   return ResultDone;
 }

@@ -7,7 +7,7 @@
 #include "base/messages.h"
 #include "objects/dll_types.h"
 #include "objects/encoding_names.h"
-#include "objects/text_stream.h"
+#include "runtime/text_stream.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "runtime/builtin_functions.h"
@@ -217,7 +217,11 @@ Result FileObject::invoke(ExprToken& result, ExprToken&, uint32_t flags, ExprTok
 
   if (equals_ignore_case(name, u"Close")) {
     if (!counts(0, 0) || assigning) return wrong_count();
-    file_.close();
+    // The last buffer is written now: a failure is the script's to know.
+    if (!file_.close()) {
+      g_thread->last_error = platform::last_error();
+      return fail_quietly(Msg::FileWriteFailed, u"FileObject");
+    }
     return ResultDone;
   }
   // A closed file answers nothing but Close.

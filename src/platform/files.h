@@ -14,7 +14,9 @@ namespace orv::platform {
 using FileHandle = intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
-enum FileAccess : uint32_t { AccessRead = 1, AccessWrite = 2 };
+// AccessAppend writes, but only at the end of the file, wherever the
+// position stands: two processes appending to one file lose nothing.
+enum FileAccess : uint32_t { AccessRead = 1, AccessWrite = 2, AccessAppend = 4 };
 enum class FileCreation : uint8_t { OpenExisting, CreateAlways, OpenAlways };
 enum FileShare : uint32_t { ShareRead = 1, ShareWrite = 2, ShareDelete = 4 };
 enum class SeekOrigin : uint8_t { Begin = 0, Current = 1, End = 2 };

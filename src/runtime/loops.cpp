@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "base/messages.h"
-#include "base/text_source.h"
 #include "platform/platform.h"
 #include "runtime/engine.h"
 #include "runtime/errors.h"
@@ -14,6 +13,7 @@
 #include "runtime/numbers.h"
 #include "runtime/object.h"
 #include "runtime/scope.h"
+#include "runtime/text_stream.h"
 #include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 
@@ -41,14 +41,21 @@ struct SavedLoopState {
   String read_line;
   const LoopFileItem* file;
   const LoopRegItem* reg;
+  ReadLoopOutput* output;
   explicit SavedLoopState(const ThreadSettings& t)
-      : index(t.loop_index), field(t.loop_field), read_line(t.loop_read_line), file(t.loop_file), reg(t.loop_reg) {}
+      : index(t.loop_index),
+        field(t.loop_field),
+        read_line(t.loop_read_line),
+        file(t.loop_file),
+        reg(t.loop_reg),
+        output(t.loop_output) {}
   void restore(ThreadSettings& t) {
     t.loop_index = index;
     t.loop_field = std::move(field);
     t.loop_read_line = std::move(read_line);
     t.loop_file = file;
     t.loop_reg = reg;
+    t.loop_output = output;
   }
 };
 
@@ -254,22 +261,33 @@ Result Engine::loop_parse(ScriptLine* loop, ScriptLine*& jump) {
 
 Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
   if (!args().expand(*loop)) return ResultFailed;
-  std::vector<uint8_t> bytes;
+  // Line by line, so that a file of any size reads in the memory of a line;
+  // a lone CR ends a line as CR LF and LF do.
+  TextFile in;
+  uint32_t encoding = g_thread->file_encoding & ~kEncodingNoBom;
   // A file that cannot be opened gives no rounds.
-  if (!platform::read_file(args().count > 1 ? args().text[1] : StringView(), bytes)) return ResultDone;
-  String text = decode_script_bytes(bytes.data(), bytes.size());
-  StringView rest(text);
+  if (!in.open(arg_text(args(), 1),
+               TextStream::ModeRead | TextStream::TranslateLf | TextStream::TranslateCr | TextStream::ShareRead |
+                   TextStream::ShareWrite,
+               encoding))
+    return ResultDone;
+  // The output file is opened by the first FileAppend that writes to it.
+  ReadLoopOutput output;
+  output.name = String(arg_text(args(), 2).substr(0, 259));
+  g_thread->loop_output = &output;
   bool stop = false;
-  while (!stop && !rest.empty()) {
-    size_t lf = rest.find(u'\n');
-    StringView line = rest.substr(0, lf);
-    rest = lf == StringView::npos ? StringView() : rest.substr(lf + 1);
-    if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
-    g_thread->loop_read_line = String(line.substr(0, 65535));
-    Result r = loop_iteration(loop, jump, stop);
-    if (r != ResultDone) return r;
+  String line;
+  Result r = ResultDone;
+  while (!stop && r == ResultDone) {
+    line.clear();
+    if (in.read(line, kMaxReadLine, true) == 0) break;
+    if (!line.empty() && line.back() == u'\n') line.pop_back();
+    g_thread->loop_read_line = std::move(line);
+    r = loop_iteration(loop, jump, stop);
+    line = std::move(g_thread->loop_read_line);
   }
-  return ResultDone;
+  if (output.file.is_open() && !output.file.close()) g_thread->last_error = platform::last_error();
+  return r;
 }
 
 Result Engine::loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump) {

@@ -20,6 +20,7 @@ void capture_thread_defaults(const ThreadSettings& from) {
   d.loop_read_line.clear();
   d.loop_file = nullptr;
   d.loop_reg = nullptr;
+  d.loop_output = nullptr;
   d.current_line = nullptr;
   d.current_func = nullptr;
   d.current_label = nullptr;

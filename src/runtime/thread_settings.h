@@ -139,6 +139,7 @@ struct ThreadSettings {
   String loop_read_line;  // A_LoopReadLine of a file-reading loop
   const struct LoopFileItem* loop_file = nullptr;  // the running file loop's item
   const struct LoopRegItem* loop_reg = nullptr;    // the running registry loop's item
+  struct ReadLoopOutput* loop_output = nullptr;    // the running file-reading loop's output file
 
   // A thrown value no Catch has taken yet.
   ThrownValue thrown;

@@ -10,6 +10,7 @@
 #include "runtime/numbers.h"
 #include "runtime/object_audit.h"
 #include "runtime/process_state.h"
+#include "runtime/text_stream.h"
 
 namespace orv {
 
@@ -46,7 +47,17 @@ bool report_unaccounted_objects() {
   return true;
 }
 
+// What open streams still hold goes to their files, whatever holds the
+// streams (a local, a cycle of objects, a thread cut short). A run whose
+// output did not all arrive did not succeed.
+int flush_open_files(int code) {
+  if (TextStream::flush_all() == 0) return code;
+  platform::write_stderr(String(orv::message(Msg::UnwrittenAtExit)) + u"\n");
+  return code == 0 ? 1 : code;
+}
+
 [[noreturn]] void terminate(int code) {
+  code = flush_open_files(code);
   platform::destroy_main_window();
   platform::remove_tray_icon();
   platform::restore_foreground_lock();
@@ -95,6 +106,7 @@ void critical_error(StringView message) {
   String text = String(orv::message(Msg::CriticalErrorHeading)) + u": " + String(message) + u"\n\n" +
                 String(orv::message(Msg::ProgramWillExit));
   platform::message_box(text, g_process.script_name, platform::MbSetForeground);
+  (void)flush_open_files(2);
   platform::destroy_main_window();
   platform::exit_process(2);
 }

@@ -140,7 +140,12 @@ int run_program(const std::vector<String>& args) {
   // Every later thread starts with what the auto-execute section left.
   end_auto_execute();
   if (Variable* error_level = find_or_add_variable(program, u"ErrorLevel")) (void)error_level->assign(u"0");
-  if (!is_persistent(program)) exit_program(r ? ExitReason::Exit : ExitReason::Error, g_process.exit_code);
+  // An auto-execute section that failed is a failed run to whoever started
+  // the program (a scheduler, a build), not a success.
+  if (!is_persistent(program)) {
+    if (r) exit_program(ExitReason::Exit, g_process.exit_code);
+    else exit_program(ExitReason::Error, g_process.exit_code ? g_process.exit_code : 2);
+  }
   pump_forever();
 }
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "objects/text_stream.h"
+#include "runtime/text_stream.h"
 
 namespace {
 

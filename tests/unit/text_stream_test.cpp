@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/text_stream.h"
+#include "runtime/text_stream.h"
 #include "platform/platform.h"
 
 namespace orv {

@@ -50,7 +50,9 @@ FileHandle open_file(StringView path, uint32_t access, FileCreation creation, ui
     return kNoFile;
   }
   int flags = O_CLOEXEC;
-  flags |= (access & AccessRead) && (access & AccessWrite) ? O_RDWR : (access & AccessWrite) ? O_WRONLY : O_RDONLY;
+  const bool writes = (access & (AccessWrite | AccessAppend)) != 0;
+  flags |= (access & AccessRead) && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+  if (access & AccessAppend) flags |= O_APPEND;
   if (creation == FileCreation::CreateAlways) flags |= O_CREAT | O_TRUNC;
   if (creation == FileCreation::OpenAlways) flags |= O_CREAT;
   std::string name = utf16_to_utf8(path);

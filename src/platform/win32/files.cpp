@@ -13,7 +13,10 @@ HANDLE handle_of(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 }  // namespace
 
 FileHandle open_file(StringView path, uint32_t access, FileCreation creation, uint32_t share, bool sequential) {
-  DWORD desired = ((access & AccessRead) ? GENERIC_READ : 0) | ((access & AccessWrite) ? GENERIC_WRITE : 0);
+  // Append access without the right to write data: the system puts every
+  // write at the end of the file.
+  DWORD desired = ((access & AccessRead) ? GENERIC_READ : 0) | ((access & AccessWrite) ? GENERIC_WRITE : 0) |
+                  ((access & AccessAppend) ? FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE : 0);
   DWORD share_mode = ((share & ShareRead) ? FILE_SHARE_READ : 0) | ((share & ShareWrite) ? FILE_SHARE_WRITE : 0) |
                      ((share & ShareDelete) ? FILE_SHARE_DELETE : 0);
   DWORD disposition = creation == FileCreation::OpenExisting   ? OPEN_EXISTING

@@ -1,8 +1,9 @@
-#include "objects/text_stream.h"
+#include "runtime/text_stream.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "base/code_pages.h"
@@ -19,9 +20,38 @@ constexpr size_t kMaxCharBytes = 8;
 
 }  // namespace
 
+namespace {
+
+// The live streams, which host threads may open and close too.
+std::mutex g_live_lock;
+TextStream* g_live = nullptr;
+
+}  // namespace
+
+TextStream::TextStream() {
+  std::lock_guard<std::mutex> guard(g_live_lock);
+  next_live_ = g_live;
+  if (g_live) g_live->prev_live_ = this;
+  g_live = this;
+}
+
 TextStream::~TextStream() {
+  {
+    std::lock_guard<std::mutex> guard(g_live_lock);
+    if (prev_live_) prev_live_->next_live_ = next_live_;
+    else g_live = next_live_;
+    if (next_live_) next_live_->prev_live_ = prev_live_;
+  }
   release_buffer();
   std::free(high_chars_);
+}
+
+int TextStream::flush_all() {
+  std::lock_guard<std::mutex> guard(g_live_lock);
+  int failed = 0;
+  for (TextStream* s = g_live; s; s = s->next_live_)
+    if (s->buffer_ && !s->has_read_ahead() && s->count_ && !s->flush()) ++failed;
+  return failed;
 }
 
 bool TextStream::ensure_buffer() {
@@ -40,11 +70,15 @@ void TextStream::release_buffer() {
   read_pos_ = -1;
 }
 
-void TextStream::close() {
-  sync();
+bool TextStream::close() {
+  bool ok = sync();
+  uint32_t error = platform::last_error();
   release_buffer();
   close_target();
   pending_unit_ = 0;
+  // Closing does not hide why the last write failed.
+  if (!ok) platform::set_last_error(error);
+  return ok;
 }
 
 void TextStream::set_code_page(uint32_t code_page) {
@@ -412,7 +446,9 @@ bool TextFile::open(StringView name, uint32_t flags, uint32_t code_page) {
   }
   uint32_t access = mode == ModeRead    ? platform::AccessRead
                     : mode == ModeWrite ? platform::AccessWrite
-                                        : platform::AccessRead | platform::AccessWrite;
+                    : mode == ModeAppend && (flags & WritesAtEnd)
+                        ? platform::AccessRead | platform::AccessAppend
+                        : platform::AccessRead | platform::AccessWrite;
   platform::FileCreation creation = mode == ModeRead    ? platform::FileCreation::OpenExisting
                                     : mode == ModeWrite ? platform::FileCreation::CreateAlways
                                                         : platform::FileCreation::OpenAlways;

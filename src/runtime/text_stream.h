@@ -29,6 +29,9 @@ class TextStream {
     ShareDelete = 0x400,
     ShareAll = 0x700,
     HandleMode = 0x10000000,  // the handle belongs to someone else and stays open
+    // With ModeAppend: every write lands at the end of the file, whoever
+    // else appends to it meanwhile (the system's append mode).
+    WritesAtEnd = 0x20000000,
   };
   static constexpr uint32_t kBufferSize = 8192;
 
@@ -36,8 +39,13 @@ class TextStream {
   TextStream(const TextStream&) = delete;
   TextStream& operator=(const TextStream&) = delete;
 
-  // Writes what is pending and lets go of the target.
-  void close();
+  // Writes what is pending and lets go of the target; false when the
+  // pending output could not be written (the system's last error says why).
+  bool close();
+
+  // Writes the pending output of every stream still open, on the way out of
+  // the program, whatever holds them; returns how many could not write it.
+  static int flush_all();
 
   // Appends up to `max` characters to `out`; in line mode it stops after
   // the first line feed, which is kept. Returns how many were appended.
@@ -62,9 +70,11 @@ class TextStream {
   // 0 means the system's ANSI code page.
   void set_code_page(uint32_t code_page);
   uint32_t flags() const { return flags_; }
+  // Whether line feeds written become CR LF from now on.
+  void translate_line_feeds(bool on) { flags_ = on ? flags_ | TranslateLf : flags_ & ~uint32_t(TranslateLf); }
 
  protected:
-  TextStream() = default;
+  TextStream();
 
   // After the target is open: byte-order marks, then the starting position.
   bool start(uint32_t flags, uint32_t code_page);
@@ -114,6 +124,9 @@ class TextStream {
   char16_t last_written_ = 0;
   // The second half of a surrogate pair that did not fit the last read.
   char16_t pending_unit_ = 0;
+  // Every live stream, for flush_all.
+  TextStream* prev_live_ = nullptr;
+  TextStream* next_live_ = nullptr;
 };
 
 class TextFile final : public TextStream {
@@ -170,6 +183,18 @@ class TextMem final : public TextStream {
   size_t capacity_ = 0;
   size_t pos_ = 0;
   bool owned_ = false;
+};
+
+// The longest line the line-reading commands take at once; the rest of a
+// longer one comes as the next line.
+inline constexpr size_t kMaxReadLine = 65535;
+
+// The output file a file-reading loop names (Loop, Read, In, Out): FileAppend
+// without a file name writes there, opening it on first use; the loop
+// closes it when it ends.
+struct ReadLoopOutput {
+  String name;
+  TextFile file;
 };
 
 }  // namespace orv
