@@ -36,9 +36,8 @@ PCRE2_DEB=10.42-1
 DEPS=build/deps/mingw
 if [ ! -f "$DEPS/lib/libpcre2-16.a" ]; then
   if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-    echo "setup: adding a deb-src entry for the pcre2 source package"
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-      | $SUDO tee /etc/apt/sources.list.d/orvanta-src.sources >/dev/null
+    echo "setup: adding deb-src entries, the machine's own package sources, for the pcre2 source package"
+    tools/source-entries.py | $SUDO tee /etc/apt/sources.list.d/orvanta-src.sources >/dev/null
     $SUDO apt-get update -q
   fi
   src=build/deps/src
