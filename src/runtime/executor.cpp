@@ -597,7 +597,13 @@ Result Engine::run_try(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
       g_thread->current_line = catch_line;
       record_line(catch_line);
       // The Catch's variable receives the thrown value, typed.
-      Variable* var = catch_line->arg_count > 0 ? catch_line->args[0].ref.var : nullptr;
+      // A name with derefs in it is built now, as any output variable's.
+      const LineArg* name = catch_line->arg_count > 0 ? &catch_line->args[0] : nullptr;
+      Variable* var = !name ? nullptr : name->dynamic_name ? args().resolve_name(*name) : name->ref.var;
+      if (name && !var) {
+        clear_thrown();
+        return ResultFailed;
+      }
       Result stored = ResultDone;
       if (var) {
         if (t.thrown.symbol == SymObject) {
