@@ -22,6 +22,45 @@ constexpr size_t kMaxCharBytes = 8;
 
 namespace {
 
+// Eight bytes or four units at a time: whether any byte (unit) of `w` is
+// zero, the classic test on words.
+constexpr uint64_t kOnes8 = 0x0101010101010101ull, kHighs8 = 0x8080808080808080ull;
+constexpr uint64_t kOnes16 = 0x0001000100010001ull, kHighs16 = 0x8000800080008000ull;
+inline bool has_zero_byte(uint64_t w) { return ((w - kOnes8) & ~w & kHighs8) != 0; }
+inline bool has_zero_unit(uint64_t w) { return ((w - kOnes16) & ~w & kHighs16) != 0; }
+
+// How many bytes from `p` are ASCII other than CR and LF.
+size_t plain_ascii_bytes(const uint8_t* p, size_t n) {
+  size_t k = 0;
+  for (; k + 8 <= n; k += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + k, 8);
+    if ((w & kHighs8) || has_zero_byte(w ^ (kOnes8 * '\r')) || has_zero_byte(w ^ (kOnes8 * '\n'))) break;
+  }
+  while (k < n && p[k] < 0x80 && p[k] != '\r' && p[k] != '\n') ++k;
+  return k;
+}
+
+// How many units from `p` are ASCII other than LF.
+size_t plain_ascii_units(const char16_t* p, size_t n) {
+  size_t k = 0;
+  for (; k + 4 <= n; k += 4) {
+    uint64_t w;
+    std::memcpy(&w, p + k, 8);
+    if ((w & (kOnes16 * 0xFF80)) || has_zero_unit(w ^ (kOnes16 * u'\n'))) break;
+  }
+  while (k < n && p[k] < 0x80 && p[k] != u'\n') ++k;
+  return k;
+}
+
+// Copies that the compiler turns into vector code: nothing aliases.
+void narrow_ascii(const char16_t* __restrict from, size_t n, uint8_t* __restrict to) {
+  for (size_t j = 0; j < n; ++j) to[j] = uint8_t(from[j]);
+}
+void widen_ascii(const uint8_t* __restrict from, size_t n, char16_t* __restrict to) {
+  for (size_t j = 0; j < n; ++j) to[j] = char16_t(from[j]);
+}
+
 // The live streams, which host threads may open and close too.
 std::mutex g_live_lock;
 TextStream* g_live = nullptr;
@@ -277,7 +316,24 @@ size_t TextStream::read(String& out, size_t max, bool line_mode) {
     pending_unit_ = 0;
     ++added;
   }
+  // In every code page but UTF-16 a byte below 0x80 met at a character's
+  // start is that ASCII character: runs of them are taken whole, all but
+  // the line ends, which the rules below decide.
+  const bool ascii_runs = code_page_ != kCodePageUtf16;
   while (added < max) {
+    if (ascii_runs && available() > 0) {
+      const uint8_t* p = buffer_ + read_pos_;
+      const size_t limit = std::min(available(), max - added);
+      size_t k = plain_ascii_bytes(p, limit);
+      if (k) {
+        const size_t at = out.size();
+        out.resize(at + k);
+        widen_ascii(p, k, out.data() + at);
+        read_pos_ += int32_t(k);
+        added += k;
+        continue;
+      }
+    }
     char16_t units[2];
     size_t n;
     if (!decode(units, n)) break;
@@ -322,7 +378,27 @@ size_t TextStream::write(StringView text) {
   const bool lf = (flags_ & TranslateLf) != 0;
   size_t written = 0;
   size_t i = 0;
+  const bool ascii_runs = code_page_ != kCodePageUtf16;
   while (i < text.size()) {
+    if (ascii_runs) {
+      // ASCII is its own bytes in every other code page: a run without a
+      // line feed goes to the buffer as it is.
+      size_t end = i + plain_ascii_units(text.data() + i, text.size() - i);
+      if (end > i) {
+        for (size_t k = i; k < end;) {
+          if (count_ >= kBufferSize && !flush()) return 0;
+          const size_t n = std::min(end - k, size_t(kBufferSize - count_));
+          narrow_ascii(text.data() + k, n, buffer_ + count_);
+          count_ += uint32_t(n);
+          k += n;
+        }
+        written += end - i;
+        last_written_ = text[end - 1];
+        i = end;
+        if (count_ > kBufferSize - 4 && !flush()) return 0;
+        continue;
+      }
+    }
     uint8_t bytes[kMaxCharBytes];
     size_t n = 0;
     char16_t c = text[i];
