@@ -20,9 +20,9 @@ bool TextSource::open(const uint8_t* bytes, size_t size) {
   if (is_packed_data(bytes, size)) {
     std::vector<uint8_t> plain;
     if (!unpack_data(bytes, size, plain)) return false;
-    return open_text(decode_script_bytes(plain.data(), plain.size()));
+    return open_text(decode_(plain.data(), plain.size()));
   }
-  return open_text(decode_script_bytes(bytes, size));
+  return open_text(decode_(bytes, size));
 }
 
 bool TextSource::open_text(String text) {
@@ -79,7 +79,7 @@ bool TextSource::next_line(String& line) {
       return false;
     }
     // Unpacked text is decoded like the stored text, byte-order mark and all.
-    frames_.push_back(Frame{decode_script_bytes(plain.data(), plain.size()), 0});
+    frames_.push_back(Frame{decode_(plain.data(), plain.size()), 0});
   }
   return false;
 }

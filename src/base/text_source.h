@@ -15,8 +15,16 @@ inline constexpr size_t kMaxPhysicalLine = 16384;
 // Base64 lines longer than this cannot hold packed data the reader accepts.
 inline constexpr size_t kMaxPackedLineBytes = 32770;
 
+// Stored bytes to UTF-16 by their byte-order mark (UTF-8 default).
+using TextDecoder = String (*)(const uint8_t* bytes, size_t size);
+String decode_script_bytes(const uint8_t* bytes, size_t size);
+
 class TextSource {
  public:
+  // The program reads its script through its text streams; this layer,
+  // below them, has a plain decoder of its own for the tools and tests.
+  explicit TextSource(TextDecoder decode = decode_script_bytes) : decode_(decode) {}
+
   // Decodes the whole text; a packed resource (one that begins with the
   // packed-data signature) is unpacked first. False when it cannot be.
   bool open(const uint8_t* bytes, size_t size);
@@ -34,11 +42,9 @@ class TextSource {
     size_t pos = 0;
   };
   bool take_line(Frame& frame, String& line);
+  TextDecoder decode_;
   std::vector<Frame> frames_;
   uint32_t line_number_ = 0;
 };
-
-// Decodes stored bytes to UTF-16 by their byte-order mark (UTF-8 default).
-String decode_script_bytes(const uint8_t* bytes, size_t size);
 
 }  // namespace orv

@@ -593,6 +593,16 @@ bool TextFile::set_length_target(int64_t length) {
 
 // --- memory ----------------------------------------------------------------------------
 
+String read_script_text(const uint8_t* bytes, size_t size) {
+  TextMem mem;
+  String text;
+  // Borrowed and only read: the bytes stay the caller's.
+  if (!mem.open(const_cast<uint8_t*>(bytes), size, false, TextStream::ModeRead, kCodePageUtf8)) return text;
+  text.reserve(size);
+  mem.read(text, SIZE_MAX);
+  return text;
+}
+
 TextMem::~TextMem() { close(); }
 
 bool TextMem::open(void* data, size_t size, bool owned, uint32_t flags, uint32_t code_page) {

@@ -185,6 +185,10 @@ class TextMem final : public TextStream {
   bool owned_ = false;
 };
 
+// The stored script's bytes as text, read through a memory stream: a
+// byte-order mark decides, UTF-8 otherwise.
+String read_script_text(const uint8_t* bytes, size_t size);
+
 // The longest line the line-reading commands take at once; the rest of a
 // longer one comes as the next line.
 inline constexpr size_t kMaxReadLine = 65535;

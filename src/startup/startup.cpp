@@ -19,6 +19,7 @@
 #include "runtime/scope.h"
 #include "runtime/stack_guard.h"
 #include "runtime/thread_settings.h"
+#include "runtime/text_stream.h"
 #include "runtime/tray_icon_settings.h"
 #include "runtime/variable.h"
 #include "startup/command_line.h"
@@ -48,7 +49,7 @@ void compute_script_paths() {
 Result load_script(ScriptProgram& program) {
   program.source_files.push_back(g_process.script_full_path);
   std::vector<uint8_t> bytes;
-  TextSource source;
+  TextSource source(read_script_text);
   if (!platform::read_script_source(bytes) || !source.open(bytes.data(), bytes.size()))
     return load_error(program, message(Msg::ScriptNotExtracted));
   LineParser parser(program);
