@@ -29,6 +29,10 @@ void close_file(FileHandle file);
 // file or a pipe.
 bool read_file_bytes(FileHandle file, void* dest, uint32_t size, uint32_t& done);
 bool write_file_bytes(FileHandle file, const void* source, uint32_t size, uint32_t& done);
+// The same through a handle opened with AccessAppend: the bytes land at the
+// end in one piece, also between programs whose system appends in two
+// steps (finding the end, then writing there).
+bool append_file_bytes(FileHandle file, const void* source, uint32_t size, uint32_t& done);
 // The new position, or -1 on failure.
 int64_t seek_file(FileHandle file, int64_t distance, SeekOrigin origin);
 // -1 when the handle has no size (a pipe or a console).

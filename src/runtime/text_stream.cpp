@@ -563,7 +563,9 @@ bool TextFile::write_target(const void* source, size_t size) {
   while (size) {
     uint32_t chunk = size > 0x40000000 ? 0x40000000 : uint32_t(size);
     uint32_t done = 0;
-    if (!platform::write_file_bytes(handle_, p, chunk, done) || done != chunk) return false;
+    bool ok = (flags() & WritesAtEnd) ? platform::append_file_bytes(handle_, p, chunk, done)
+                                      : platform::write_file_bytes(handle_, p, chunk, done);
+    if (!ok || done != chunk) return false;
     p += chunk;
     size -= chunk;
   }

@@ -1,9 +1,13 @@
 // Files by handle for the headless host: POSIX descriptors. Sharing modes
-// have no equivalent that other programs would respect, so they are not
-// enforced; the sequential hint goes to posix_fadvise. Errors are kept as
-// the Windows codes scripts compare A_LastError with.
+// become advisory locks, which other programs of this kind respect and the
+// rest of the system ignores: a file opened without full sharing is locked
+// exclusively, any other open takes a shared lock, and an open that cannot
+// have its lock fails as a sharing violation. The sequential hint goes to
+// posix_fadvise. Errors are kept as the Windows codes scripts compare
+// A_LastError with.
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,10 +45,11 @@ bool fail() {
 }
 
 constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr uint32_t kErrorSharingViolation = 32;
 
 }  // namespace
 
-FileHandle open_file(StringView path, uint32_t access, FileCreation creation, uint32_t, bool sequential) {
+FileHandle open_file(StringView path, uint32_t access, FileCreation creation, uint32_t share, bool sequential) {
   if (confined() && !path_stays_inside(path)) {
     t_last_error = 5;
     return kNoFile;
@@ -53,7 +58,8 @@ FileHandle open_file(StringView path, uint32_t access, FileCreation creation, ui
   const bool writes = (access & (AccessWrite | AccessAppend)) != 0;
   flags |= (access & AccessRead) && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
   if (access & AccessAppend) flags |= O_APPEND;
-  if (creation == FileCreation::CreateAlways) flags |= O_CREAT | O_TRUNC;
+  // Emptied only once the lock is had: a file held by another may not be touched.
+  if (creation == FileCreation::CreateAlways) flags |= O_CREAT;
   if (creation == FileCreation::OpenAlways) flags |= O_CREAT;
   std::string name = utf16_to_utf8(path);
   // Windows says whether an "always" open found the file already there.
@@ -64,10 +70,22 @@ FileHandle open_file(StringView path, uint32_t access, FileCreation creation, ui
     fail();
     return kNoFile;
   }
-  struct stat st;
+  struct stat st{};
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     t_last_error = 5;
+    return kNoFile;
+  }
+  const bool shares_all = (share & (ShareRead | ShareWrite)) == (ShareRead | ShareWrite);
+  // Devices and pipes have nothing to lock.
+  if (S_ISREG(st.st_mode) && flock(fd, (shares_all ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    ::close(fd);
+    t_last_error = errno == EWOULDBLOCK ? kErrorSharingViolation : windows_error(errno);
+    return kNoFile;
+  }
+  if (creation == FileCreation::CreateAlways && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) {
+    fail();
+    ::close(fd);
     return kNoFile;
   }
   if (sequential) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -76,6 +94,11 @@ FileHandle open_file(StringView path, uint32_t access, FileCreation creation, ui
 }
 
 void close_file(FileHandle file) { ::close(int(file)); }
+
+// O_APPEND already finds the end and writes there in one step.
+bool append_file_bytes(FileHandle file, const void* source, uint32_t size, uint32_t& done) {
+  return write_file_bytes(file, source, size, done);
+}
 
 bool read_file_bytes(FileHandle file, void* dest, uint32_t size, uint32_t& done) {
   done = 0;
@@ -115,7 +138,7 @@ int64_t seek_file(FileHandle file, int64_t distance, SeekOrigin origin) {
 }
 
 int64_t file_size(FileHandle file) {
-  struct stat st;
+  struct stat st{};
   if (fstat(int(file), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   return int64_t(st.st_size);
 }
@@ -133,7 +156,7 @@ FileHandle standard_handle(int which) {
 }
 
 bool is_file_handle(FileHandle file) {
-  struct stat st;
+  struct stat st{};
   return file >= 0 && file <= INT32_MAX && fstat(int(file), &st) == 0;
 }
 

@@ -45,6 +45,24 @@ bool write_file_bytes(FileHandle file, const void* source, uint32_t size, uint32
   return ok != 0;
 }
 
+bool append_file_bytes(FileHandle file, const void* source, uint32_t size, uint32_t& done) {
+  // Appending programs take turns on one byte far past any end, a lock no
+  // read or write ever meets: where the system finds the end and writes in
+  // two steps (Wine does), two of them could otherwise both write at the
+  // end they found. Without the lock (a file system that has none) the
+  // write still goes ahead.
+  HANDLE h = handle_of(file);
+  OVERLAPPED turn{};
+  turn.Offset = 0xFFFFFFFEu;
+  turn.OffsetHigh = 0x7FFFFFFFu;
+  bool locked = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
+  bool ok = write_file_bytes(file, source, size, done);
+  DWORD error = GetLastError();
+  if (locked) UnlockFileEx(h, 0, 1, 0, &turn);
+  SetLastError(error);
+  return ok;
+}
+
 int64_t seek_file(FileHandle file, int64_t distance, SeekOrigin origin) {
   LARGE_INTEGER to, now;
   to.QuadPart = distance;
