@@ -243,19 +243,26 @@ Result FileObject::invoke(ExprToken& result, ExprToken&, uint32_t flags, ExprTok
     }
     if (equals_ignore_case(name, u"ReadLine")) {
       if (!counts(0, 0)) return wrong_count();
-      String text;
-      file_.read(text, kMaxLine, true);
-      return text_result(text, result);
+      // One buffer serves every call: its memory stays for the next line.
+      thread_local String line;
+      line.clear();
+      file_.read(line, kMaxLine, true);
+      return text_result(line, result);
     }
     if (equals_ignore_case(name, u"Write") || equals_ignore_case(name, u"WriteLine")) {
       bool line = name.size() > 5;
       if (!(line ? counts(0, 1) : counts(1, 1))) return wrong_count();
       char16_t buf[256];
-      String text(argc > 0 && args[0]->symbol != SymMissing ? token_to_text(*args[0], buf) : StringView());
-      if (line) text.push_back(u'\n');
-      size_t written = file_.write(text);
+      StringView text = argc > 0 && args[0]->symbol != SymMissing ? token_to_text(*args[0], buf) : StringView();
+      size_t written = text.empty() ? 0 : file_.write(text);
+      bool failed = written == 0 && !text.empty();
+      if (line && !failed) {
+        size_t end = file_.write(u"\n");
+        written = end ? written + end : 0;
+        failed = end == 0;
+      }
       result = int_token(int64_t(written));
-      if (written == 0 && !text.empty()) return fail_quietly(Msg::FileWriteFailed, u"FileObject");
+      if (failed) return fail_quietly(Msg::FileWriteFailed, u"FileObject");
       return ResultDone;
     }
     if (equals_ignore_case(name, u"RawRead") || equals_ignore_case(name, u"RawWrite")) {
