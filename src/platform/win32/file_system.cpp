@@ -35,6 +35,14 @@ String path_from(Call call) {
   return from_wide(big.data(), m);
 }
 
+// Windows never replaces a read-only file; Wine would, so it is asked first.
+bool read_only_in_the_way(const wchar_t* to) {
+  DWORD attributes = GetFileAttributesW(to);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return true;
+}
+
 }  // namespace
 
 bool path_entry(StringView path, DirEntry& out) {
@@ -61,12 +69,14 @@ bool delete_file(StringView path) {
 
 bool copy_file(StringView from, StringView to, bool replace) {
   std::wstring a, b;
+  if (replace && read_only_in_the_way(wide(to, b))) return false;
   return CopyFileW(wide(from, a), wide(to, b), !replace) != 0;
 }
 
 bool move_file(StringView from, StringView to, bool replace) {
   std::wstring a, b;
   DWORD flags = MOVEFILE_COPY_ALLOWED | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (replace && read_only_in_the_way(wide(to, b))) return false;
   return MoveFileExW(wide(from, a), wide(to, b), flags) != 0;
 }
 
