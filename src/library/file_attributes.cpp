@@ -73,11 +73,10 @@ Result builtin_file_exist(Func&, ExprToken& result, ExprToken* args, int) {
 }
 
 Result cmd_file_get_attrib(const ScriptLine&, ExpandedArgs& args) {
-  Variable* out = args.vars[0];
-  if (out && !out->assign_empty()) return ResultFailed;
-  String buf;
   DirEntry e;
-  if (!first_match(file_or_loop_file(arg_text(args, 1), buf), e)) return report_outcome(false);
+  Result r;
+  if (!find_queried_file(args, e, r)) return r;
+  Variable* out = args.vars[0];
   if (out && !out->assign(attribute_letters(e.attributes))) return ResultFailed;
   return report_outcome(true);
 }

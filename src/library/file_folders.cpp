@@ -18,12 +18,6 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kErrorPathNotFound = 3;
-constexpr uint32_t kErrorNotSameDevice = 17;
-constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorAlreadyExists = 183;
-constexpr uint32_t kErrorDirectory = 267;
-
 bool fail_with(uint32_t error) {
   platform::set_last_error(error);
   return false;
@@ -50,7 +44,7 @@ bool is_folder(StringView path) {
 bool create_tree(StringView path) {
   path = without_final_separator(path);
   platform::DirEntry e;
-  if (platform::path_entry(path, e)) return e.is_directory || fail_with(kErrorAlreadyExists);
+  if (platform::path_entry(path, e)) return e.is_directory || fail_with(platform::ErrorAlreadyExists);
   StringView parent = prefix_folder(split_pattern(path).prefix);
   if (!parent.empty() && parent.size() < path.size() && !is_folder(parent) && !create_tree(parent)) return false;
   return platform::create_directory(path);
@@ -113,7 +107,7 @@ bool merge_tree(StringView from, StringView to) {
 // removed once the copy is complete.
 bool move_tree(StringView from, StringView to) {
   if (platform::rename_path(from, to)) return true;
-  if (platform::last_error() != kErrorNotSameDevice) return false;
+  if (platform::last_error() != platform::ErrorNotSameDevice) return false;
   if (!platform::create_directory(to) || !copy_tree(from, to, false)) return false;
   return remove_tree(from);
 }
@@ -130,12 +124,12 @@ bool inside(StringView inner, StringView outer) {
 // The checks FileCopyDir and FileMoveDir share: Source is a folder, Dest is
 // not inside it, and Dest exists only where it may.
 bool may_copy_or_move(StringView from, StringView to, bool overwrite) {
-  if (from.empty() || to.empty()) return fail_with(kErrorInvalidParameter);
+  if (from.empty() || to.empty()) return fail_with(platform::ErrorInvalidParameter);
   platform::DirEntry e;
   if (!platform::path_entry(from, e)) return false;
-  if (!e.is_directory) return fail_with(kErrorDirectory);
-  if (inside(to, from)) return fail_with(kErrorInvalidParameter);
-  if (platform::path_entry(to, e) && (!overwrite || !e.is_directory)) return fail_with(kErrorAlreadyExists);
+  if (!e.is_directory) return fail_with(platform::ErrorDirectory);
+  if (inside(to, from)) return fail_with(platform::ErrorInvalidParameter);
+  if (platform::path_entry(to, e) && (!overwrite || !e.is_directory)) return fail_with(platform::ErrorAlreadyExists);
   return true;
 }
 
@@ -148,16 +142,16 @@ bool create_parent(StringView path) {
 
 Result cmd_file_create_dir(const ScriptLine&, ExpandedArgs& args) {
   StringView path = arg_text(args, 0);
-  return report_outcome(path.empty() ? fail_with(kErrorInvalidParameter) : create_tree(path));
+  return report_outcome(path.empty() ? fail_with(platform::ErrorInvalidParameter) : create_tree(path));
 }
 
 Result cmd_file_remove_dir(const ScriptLine&, ExpandedArgs& args) {
   StringView path = without_final_separator(arg_text(args, 0));
-  if (path.empty()) return report_outcome(fail_with(kErrorInvalidParameter));
+  if (path.empty()) return report_outcome(fail_with(platform::ErrorInvalidParameter));
   if (!flag_set(arg_text(args, 1))) return report_outcome(platform::remove_directory(path));
   platform::DirEntry e;
   if (!platform::path_entry(path, e)) return report_outcome(false);
-  if (!e.is_directory) return report_outcome(fail_with(kErrorDirectory));
+  if (!e.is_directory) return report_outcome(fail_with(platform::ErrorDirectory));
   return report_outcome(is_link(e) ? platform::remove_directory(path) : remove_tree(path));
 }
 
@@ -176,7 +170,7 @@ Result cmd_file_move_dir(const ScriptLine&, ExpandedArgs& args) {
   if (!may_copy_or_move(from, to, overwrite)) return report_outcome(false);
   if (rename_only) return report_outcome(platform::rename_path(from, to));
   if (is_folder(to)) return report_outcome(merge_tree(from, to));
-  if (!create_parent(to)) return report_outcome(fail_with(kErrorPathNotFound));
+  if (!create_parent(to)) return report_outcome(fail_with(platform::ErrorPathNotFound));
   return report_outcome(move_tree(from, to));
 }
 

@@ -3,15 +3,15 @@
 #include "platform/file_system.h"
 #include "platform/files.h"
 #include "runtime/error_level.h"
+#include "runtime/executor.h"
 #include "runtime/file_lookup.h"
 #include "runtime/numbers.h"
 #include "runtime/thread_settings.h"
+#include "runtime/variable.h"
 
 namespace orv {
 
 namespace {
-
-constexpr uint32_t kErrorFileNotFound = 2;
 
 bool in_scope(const platform::DirEntry& e, MatchScope scope) { return e.is_directory ? scope.folders : scope.files; }
 
@@ -65,7 +65,7 @@ void FailureTally::add(bool ok) {
 
 Result report_failures(StringView pattern, size_t matched, const FailureTally& tally) {
   if (matched == 0 && !has_wildcards(pattern)) {
-    g_thread->last_error = kErrorFileNotFound;
+    g_thread->last_error = platform::ErrorFileNotFound;
     return set_error_level(1);
   }
   g_thread->last_error = tally.error;
@@ -76,6 +76,20 @@ StringView file_or_loop_file(StringView given, String& buf) {
   if (!given.empty() || !g_thread->loop_file) return given;
   buf = g_thread->loop_file->prefix + g_thread->loop_file->name;
   return buf;
+}
+
+bool find_queried_file(ExpandedArgs& args, platform::DirEntry& e, Result& result) {
+  Variable* out = args.vars[0];
+  if (out && !out->assign_empty()) {
+    result = ResultFailed;
+    return false;
+  }
+  String buf;
+  if (!first_match(file_or_loop_file(arg_text(args, 1), buf), e)) {
+    result = report_outcome(false);
+    return false;
+  }
+  return true;
 }
 
 Result report_outcome(bool ok) {

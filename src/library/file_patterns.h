@@ -45,6 +45,14 @@ struct FailureTally {
 // that matches nothing has failed on nothing). A_LastError tells why.
 Result report_failures(StringView pattern, size_t matched, const FailureTally& tally);
 
+struct ExpandedArgs;
+
+// The start of FileGetAttrib, FileGetSize and FileGetTime: the output
+// variable (parameter 1) emptied, then what the file parameter (2) names,
+// or the file loop's file. False when there is nothing to tell of, with
+// what the command returns in `result`.
+bool find_queried_file(ExpandedArgs& args, platform::DirEntry& e, Result& result);
+
 // `given`, or the current file of the innermost file loop when it is empty.
 StringView file_or_loop_file(StringView given, String& buf);
 

@@ -11,20 +11,13 @@
 
 namespace orv {
 
-namespace {
-
-constexpr uint32_t kErrorAccessDenied = 5;
-
-}  // namespace
-
 Result cmd_file_get_size(const ScriptLine&, ExpandedArgs& args) {
-  Variable* out = args.vars[0];
-  if (out && !out->assign_empty()) return ResultFailed;
-  String buf;
   platform::DirEntry e;
-  if (!first_match(file_or_loop_file(arg_text(args, 1), buf), e)) return report_outcome(false);
+  Result r;
+  if (!find_queried_file(args, e, r)) return r;
+  Variable* out = args.vars[0];
   if (e.is_directory) {
-    platform::set_last_error(kErrorAccessDenied);
+    platform::set_last_error(platform::ErrorAccessDenied);
     return report_outcome(false);
   }
   StringView units = trim(arg_text(args, 2));

@@ -16,7 +16,6 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint16_t kCtrlAlt = 0x0600;  // HOTKEYF_CONTROL | HOTKEYF_ALT, in the high byte
 constexpr uint16_t kVirtualKeyF1 = 0x70;
 
@@ -45,7 +44,7 @@ int show_state_of(StringView text) {
 Result cmd_file_create_shortcut(const ScriptLine&, ExpandedArgs& args) {
   StringView link = arg_text(args, 1);
   if (arg_text(args, 0).empty() || link.empty()) {
-    platform::set_last_error(kErrorInvalidParameter);
+    platform::set_last_error(platform::ErrorInvalidParameter);
     return report_outcome(false);
   }
   platform::Shortcut s;

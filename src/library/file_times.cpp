@@ -13,8 +13,6 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
-
 enum class WhichTime { Modified, Created, Accessed };
 
 WhichTime which_time(StringView text) {
@@ -26,11 +24,10 @@ WhichTime which_time(StringView text) {
 }  // namespace
 
 Result cmd_file_get_time(const ScriptLine&, ExpandedArgs& args) {
-  Variable* out = args.vars[0];
-  if (out && !out->assign_empty()) return ResultFailed;
-  String buf;
   platform::DirEntry e;
-  if (!first_match(file_or_loop_file(arg_text(args, 1), buf), e)) return report_outcome(false);
+  Result r;
+  if (!find_queried_file(args, e, r)) return r;
+  Variable* out = args.vars[0];
   WhichTime which = which_time(arg_text(args, 2));
   int64_t time = which == WhichTime::Created ? e.created : which == WhichTime::Accessed ? e.accessed : e.modified;
   if (out && !out->assign(platform::file_time_text(time))) return ResultFailed;
@@ -45,7 +42,7 @@ Result cmd_file_set_time(const ScriptLine&, ExpandedArgs& args) {
   } else {
     CalendarTime local;
     if (!parse_timestamp(stamp, local) || !platform::local_time_to_file_time(local, time)) {
-      platform::set_last_error(kErrorInvalidParameter);
+      platform::set_last_error(platform::ErrorInvalidParameter);
       return report_outcome(false);
     }
   }

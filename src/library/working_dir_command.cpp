@@ -1,19 +1,16 @@
 // SetWorkingDir, DirName: the folder relative paths start from, which
 // A_WorkingDir reports; ErrorLevel 1 when there is no such folder.
 #include "library/file_patterns.h"
+#include "platform/file_system.h"
 #include "platform/files.h"
 #include "runtime/executor.h"
 
 namespace orv {
 
-namespace {
-constexpr uint32_t kErrorPathNotFound = 3;
-}  // namespace
-
 Result cmd_set_working_dir(const ScriptLine&, ExpandedArgs& args) {
   StringView folder = arg_text(args, 0);
   if (folder.empty()) {
-    platform::set_last_error(kErrorPathNotFound);
+    platform::set_last_error(platform::ErrorPathNotFound);
     return report_outcome(false);
   }
   return report_outcome(platform::set_current_directory(folder));

@@ -21,6 +21,14 @@ enum FileAttribute : uint32_t {
   AttrNormal = 0x80, AttrTemporary = 0x100, AttrReparsePoint = 0x400, AttrCompressed = 0x800, AttrOffline = 0x1000,
 };
 
+// The system's reasons (winerror.h) these calls give, which scripts read
+// from A_LastError.
+enum SystemError : uint32_t {
+  ErrorFileNotFound = 2, ErrorPathNotFound = 3, ErrorAccessDenied = 5, ErrorInvalidDrive = 15,
+  ErrorNotSameDevice = 17, ErrorSharingViolation = 32, ErrorNotSupported = 50, ErrorFileExists = 80,
+  ErrorInvalidParameter = 87, ErrorAlreadyExists = 183, ErrorDirectory = 267, ErrorResourceTypeNotFound = 1813,
+};
+
 // What a path (no wildcards) names; false when nothing is there. `name` is
 // left empty: the caller has it.
 bool path_entry(StringView path, DirEntry& out);

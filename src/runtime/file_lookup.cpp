@@ -7,10 +7,6 @@
 
 namespace orv {
 
-namespace {
-constexpr uint32_t kErrorFileNotFound = 2;
-}  // namespace
-
 bool has_wildcards(StringView pattern) { return pattern.find_first_of(u"*?") != StringView::npos; }
 
 SplitPattern split_pattern(StringView pattern) {
@@ -32,7 +28,7 @@ bool first_match(StringView pattern, platform::DirEntry& out) {
   std::vector<platform::DirEntry> entries;
   if (!platform::list_directory(prefix_folder(parts.prefix), parts.name, entries)) return false;
   if (entries.empty()) {
-    platform::set_last_error(kErrorFileNotFound);
+    platform::set_last_error(platform::ErrorFileNotFound);
     return false;
   }
   out = std::move(entries.front());

@@ -28,14 +28,6 @@ namespace orv::platform {
 
 namespace {
 
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorSharingViolation = 32;
-constexpr uint32_t kErrorNotSupported = 50;
-constexpr uint32_t kErrorFileExists = 80;
-constexpr uint32_t kErrorAlreadyExists = 183;
-constexpr uint32_t kErrorDirectory = 267;
-constexpr uint32_t kErrorResourceTypeNotFound = 1813;
-
 bool fail_errno() {
   set_last_error(windows_error(errno));
   return false;
@@ -49,7 +41,7 @@ bool fail_code(uint32_t code) {
 // A confined run touches nothing outside its scratch folder.
 bool allowed(StringView path) {
   if (!confined() || path_stays_inside(path)) return true;
-  return fail_code(kErrorAccessDenied);
+  return fail_code(ErrorAccessDenied);
 }
 
 int64_t to_file_time(const timespec& t) {
@@ -163,9 +155,9 @@ bool rename_no_replace(const std::string& from, const std::string& to) {
 // Whether an existing destination may be replaced by a file; sets the
 // reason when it may not.
 bool may_replace(const struct stat& dest, const struct stat& source) {
-  if (S_ISDIR(dest.st_mode)) return fail_code(kErrorAccessDenied);
-  if (dest.st_dev == source.st_dev && dest.st_ino == source.st_ino) return fail_code(kErrorSharingViolation);
-  if (!(dest.st_mode & S_IWUSR)) return fail_code(kErrorAccessDenied);
+  if (S_ISDIR(dest.st_mode)) return fail_code(ErrorAccessDenied);
+  if (dest.st_dev == source.st_dev && dest.st_ino == source.st_ino) return fail_code(ErrorSharingViolation);
+  if (!(dest.st_mode & S_IWUSR)) return fail_code(ErrorAccessDenied);
   return true;
 }
 
@@ -175,11 +167,11 @@ bool copy_host_file(const std::string& src, const std::string& dst, bool replace
   struct stat from;
   if (fstat(in, &from) != 0 || S_ISDIR(from.st_mode)) {
     ::close(in);
-    return fail_code(kErrorAccessDenied);
+    return fail_code(ErrorAccessDenied);
   }
   struct stat existing;
   bool exists = lstat(dst.c_str(), &existing) == 0;
-  if (exists && (!replace ? fail_code(kErrorFileExists) : !may_replace(existing, from))) {
+  if (exists && (!replace ? fail_code(ErrorFileExists) : !may_replace(existing, from))) {
     ::close(in);
     return false;
   }
@@ -206,7 +198,7 @@ bool copy_host_file(const std::string& src, const std::string& dst, bool replace
   if (!ok) {
     unlink(temp.c_str());
     errno = error;
-    if (error == EEXIST) return fail_code(kErrorFileExists);
+    if (error == EEXIST) return fail_code(ErrorFileExists);
     return fail_errno();
   }
   set_last_error(0);
@@ -250,7 +242,7 @@ bool delete_file(StringView path) {
   std::string p = host_path(path);
   struct stat st;
   if (lstat(p.c_str(), &st) != 0) return fail_at(p);
-  if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR))) return fail_code(kErrorAccessDenied);
+  if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR))) return fail_code(ErrorAccessDenied);
   if (unlink(p.c_str()) != 0) return fail_errno();
   set_last_error(0);
   return true;
@@ -267,7 +259,7 @@ bool move_file(StringView from, StringView to, bool replace) {
   struct stat source, existing;
   if (lstat(src.c_str(), &source) != 0) return fail_at(src);
   bool exists = lstat(dst.c_str(), &existing) == 0;
-  if (exists && !(replace ? may_replace(existing, source) : fail_code(kErrorAlreadyExists))) return false;
+  if (exists && !(replace ? may_replace(existing, source) : fail_code(ErrorAlreadyExists))) return false;
   bool ok = replace ? rename(src.c_str(), dst.c_str()) == 0 : rename_no_replace(src, dst);
   if (!ok && errno == EXDEV && !S_ISDIR(source.st_mode)) {
     // Another file system: copy, then let go of the original.
@@ -275,7 +267,7 @@ bool move_file(StringView from, StringView to, bool replace) {
     ok = unlink(src.c_str()) == 0;
   }
   // The source is there: what is missing is the destination's folder.
-  if (!ok) return errno == EEXIST ? fail_code(kErrorAlreadyExists) : fail_at(dst);
+  if (!ok) return errno == EEXIST ? fail_code(ErrorAlreadyExists) : fail_at(dst);
   set_last_error(0);
   return true;
 }
@@ -284,7 +276,7 @@ bool rename_path(StringView from, StringView to) {
   if (!allowed(from) || !allowed(to)) return false;
   std::string src = host_path(from), dst = host_path(to);
   if (!rename_no_replace(src, dst)) {
-    if (errno == EEXIST) return fail_code(kErrorAlreadyExists);
+    if (errno == EEXIST) return fail_code(ErrorAlreadyExists);
     struct stat st;
     return fail_at(lstat(src.c_str(), &st) == 0 ? dst : src);
   }
@@ -295,7 +287,7 @@ bool rename_path(StringView from, StringView to) {
 bool create_directory(StringView path) {
   if (!allowed(path)) return false;
   std::string p = host_path(path);
-  if (mkdir(p.c_str(), 0777) != 0) return errno == EEXIST ? fail_code(kErrorAlreadyExists) : fail_at(p);
+  if (mkdir(p.c_str(), 0777) != 0) return errno == EEXIST ? fail_code(ErrorAlreadyExists) : fail_at(p);
   set_last_error(0);
   return true;
 }
@@ -307,10 +299,10 @@ bool remove_directory(StringView path) {
   if (lstat(p.c_str(), &st) != 0) return fail_at(p);
   if (S_ISLNK(st.st_mode)) {
     struct stat target;
-    if (stat(p.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return fail_code(kErrorDirectory);
+    if (stat(p.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return fail_code(ErrorDirectory);
     if (unlink(p.c_str()) != 0) return fail_errno();
   } else if (!S_ISDIR(st.st_mode)) {
-    return fail_code(kErrorDirectory);
+    return fail_code(ErrorDirectory);
   } else if (rmdir(p.c_str()) != 0) {
     return fail_code(errno == EEXIST ? windows_error(ENOTEMPTY) : windows_error(errno));
   }
@@ -332,7 +324,7 @@ bool set_file_attributes(StringView path, uint32_t attributes) {
 
 bool set_file_times(StringView path, const int64_t* created, const int64_t* modified, const int64_t* accessed) {
   if (!allowed(path)) return false;
-  if (created) return fail_code(kErrorNotSupported);
+  if (created) return fail_code(ErrorNotSupported);
   timespec times[2];
   times[0] = accessed ? to_timespec(*accessed) : timespec{0, UTIME_OMIT};
   times[1] = modified ? to_timespec(*modified) : timespec{0, UTIME_OMIT};
@@ -359,6 +351,8 @@ bool local_time_to_file_time(const CalendarTime& local, int64_t& out) {
 }
 
 String long_path(StringView path) {
+  // Finding the spelling looks into folders, which a confined run may not.
+  if (confined() && !path_stays_inside(path)) return String();
   std::string p = host_path(path);
   if (p.empty() || p[0] != '/') {
     char buf[4096];
@@ -389,10 +383,10 @@ String short_path(StringView path) { return String(path); }
 bool file_version(StringView path, String&) {
   DirEntry e;
   if (!path_entry(path, e)) return false;
-  return fail_code(kErrorResourceTypeNotFound);
+  return fail_code(ErrorResourceTypeNotFound);
 }
 
-bool create_shortcut(StringView, const Shortcut&) { return fail_code(kErrorNotSupported); }
-bool read_shortcut(StringView, Shortcut&) { return fail_code(kErrorNotSupported); }
+bool create_shortcut(StringView, const Shortcut&) { return fail_code(ErrorNotSupported); }
+bool read_shortcut(StringView, Shortcut&) { return fail_code(ErrorNotSupported); }
 
 }  // namespace orv::platform

@@ -26,9 +26,6 @@ namespace orv::platform {
 
 namespace {
 
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorInvalidDrive = 15;
-
 bool fail_errno() {
   set_last_error(windows_error(errno));
   return false;
@@ -109,7 +106,7 @@ bool remove_tree(const std::string& path) {
 
 bool recycle(StringView path) {
   if (confined()) {
-    set_last_error(kErrorAccessDenied);
+    set_last_error(ErrorAccessDenied);
     return false;
   }
   std::string source = host_path(path);
@@ -117,7 +114,7 @@ bool recycle(StringView path) {
   if (lstat(source.c_str(), &st) != 0) return fail_errno();
   std::string trash = trash_folder();
   if (trash.empty()) {
-    set_last_error(kErrorAccessDenied);
+    set_last_error(ErrorAccessDenied);
     return false;
   }
   size_t slash = trash.rfind('/');
@@ -131,7 +128,7 @@ bool recycle(StringView path) {
   std::string original = utf16_to_utf8(long_path(path));
   std::string name = original.substr(original.rfind('/') + 1);
   if (name.empty()) {
-    set_last_error(kErrorAccessDenied);
+    set_last_error(ErrorAccessDenied);
     return false;
   }
   std::string claimed;
@@ -159,12 +156,12 @@ bool recycle(StringView path) {
 
 bool empty_recycle_bin(StringView drive) {
   if (confined()) {
-    set_last_error(kErrorAccessDenied);
+    set_last_error(ErrorAccessDenied);
     return false;
   }
   // There are no drives here, only the one trash folder.
   if (!drive.empty()) {
-    set_last_error(kErrorInvalidDrive);
+    set_last_error(ErrorInvalidDrive);
     return false;
   }
   std::string trash = trash_folder();

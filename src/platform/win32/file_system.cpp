@@ -35,6 +35,18 @@ String path_from(Call call) {
   return from_wide(big.data(), m);
 }
 
+// What a listing and an attribute query both say of an entry, in fields of
+// the same names.
+template <typename Data>
+void describe(const Data& d, DirEntry& e) {
+  e.is_directory = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  e.attributes = d.dwFileAttributes;
+  e.size = (uint64_t(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  e.created = to_int(d.ftCreationTime);
+  e.modified = to_int(d.ftLastWriteTime);
+  e.accessed = to_int(d.ftLastAccessTime);
+}
+
 // Windows never replaces a read-only file; Wine would, so it is asked first.
 bool read_only_in_the_way(const wchar_t* to) {
   DWORD attributes = GetFileAttributesW(to);
@@ -45,6 +57,24 @@ bool read_only_in_the_way(const wchar_t* to) {
 
 }  // namespace
 
+bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out) {
+  std::wstring spec(directory.begin(), directory.end());
+  if (!spec.empty() && spec.back() != L'\\' && spec.back() != L'/') spec += L'\\';
+  spec.append(pattern.begin(), pattern.end());
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(spec.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0) continue;
+    DirEntry e;
+    e.name = String(reinterpret_cast<const char16_t*>(fd.cFileName));
+    describe(fd, e);
+    out.push_back(std::move(e));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return true;
+}
+
 bool path_entry(StringView path, DirEntry& out) {
   std::wstring buf;
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -53,12 +83,7 @@ bool path_entry(StringView path, DirEntry& out) {
     return false;
   }
   if (!GetFileAttributesExW(wide(path, buf), GetFileExInfoStandard, &data)) return false;
-  out.is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  out.attributes = data.dwFileAttributes;
-  out.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  out.created = to_int(data.ftCreationTime);
-  out.modified = to_int(data.ftLastWriteTime);
-  out.accessed = to_int(data.ftLastAccessTime);
+  describe(data, out);
   return true;
 }
 
