@@ -58,17 +58,21 @@ std::vector<platform::DirEntry> entries_of(StringView folder) {
 
 bool is_link(const platform::DirEntry& e) { return (e.attributes & platform::AttrReparsePoint) != 0; }
 
-// Everything in the folder and the folder itself; read-only files too,
+void make_writable(StringView path, const platform::DirEntry& e) {
+  if (e.attributes & platform::AttrReadOnly) platform::set_file_attributes(path, e.attributes & ~platform::AttrReadOnly);
+}
+
+// Everything in the folder and the folder itself; read-only entries too,
 // since the whole tree was asked to go. Goes on past a failure.
 bool remove_tree(StringView folder) {
   bool ok = true;
   for (const platform::DirEntry& e : entries_of(folder)) {
     String path = join(folder, e.name);
+    make_writable(path, e);
     if (e.is_directory && !is_link(e)) {
       ok = remove_tree(path) && ok;
       continue;
     }
-    if (e.attributes & platform::AttrReadOnly) platform::set_file_attributes(path, e.attributes & ~platform::AttrReadOnly);
     ok = (e.is_directory ? platform::remove_directory(path) : platform::delete_file(path)) && ok;
   }
   return platform::remove_directory(folder) && ok;
@@ -152,7 +156,9 @@ Result cmd_file_remove_dir(const ScriptLine&, ExpandedArgs& args) {
   platform::DirEntry e;
   if (!platform::path_entry(path, e)) return report_outcome(false);
   if (!e.is_directory) return report_outcome(fail_with(platform::ErrorDirectory));
-  return report_outcome(is_link(e) ? platform::remove_directory(path) : remove_tree(path));
+  if (is_link(e)) return report_outcome(platform::remove_directory(path));
+  make_writable(path, e);
+  return report_outcome(remove_tree(path));
 }
 
 Result cmd_file_copy_dir(const ScriptLine&, ExpandedArgs& args) {

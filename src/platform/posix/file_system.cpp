@@ -152,11 +152,22 @@ bool rename_no_replace(const std::string& from, const std::string& to) {
   return rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool is_same(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// A move onto the name the source already has, spelled otherwise: Windows
+// takes the new spelling, and so does this.
+bool respell(const std::string& src, StringView to) {
+  std::string named = host_path_as_named(to);
+  if (named != src && rename(src.c_str(), named.c_str()) != 0) return fail_errno();
+  set_last_error(0);
+  return true;
+}
+
 // Whether an existing destination may be replaced by a file; sets the
 // reason when it may not.
 bool may_replace(const struct stat& dest, const struct stat& source) {
   if (S_ISDIR(dest.st_mode)) return fail_code(ErrorAccessDenied);
-  if (dest.st_dev == source.st_dev && dest.st_ino == source.st_ino) return fail_code(ErrorSharingViolation);
+  if (is_same(dest, source)) return fail_code(ErrorSharingViolation);
   if (!(dest.st_mode & S_IWUSR)) return fail_code(ErrorAccessDenied);
   return true;
 }
@@ -259,6 +270,7 @@ bool move_file(StringView from, StringView to, bool replace) {
   struct stat source, existing;
   if (lstat(src.c_str(), &source) != 0) return fail_at(src);
   bool exists = lstat(dst.c_str(), &existing) == 0;
+  if (exists && is_same(existing, source)) return respell(src, to);
   if (exists && !(replace ? may_replace(existing, source) : fail_code(ErrorAlreadyExists))) return false;
   bool ok = replace ? rename(src.c_str(), dst.c_str()) == 0 : rename_no_replace(src, dst);
   if (!ok && errno == EXDEV && !S_ISDIR(source.st_mode)) {
@@ -275,6 +287,9 @@ bool move_file(StringView from, StringView to, bool replace) {
 bool rename_path(StringView from, StringView to) {
   if (!allowed(from) || !allowed(to)) return false;
   std::string src = host_path(from), dst = host_path(to);
+  struct stat source, existing;
+  if (lstat(src.c_str(), &source) == 0 && lstat(dst.c_str(), &existing) == 0 && is_same(existing, source))
+    return respell(src, to);
   if (!rename_no_replace(src, dst)) {
     if (errno == EEXIST) return fail_code(ErrorAlreadyExists);
     struct stat st;

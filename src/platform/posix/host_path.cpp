@@ -53,4 +53,10 @@ std::string host_path(StringView path) {
   return out;
 }
 
+std::string host_path_as_named(StringView path) {
+  size_t sep = path.find_last_of(u"\\/");
+  if (sep == StringView::npos) return utf16_to_utf8(path);
+  return host_path(path.substr(0, sep + 1)) + utf16_to_utf8(path.substr(sep + 1));
+}
+
 }  // namespace orv::platform

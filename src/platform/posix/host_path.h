@@ -13,5 +13,8 @@ namespace orv::platform {
 // Windows would find it; names that match nothing stay as written (the
 // file a copy is about to create, say).
 std::string host_path(StringView path);
+// The same, except that the last name stays as written: the name a rename
+// that only changes a name's case gives.
+std::string host_path_as_named(StringView path);
 
 }  // namespace orv::platform
