@@ -58,11 +58,11 @@ bool read_only_in_the_way(const wchar_t* to) {
 }  // namespace
 
 bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out) {
-  std::wstring spec(directory.begin(), directory.end());
-  if (!spec.empty() && spec.back() != L'\\' && spec.back() != L'/') spec += L'\\';
-  spec.append(pattern.begin(), pattern.end());
+  std::wstring search(directory.begin(), directory.end());
+  if (!search.empty() && search.back() != L'\\' && search.back() != L'/') search += L'\\';
+  search.append(pattern.begin(), pattern.end());
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(spec.c_str(), &fd);
+  HANDLE h = FindFirstFileW(search.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
     if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0) continue;
