@@ -38,4 +38,33 @@ IsoWeek iso_week(int year, int month, int day) {
   return {year, week};
 }
 
+int days_in_month(int year, int month) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  return kDays[month - 1] + (month == 2 && is_leap_year(year) ? 1 : 0);
+}
+
+bool parse_timestamp(StringView text, CalendarTime& out) {
+  // The year, then pairs of digits; a part cut in half is no part.
+  if (text.size() < 4 || text.size() > 14 || text.size() % 2 != 0) return false;
+  for (char16_t c : text)
+    if (c < u'0' || c > u'9') return false;
+  auto number = [&](size_t at, size_t n) {
+    int v = 0;
+    for (size_t i = at; i < at + n; ++i) v = v * 10 + (text[i] - u'0');
+    return v;
+  };
+  CalendarTime t;
+  t.year = number(0, 4);
+  int* parts[] = {&t.month, &t.day, &t.hour, &t.minute, &t.second};
+  for (size_t i = 0; 4 + 2 * i < text.size(); ++i) *parts[i] = number(4 + 2 * i, 2);
+  // File times begin in 1601.
+  if (t.year < 1601 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > days_in_month(t.year, t.month) ||
+      t.hour > 23 || t.minute > 59 || t.second > 59)
+    return false;
+  t.weekday = day_of_week(t.year, t.month, t.day);
+  out = t;
+  return true;
+}
+
 }  // namespace orv

@@ -2,6 +2,8 @@
 // day and week numbers derived from a date.
 #pragma once
 
+#include "base/text.h"
+
 namespace orv {
 
 struct CalendarTime {
@@ -25,5 +27,13 @@ struct IsoWeek {
   int week;  // 1 to 53
 };
 IsoWeek iso_week(int year, int month, int day);
+
+int days_in_month(int year, int month);
+
+// A timestamp as scripts write it, YYYYMMDDHH24MISS: digits only, the year
+// at least, and the parts left off the end are the start of the period the
+// rest names ("2004" is midnight on 1 January 2004). False for anything
+// else, or a date or time that does not exist.
+bool parse_timestamp(StringView text, CalendarTime& out);
 
 }  // namespace orv

@@ -26,7 +26,7 @@ const BuiltinInfo kBuiltins[] = {
     {u"ComObjType", 0, 3, kLater}, {u"ComObjUnwrap", 0, 3, kLater}, {u"ComObjValue", 0, 3, kLater},
     {u"Cos", 1, 1, builtin_math}, {u"CriticalObject", 0, 2, builtin_critical_object}, {u"CryptAES", 3, 5, kLater},
     {u"DllCall", 1, N, kLater}, {u"DynaCall", 1, N, kLater}, {u"Exception", 1, 3, builtin_exception},
-    {u"Exp", 1, 1, builtin_math}, {u"FileExist", 1, 1, kLater}, {u"FileOpen", 2, 3, builtin_file_open},
+    {u"Exp", 1, 1, builtin_math}, {u"FileExist", 1, 1, builtin_file_exist}, {u"FileOpen", 2, 3, builtin_file_open},
     {u"FindFunc", 1, 1, kLater}, {u"FindLabel", 1, 1, kLater}, {u"Floor", 1, 1, builtin_math},
     {u"Format", 1, N, builtin_format}, {u"Func", 1, 1, builtin_is_name}, {u"GetKeyName", 1, 1, kLater}, {u"GetKeySC", 1, 1, kLater},
     {u"GetKeyState", 1, 2, kLater}, {u"GetKeyVK", 1, 1, kLater}, {u"getTokenValue", 1, 2, kLater},

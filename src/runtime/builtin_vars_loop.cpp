@@ -2,8 +2,10 @@
 // and label, its line.
 #include "runtime/thread_settings.h"
 #include "runtime/script_program.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 #include "runtime/builtin_producers.h"
+#include "runtime/file_lookup.h"
 #include "runtime/func.h"
 #include "runtime/process_state.h"
 
@@ -16,8 +18,16 @@ size_t put_loop_file(char16_t* dest, StringView which) {
   const LoopFileItem* f = g_thread->loop_file;
   if (!f) return put_text(dest, StringView());
   auto is = [&](const char16_t* w) { return equals_ignore_case(which, w); };
-  if (is(u"Name") || is(u"ShortName")) return put_text(dest, f->name);
-  if (is(u"FullPath") || is(u"LongPath") || is(u"ShortPath")) return put_text(dest, f->prefix + f->name);
+  if (is(u"Name")) return put_text(dest, f->name);
+  if (is(u"FullPath")) return put_text(dest, f->prefix + f->name);
+  // Absolute, spelled as on disk, whatever the loop's pattern said.
+  if (is(u"LongPath")) return put_text(dest, platform::long_path(f->prefix + f->name));
+  if (is(u"ShortPath")) return put_text(dest, platform::short_path(f->prefix + f->name));
+  if (is(u"ShortName")) {
+    // The name itself when the file has no short name.
+    String path = platform::short_path(f->prefix + f->name);
+    return put_text(dest, path.empty() ? StringView(f->name) : split_pattern(path).name);
+  }
   if (is(u"Dir")) {
     StringView dir = f->prefix;
     if (!dir.empty()) dir.remove_suffix(1);
@@ -33,19 +43,7 @@ size_t put_loop_file(char16_t* dest, StringView which) {
   if (is(u"TimeModified")) return put_text(dest, platform::file_time_text(f->modified));
   if (is(u"TimeCreated")) return put_text(dest, platform::file_time_text(f->created));
   if (is(u"TimeAccessed")) return put_text(dest, platform::file_time_text(f->accessed));
-  if (is(u"Attrib")) {
-    // The attribute letters in their customary order.
-    static const struct {
-      uint32_t bit;
-      char16_t letter;
-    } kLetters[] = {{0x01, u'R'}, {0x20, u'A'}, {0x04, u'S'}, {0x02, u'H'}, {0x80, u'N'},
-                    {0x10, u'D'}, {0x1000, u'O'}, {0x800, u'C'}, {0x100, u'T'}};
-    char16_t letters[16];
-    size_t n = 0;
-    for (const auto& l : kLetters)
-      if (f->attributes & l.bit) letters[n++] = l.letter;
-    return put_text(dest, StringView(letters, n));
-  }
+  if (is(u"Attrib")) return put_text(dest, attribute_letters(f->attributes));
   return put_text(dest, StringView());
 }
 

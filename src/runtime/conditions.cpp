@@ -4,6 +4,7 @@
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/executor.h"
+#include "runtime/file_lookup.h"
 #include "runtime/message_box.h"
 #include "runtime/numbers.h"
 #include "runtime/object.h"
@@ -207,6 +208,13 @@ Result evaluate_condition(const ScriptLine& line) {
       truth = operand.empty() || find_by_case_sense(value, operand) != StringView::npos;
       if (id == CmdIfNotInString) truth = !truth;
       break;
+    case CmdIfExist:
+    case CmdIfNotExist: {
+      platform::DirEntry found;
+      truth = first_match(value, found);
+      if (id == CmdIfNotExist) truth = !truth;
+      break;
+    }
     case CmdIfMsgBox:
       return msgbox_answered(value);
     default:

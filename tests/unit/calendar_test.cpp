@@ -58,5 +58,40 @@ TEST(Calendar, DayOfYearCountsLeapDaysByTheGregorianRule) {
     EXPECT_EQ(day_of_year(c.year, c.month, c.day), c.yday) << c.year << "-" << c.month << "-" << c.day;
 }
 
+TEST(Calendar, TimestampsOnlyForDatesThatExist) {
+  struct Case {
+    const char16_t* text;
+    bool valid;
+    int year, month, day, hour, minute, second;
+  } cases[] = {
+      {u"20240229", true, 2024, 2, 29, 0, 0, 0},         // a leap day
+      {u"20230229", false},                               // none that year
+      {u"21000229", false},                               // nor in a century not divisible by 400
+      {u"1601", true, 1601, 1, 1, 0, 0, 0},               // where file times begin
+      {u"1600", false},
+      {u"99991231235959", true, 9999, 12, 31, 23, 59, 59},
+      {u"20240431", false},                               // April has 30 days
+      {u"2024010124", false},
+      {u"202401010060", false},
+      {u"20240101000060", false},
+      {u"202401011", false},                              // half a part
+      {u"202401010000000", false},                        // one digit too many
+      {u" 2024", false},
+      {u"-2024", false},
+  };
+  for (const Case& c : cases) {
+    CalendarTime t;
+    SCOPED_TRACE(utf16_to_utf8(c.text));
+    ASSERT_EQ(parse_timestamp(c.text, t), c.valid);
+    if (!c.valid) continue;
+    EXPECT_EQ(t.year, c.year);
+    EXPECT_EQ(t.month, c.month);
+    EXPECT_EQ(t.day, c.day);
+    EXPECT_EQ(t.hour, c.hour);
+    EXPECT_EQ(t.minute, c.minute);
+    EXPECT_EQ(t.second, c.second);
+  }
+}
+
 }  // namespace
 }  // namespace orv

@@ -12,32 +12,15 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/posix/error_codes.h"
 #include "platform/posix/headless.h"
+#include "platform/posix/host_path.h"
 
 namespace orv::platform {
 
 namespace {
 
 thread_local uint32_t t_last_error = 0;
-
-// Windows error codes (winerror.h) for the errno values these calls give.
-uint32_t windows_error(int error) {
-  switch (error) {
-    case 0: return 0;
-    case ENOENT: return 2;        // ERROR_FILE_NOT_FOUND
-    case ENOTDIR: return 3;       // ERROR_PATH_NOT_FOUND
-    case EMFILE: case ENFILE: return 4;  // ERROR_TOO_MANY_OPEN_FILES
-    case EACCES: case EPERM: case EISDIR: case EROFS: return 5;  // ERROR_ACCESS_DENIED
-    case EBADF: return 6;         // ERROR_INVALID_HANDLE
-    case ENOMEM: return 8;        // ERROR_NOT_ENOUGH_MEMORY
-    case EEXIST: return 80;       // ERROR_FILE_EXISTS
-    case EINVAL: return 87;       // ERROR_INVALID_PARAMETER
-    case ENOSPC: return 112;      // ERROR_DISK_FULL
-    case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
-    case ESPIPE: return 132;      // ERROR_SEEK_ON_DEVICE
-    default: return 31;           // ERROR_GEN_FAILURE
-  }
-}
 
 bool fail() {
   t_last_error = windows_error(errno);
@@ -61,7 +44,7 @@ FileHandle open_file(StringView path, uint32_t access, FileCreation creation, ui
   // Emptied only once the lock is had: a file held by another may not be touched.
   if (creation == FileCreation::CreateAlways) flags |= O_CREAT;
   if (creation == FileCreation::OpenAlways) flags |= O_CREAT;
-  std::string name = utf16_to_utf8(path);
+  std::string name = host_path(path);
   // Windows says whether an "always" open found the file already there.
   struct stat before;
   bool existed = stat(name.c_str(), &before) == 0;

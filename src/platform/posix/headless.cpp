@@ -2,7 +2,7 @@
 // desktop. Message boxes are written to standard error and answered with
 // their default button (or their time-out); there is no other instance to
 // find and no window.
-#include <dirent.h>
+#include <errno.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -14,9 +14,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "base/wildcard.h"
+#include "platform/files.h"
 #include "platform/platform.h"
+#include "platform/posix/error_codes.h"
 #include "platform/posix/headless.h"
+#include "platform/posix/host_path.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -128,7 +130,15 @@ String current_directory() {
 }
 
 bool set_current_directory(StringView path) {
-  return path_allowed(path) && chdir(utf16_to_utf8(path).c_str()) == 0;
+  if (!path_allowed(path)) {
+    set_last_error(5);  // ERROR_ACCESS_DENIED
+    return false;
+  }
+  if (chdir(host_path(path).c_str()) != 0) {
+    set_last_error(windows_error(errno));
+    return false;
+  }
+  return true;
 }
 
 // The coarse clock, like the system tick on Windows: its resolution (a few
@@ -211,34 +221,6 @@ bool clipboard_text(String& out) {
 
 bool set_clipboard_text(StringView text) {
   g_clipboard = String(text);
-  return true;
-}
-
-bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out) {
-  if (!directory.empty() && !path_allowed(directory)) return false;
-  std::string dir = directory.empty() ? std::string(".") : utf16_to_utf8(directory);
-  DIR* d = opendir(dir.c_str());
-  if (!d) return false;
-  while (dirent* e = readdir(d)) {
-    String name = utf8_to_utf16(e->d_name);
-    if (name == u"." || name == u".." || !wildcard_match(pattern, name)) continue;
-    struct stat st;
-    if (stat((dir + "/" + e->d_name).c_str(), &st) != 0) continue;
-    DirEntry entry;
-    entry.name = std::move(name);
-    entry.is_directory = S_ISDIR(st.st_mode);
-    entry.attributes = entry.is_directory ? 0x10 : 0x20;  // directory / archive
-    if (!(st.st_mode & S_IWUSR)) entry.attributes |= 0x01;  // read-only
-    if (entry.name[0] == u'.') entry.attributes |= 0x02;  // hidden
-    entry.size = entry.is_directory ? 0 : uint64_t(st.st_size);
-    // Unix seconds to 100 ns units since 1601.
-    auto to_file_time = [](time_t t) { return (int64_t(t) + 11644473600ll) * 10000000ll; };
-    entry.modified = to_file_time(st.st_mtime);
-    entry.accessed = to_file_time(st.st_atime);
-    entry.created = to_file_time(st.st_ctime);
-    out.push_back(std::move(entry));
-  }
-  closedir(d);
   return true;
 }
 

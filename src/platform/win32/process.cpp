@@ -133,30 +133,6 @@ void restore_foreground_lock() {
                         SPIF_SENDCHANGE);
 }
 
-bool list_directory(StringView directory, StringView pattern, std::vector<DirEntry>& out) {
-  std::wstring spec(directory.begin(), directory.end());
-  if (!spec.empty() && spec.back() != L'\\' && spec.back() != L'/') spec += L'\\';
-  spec.append(pattern.begin(), pattern.end());
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(spec.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  auto to_int = [](const FILETIME& ft) { return int64_t((uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime); };
-  do {
-    if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0) continue;
-    DirEntry e;
-    e.name = String(reinterpret_cast<const char16_t*>(fd.cFileName));
-    e.is_directory = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    e.attributes = fd.dwFileAttributes;
-    e.size = (uint64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    e.created = to_int(fd.ftCreationTime);
-    e.modified = to_int(fd.ftLastWriteTime);
-    e.accessed = to_int(fd.ftLastAccessTime);
-    out.push_back(std::move(e));
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return true;
-}
-
 int64_t now_file_time() {
   FILETIME ft;
   GetSystemTimeAsFileTime(&ft);
