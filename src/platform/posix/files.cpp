@@ -20,7 +20,8 @@ namespace {
 
 thread_local uint32_t t_last_error = 0;
 
-// Windows error codes (winerror.h) for the errno values these calls give.
+}  // namespace
+
 uint32_t windows_error(int error) {
   switch (error) {
     case 0: return 0;
@@ -38,6 +39,8 @@ uint32_t windows_error(int error) {
     default: return 31;           // ERROR_GEN_FAILURE
   }
 }
+
+namespace {
 
 bool fail() {
   t_last_error = windows_error(errno);

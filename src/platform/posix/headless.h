@@ -43,6 +43,9 @@ bool confined();
 // Whether a path stays below the current directory: relative, and without
 // a ".." step (either separator counts, as scripts are written for Windows).
 bool path_stays_inside(StringView path);
+// The Windows error code (winerror.h) scripts see in A_LastError for an
+// errno value of the file calls.
+uint32_t windows_error(int error);
 // Whether a confined run has waited long enough: the virtual clock is past
 // the waiting limit.
 bool waiting_over();
