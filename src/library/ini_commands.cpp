@@ -19,13 +19,6 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
-
-Result fail_with(uint32_t error) {
-  g_thread->last_error = error;
-  return set_error_level(1);
-}
-
 Result report(bool ok) {
   g_thread->last_error = platform::last_error();
   return set_error_level(ok ? 0 : 1);
@@ -93,16 +86,16 @@ Result cmd_ini_read(const ScriptLine&, ExpandedArgs& args) {
 
 Result cmd_ini_write(const ScriptLine& line, ExpandedArgs& args) {
   StringView value = arg_text(args, 0), file = arg_text(args, 1), section = arg_text(args, 2);
-  if (!section_writable(section)) return fail_with(kErrorInvalidParameter);
+  if (!section_writable(section)) return fail_with_last_error(kErrorInvalidParameter);
   // A Key written but empty is refused rather than taken as no key, which
   // would replace the whole section with the value.
   if (line.arg_count > 3) {
     StringView key = arg_text(args, 3);
-    if (!key_writable(key) || has_line_break(value)) return fail_with(kErrorInvalidParameter);
+    if (!key_writable(key) || has_line_break(value)) return fail_with_last_error(kErrorInvalidParameter);
     return report(platform::ini_write_key(file, section, key, value));
   }
   String lines;
-  if (!section_lines(value, lines)) return fail_with(kErrorInvalidParameter);
+  if (!section_lines(value, lines)) return fail_with_last_error(kErrorInvalidParameter);
   return report(platform::ini_write_section(file, section, lines));
 }
 
