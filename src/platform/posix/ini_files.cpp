@@ -307,6 +307,8 @@ bool create_if_missing(const std::string& name, StringView section) {
 
 // The new contents take the old file's place in one step.
 bool replace(const std::string& name, const IniText& ini) {
+  // Renaming over a read-only file would succeed where writing it fails.
+  if (::access(name.c_str(), W_OK) != 0) return fail_errno();
   size_t slash = name.rfind('/');
   std::string temp = (slash == std::string::npos ? std::string() : name.substr(0, slash + 1)) + ".orv-ini-XXXXXX";
   int fd = mkostemp(temp.data(), O_CLOEXEC);
