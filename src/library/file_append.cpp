@@ -16,13 +16,6 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
-
-Result fail_with(uint32_t error) {
-  g_thread->last_error = error;
-  return set_error_level(1);
-}
-
 // How a file is opened for appending in `encoding`: writes always land at
 // the end, even with another process appending too, and a new or empty
 // file starts with the mark of a UTF form unless it is a -RAW one.
@@ -65,15 +58,15 @@ Result cmd_file_append(const ScriptLine& line, ExpandedArgs& args) {
   const Variable* source = args.vars[0];
   uint32_t encoding = g_thread->file_encoding;
   if (line.arg_count > 2 && !parse_file_encoding(arg_text(args, 2), g_thread->file_encoding, encoding))
-    return fail_with(kErrorInvalidParameter);
+    return fail_with_last_error(kErrorInvalidParameter);
 
   if (file.empty()) {
     ReadLoopOutput* out = g_thread->loop_output;
-    if (!out || out->name.empty()) return fail_with(kErrorInvalidParameter);
+    if (!out || out->name.empty()) return fail_with_last_error(kErrorInvalidParameter);
     // The loop's output file stays open from its first write to the end
     // of the loop.
     if (!out->file.is_open() && !out->file.open(out->name, append_flags(encoding), encoding & ~kEncodingNoBom))
-      return fail_with(platform::last_error());
+      return fail_with_last_error(platform::last_error());
     return write_and_report(out->file, text, source);
   }
 
@@ -90,7 +83,7 @@ Result cmd_file_append(const ScriptLine& line, ExpandedArgs& args) {
       return set_error_level(0);
     }
     TextFile stream;
-    if (!stream.open(file, TextStream::ModeWrite, encoding & ~kEncodingNoBom)) return fail_with(platform::last_error());
+    if (!stream.open(file, TextStream::ModeWrite, encoding & ~kEncodingNoBom)) return fail_with_last_error(platform::last_error());
     stream.translate_line_feeds(false);
     bool ok = text.empty() || stream.write(text) != 0;
     ok = stream.close() && ok;
@@ -99,7 +92,7 @@ Result cmd_file_append(const ScriptLine& line, ExpandedArgs& args) {
   }
 
   TextFile stream;
-  if (!stream.open(file, append_flags(encoding), encoding & ~kEncodingNoBom)) return fail_with(platform::last_error());
+  if (!stream.open(file, append_flags(encoding), encoding & ~kEncodingNoBom)) return fail_with_last_error(platform::last_error());
   Result r = write_and_report(stream, text, source);
   // What the last buffer held arrives now, or the command failed.
   if (!stream.close()) {

@@ -22,13 +22,7 @@ namespace orv {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint64_t kMostBytes = 0xFFFFFFFFull;
-
-Result fail_with(uint32_t error) {
-  g_thread->last_error = error;
-  return set_error_level(1);
-}
 
 struct ReadOptions {
   bool binary = false;     // *C
@@ -134,12 +128,12 @@ Result cmd_file_read(const ScriptLine&, ExpandedArgs& args) {
   if (!out->assign_empty()) return ResultFailed;
   ReadOptions o;
   o.code_page = g_thread->file_encoding & ~kEncodingNoBom;
-  if (!parse_read_options(arg_text(args, 1), o) || o.file.empty()) return fail_with(kErrorInvalidParameter);
+  if (!parse_read_options(arg_text(args, 1), o) || o.file.empty()) return fail_with_last_error(kErrorInvalidParameter);
 
   platform::FileHandle file =
       platform::open_file(o.file, platform::AccessRead, platform::FileCreation::OpenExisting,
                           platform::ShareRead | platform::ShareWrite, true);
-  if (file == platform::kNoFile) return fail_with(platform::last_error());
+  if (file == platform::kNoFile) return fail_with_last_error(platform::last_error());
   int64_t size = platform::file_size(file);
   uint64_t want = size < 0 ? 0 : std::min(uint64_t(size), o.limit);
   if (want > kMostBytes) {
@@ -158,7 +152,7 @@ Result cmd_file_read(const ScriptLine&, ExpandedArgs& args) {
   bool ok = read_bytes(file, bytes, want);
   uint32_t error = platform::last_error();
   platform::close_file(file);
-  if (!ok) return fail_with(error);
+  if (!ok) return fail_with_last_error(error);
   if (!bytes.empty()) {
     if (o.binary) {
       if (!store_bytes(*out, bytes)) return ResultFailed;
@@ -176,16 +170,16 @@ Result cmd_file_read(const ScriptLine&, ExpandedArgs& args) {
 Result cmd_file_read_line(const ScriptLine&, ExpandedArgs& args) {
   Variable* out = args.vars[0];
   int64_t wanted = text_to_int(arg_text(args, 2));
-  if (wanted < 1) return fail_with(kErrorInvalidParameter);
+  if (wanted < 1) return fail_with_last_error(kErrorInvalidParameter);
   TextFile in;
   uint32_t flags = TextStream::ModeRead | TextStream::TranslateLf | TextStream::TranslateCr | TextStream::ShareRead |
                    TextStream::ShareWrite;
   if (!in.open(arg_text(args, 1), flags, g_thread->file_encoding & ~kEncodingNoBom))
-    return fail_with(platform::last_error());
+    return fail_with_last_error(platform::last_error());
   String line;
   for (int64_t n = 1;; ++n) {
     line.clear();
-    if (in.read(line, kMaxReadLine, true) == 0) return fail_with(platform::last_error());
+    if (in.read(line, kMaxReadLine, true) == 0) return fail_with_last_error(platform::last_error());
     if (n == wanted) break;
     // A long way to the line: the program still answers meanwhile.
     before_line();

@@ -2,6 +2,7 @@
 
 #include "runtime/executor.h"
 #include "runtime/scope.h"
+#include "runtime/thread_settings.h"
 #include "runtime/variable.h"
 
 namespace orv {
@@ -9,6 +10,11 @@ namespace orv {
 Result set_error_level(int64_t value) {
   Variable* v = find_or_add_variable(*g_script, u"ErrorLevel");
   return v ? v->assign_int(value) : ResultFailed;
+}
+
+Result fail_with_last_error(uint32_t error) {
+  g_thread->last_error = error;
+  return set_error_level(1);
 }
 
 }  // namespace orv
