@@ -5,15 +5,21 @@
 
 namespace orv {
 
+size_t byte_order_mark_length(const uint8_t* bytes, size_t size) {
+  if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return 2;
+  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return 3;
+  return 0;
+}
+
 String decode_script_bytes(const uint8_t* bytes, size_t size) {
-  if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-    String text;
-    text.reserve((size - 2) / 2);
-    for (size_t i = 2; i + 1 < size; i += 2) text.push_back(char16_t(bytes[i] | (bytes[i + 1] << 8)));
+  const size_t mark = byte_order_mark_length(bytes, size);
+  if (mark == 2) {
+    // An odd last byte is no character.
+    String text((size - 2) / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) text[i] = char16_t(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
     return text;
   }
-  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) { bytes += 3; size -= 3; }
-  return utf8_to_utf16(std::string_view(reinterpret_cast<const char*>(bytes), size));
+  return utf8_to_utf16(std::string_view(reinterpret_cast<const char*>(bytes + mark), size - mark));
 }
 
 bool TextSource::open(const uint8_t* bytes, size_t size) {

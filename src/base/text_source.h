@@ -15,6 +15,10 @@ inline constexpr size_t kMaxPhysicalLine = 16384;
 // Base64 lines longer than this cannot hold packed data the reader accepts.
 inline constexpr size_t kMaxPackedLineBytes = 32770;
 
+// The length of the UTF-8 (EF BB BF) or UTF-16 LE (FF FE) byte-order mark
+// the bytes start with; 0 for none.
+size_t byte_order_mark_length(const uint8_t* bytes, size_t size);
+
 // Stored bytes to UTF-16 by their byte-order mark (UTF-8 default).
 using TextDecoder = String (*)(const uint8_t* bytes, size_t size);
 String decode_script_bytes(const uint8_t* bytes, size_t size);

@@ -4,6 +4,7 @@
 #include "base/code_pages.h"
 #include "base/messages.h"
 #include "objects/encoding_names.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "runtime/error_level.h"
 #include "runtime/errors.h"
@@ -20,13 +21,8 @@ namespace {
 // the end, even with another process appending too, and a new or empty
 // file starts with the mark of a UTF form unless it is a -RAW one.
 uint32_t append_flags(uint32_t encoding) {
-  uint32_t flags = TextStream::ModeAppend | TextStream::WritesAtEnd | TextStream::ShareRead | TextStream::ShareWrite;
-  if (!(encoding & kEncodingNoBom)) {
-    uint32_t code_page = encoding & ~kEncodingNoBom;
-    if (code_page == kCodePageUtf8) flags |= TextStream::BomUtf8;
-    if (code_page == kCodePageUtf16) flags |= TextStream::BomUtf16;
-  }
-  return flags;
+  return TextStream::ModeAppend | TextStream::WritesAtEnd | TextStream::ShareRead | TextStream::ShareWrite |
+         byte_order_mark_flags(encoding);
 }
 
 // The bytes of a clipboard snapshot, which go to the file unchanged.
@@ -46,8 +42,7 @@ Result write_and_report(TextStream& stream, StringView text, const Variable* sou
     stream.translate_line_feeds(text.find(u"\r\n") == StringView::npos);
     ok = text.empty() || stream.write(text) != 0;
   }
-  g_thread->last_error = platform::last_error();
-  return set_error_level(ok ? 0 : 1);
+  return report_with_system_error(ok);
 }
 
 }  // namespace
@@ -58,11 +53,11 @@ Result cmd_file_append(const ScriptLine& line, ExpandedArgs& args) {
   const Variable* source = args.vars[0];
   uint32_t encoding = g_thread->file_encoding;
   if (line.arg_count > 2 && !parse_file_encoding(arg_text(args, 2), g_thread->file_encoding, encoding))
-    return fail_with_last_error(kErrorInvalidParameter);
+    return fail_with_last_error(platform::ErrorInvalidParameter);
 
   if (file.empty()) {
     ReadLoopOutput* out = g_thread->loop_output;
-    if (!out || out->name.empty()) return fail_with_last_error(kErrorInvalidParameter);
+    if (!out || out->name.empty()) return fail_with_last_error(platform::ErrorInvalidParameter);
     // The loop's output file stays open from its first write to the end
     // of the loop.
     if (!out->file.is_open() && !out->file.open(out->name, append_flags(encoding), encoding & ~kEncodingNoBom))
@@ -87,18 +82,14 @@ Result cmd_file_append(const ScriptLine& line, ExpandedArgs& args) {
     stream.translate_line_feeds(false);
     bool ok = text.empty() || stream.write(text) != 0;
     ok = stream.close() && ok;
-    g_thread->last_error = platform::last_error();
-    return set_error_level(ok ? 0 : 1);
+    return report_with_system_error(ok);
   }
 
   TextFile stream;
   if (!stream.open(file, append_flags(encoding), encoding & ~kEncodingNoBom)) return fail_with_last_error(platform::last_error());
   Result r = write_and_report(stream, text, source);
   // What the last buffer held arrives now, or the command failed.
-  if (!stream.close()) {
-    g_thread->last_error = platform::last_error();
-    return set_error_level(1);
-  }
+  if (!stream.close()) return report_with_system_error(false);
   return r;
 }
 

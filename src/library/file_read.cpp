@@ -7,6 +7,7 @@
 
 #include "base/code_pages.h"
 #include "base/messages.h"
+#include "base/text_source.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "runtime/error_level.h"
@@ -81,22 +82,18 @@ bool read_bytes(platform::FileHandle file, std::string& bytes, uint64_t want) {
   return true;
 }
 
-// The bytes as text: a byte-order mark decides, else the code page.
+// The bytes as text: a byte-order mark decides, as it does for a script,
+// else the code page.
 String decode_file_text(std::string_view bytes, uint32_t code_page) {
-  if (bytes.size() >= 3 && std::memcmp(bytes.data(), "\xEF\xBB\xBF", 3) == 0) {
-    bytes.remove_prefix(3);
-    code_page = kCodePageUtf8;
-  } else if (bytes.size() >= 2 && std::memcmp(bytes.data(), "\xFF\xFE", 2) == 0) {
-    bytes.remove_prefix(2);
-    code_page = kCodePageUtf16;
-  }
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (code_page == kCodePageUtf8 || byte_order_mark_length(data, bytes.size()))
+    return decode_script_bytes(data, bytes.size());
   if (code_page == kCodePageUtf16) {
     // An odd last byte is no character.
     String text(bytes.size() / 2, u'\0');
     std::memcpy(text.data(), bytes.data(), text.size() * 2);
     return text;
   }
-  if (code_page == kCodePageUtf8) return utf8_to_utf16(bytes);
   String text;
   if (!platform::code_page_to_text(bytes, code_page ? code_page : platform::ansi_code_page(), text))
     text = utf8_to_utf16(bytes);
@@ -128,7 +125,7 @@ Result cmd_file_read(const ScriptLine&, ExpandedArgs& args) {
   if (!out->assign_empty()) return ResultFailed;
   ReadOptions o;
   o.code_page = g_thread->file_encoding & ~kEncodingNoBom;
-  if (!parse_read_options(arg_text(args, 1), o) || o.file.empty()) return fail_with_last_error(kErrorInvalidParameter);
+  if (!parse_read_options(arg_text(args, 1), o) || o.file.empty()) return fail_with_last_error(platform::ErrorInvalidParameter);
 
   platform::FileHandle file =
       platform::open_file(o.file, platform::AccessRead, platform::FileCreation::OpenExisting,
@@ -170,21 +167,16 @@ Result cmd_file_read(const ScriptLine&, ExpandedArgs& args) {
 Result cmd_file_read_line(const ScriptLine&, ExpandedArgs& args) {
   Variable* out = args.vars[0];
   int64_t wanted = text_to_int(arg_text(args, 2));
-  if (wanted < 1) return fail_with_last_error(kErrorInvalidParameter);
+  if (wanted < 1) return fail_with_last_error(platform::ErrorInvalidParameter);
   TextFile in;
-  uint32_t flags = TextStream::ModeRead | TextStream::TranslateLf | TextStream::TranslateCr | TextStream::ShareRead |
-                   TextStream::ShareWrite;
-  if (!in.open(arg_text(args, 1), flags, g_thread->file_encoding & ~kEncodingNoBom))
-    return fail_with_last_error(platform::last_error());
+  if (!in.open_for_lines(arg_text(args, 1), g_thread->file_encoding)) return fail_with_last_error(platform::last_error());
   String line;
   for (int64_t n = 1;; ++n) {
-    line.clear();
-    if (in.read(line, kMaxReadLine, true) == 0) return fail_with_last_error(platform::last_error());
+    if (!in.read_line(line)) return fail_with_last_error(platform::last_error());
     if (n == wanted) break;
     // A long way to the line: the program still answers meanwhile.
     before_line();
   }
-  if (!line.empty() && line.back() == u'\n') line.pop_back();
   if (out && !out->assign(line)) return ResultFailed;
   return set_error_level(0);
 }

@@ -19,11 +19,6 @@ namespace orv {
 
 namespace {
 
-Result report(bool ok) {
-  g_thread->last_error = platform::last_error();
-  return set_error_level(ok ? 0 : 1);
-}
-
 bool has_line_break(StringView text) { return text.find_first_of(u"\r\n") != StringView::npos; }
 
 bool section_writable(StringView section) {
@@ -86,24 +81,24 @@ Result cmd_ini_read(const ScriptLine&, ExpandedArgs& args) {
 
 Result cmd_ini_write(const ScriptLine& line, ExpandedArgs& args) {
   StringView value = arg_text(args, 0), file = arg_text(args, 1), section = arg_text(args, 2);
-  if (!section_writable(section)) return fail_with_last_error(kErrorInvalidParameter);
+  if (!section_writable(section)) return fail_with_last_error(platform::ErrorInvalidParameter);
   // A Key written but empty is refused rather than taken as no key, which
   // would replace the whole section with the value.
   if (line.arg_count > 3) {
     StringView key = arg_text(args, 3);
-    if (!key_writable(key) || has_line_break(value)) return fail_with_last_error(kErrorInvalidParameter);
-    return report(platform::ini_write_key(file, section, key, value));
+    if (!key_writable(key) || has_line_break(value)) return fail_with_last_error(platform::ErrorInvalidParameter);
+    return report_with_system_error(platform::ini_write_key(file, section, key, value));
   }
   String lines;
-  if (!section_lines(value, lines)) return fail_with_last_error(kErrorInvalidParameter);
-  return report(platform::ini_write_section(file, section, lines));
+  if (!section_lines(value, lines)) return fail_with_last_error(platform::ErrorInvalidParameter);
+  return report_with_system_error(platform::ini_write_section(file, section, lines));
 }
 
 Result cmd_ini_delete(const ScriptLine& line, ExpandedArgs& args) {
   StringView file = arg_text(args, 0), section = arg_text(args, 1);
   // Likewise a Key written but empty deletes no section.
-  if (line.arg_count > 2) return report(platform::ini_delete_key(file, section, arg_text(args, 2)));
-  return report(platform::ini_delete_section(file, section));
+  if (line.arg_count > 2) return report_with_system_error(platform::ini_delete_key(file, section, arg_text(args, 2)));
+  return report_with_system_error(platform::ini_delete_section(file, section));
 }
 
 }  // namespace orv

@@ -82,9 +82,7 @@ bool parse_open_encoding(StringView name, uint32_t& code_page, uint32_t& bom_fla
   uint32_t encoding;
   if (!parse_file_encoding(name, g_thread->file_encoding, encoding)) return false;
   code_page = encoding & ~kEncodingNoBom;
-  bom_flags = 0;
-  if (encoding == kCodePageUtf8) bom_flags = TextStream::BomUtf8;
-  if (encoding == kCodePageUtf16) bom_flags = TextStream::BomUtf16;
+  bom_flags = byte_order_mark_flags(encoding);
   return true;
 }
 
@@ -344,7 +342,7 @@ Result builtin_file_open(Func&, ExprToken& result, ExprToken* args, int argc) {
   StringView encoding = arg_given(args, argc, 2) ? token_to_text(args[2], encoding_buf) : StringView();
   if (valid) valid = parse_open_encoding(encoding, code_page, bom);
   if (!valid) {
-    g_thread->last_error = 87;  // ERROR_INVALID_PARAMETER
+    g_thread->last_error = platform::ErrorInvalidParameter;
     return fail_quietly(Msg::ParamInvalid2, u"FileOpen");
   }
   auto* object = new (std::nothrow) FileObject();

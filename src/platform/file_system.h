@@ -11,6 +11,7 @@
 
 #include "base/calendar.h"
 #include "base/text.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace orv::platform {
@@ -19,14 +20,6 @@ namespace orv::platform {
 enum FileAttribute : uint32_t {
   AttrReadOnly = 0x1, AttrHidden = 0x2, AttrSystem = 0x4, AttrDirectory = 0x10, AttrArchive = 0x20,
   AttrNormal = 0x80, AttrTemporary = 0x100, AttrReparsePoint = 0x400, AttrCompressed = 0x800, AttrOffline = 0x1000,
-};
-
-// The system's reasons (winerror.h) these calls give, which scripts read
-// from A_LastError.
-enum SystemError : uint32_t {
-  ErrorFileNotFound = 2, ErrorPathNotFound = 3, ErrorAccessDenied = 5, ErrorInvalidDrive = 15,
-  ErrorNotSameDevice = 17, ErrorSharingViolation = 32, ErrorNotSupported = 50, ErrorFileExists = 80,
-  ErrorInvalidParameter = 87, ErrorAlreadyExists = 183, ErrorDirectory = 267, ErrorResourceTypeNotFound = 1813,
 };
 
 // What a path (no wildcards) names; false when nothing is there. `name` is

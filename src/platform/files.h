@@ -43,6 +43,15 @@ bool set_end_of_file(FileHandle file);
 FileHandle standard_handle(int which);
 // Whether the handle names something the system can read or write.
 bool is_file_handle(FileHandle file);
+// The system's reasons (winerror.h) the program gives itself or the headless
+// host gives for the system, which scripts read from A_LastError.
+enum SystemError : uint32_t {
+  ErrorFileNotFound = 2, ErrorPathNotFound = 3, ErrorAccessDenied = 5, ErrorInvalidDrive = 15,
+  ErrorNotSameDevice = 17, ErrorSharingViolation = 32, ErrorNotSupported = 50, ErrorFileExists = 80,
+  ErrorInvalidParameter = 87, ErrorAlreadyExists = 183, ErrorFilenameTooLong = 206, ErrorDirectory = 267,
+  ErrorResourceTypeNotFound = 1813,
+};
+
 // The calling thread's last system error, as a Windows error code.
 uint32_t last_error();
 void set_last_error(uint32_t code);

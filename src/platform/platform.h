@@ -102,10 +102,6 @@ struct RegEntry {
 enum RegistryListing : uint8_t { ListValues = 1, ListKeys = 2 };
 bool list_registry(StringView root, StringView subkey, uint8_t listing, std::vector<RegEntry>& out);
 
-// The whole content of a file; false when it cannot be read.
-bool read_file(StringView path, std::vector<uint8_t>& bytes);
-// Appends bytes to a file, creating it when missing.
-bool append_file(StringView path, const std::string& bytes);
 
 // --- message boxes -------------------------------------------------------------
 // Flags and answers carry the Windows values so that scripts can pass them

@@ -1,5 +1,6 @@
 #include "runtime/error_level.h"
 
+#include "platform/files.h"
 #include "runtime/executor.h"
 #include "runtime/scope.h"
 #include "runtime/thread_settings.h"
@@ -10,6 +11,11 @@ namespace orv {
 Result set_error_level(int64_t value) {
   Variable* v = find_or_add_variable(*g_script, u"ErrorLevel");
   return v ? v->assign_int(value) : ResultFailed;
+}
+
+Result report_with_system_error(bool ok) {
+  g_thread->last_error = platform::last_error();
+  return set_error_level(ok ? 0 : 1);
 }
 
 Result fail_with_last_error(uint32_t error) {

@@ -9,12 +9,13 @@ namespace orv {
 
 Result set_error_level(int64_t value);
 
-// Windows' ERROR_INVALID_PARAMETER: what A_LastError says when a command
-// refuses its parameters before any system call.
-inline constexpr uint32_t kErrorInvalidParameter = 87;
-
 // A failed command: ErrorLevel 1, and `error` (a Windows error code) as the
-// thread's A_LastError.
+// thread's A_LastError; platform::ErrorInvalidParameter where a command
+// refuses its parameters before any system call.
 Result fail_with_last_error(uint32_t error);
+
+// ErrorLevel 0 or 1 as the command went, and whatever the system last said
+// as A_LastError either way.
+Result report_with_system_error(bool ok);
 
 }  // namespace orv

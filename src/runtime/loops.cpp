@@ -264,28 +264,15 @@ Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
   // Line by line, so that a file of any size reads in the memory of a line;
   // a lone CR ends a line as CR LF and LF do.
   TextFile in;
-  uint32_t encoding = g_thread->file_encoding & ~kEncodingNoBom;
   // A file that cannot be opened gives no rounds.
-  if (!in.open(arg_text(args(), 1),
-               TextStream::ModeRead | TextStream::TranslateLf | TextStream::TranslateCr | TextStream::ShareRead |
-                   TextStream::ShareWrite,
-               encoding))
-    return ResultDone;
+  if (!in.open_for_lines(arg_text(args(), 1), g_thread->file_encoding)) return ResultDone;
   // The output file is opened by the first FileAppend that writes to it.
   ReadLoopOutput output;
   output.name = String(arg_text(args(), 2).substr(0, 259));
   g_thread->loop_output = &output;
   bool stop = false;
-  String line;
   Result r = ResultDone;
-  while (!stop && r == ResultDone) {
-    line.clear();
-    if (in.read(line, kMaxReadLine, true) == 0) break;
-    if (!line.empty() && line.back() == u'\n') line.pop_back();
-    g_thread->loop_read_line = std::move(line);
-    r = loop_iteration(loop, jump, stop);
-    line = std::move(g_thread->loop_read_line);
-  }
+  while (!stop && r == ResultDone && in.read_line(g_thread->loop_read_line)) r = loop_iteration(loop, jump, stop);
   if (output.file.is_open() && !output.file.close()) g_thread->last_error = platform::last_error();
   return r;
 }

@@ -358,6 +358,13 @@ size_t TextStream::read(String& out, size_t max, bool line_mode) {
   return added;
 }
 
+bool TextStream::read_line(String& line) {
+  line.clear();
+  if (read(line, kMaxReadLine, true) == 0) return false;
+  if (line.back() == u'\n') line.pop_back();
+  return true;
+}
+
 // --- writing text ----------------------------------------------------------------------
 
 bool TextStream::put_bytes(const void* bytes, size_t size) {
@@ -537,6 +544,16 @@ bool TextFile::open(StringView name, uint32_t flags, uint32_t code_page) {
   bool ok = start(flags & ~HandleMode, code_page);
   platform::set_last_error(error);
   return ok;
+}
+
+uint32_t byte_order_mark_flags(uint32_t file_encoding) {
+  if (file_encoding == kCodePageUtf8) return TextStream::BomUtf8;
+  if (file_encoding == kCodePageUtf16) return TextStream::BomUtf16;
+  return 0;
+}
+
+bool TextFile::open_for_lines(StringView name, uint32_t file_encoding) {
+  return open(name, ModeRead | TranslateLf | TranslateCr | ShareRead | ShareWrite, file_encoding & ~kEncodingNoBom);
 }
 
 bool TextFile::open_handle(platform::FileHandle handle, uint32_t flags, uint32_t code_page) {

@@ -12,6 +12,10 @@
 
 namespace orv {
 
+// The longest line the line-reading commands take at once; the rest of a
+// longer one comes as the next line.
+inline constexpr size_t kMaxReadLine = 65535;
+
 class TextStream {
  public:
   enum Flags : uint32_t {
@@ -50,6 +54,9 @@ class TextStream {
   // Appends up to `max` characters to `out`; in line mode it stops after
   // the first line feed, which is kept. Returns how many were appended.
   size_t read(String& out, size_t max, bool line_mode = false);
+  // The next line, at most kMaxReadLine characters, without its line feed;
+  // false at the end of the text.
+  bool read_line(String& line);
   // The bytes the text adds to the file, or 0 when the system refused some.
   size_t write(StringView text);
   size_t read_bytes(void* dest, size_t size);
@@ -136,6 +143,10 @@ class TextFile final : public TextStream {
   // By name, or "*" and "**" for the standard streams. False with the
   // system's last error when the file cannot be opened.
   bool open(StringView name, uint32_t flags, uint32_t code_page);
+  // For reading line by line, as the line-reading commands do: CR LF and a
+  // lone CR end a line as LF does, the thread's `file_encoding` applies
+  // unless a mark says otherwise, and others may read and write meanwhile.
+  bool open_for_lines(StringView name, uint32_t file_encoding);
   // A handle someone else opened (flags include HandleMode).
   bool open_handle(platform::FileHandle handle, uint32_t flags, uint32_t code_page);
   platform::FileHandle handle() const { return handle_; }
@@ -189,9 +200,10 @@ class TextMem final : public TextStream {
 // byte-order mark decides, UTF-8 otherwise.
 String read_script_text(const uint8_t* bytes, size_t size);
 
-// The longest line the line-reading commands take at once; the rest of a
-// longer one comes as the next line.
-inline constexpr size_t kMaxReadLine = 65535;
+// The mark a new file gets in a file encoding (a code page, plus
+// kEncodingNoBom for the -RAW forms): BomUtf8 or BomUtf16 for the UTF
+// forms, none for the others.
+uint32_t byte_order_mark_flags(uint32_t file_encoding);
 
 // The output file a file-reading loop names (Loop, Read, In, Out): FileAppend
 // without a file name writes there, opening it on first use; the loop

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -242,9 +244,9 @@ class TextFileTest : public ::testing::Test {
     return utf8_to_utf16(files_.back());
   }
   static std::string bytes_of(StringView p) {
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(platform::read_file(p, bytes));
-    return std::string(bytes.begin(), bytes.end());
+    std::ifstream in(utf16_to_utf8(p), std::ios::binary);
+    EXPECT_TRUE(in.good());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
   std::string dir_;
@@ -273,7 +275,7 @@ TEST_F(TextFileTest, MarksAreWrittenOnCreationOnly) {
     char name[16];
     snprintf(name, sizeof name, "f%d.txt", n++);
     String p = path(name);
-    if (c.before != "-") ASSERT_TRUE(platform::append_file(p, std::string(c.before)));
+    if (c.before != "-") ASSERT_TRUE(std::ofstream(utf16_to_utf8(p), std::ios::binary) << c.before);
     {
       TextFile f;
       ASSERT_TRUE(f.open(p, c.flags | S::ShareAll, c.code_page)) << c.name;

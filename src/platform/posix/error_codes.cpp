@@ -2,6 +2,8 @@
 
 #include <errno.h>
 
+#include "platform/files.h"
+
 namespace orv::platform {
 
 uint32_t windows_error(int error) {
@@ -24,6 +26,18 @@ uint32_t windows_error(int error) {
     case ELOOP: return 1921;      // ERROR_CANT_RESOLVE_FILENAME
     default: return 31;           // ERROR_GEN_FAILURE
   }
+}
+
+bool fail_with(uint32_t error) {
+  set_last_error(error);
+  return false;
+}
+
+bool fail_with_errno() { return fail_with(windows_error(errno)); }
+
+bool succeed() {
+  set_last_error(0);
+  return true;
 }
 
 }  // namespace orv::platform

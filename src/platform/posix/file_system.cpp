@@ -22,26 +22,17 @@
 #include "platform/files.h"
 #include "platform/posix/error_codes.h"
 #include "platform/posix/headless.h"
+#include "platform/posix/host_io.h"
 #include "platform/posix/host_path.h"
 
 namespace orv::platform {
 
 namespace {
 
-bool fail_errno() {
-  set_last_error(windows_error(errno));
-  return false;
-}
-
-bool fail_code(uint32_t code) {
-  set_last_error(code);
-  return false;
-}
-
 // A confined run touches nothing outside its scratch folder.
 bool allowed(StringView path) {
   if (!confined() || path_stays_inside(path)) return true;
-  return fail_code(ErrorAccessDenied);
+  return fail_with(ErrorAccessDenied);
 }
 
 int64_t to_file_time(const timespec& t) {
@@ -56,12 +47,6 @@ timespec to_timespec(int64_t file_time) {
 }
 
 bool is_hidden_name(std::string_view name) { return name.size() > 1 && name[0] == '.' && name != ".."; }
-
-std::string_view last_name(std::string_view path) {
-  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-  size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
 
 // What Windows would report of the entry `link` describes, `target` being
 // what it leads to (the same entry unless it is a symbolic link).
@@ -86,52 +71,13 @@ bool stat_entry(const std::string& path, struct stat& target, struct stat& link)
   return true;
 }
 
-// The folder part of a host path, for a temporary file beside it.
-std::string folder_of(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 // The reason for a failure at `path`: for a name that is not there,
 // Windows tells a missing file (its folder exists) from a missing folder.
 bool fail_at(const std::string& path) {
-  if (errno != ENOENT) return fail_errno();
+  if (errno != ENOENT) return fail_with_errno();
   struct stat st;
   bool folder_exists = stat(folder_of(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-  return fail_code(folder_exists ? 2 : 3);
-}
-
-// Creates a new, empty file beside `dest` under a name nobody else uses.
-int create_temporary_beside(const std::string& dest, std::string& name) {
-  static unsigned counter = 0;
-  std::string folder = folder_of(dest);
-  std::string base(last_name(dest));
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[40];
-    snprintf(suffix, sizeof suffix, ".%d.%u.tmp", int(getpid()), ++counter);
-    name = folder + "/.~" + base + suffix;
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  errno = EEXIST;
-  return -1;
-}
-
-bool copy_bytes(int from, int to) {
-  char buf[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(from, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = ::write(to, buf + done, size_t(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += w;
-    }
-  }
+  return fail_with(folder_exists ? ErrorFileNotFound : ErrorPathNotFound);
 }
 
 // Gives `from` the name `to` unless something has that name already.
@@ -158,17 +104,16 @@ bool is_same(const struct stat& a, const struct stat& b) { return a.st_dev == b.
 // takes the new spelling, and so does this.
 bool respell(const std::string& src, StringView to) {
   std::string named = host_path_as_named(to);
-  if (named != src && rename(src.c_str(), named.c_str()) != 0) return fail_errno();
-  set_last_error(0);
-  return true;
+  if (named != src && rename(src.c_str(), named.c_str()) != 0) return fail_with_errno();
+  return succeed();
 }
 
 // Whether an existing destination may be replaced by a file; sets the
 // reason when it may not.
 bool may_replace(const struct stat& dest, const struct stat& source) {
-  if (S_ISDIR(dest.st_mode)) return fail_code(ErrorAccessDenied);
-  if (is_same(dest, source)) return fail_code(ErrorSharingViolation);
-  if (!(dest.st_mode & S_IWUSR)) return fail_code(ErrorAccessDenied);
+  if (S_ISDIR(dest.st_mode)) return fail_with(ErrorAccessDenied);
+  if (is_same(dest, source)) return fail_with(ErrorSharingViolation);
+  if (!(dest.st_mode & S_IWUSR)) return fail_with(ErrorAccessDenied);
   return true;
 }
 
@@ -178,11 +123,11 @@ bool copy_host_file(const std::string& src, const std::string& dst, bool replace
   struct stat from;
   if (fstat(in, &from) != 0 || S_ISDIR(from.st_mode)) {
     ::close(in);
-    return fail_code(ErrorAccessDenied);
+    return fail_with(ErrorAccessDenied);
   }
   struct stat existing;
   bool exists = lstat(dst.c_str(), &existing) == 0;
-  if (exists && (!replace ? fail_code(ErrorFileExists) : !may_replace(existing, from))) {
+  if (exists && (!replace ? fail_with(ErrorFileExists) : !may_replace(existing, from))) {
     ::close(in);
     return false;
   }
@@ -197,7 +142,7 @@ bool copy_host_file(const std::string& src, const std::string& dst, bool replace
   // The copy keeps the source's permissions and times, as Windows keeps
   // its attributes and last write time.
   timespec times[2] = {from.st_atim, from.st_mtim};
-  bool ok = copy_bytes(in, out) && fchmod(out, from.st_mode & 07777) == 0 && futimens(out, times) == 0 &&
+  bool ok = copy_all(in, out) && fchmod(out, from.st_mode & 07777) == 0 && futimens(out, times) == 0 &&
             (!exists || fsync(out) == 0);
   int error = errno;
   ::close(in);
@@ -209,11 +154,10 @@ bool copy_host_file(const std::string& src, const std::string& dst, bool replace
   if (!ok) {
     unlink(temp.c_str());
     errno = error;
-    if (error == EEXIST) return fail_code(ErrorFileExists);
-    return fail_errno();
+    if (error == EEXIST) return fail_with(ErrorFileExists);
+    return fail_with_errno();
   }
-  set_last_error(0);
-  return true;
+  return succeed();
 }
 
 }  // namespace
@@ -238,14 +182,13 @@ bool list_directory(StringView directory, StringView pattern, std::vector<DirEnt
 }
 
 bool path_entry(StringView path, DirEntry& out) {
-  if (path.empty()) return fail_code(2);
+  if (path.empty()) return fail_with(ErrorFileNotFound);
   if (!allowed(path)) return false;
   std::string p = host_path(path);
   struct stat target, link;
   if (!stat_entry(p, target, link)) return fail_at(p);
   describe(target, link, last_name(p), out);
-  set_last_error(0);
-  return true;
+  return succeed();
 }
 
 bool delete_file(StringView path) {
@@ -253,10 +196,9 @@ bool delete_file(StringView path) {
   std::string p = host_path(path);
   struct stat st;
   if (lstat(p.c_str(), &st) != 0) return fail_at(p);
-  if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR))) return fail_code(ErrorAccessDenied);
-  if (unlink(p.c_str()) != 0) return fail_errno();
-  set_last_error(0);
-  return true;
+  if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR))) return fail_with(ErrorAccessDenied);
+  if (unlink(p.c_str()) != 0) return fail_with_errno();
+  return succeed();
 }
 
 bool copy_file(StringView from, StringView to, bool replace) {
@@ -271,7 +213,7 @@ bool move_file(StringView from, StringView to, bool replace) {
   if (lstat(src.c_str(), &source) != 0) return fail_at(src);
   bool exists = lstat(dst.c_str(), &existing) == 0;
   if (exists && is_same(existing, source)) return respell(src, to);
-  if (exists && !(replace ? may_replace(existing, source) : fail_code(ErrorAlreadyExists))) return false;
+  if (exists && !(replace ? may_replace(existing, source) : fail_with(ErrorAlreadyExists))) return false;
   bool ok = replace ? rename(src.c_str(), dst.c_str()) == 0 : rename_no_replace(src, dst);
   if (!ok && errno == EXDEV && !S_ISDIR(source.st_mode)) {
     // Another file system: copy, then let go of the original.
@@ -279,9 +221,8 @@ bool move_file(StringView from, StringView to, bool replace) {
     ok = unlink(src.c_str()) == 0;
   }
   // The source is there: what is missing is the destination's folder.
-  if (!ok) return errno == EEXIST ? fail_code(ErrorAlreadyExists) : fail_at(dst);
-  set_last_error(0);
-  return true;
+  if (!ok) return errno == EEXIST ? fail_with(ErrorAlreadyExists) : fail_at(dst);
+  return succeed();
 }
 
 bool rename_path(StringView from, StringView to) {
@@ -291,20 +232,18 @@ bool rename_path(StringView from, StringView to) {
   if (lstat(src.c_str(), &source) == 0 && lstat(dst.c_str(), &existing) == 0 && is_same(existing, source))
     return respell(src, to);
   if (!rename_no_replace(src, dst)) {
-    if (errno == EEXIST) return fail_code(ErrorAlreadyExists);
+    if (errno == EEXIST) return fail_with(ErrorAlreadyExists);
     struct stat st;
     return fail_at(lstat(src.c_str(), &st) == 0 ? dst : src);
   }
-  set_last_error(0);
-  return true;
+  return succeed();
 }
 
 bool create_directory(StringView path) {
   if (!allowed(path)) return false;
   std::string p = host_path(path);
-  if (mkdir(p.c_str(), 0777) != 0) return errno == EEXIST ? fail_code(ErrorAlreadyExists) : fail_at(p);
-  set_last_error(0);
-  return true;
+  if (mkdir(p.c_str(), 0777) != 0) return errno == EEXIST ? fail_with(ErrorAlreadyExists) : fail_at(p);
+  return succeed();
 }
 
 bool remove_directory(StringView path) {
@@ -314,15 +253,14 @@ bool remove_directory(StringView path) {
   if (lstat(p.c_str(), &st) != 0) return fail_at(p);
   if (S_ISLNK(st.st_mode)) {
     struct stat target;
-    if (stat(p.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return fail_code(ErrorDirectory);
-    if (unlink(p.c_str()) != 0) return fail_errno();
+    if (stat(p.c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return fail_with(ErrorDirectory);
+    if (unlink(p.c_str()) != 0) return fail_with_errno();
   } else if (!S_ISDIR(st.st_mode)) {
-    return fail_code(ErrorDirectory);
+    return fail_with(ErrorDirectory);
   } else if (rmdir(p.c_str()) != 0) {
-    return fail_code(errno == EEXIST ? windows_error(ENOTEMPTY) : windows_error(errno));
+    return fail_with(errno == EEXIST ? windows_error(ENOTEMPTY) : windows_error(errno));
   }
-  set_last_error(0);
-  return true;
+  return succeed();
 }
 
 bool set_file_attributes(StringView path, uint32_t attributes) {
@@ -332,21 +270,19 @@ bool set_file_attributes(StringView path, uint32_t attributes) {
   if (stat(p.c_str(), &st) != 0) return fail_at(p);
   mode_t mode = st.st_mode & 07777;
   mode_t wanted = (attributes & AttrReadOnly) ? mode & ~mode_t(0222) : (mode & S_IWUSR ? mode : mode | S_IWUSR);
-  if (wanted != mode && chmod(p.c_str(), wanted) != 0) return fail_errno();
-  set_last_error(0);
-  return true;
+  if (wanted != mode && chmod(p.c_str(), wanted) != 0) return fail_with_errno();
+  return succeed();
 }
 
 bool set_file_times(StringView path, const int64_t* created, const int64_t* modified, const int64_t* accessed) {
   if (!allowed(path)) return false;
-  if (created) return fail_code(ErrorNotSupported);
+  if (created) return fail_with(ErrorNotSupported);
   timespec times[2];
   times[0] = accessed ? to_timespec(*accessed) : timespec{0, UTIME_OMIT};
   times[1] = modified ? to_timespec(*modified) : timespec{0, UTIME_OMIT};
   std::string p = host_path(path);
   if (utimensat(AT_FDCWD, p.c_str(), times, 0) != 0) return fail_at(p);
-  set_last_error(0);
-  return true;
+  return succeed();
 }
 
 bool local_time_to_file_time(const CalendarTime& local, int64_t& out) {
@@ -360,7 +296,7 @@ bool local_time_to_file_time(const CalendarTime& local, int64_t& out) {
   tm.tm_isdst = -1;
   errno = 0;
   time_t t = mktime(&tm);
-  if (t == time_t(-1) && errno != 0) return fail_code(87);
+  if (t == time_t(-1) && errno != 0) return fail_with(ErrorInvalidParameter);
   out = (int64_t(t) + 11644473600ll) * 10000000ll + int64_t(local.millisecond) * 10000;
   return true;
 }
@@ -398,10 +334,10 @@ String short_path(StringView path) { return String(path); }
 bool file_version(StringView path, String&) {
   DirEntry e;
   if (!path_entry(path, e)) return false;
-  return fail_code(ErrorResourceTypeNotFound);
+  return fail_with(ErrorResourceTypeNotFound);
 }
 
-bool create_shortcut(StringView, const Shortcut&) { return fail_code(ErrorNotSupported); }
-bool read_shortcut(StringView, Shortcut&) { return fail_code(ErrorNotSupported); }
+bool create_shortcut(StringView, const Shortcut&) { return fail_with(ErrorNotSupported); }
+bool read_shortcut(StringView, Shortcut&) { return fail_with(ErrorNotSupported); }
 
 }  // namespace orv::platform

@@ -22,19 +22,11 @@ namespace {
 
 thread_local uint32_t t_last_error = 0;
 
-bool fail() {
-  t_last_error = windows_error(errno);
-  return false;
-}
-
-constexpr uint32_t kErrorAlreadyExists = 183;
-constexpr uint32_t kErrorSharingViolation = 32;
-
 }  // namespace
 
 FileHandle open_file(StringView path, uint32_t access, FileCreation creation, uint32_t share, bool sequential) {
   if (confined() && !path_stays_inside(path)) {
-    t_last_error = 5;
+    t_last_error = ErrorAccessDenied;
     return kNoFile;
   }
   int flags = O_CLOEXEC;
@@ -50,29 +42,29 @@ FileHandle open_file(StringView path, uint32_t access, FileCreation creation, ui
   bool existed = stat(name.c_str(), &before) == 0;
   int fd = ::open(name.c_str(), flags, 0666);
   if (fd < 0) {
-    fail();
+    fail_with_errno();
     return kNoFile;
   }
   struct stat st{};
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    t_last_error = 5;
+    t_last_error = ErrorAccessDenied;
     return kNoFile;
   }
   const bool shares_all = (share & (ShareRead | ShareWrite)) == (ShareRead | ShareWrite);
   // Devices and pipes have nothing to lock.
   if (S_ISREG(st.st_mode) && flock(fd, (shares_all ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
     ::close(fd);
-    t_last_error = errno == EWOULDBLOCK ? kErrorSharingViolation : windows_error(errno);
+    t_last_error = errno == EWOULDBLOCK ? ErrorSharingViolation : windows_error(errno);
     return kNoFile;
   }
   if (creation == FileCreation::CreateAlways && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) {
-    fail();
+    fail_with_errno();
     ::close(fd);
     return kNoFile;
   }
   if (sequential) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  t_last_error = existed && creation != FileCreation::OpenExisting ? kErrorAlreadyExists : 0;
+  t_last_error = existed && creation != FileCreation::OpenExisting ? ErrorAlreadyExists : 0;
   return fd;
 }
 
@@ -91,7 +83,7 @@ bool read_file_bytes(FileHandle file, void* dest, uint32_t size, uint32_t& done)
       done = uint32_t(n);
       return true;
     }
-    if (errno != EINTR) return fail();
+    if (errno != EINTR) return fail_with_errno();
   }
 }
 
@@ -102,7 +94,7 @@ bool write_file_bytes(FileHandle file, const void* source, uint32_t size, uint32
     ssize_t n = ::write(int(file), p + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail();
+      return fail_with_errno();
     }
     if (n == 0) break;
     done += uint32_t(n);
@@ -114,7 +106,7 @@ int64_t seek_file(FileHandle file, int64_t distance, SeekOrigin origin) {
   int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
   off_t at = lseek(int(file), off_t(distance), whence);
   if (at < 0) {
-    fail();
+    fail_with_errno();
     return -1;
   }
   return int64_t(at);
@@ -128,7 +120,7 @@ int64_t file_size(FileHandle file) {
 
 bool set_end_of_file(FileHandle file) {
   off_t at = lseek(int(file), 0, SEEK_CUR);
-  if (at < 0 || ftruncate(int(file), at) != 0) return fail();
+  if (at < 0 || ftruncate(int(file), at) != 0) return fail_with_errno();
   return true;
 }
 

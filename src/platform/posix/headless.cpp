@@ -11,8 +11,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -241,22 +239,6 @@ String file_time_text(int64_t file_time) {
   snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
            tm.tm_min, tm.tm_sec);
   return utf8_to_utf16(buf);
-}
-
-bool read_file(StringView path, std::vector<uint8_t>& bytes) {
-  if (!path_allowed(path)) return false;
-  std::ifstream in(utf16_to_utf8(path), std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
-
-bool append_file(StringView path, const std::string& bytes) {
-  if (!path_allowed(path)) return false;
-  FILE* f = fopen(utf16_to_utf8(path).c_str(), "ab");
-  if (!f) return false;
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return fclose(f) == 0 && ok;
 }
 
 int message_box(StringView text, StringView title, uint32_t flags, uint32_t timeout_ms, WindowHandle) {

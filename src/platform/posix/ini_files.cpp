@@ -24,14 +24,12 @@
 #include "platform/ini_files.h"
 #include "platform/posix/error_codes.h"
 #include "platform/posix/headless.h"
+#include "platform/posix/host_io.h"
 
 namespace orv::platform {
 
 namespace {
 
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorFilenameTooLong = 206;
 constexpr size_t kMostValue = 65535;
 
 enum class Encoding : uint8_t { Utf8, Utf8Marked, Utf16Le, Utf16Be };
@@ -223,37 +221,20 @@ std::string encode_all(const IniText& ini) {
   return bytes;
 }
 
-bool fail_with(uint32_t error) {
-  set_last_error(error);
-  return false;
-}
-
-bool fail_errno() { return fail_with(windows_error(errno)); }
-
 // The file name as the system takes it, after the checks every call makes:
 // a confined run keeps to its folder, and a path past the system's limit
 // is refused rather than reaching some other file.
 bool checked_name(StringView file, std::string& name) {
-  if (file.empty()) return fail_with(kErrorInvalidParameter);
-  if (confined() && !path_stays_inside(file)) return fail_with(kErrorAccessDenied);
+  if (file.empty()) return fail_with(ErrorInvalidParameter);
+  if (confined() && !path_stays_inside(file)) return fail_with(ErrorAccessDenied);
   name = utf16_to_utf8(file);
   size_t full = name.size();
   if (name[0] != '/') {
     char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof cwd)) return fail_errno();
+    if (!getcwd(cwd, sizeof cwd)) return fail_with_errno();
     full += strlen(cwd) + 1;
   }
-  if (full >= PATH_MAX) return fail_with(kErrorFilenameTooLong);
-  return true;
-}
-
-bool write_all(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(size_t(n));
-  }
+  if (full >= PATH_MAX) return fail_with(ErrorFilenameTooLong);
   return true;
 }
 
@@ -264,23 +245,14 @@ bool load(const std::string& name, IniText& ini, bool& missing) {
   int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     missing = errno == ENOENT;
-    return fail_errno();
+    return fail_with_errno();
   }
   std::string bytes;
-  char chunk[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int error = errno;
-      ::close(fd);
-      errno = error;
-      return fail_errno();
-    }
-    if (n == 0) break;
-    bytes.append(chunk, size_t(n));
-  }
+  bool ok = read_all(fd, bytes);
+  int error = errno;
   ::close(fd);
+  errno = error;
+  if (!ok) return fail_with_errno();
   ini = decode(bytes);
   return true;
 }
@@ -295,7 +267,7 @@ bool load_for_reading(StringView file, IniText& ini) {
 // where no file is: one another program makes meanwhile is used as it is.
 bool create_if_missing(const std::string& name, StringView section) {
   int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST || fail_errno();
+  if (fd < 0) return errno == EEXIST || fail_with_errno();
   IniText ini;
   ini.encoding = Encoding::Utf16Le;
   std::string bytes = mark_of(ini.encoding) + encode(ini, header_text(section));
@@ -303,17 +275,16 @@ bool create_if_missing(const std::string& name, StringView section) {
   int error = errno;
   ::close(fd);
   errno = error;
-  return ok || fail_errno();
+  return ok || fail_with_errno();
 }
 
 // The new contents take the old file's place in one step.
 bool replace(const std::string& name, const IniText& ini) {
   // Renaming over a read-only file would succeed where writing it fails.
-  if (::access(name.c_str(), W_OK) != 0) return fail_errno();
-  size_t slash = name.rfind('/');
-  std::string temp = (slash == std::string::npos ? std::string() : name.substr(0, slash + 1)) + ".orv-ini-XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return fail_errno();
+  if (::access(name.c_str(), W_OK) != 0) return fail_with_errno();
+  std::string temp;
+  int fd = create_temporary_beside(name, temp);
+  if (fd < 0) return fail_with_errno();
   struct stat st;
   bool ok = write_all(fd, encode_all(ini));
   // The file keeps who may read and write it.
@@ -325,7 +296,7 @@ bool replace(const std::string& name, const IniText& ini) {
   if (ok) error = errno;
   ::unlink(temp.c_str());
   errno = error;
-  return fail_errno();
+  return fail_with_errno();
 }
 
 // Reads the file (made first when `create`), lets `change` edit it and
@@ -340,16 +311,13 @@ bool edit(StringView file, StringView section, bool create, Change change) {
   if (!load(name, ini, missing)) {
     // Nothing to delete from a file that is not there.
     if (!missing || create) return false;
-    set_last_error(0);
-    return true;
+    return succeed();
   }
   if (!change(ini)) {
-    set_last_error(0);
-    return true;
+    return succeed();
   }
   if (!replace(name, ini)) return false;
-  set_last_error(0);
-  return true;
+  return succeed();
 }
 
 }  // namespace

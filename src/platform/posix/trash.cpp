@@ -19,17 +19,13 @@
 #include "platform/file_system.h"
 #include "platform/files.h"
 #include "platform/posix/error_codes.h"
+#include "platform/posix/host_io.h"
 #include "platform/posix/headless.h"
 #include "platform/posix/host_path.h"
 
 namespace orv::platform {
 
 namespace {
-
-bool fail_errno() {
-  set_last_error(windows_error(errno));
-  return false;
-}
 
 std::string trash_folder() {
   const char* data = getenv("XDG_DATA_HOME");
@@ -72,17 +68,6 @@ int claim_note(const std::string& trash, const std::string& name, std::string& c
   return -1;
 }
 
-bool write_all(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += size_t(n);
-  }
-  return true;
-}
-
 // Everything below and including `path`, links as links; folders the user
 // may not change are opened up first, since they are going anyway.
 bool remove_tree(const std::string& path) {
@@ -111,7 +96,7 @@ bool recycle(StringView path) {
   }
   std::string source = host_path(path);
   struct stat st;
-  if (lstat(source.c_str(), &st) != 0) return fail_errno();
+  if (lstat(source.c_str(), &st) != 0) return fail_with_errno();
   std::string trash = trash_folder();
   if (trash.empty()) {
     set_last_error(ErrorAccessDenied);
@@ -123,7 +108,7 @@ bool recycle(StringView path) {
     if (trash[at] == '/') make_folder(trash.substr(0, at));
   if (!make_folder(trash.substr(0, slash)) || !make_folder(trash) || !make_folder(trash + "/files") ||
       !make_folder(trash + "/info"))
-    return fail_errno();
+    return fail_with_errno();
 
   std::string original = utf16_to_utf8(long_path(path));
   std::string name = original.substr(original.rfind('/') + 1);
@@ -133,7 +118,7 @@ bool recycle(StringView path) {
   }
   std::string claimed;
   int fd = claim_note(trash, name, claimed);
-  if (fd < 0) return fail_errno();
+  if (fd < 0) return fail_with_errno();
   std::string note_path = trash + "/info/" + claimed + ".trashinfo";
   time_t now = time(nullptr);
   struct tm tm;
@@ -148,10 +133,9 @@ bool recycle(StringView path) {
     int error = errno;
     unlink(note_path.c_str());
     errno = error;
-    return fail_errno();
+    return fail_with_errno();
   }
-  set_last_error(0);
-  return true;
+  return succeed();
 }
 
 bool empty_recycle_bin(StringView drive) {
@@ -179,9 +163,8 @@ bool empty_recycle_bin(StringView drive) {
   }
   // A cache of the folders' sizes, which no longer holds.
   unlink((trash + "/directorysizes").c_str());
-  if (!ok) return fail_errno();
-  set_last_error(0);
-  return true;
+  if (!ok) return fail_with_errno();
+  return succeed();
 }
 
 }  // namespace orv::platform

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "platform/platform.h"
-#include "platform/win32/owned_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace orv::platform {
@@ -148,32 +147,6 @@ String file_time_text(int64_t file_time) {
   wchar_t buf[32];
   wsprintfW(buf, L"%04d%02d%02d%02d%02d%02d", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
   return String(reinterpret_cast<const char16_t*>(buf));
-}
-
-bool read_file(StringView path, std::vector<uint8_t>& bytes) {
-  std::wstring buf;
-  OwnedFile file(CreateFileW(wide(path, buf), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  HANDLE h = file.get();
-  LARGE_INTEGER size;
-  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (1ll << 31);
-  if (ok) {
-    bytes.resize(size_t(size.QuadPart));
-    DWORD got = 0;
-    ok = bytes.empty() || (ReadFile(h, bytes.data(), DWORD(bytes.size()), &got, nullptr) && got == bytes.size());
-  }
-  return ok;
-}
-
-bool append_file(StringView path, const std::string& bytes) {
-  std::wstring buf;
-  OwnedFile file(CreateFileW(wide(path, buf), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
-  return ok && written == bytes.size();
 }
 
 }  // namespace orv::platform
