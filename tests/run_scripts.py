@@ -39,8 +39,9 @@ GRACE = 15
 # wrote nothing at all, neither to stdout nor to stderr, and why. 66 is
 # STATUS_DLL_INIT_FAILED (0xC0000142) cut to a byte: Wine's loader gave up
 # on a system DLL before the program's own code ran. 1 is what the
-# wineserver gives every process it ends as it shuts down. The program
-# itself never ends silently with either (README.md, "Wine").
+# wineserver gives every process it ends as it shuts down. The program's
+# own start-up never ends that way (README.md, "What remains of Wine's own
+# failures").
 WINE_START_FAILURES = {
     1: "the wineserver ended the process",
     66: "a system DLL failed to initialise (0xC0000142)",
