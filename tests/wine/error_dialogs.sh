@@ -15,7 +15,8 @@ answer() {  # name, expected text
 
 T=$'\t'
 
-# A text thrown and never caught is the message; the program exits after it.
+# A text thrown and never caught is the message; the program exits after it,
+# with 2: an auto-execute section that failed is a failed run.
 pack throw $'FileAppend, before, *\nThrow "boom"\nFileAppend, never, *'
 start throw
 answer throw "Error: boom
@@ -29,7 +30,7 @@ ${T}003: Exit
 ${T}003: Exit
 
 The thread has exited."
-finish throw 0 before
+finish throw 2 before
 
 # A command that rejects its parameter at run time.
 pack command $'mode := "Sometimes"\nStringCaseSense, %mode%\nFileAppend, never, *'
@@ -47,7 +48,7 @@ ${T}003: Exit
 ${T}003: Exit
 
 The current thread will exit."
-finish command 0 ""
+finish command 2 ""
 
 # In a resident script the error ends only the thread: the program stays
 # until it is asked to exit.

@@ -59,7 +59,7 @@ expect() {  # name, exit code, first line
 expect parens 2 'SCRIPT (1) : ==> Continuation section too long.'
 expect parens_in_one_line 2 'SCRIPT (1) : ==> Expression too long'
 expect one_line_10mb 2 'SCRIPT (1) : ==> Missing close-quote'
-expect binary 2 'SCRIPT (1) : ==> This character is not allowed here.'
+expect binary 2 'SCRIPT (1) : ==> Missing close-quote'
 expect binary_utf16 2 'SCRIPT (1) : ==> This line does not contain a recognized action.'
 # The 1,002nd line is the first with more than 1,000 constructs around it.
 expect nested_blocks 2 'SCRIPT (1002) : ==> This line is nested too deep.'

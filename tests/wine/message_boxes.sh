@@ -105,7 +105,7 @@ start badstyle
 [ "$(box_text badstyle.exe | head -3)" = $'Error: Parameter #1 invalid.\n\nSpecifically: 7' ]
 check "bad style: error text" $?
 drive click badstyle.exe 1 5000; check "bad style: error answered" $?
-finish badstyle 0 before
+finish badstyle 2 before
 
 # Boxes on top of boxes: while each box is up, a timer of its own shows the
 # next on top of it. Seven may be open at once: the eighth is the program's
