@@ -35,6 +35,17 @@ SANITIZER = re.compile(r"ERROR: (Address|Leak)Sanitizer|: runtime error: |ERROR:
 # Extra time the runner gives orvrun beyond a test's own limit before it
 # gives up on orvrun itself.
 GRACE = 15
+# How Wine, not the program, ends a start: the exit code of a run that
+# wrote nothing at all, neither to stdout nor to stderr, and why. 66 is
+# STATUS_DLL_INIT_FAILED (0xC0000142) cut to a byte: Wine's loader gave up
+# on a system DLL before the program's own code ran. 1 is what the
+# wineserver gives every process it ends as it shuts down. The program's
+# own start-up never ends that way (README.md, "What remains of Wine's own
+# failures").
+WINE_START_FAILURES = {
+    1: "the wineserver ended the process",
+    66: "a system DLL failed to initialise (0xC0000142)",
+}
 
 
 class TestError(Exception):
@@ -131,10 +142,28 @@ def repr_line(line):
     return line
 
 
+class Outcome:
+    """A run's exit code (None when orvrun did not end) and output, and the
+    lines that say why it failed (empty when it passed)."""
+
+    def __init__(self, problems, code=None, stdout="", stderr=""):
+        self.problems = problems
+        self.code = code
+        self.stdout = stdout
+        self.stderr = stderr
+
+    def wine_start_failure(self):
+        """Why Wine failed to start the program, when the run has the one
+        signature of that (see WINE_START_FAILURES); else None."""
+        if self.problems and not self.stdout and not self.stderr:
+            return WINE_START_FAILURES.get(self.code)
+        return None
+
+
 def run_one(test, mode, workroot):
-    """Returns None when the test passed, else the lines that describe why."""
+    """Runs the test once; its Outcome."""
     if test.error:
-        return [f"  malformed test: {test.error}"]
+        return Outcome([f"  malformed test: {test.error}"])
     work = tempfile.mkdtemp(prefix=test.name + ".", dir=workroot)
     try:
         script = os.path.join(work, test.name)
@@ -178,13 +207,13 @@ def run_one(test, mode, workroot):
     out_diff = diff(test.stdout, stdout, "stdout")
     err_diff = diff(test.stderr, stderr, "stderr") if test.stderr is not None else []
     if not (problems or out_diff or err_diff):
-        return None
+        return Outcome([], code, stdout, stderr)
     problems += ["  " + line for line in out_diff + err_diff]
     if test.stderr is None and stderr.strip():
         tail = stderr.replace("\r\n", "\n").rstrip("\n").split("\n")
         problems.append("  stderr (not compared):" + (" ... last 30 lines" if len(tail) > 30 else ""))
         problems += ["  | " + line for line in tail[-30:]]
-    return problems
+    return Outcome(problems, code, stdout, stderr)
 
 
 def find_tests(patterns):
@@ -230,7 +259,7 @@ def main():
 
     lock = threading.Lock()
     failed = []
-    flaky = []
+    retried = []
     workroot = tempfile.mkdtemp(prefix="orv-scripts.")
     try:
         with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, jobs)) as pool:
@@ -238,18 +267,17 @@ def main():
             for fut in concurrent.futures.as_completed(futures):
                 test = futures[fut]
                 try:
-                    problems = fut.result()
-                    if problems and opts.mode == "wine" and not test.error:
-                        # Wine itself now and then fails to start a program
-                        # (exit code 1, no output at all). A second run tells
-                        # such a hiccup from a fault of the program: a fault
-                        # fails again. The first failure is still shown.
-                        if run_one(test, opts.mode, workroot) is None:
-                            with lock:
-                                flaky.append(test.id)
-                                print(f"FLAKY {test.id} [{opts.mode}] (passed when run again)", flush=True)
-                                print("\n".join(problems), flush=True)
-                            continue
+                    outcome = fut.result()
+                    problems = outcome.problems
+                    why = outcome.wine_start_failure() if opts.mode == "wine" else None
+                    if why:
+                        # Only a start that Wine failed is run again, once, and
+                        # said so; anything else the program did is its fault.
+                        with lock:
+                            retried.append(test.id)
+                            print(f"RETRY {test.id} [{opts.mode}]: exit code {outcome.code} and no output, "
+                                  f"Wine's start failure ({why}); running it once more", flush=True)
+                        problems = run_one(test, opts.mode, workroot).problems
                 except Exception as e:  # a bug here must not hide the other results
                     problems = [f"  runner error: {e!r}"]
                 with lock:
@@ -266,8 +294,8 @@ def main():
     summary = f"{passed} passed, {len(failed)} failed"
     if skipped:
         summary += f", {skipped} skipped"
-    if flaky:
-        summary += f" ({len(flaky)} passed only when run again)"
+    if retried:
+        summary += f" ({len(retried)} run again after Wine failed to start them: {', '.join(sorted(retried))})"
     print(summary, flush=True)
     return 1 if failed else 0
 

@@ -39,6 +39,7 @@ struct SavedLocal {
   char16_t* text;
   size_t length_bytes;
   size_t capacity_bytes;
+  size_t block_bytes;
   AllocKind alloc;
   uint8_t attributes;
   VarType type;
@@ -55,6 +56,7 @@ void reset_local(Variable* v) {
   v->text = g_empty_text;
   v->length_bytes = 0;
   v->capacity_bytes = 0;
+  v->block_bytes = 0;
   v->alloc = AllocKind::None;
   v->attributes = AttrUninitialized;
   v->type = VarType::Normal;
@@ -161,7 +163,8 @@ Result set_locals_aside(Func& f, ExprToken*& args, size_t argc, std::vector<Save
     }
   }
   f.locals.for_each([&](Variable* v) {
-    backups.push_back({v, v->contents, v->text, v->length_bytes, v->capacity_bytes, v->alloc, v->attributes, v->type});
+    backups.push_back({v, v->contents, v->text, v->length_bytes, v->capacity_bytes, v->block_bytes, v->alloc,
+                       v->attributes, v->type});
     reset_local(v);
   });
   return ResultDone;
@@ -178,6 +181,7 @@ void restore_locals(Func& f, std::vector<SavedLocal>& backups, size_t base) {
     v->text = s.text;
     v->length_bytes = s.length_bytes;
     v->capacity_bytes = s.capacity_bytes;
+    v->block_bytes = s.block_bytes;
     v->alloc = s.alloc;
     v->attributes = s.attributes;
     v->type = s.type;

@@ -57,6 +57,28 @@ size_t heap_block_size(size_t need) {
   return need + 131072;
 }
 
+// The heap block under a capacity of `size` bytes. A block that is
+// outgrown (`old_block` bytes) grows by half, up to `most` (the memory
+// limit): the text of a long loop of appends is then copied a logarithmic
+// number of times in all, where the steps above would copy all of it every
+// 128 KB on a heap whose growing realloc copies (the Windows heap does).
+size_t block_size_for(size_t size, size_t old_block, uint64_t most) {
+  size_t grown = old_block + old_block / 2;
+  if (grown <= size) return size;
+  return grown > most ? (size > most ? size : size_t(most)) : grown;
+}
+
+// malloc (`old` null) or realloc of `wanted` bytes; when the system cannot
+// give that much, `least` (what the capacity needs) is tried before failing.
+void* allocate_block(void* old, size_t& wanted, size_t least) {
+  void* block = old ? std::realloc(old, wanted) : std::malloc(wanted);
+  if (!block && wanted > least) {
+    wanted = least;
+    block = old ? std::realloc(old, least) : std::malloc(least);
+  }
+  return block;
+}
+
 bool keeps_spelling(StringView text) {
   if (text.empty()) return false;
   char16_t first = text.front(), last = text.back();
@@ -137,6 +159,7 @@ void Variable::free_buffer(FreeMode mode, bool mark_uninitialized) {
     std::free(v.text);
     v.text = g_empty_text;
     v.capacity_bytes = 0;
+    v.block_bytes = 0;
     v.alloc = AllocKind::None;
     keep = 0;  // the address the script took is gone
   } else if (v.capacity_bytes) {
@@ -168,39 +191,49 @@ Result Variable::store_text(const char16_t* source, size_t chars, bool exact_siz
     if (alloc != AllocKind::Heap && need <= kLargestPoolBlock) {
       size_t size = exact_size ? need : need <= 8 ? 8 : need <= 16 ? 16 : kLargestPoolBlock;
       text = static_cast<char16_t*>(permanent_pool().allocate(size, alignof(char16_t)));
-      capacity_bytes = size;
+      capacity_bytes = block_bytes = size;
       alloc = AllocKind::Pool;  // an older pool block is simply left behind
     } else {
       size_t size = exact_size ? need : heap_block_size(need);
       if (check_limit && size > limit) size = size_t(limit);  // still >= need: checked above
-      if (alloc == AllocKind::Heap) {
-        auto at = reinterpret_cast<uintptr_t>(source), begin = reinterpret_cast<uintptr_t>(text);
-        bool source_inside = source && at >= begin && at < begin + capacity_bytes;
-        // Freeing first lets the allocator reuse the space; only a source
-        // inside the old block has to outlive the new allocation.
-        if (source_inside) {
-          old_heap_block = text;
-        } else {
-          std::free(text);
+      if (alloc == AllocKind::Heap && block_bytes >= size) {
+        capacity_bytes = size;  // the block had the room: only the capacity the script sees grows
+      } else {
+        size_t block_size = size;
+        if (!exact_size && alloc == AllocKind::Heap)
+          block_size = block_size_for(size, block_bytes, check_limit ? limit : UINT64_MAX);
+        if (alloc == AllocKind::Heap) {
+          auto at = reinterpret_cast<uintptr_t>(source), begin = reinterpret_cast<uintptr_t>(text);
+          bool source_inside = source && at >= begin && at < begin + block_bytes;
+          // Freeing first lets the allocator reuse the space; only a source
+          // inside the old block has to outlive the new allocation.
+          if (source_inside) {
+            old_heap_block = text;
+          } else {
+            std::free(text);
+          }
+          text = g_empty_text;
+          capacity_bytes = block_bytes = 0;
+          alloc = AllocKind::None;
         }
-        text = g_empty_text;
-        capacity_bytes = 0;
-        alloc = AllocKind::None;
+        auto* block = static_cast<char16_t*>(allocate_block(nullptr, block_size, size));
+        if (!block) {
+          std::free(old_heap_block);
+          if (alloc == AllocKind::Pool) text[0] = 0;
+          else attributes = 0;
+          length_bytes = 0;
+          object.reset();
+          return report_runtime_error(message(Msg::OutOfMemory));
+        }
+        text = block;
+        capacity_bytes = size;
+        block_bytes = block_size;
+        alloc = AllocKind::Heap;
       }
-      auto* block = static_cast<char16_t*>(std::malloc(size));
-      if (!block) {
-        std::free(old_heap_block);
-        if (alloc == AllocKind::Pool) text[0] = 0;
-        else attributes = 0;
-        length_bytes = 0;
-        object.reset();
-        return report_runtime_error(message(Msg::OutOfMemory));
-      }
-      text = block;
-      capacity_bytes = size;
-      alloc = AllocKind::Heap;
     }
-    attributes = 0;  // a new address: the one the script took no longer applies
+    // Whether or not the text moved, as on every growth: an address the
+    // script took before is no longer trusted to be the text's.
+    attributes = 0;
   }
   if (reserving) {
     text[0] = 0;
@@ -376,28 +409,35 @@ bool Variable::append_in_place(StringView more) {
   return true;
 }
 
-// Growing by realloc keeps the text where the system can (a large block is
-// remapped rather than copied), so that appending to a long text in a loop
-// costs no copy of everything before it. The sizes are the same steps as
-// any other store.
+// The capacity grows by the same steps as any other store; the block under
+// it by realloc, which keeps the text where the system can, and by half its
+// size (block_size_for), so that it is rarely outgrown at all.
 bool Variable::grow_keeping_text(size_t chars, StringView more) {
   const size_t need = (chars + 1) * sizeof(char16_t);
-  if (chars > kMaxChars || need > g_var_settings.memory_limit) return false;  // the caller reports it
+  const uint64_t limit = g_var_settings.memory_limit;
+  if (chars > kMaxChars || need > limit) return false;  // the caller reports it
   if (alloc != AllocKind::Heap && need <= kLargestPoolBlock) return false;
-  auto at = reinterpret_cast<uintptr_t>(more.data()), begin = reinterpret_cast<uintptr_t>(text);
-  if (at >= begin && at < begin + capacity_bytes) return false;  // appending its own text
   size_t size = heap_block_size(need);
-  if (size > g_var_settings.memory_limit) size = size_t(g_var_settings.memory_limit);
+  if (size > limit) size = size_t(limit);
+  if (alloc == AllocKind::Heap && block_bytes >= size) {
+    capacity_bytes = size;
+    attributes = 0;  // as on every growth (see store_text)
+    return true;
+  }
+  auto at = reinterpret_cast<uintptr_t>(more.data()), begin = reinterpret_cast<uintptr_t>(text);
+  if (at >= begin && at < begin + block_bytes) return false;  // appending its own text, which is about to move
+  size_t block_size = alloc == AllocKind::Heap ? block_size_for(size, block_bytes, limit) : size;
   char16_t* block;
   if (alloc == AllocKind::Heap) {
-    block = static_cast<char16_t*>(std::realloc(text, size));
+    block = static_cast<char16_t*>(allocate_block(text, block_size, size));
   } else {
-    block = static_cast<char16_t*>(std::malloc(size));
+    block = static_cast<char16_t*>(allocate_block(nullptr, block_size, size));
     if (block) std::memcpy(block, text, length_bytes + sizeof(char16_t));
   }
   if (!block) return false;
   text = block;
   capacity_bytes = size;
+  block_bytes = block_size;
   alloc = AllocKind::Heap;
   attributes = 0;  // a new address: the one the script took no longer applies
   return true;
@@ -412,7 +452,7 @@ void Variable::accept_buffer(char16_t* block, size_t length_chars, size_t capaci
   ObjectRef old = v.take_object();
   if (v.alloc == AllocKind::Heap) std::free(v.text);
   v.text = block;
-  v.capacity_bytes = capacity_bytes;
+  v.capacity_bytes = v.block_bytes = capacity_bytes;
   v.alloc = AllocKind::Heap;
   v.length_bytes = length_chars * sizeof(char16_t);
   if ((length_chars + 1) * sizeof(char16_t) <= capacity_bytes) block[length_chars] = 0;

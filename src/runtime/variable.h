@@ -16,8 +16,12 @@
 // laid out for the host interface; the accessors speak characters.
 //
 // Small buffers (up to 128 bytes) come from the permanent pool and are never
-// returned; larger ones come from the heap and grow in steps (see
-// variable.cpp), so that repeated appends are amortised.
+// returned; larger ones come from the heap. The capacity a script sees grows
+// in fixed steps (see variable.cpp); the heap block under it may be larger,
+// since it grows by half its size whenever it is outgrown, so that a text
+// built by appends is copied only a logarithmic number of times: heaps that
+// copy a block on every growing realloc (the Windows heap does) would
+// otherwise make a long loop of appends quadratic.
 //
 // A by-reference parameter is an alias: type Alias, with the target in place
 // of the length. Every operation follows aliases first.
@@ -106,9 +110,12 @@ struct Variable {
     Variable* alias_target;
   };
   union {
-    size_t capacity_bytes;
+    size_t capacity_bytes;  // what the script sees: VarSetCapacity, NumPut's bounds
     BuiltinProducer producer;
   };
+  // The size of the block `text` lies in, at least capacity_bytes; larger
+  // only for a heap block that grew by half.
+  size_t block_bytes = 0;
   AllocKind alloc = AllocKind::None;
   uint8_t attributes = AttrUninitialized;
   uint8_t scope = 0;

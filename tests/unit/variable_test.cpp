@@ -389,6 +389,81 @@ TEST_F(VariableTest, AppendInPlace) {
   EXPECT_EQ(v.view().substr(250, 8), u"yyyyyyzz");
 }
 
+// Three characters at a time up to 7,000,000 characters, through every
+// regime of the steps: after each growth the capacity the script sees is
+// the one a single store of that length gets, while the block under it is
+// replaced a few dozen times rather than at each of the 300-odd steps (on a
+// heap whose growing realloc copies, that was a quadratic loop).
+TEST_F(VariableTest, LongAppendsShowTheStepsAndRarelyReplaceTheBlock) {
+  TestVar v;
+  ASSERT_TRUE(v.assign(String(100, u'x')));
+  size_t growths = 0, blocks = 0, capacity = v.capacity_bytes, block = v.block_bytes;
+  while (v.length_bytes < 7000000 * sizeof(char16_t)) {
+    ASSERT_TRUE(v.append_in_place(u"abc"));
+    ASSERT_LE(v.capacity_bytes, v.block_bytes);
+    if (v.capacity_bytes != capacity) {
+      ++growths;
+      capacity = v.capacity_bytes;
+      TestVar whole;
+      ASSERT_TRUE(whole.reserve(v.length_bytes / sizeof(char16_t)));
+      ASSERT_EQ(capacity, whole.capacity_bytes) << v.length_bytes / sizeof(char16_t);
+    }
+    if (v.block_bytes != block) {
+      ++blocks;
+      block = v.block_bytes;
+    }
+  }
+  EXPECT_GT(growths, 300u);
+  EXPECT_LT(blocks, 40u);
+  EXPECT_EQ(v.length_chars(), 7000000u);
+  EXPECT_EQ(v.view().substr(0, 102), String(100, u'x') + u"ab");
+  EXPECT_EQ(v.view().substr(6999990), u"cabcabcabc");
+}
+
+TEST_F(VariableTest, AppendsStopAtTheMemoryLimit) {
+  g_var_settings.memory_limit = 1 << 20;
+  TestVar v;
+  ASSERT_TRUE(v.assign(String(100, u'x')));
+  while (v.append_in_place(u"0123456789")) {
+  }
+  // The last append whose text and terminator fit the limit happened; the
+  // block under the text is held to the limit as the capacity is.
+  EXPECT_EQ(v.length_chars(), 524280u);
+  EXPECT_EQ(v.capacity_bytes, size_t(1) << 20);
+  EXPECT_EQ(v.block_bytes, size_t(1) << 20);
+  EXPECT_EQ(v.view().substr(524270), u"0123456789");
+  g_var_settings.memory_limit = 64 << 20;
+  EXPECT_TRUE(v.append_in_place(u"0123456789"));
+  EXPECT_EQ(v.length_chars(), 524290u);
+}
+
+// Once the block has room beyond the capacity, a growth that fits it leaves
+// the text where it is, so the variable's own text can be appended in place.
+TEST_F(VariableTest, OwnTextAppendedWhereTheBlockHasRoom) {
+  TestVar v;
+  ASSERT_TRUE(v.assign(String(100, u'x')));
+  for (;;) {
+    ASSERT_TRUE(v.append_in_place(u"abc"));
+    size_t length = v.length_bytes / sizeof(char16_t);
+    // The longest piece of its own text whose growth stays in the block.
+    size_t fits = 0;
+    for (size_t k = 1; k <= length; ++k) {
+      TestVar whole;
+      ASSERT_TRUE(whole.reserve(length + k));
+      if (whole.capacity_bytes > v.block_bytes) break;
+      fits = k;
+    }
+    if ((length + fits + 1) * sizeof(char16_t) <= v.capacity_bytes) continue;  // no growth needed: try longer
+    String expected = String(v.view()) + String(v.view().substr(0, fits));
+    char16_t* at = v.text;
+    ASSERT_TRUE(v.append_in_place(v.view().substr(0, fits)));
+    EXPECT_EQ(v.text, at);
+    EXPECT_EQ(v.view(), expected);
+    EXPECT_LE(v.capacity_bytes, v.block_bytes);
+    return;
+  }
+}
+
 TEST_F(VariableTest, BuffersWrittenFromOutside) {
   TestVar v;
   ASSERT_TRUE(v.assign_int(9));
