@@ -51,6 +51,11 @@ Result builtin_numput(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strget(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_strput(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_format(Func& func, ExprToken& result, ExprToken* args, int argc);
+// RegExMatch(Haystack, NeedleRegEx [, OutputVar, StartingPosition]) and
+// RegExReplace(Haystack, NeedleRegEx [, Replacement, OutputVarCount, Limit,
+// StartingPosition]).
+Result builtin_regex_match(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_regex_replace(Func& func, ExprToken& result, ExprToken* args, int argc);
 // Callbacks on events: OnClipboardChange(Function [, AddRemove]),
 // OnExit(Function [, AddRemove]), OnMessage(Msg [, Window], Function [, MaxThreads]).
 Result builtin_on_clipboard_change(Func& func, ExprToken& result, ExprToken* args, int argc);

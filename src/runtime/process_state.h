@@ -36,6 +36,12 @@ extern ProcessState g_process;
 // then ends the process, and returns only when a callback cancelled the
 // exit. Until start-up installs it, the process simply ends.
 void exit_program(ExitReason reason, int code);
+
+// The thread the script runs on: start-up names it; until then (unit
+// tests, tools) every thread counts as the script's. Work that calls back
+// into the script (regular-expression callouts) happens only there.
+void note_script_thread();
+bool on_script_thread();
 void set_exit_routine(void (*routine)(ExitReason reason, int code));
 
 }  // namespace orv

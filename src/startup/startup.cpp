@@ -99,6 +99,7 @@ int run_program(const std::vector<String>& args) {
 
   // The program lives until the process ends, so it is never destroyed.
   g_script = new ScriptProgram();
+  note_script_thread();
   ScriptProgram& program = *g_script;
   program.script_params = cl.script_params;
   set_script_parameters(program, cl.script_params);
