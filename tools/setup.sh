@@ -34,7 +34,10 @@ fi
 PCRE2_VERSION=10.42
 PCRE2_DEB=10.42-1
 DEPS=build/deps/mingw
-if [ ! -f "$DEPS/lib/libpcre2-16.a" ]; then
+# The stamp names the build's settings: a library built with other ones
+# (an older one without the JIT compiler) is built again.
+PCRE2_STAMP="$DEPS/pcre2-$PCRE2_VERSION-jit.stamp"
+if [ ! -f "$DEPS/lib/libpcre2-16.a" ] || [ ! -f "$PCRE2_STAMP" ]; then
   if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
     echo "setup: adding deb-src entries, the machine's own package sources, for the pcre2 source package"
     tools/source-entries.py | $SUDO tee /etc/apt/sources.list.d/orvanta-src.sources >/dev/null
@@ -51,8 +54,9 @@ if [ ! -f "$DEPS/lib/libpcre2-16.a" ]; then
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PWD/../../../mingw" \
       -DBUILD_SHARED_LIBS=OFF -DPCRE2_BUILD_PCRE2_8=OFF -DPCRE2_BUILD_PCRE2_16=ON \
       -DPCRE2_SUPPORT_UNICODE=ON -DPCRE2_BUILD_PCRE2GREP=OFF -DPCRE2_BUILD_TESTS=OFF \
-      -DPCRE2_SUPPORT_JIT=OFF >/dev/null &&
+      -DPCRE2_SUPPORT_JIT=ON >/dev/null &&
     ninja install >/dev/null)
   rm -rf "$src"
+  touch "$PCRE2_STAMP"
   echo "setup: pcre2 $PCRE2_VERSION (16-bit) built for mingw in $DEPS"
 fi

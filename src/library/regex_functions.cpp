@@ -35,6 +35,12 @@ Result engine_failure(StringView function, int number, StringView text = {}) {
   return set_error_level(number);
 }
 
+// A pattern that does not compile is no run-time error: ErrorLevel says it.
+Result report_compile_error(StringView text) {
+  Variable* level = find_or_add_variable(*g_script, u"ErrorLevel");
+  return level ? level->assign(text) : ResultFailed;
+}
+
 // StartingPosition: 1-based; 0 and below count back from the end (0 the
 // last character); clamped to the text.
 size_t start_offset(const ExprToken* args, int argc, int index, size_t length) {
@@ -124,11 +130,15 @@ Result store_positions(Variable& out, const CompiledRegex& re, const size_t* ov,
   return ResultDone;
 }
 
-// Whether assigning the output variables could change the haystack: it is
-// the output variable, or one of the names the groups get.
-bool output_overlaps(const ExprToken& haystack, Variable& out) {
+// Whether the haystack's variable could change while it is in use: a
+// callout may assign it during the match, and the output variables are
+// assigned while it is still read (it is the output variable, or one of
+// the names the groups get). Such a haystack is matched as a copy.
+bool haystack_may_change(const ExprToken& haystack, const CompiledRegex& re, const Variable* out) {
   if (haystack.symbol != SymVar) return false;
-  return &haystack.var->target() == &out.target() || starts_with_ignore_case(haystack.var->name_view(), out.name_view());
+  if (re.has_callouts) return true;
+  return out && (&haystack.var->target() == &const_cast<Variable*>(out)->target() ||
+                 starts_with_ignore_case(haystack.var->name_view(), out->name_view()));
 }
 
 }  // namespace
@@ -138,15 +148,15 @@ Result builtin_regex_match(Func&, ExprToken& result, ExprToken* args, int argc) 
   StringView needle = token_to_text(args[1], needle_buf);
   String error;
   RegexRef re = compile_regex(needle, error);
-  if (!re) {
-    Variable* level = find_or_add_variable(*g_script, u"ErrorLevel");
-    return level ? level->assign(error) : ResultFailed;
-  }
+  if (!re) return report_compile_error(error);
+  // A callout receives the needle, and may assign the variable it came from.
+  String needle_copy;
+  if (re->has_callouts) needle = needle_copy.assign(needle);
   Variable* out = argc > 2 && args[2].symbol == SymVar ? args[2].var : nullptr;
   char16_t hay_buf[256];
   StringView subject = token_to_text(args[0], hay_buf);
   String copy;
-  if (out && output_overlaps(args[0], *out)) {
+  if (haystack_may_change(args[0], *re, out)) {
     copy.assign(subject);
     subject = copy;
   }
@@ -186,13 +196,22 @@ Result builtin_regex_replace(Func&, ExprToken& result, ExprToken* args, int argc
   StringView needle = token_to_text(args[1], needle_buf);
   String error;
   RegexRef re = compile_regex(needle, error);
-  if (!re) {
-    Variable* level = find_or_add_variable(*g_script, u"ErrorLevel");
-    return level ? level->assign(error) : ResultFailed;
-  }
+  if (!re) return report_compile_error(error);
+  // A callout receives the needle, and may assign the variable it came from.
+  String needle_copy;
+  if (re->has_callouts) needle = needle_copy.assign(needle);
   char16_t hay_buf[256], repl_buf[256], limit_buf[256];
   StringView subject = token_to_text(args[0], hay_buf);
   StringView replacement = arg_given(args, argc, 2) ? token_to_text(args[2], repl_buf) : StringView();
+  // Callouts run the script between matches: they must not pull the
+  // haystack or the replacement out from under the loop.
+  String subject_copy, replacement_copy;
+  if (re->has_callouts && args[0].symbol == SymVar) {
+    subject = subject_copy.assign(subject);
+  }
+  if (re->has_callouts && arg_given(args, argc, 2) && args[2].symbol == SymVar) {
+    replacement = replacement_copy.assign(replacement);
+  }
   int64_t limit = -1;
   if (arg_given(args, argc, 4) && !token_to_text(args[4], limit_buf).empty()) limit = token_to_int(args[4]);
   size_t offset = start_offset(args, argc, 5, subject.size());
