@@ -147,6 +147,21 @@ constexpr Row kRows[] = {
     // Hotkeys, hotstrings and directives
     {Msg::InvalidHotkey, u"Invalid hotkey."},
     {Msg::DuplicateHotkey, u"Duplicate hotkey."},
+    // After the key's name in quotes.
+    {Msg::NotAPrefixKey, u"is not allowed as a prefix key."},
+    {Msg::NotAValidKeyName, u"is not a valid key name."},
+    {Msg::MaxHotkeys, u"Max hotkeys."},
+    {Msg::AltTabHotkeyLead, u"The AltTab hotkey"},
+    // After the lead above and the hotkey in quotes.
+    {Msg::AltTabNeedsSide, u"must specify which key (L or R)."},
+    {Msg::AltTabNeedsOneModifier, u"must have exactly one modifier/prefix."},
+    {Msg::NonexistentHotkey, u"Nonexistent hotkey."},
+    {Msg::NonexistentHotkeyVariant, u"Nonexistent hotkey variant (IfWin)."},
+    // The rate-limit question: the count, this piece, the milliseconds, then the question.
+    {Msg::HotkeysReceivedPiece, u"hotkeys have been received in the last"},
+    {Msg::HotkeysContinueQuestion, u"ms.\n\nDo you want to continue?\n(see #MaxHotkeysPerInterval in the help file)"},
+    {Msg::HookNotActivated,
+     u"Warning: The keyboard and/or mouse hook could not be activated; some parts of the script will not function."},
     {Msg::HotkeyInFunction, u"Hotkeys/hotstrings are not allowed inside functions."},
     {Msg::HotstringWithoutAbbreviation, u"This hotstring is missing its abbreviation."},
     {Msg::IfWinIsDirective, u"IfWin should be #IfWin."},
