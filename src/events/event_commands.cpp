@@ -164,6 +164,7 @@ Result cmd_suspend(const ScriptLine&, ExpandedArgs& args) {
   else if (equals_ignore_case(word, u"Off")) g_launch.hotkeys_suspended = false;
   else if (word.empty() || equals_ignore_case(word, u"Toggle")) g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
   else return report_runtime_error(message(Msg::ParamInvalid1), word);
+  if (g_launch.refresh_hotkeys) g_launch.refresh_hotkeys();
   refresh_pause_look();
   return ResultDone;
 }

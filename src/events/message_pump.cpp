@@ -12,6 +12,8 @@ namespace orv {
 
 namespace {
 
+HotkeyLauncher g_hotkey_launcher = nullptr;
+
 int64_t now_ms() { return int64_t(platform::tick_count()); }
 
 // The wake timer runs while a wait needs it or a script timer is enabled.
@@ -82,7 +84,14 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       if (mode != PumpMode::Drain && duration_ms >= 1 && wait_over()) break;
       continue;
     }
-    if (msg.message == platform::program_message::kClipboardChanged && (!msg.window || msg.window == platform::main_window())) {
+    bool for_main = !msg.window || msg.window == platform::main_window();
+    if ((msg.message == platform::wm::kHotkey || msg.message == platform::program_message::kHookHotkey) && for_main &&
+        g_hotkey_launcher) {
+      g_hotkey_launcher(msg.message, msg.wparam, msg.lparam);
+      ran = true;
+      continue;
+    }
+    if (msg.message == platform::program_message::kClipboardChanged && for_main) {
       launch_clipboard_thread(msg.wparam == 0);
       ran = true;
       continue;
@@ -115,6 +124,8 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
   }
   return ran;
 }
+
+void set_hotkey_launcher(HotkeyLauncher launcher) { g_hotkey_launcher = launcher; }
 
 void pump_forever() {
   for (;;) pump_messages(INT32_MAX, PumpMode::Wait);

@@ -31,6 +31,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode);
 // routine with reason Close): how the fuzz hosts end scripts that would run
 // for ever.
 void set_line_limit(int64_t lines);
+
+// The keyboard layer launches hotkey threads: the pump hands it WM_HOTKEY
+// and the hook's hotkey messages.
+using HotkeyLauncher = void (*)(uint32_t message, uintptr_t wparam, intptr_t lparam);
+void set_hotkey_launcher(HotkeyLauncher launcher);
 // Makes the pump's duties between lines the engine's look before a line
 // (see runtime/line_pacing.h).
 void install_message_pump();

@@ -55,16 +55,6 @@ void begin_uninterruptible(ThreadSettings& t) {
 
 // Commands a thread may start with even when the thread limit is reached,
 // so that a runaway script can still be ended or looked into.
-bool always_allowed(CommandId id) {
-  switch (id) {
-    case CmdExitApp: case CmdPause: case CmdEdit: case CmdReload:
-    case CmdKeyHistory: case CmdListLines: case CmdListVars: case CmdListHotkeys:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 void begin_auto_execute(int32_t max_threads) {
@@ -167,6 +157,16 @@ void refresh_pause_look() {
 ThreadSettings* underlying_thread() { return g_stack.size() > 1 ? &g_stack[g_stack.size() - 2] : nullptr; }
 
 bool can_push_thread() { return !g_stack.empty() && g_stack.size() < g_stack.capacity(); }
+
+bool always_allowed(CommandId id) {
+  switch (id) {
+    case CmdExitApp: case CmdPause: case CmdEdit: case CmdReload:
+    case CmdKeyHistory: case CmdListLines: case CmdListVars: case CmdListHotkeys:
+      return true;
+    default:
+      return false;
+  }
+}
 
 bool thread_gate(int32_t priority, CommandId first_action) {
   if (!can_push_thread()) return false;

@@ -67,6 +67,10 @@ bool interrupt_allowed_now();
 // auto-execute section has begun).
 bool can_push_thread();
 
+// The commands that end or inspect the program (ExitApp, Pause, Reload,
+// ListHotkeys ...): a thread beginning with one gets past the thread limits.
+bool always_allowed(CommandId first_action);
+
 // Whether an event of this priority may start a thread now. A callable
 // whose first line is one of a few commands that end or inspect the
 // program gets two threads beyond the limit.

@@ -19,6 +19,12 @@ struct LaunchState {
   uint32_t menu_item_pos = 0;  // from 1; 0: no menu item launched a thread
   // Suspend turns hotkeys off without forgetting them.
   bool hotkeys_suspended = false;
+  // The left/right modifiers the running hotkey needs: what a Send from
+  // its thread may have to release first.
+  uint8_t firing_hotkey_modifiers = 0;
+  // Set by the keyboard layer once the script has hotkeys: works out again
+  // what is registered and hooked after Suspend changed.
+  void (*refresh_hotkeys)() = nullptr;
 };
 
 extern LaunchState g_launch;

@@ -31,6 +31,12 @@ struct HotkeyDefinition {
   uint32_t line_number = 0;
   Label* label = nullptr;
   Func* func = nullptr;  // a hotkey function, defined right after the hotkey; then no label
+  uint16_t alt_tab = 0;  // an Alt-Tab action named in place of the label's lines
+  // The directives in force where the hotkey was written.
+  bool use_hook = false;
+  bool max_threads_buffer = false;
+  uint8_t max_threads = 1;
+  uint8_t input_level = 0;
 };
 
 struct HotstringDefinition {

@@ -84,6 +84,9 @@ struct ThreadSettings {
   int32_t batch_interval_ms = 10;
   int32_t priority = 0;
   int64_t event_info = 0;
+  // The window that satisfied the launching hotkey's criterion, or a GUI
+  // window: what commands without a window parameter act on.
+  uintptr_t last_found_window = 0;
   int32_t peek_interval_ms = 5;  // 16 or the Critical value while critical
   bool is_critical = false;
   bool is_paused = false;

@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "events/exit_callbacks.h"
+#include "input/hotkeys.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
 #include "runtime/executor.h"
@@ -58,6 +59,7 @@ int flush_open_files(int code) {
 
 [[noreturn]] void terminate(int code) {
   code = flush_open_files(code);
+  remove_hotkeys();
   platform::destroy_main_window();
   platform::remove_tray_icon();
   platform::restore_foreground_lock();

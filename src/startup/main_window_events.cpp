@@ -4,6 +4,7 @@
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
+#include "input/hotkeys.h"
 #include "library/view_commands.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -51,6 +52,8 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
     case kClipboardUpdate:
       platform::post_message(platform::main_window(), kClipboardChanged, g_threads.loaded ? 0 : 1, 0);
       return true;
+    case kHotkey:
+    case kHookHotkey:
     case kClipboardChanged:
       // Dispatched by someone else's modal loop: the pump launches it.
       platform::post_message(0, message, wparam, lparam);
@@ -90,6 +93,9 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
         case MenuCommand::ListVars:
           show_vars_view();
           return true;
+        case MenuCommand::ListHotkeys:
+          show_hotkeys_view();
+          return true;
         case MenuCommand::TrayPause:
         case MenuCommand::Pause:
           toggle_pause();
@@ -98,6 +104,7 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
         case MenuCommand::TraySuspend:
         case MenuCommand::Suspend:
           g_launch.hotkeys_suspended = !g_launch.hotkeys_suspended;
+          if (g_launch.refresh_hotkeys) g_launch.refresh_hotkeys();
           refresh_pause_look();
           return true;
         default:

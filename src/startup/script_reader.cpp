@@ -1,6 +1,8 @@
 #include "startup/script_reader.h"
 
+
 #include "base/messages.h"
+#include "input/hotkey_table.h"
 #include "input/key_names.h"
 #include "objects/class_builder.h"
 #include "parser/escapes.h"
@@ -748,6 +750,17 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
   h.action = program_.pool.copy(action);
   h.criterion = program_.pool.copy(criterion_);
   h.line_number = program_.current_line_number;
+  const DirectiveSettings& d = program_.directives;
+  h.use_hook = d.use_hook;
+  h.max_threads_buffer = d.max_threads_buffer;
+  h.max_threads = uint8_t(d.max_threads_per_hotkey);
+  h.input_level = uint8_t(d.input_level);
+  // "AltTab" and its kin in place of a label: the hook performs them, no
+  // lines run.
+  if ((h.alt_tab = alt_tab_action(action)) != 0) {
+    program_.hotkeys.push_back(h);
+    return ResultDone;
+  }
   Label* label = nullptr;
   if (!parser_.add_label(h.hotkey, LineParser::LabelNames::MayRepeat, line, &label)) return ResultFailed;
   h.label = label;

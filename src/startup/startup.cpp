@@ -6,6 +6,8 @@
 #include "events/clipboard_callbacks.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
+#include "input/hotkey_table.h"
+#include "input/hotkeys.h"
 #include "objects/dispatch_bridge.h"
 #include "objects/object_model.h"
 #include "parser/block_pass.h"
@@ -74,8 +76,9 @@ void set_script_parameters(ScriptProgram& program, const std::vector<String>& pa
 }
 
 bool is_persistent(const ScriptProgram& program) {
+  // Hotkeys made by the Hotkey command count as much as those in the text.
   return program.directives.persistent || program.directives.persistent_by_gui || program.has_hotkeys_or_hotstrings() ||
-         enabled_timer_count() > 0;
+         script_hotkeys().size() > 0 || enabled_timer_count() > 0;
 }
 
 }  // namespace
@@ -124,6 +127,7 @@ int run_program(const std::vector<String>& args) {
   window.tray_tip = g_process.script_name;
   platform::set_main_window_handler(events::on_main_window_message);
   if (!platform::create_main_window(window)) return 2;
+  if (!load_hotkeys(program)) return 2;
 
   platform::set_stdout_unbuffered();
   platform::install_access_violation_handler(

@@ -16,6 +16,7 @@ namespace {
 static_assert(wm::kClose == WM_CLOSE && wm::kEndSession == WM_ENDSESSION && wm::kCommand == WM_COMMAND &&
               wm::kTimer == WM_TIMER && wm::kLButtonDblClk == WM_LBUTTONDBLCLK &&
               wm::kClipboardUpdate == WM_CLIPBOARDUPDATE && wm::kEndSessionLogoff == intptr_t(ENDSESSION_LOGOFF));
+static_assert(wm::kHotkey == WM_HOTKEY && program_message::kHookHotkey == WM_USER);
 static_assert(program_message::kTrayIcon == WM_USER + 4 && program_message::kClipboardChanged == WM_USER + 21);
 constexpr UINT kLastBelowHotkey = 0x311;  // WM_HOTKEY is 0x312
 

@@ -1,0 +1,36 @@
+// The script's hotkeys at run time: defined from its hotkey lines when it
+// loads and by the Hotkey command later, registered with the system or
+// left to the hook, and launched as threads when they fire.
+#pragma once
+
+#include <cstdint>
+
+#include "base/result.h"
+#include "base/text.h"
+
+namespace orv {
+
+struct ScriptProgram;
+struct HotkeyCriterion;
+class HotkeyTable;
+enum class CriterionKind : uint8_t;
+
+// Defines the hotkeys the script's lines declare; an error is a load error
+// at the hotkey's line. Then registers them and installs what they need.
+Result load_hotkeys(ScriptProgram& program);
+
+// Lets go of every registration (at exit).
+void remove_hotkeys();
+
+// The ListHotkeys view, as the menu shows it.
+void show_hotkeys_view();
+
+// Window criteria (#IfWinActive and its kin) are judged by window search,
+// which installs its test here; without one no window criterion holds.
+using WindowCriterionTest = bool (*)(CriterionKind kind, StringView title, StringView text, uintptr_t& found);
+void set_window_criterion_test(WindowCriterionTest test);
+
+// For tests: the table of the running script.
+HotkeyTable& script_hotkeys();
+
+}  // namespace orv
