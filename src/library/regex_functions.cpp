@@ -41,10 +41,12 @@ size_t start_offset(const ExprToken* args, int argc, int index, size_t length) {
   if (!arg_given(args, argc, index)) return 0;
   char16_t buf[256];
   if (token_to_text(args[index], buf).empty()) return 0;
-  int64_t offset = token_to_int(args[index]) - 1;
-  if (offset < 0) offset += int64_t(length);
-  if (offset < 0) return 0;
-  return uint64_t(offset) > length ? length : size_t(offset);
+  int64_t position = token_to_int(args[index]);
+  if (position > 0) return uint64_t(position - 1) > length ? length : size_t(position - 1);
+  // Counted back from the end without computing position - 1, which the
+  // most negative number would overflow.
+  uint64_t back = uint64_t(1) + (uint64_t(0) - uint64_t(position));
+  return back > length ? 0 : length - size_t(back);
 }
 
 // The variables RegExMatch fills beside its output variable: named for it
