@@ -98,6 +98,8 @@ RegexRef compile(StringView needle, String& error) {
   pcre2_pattern_info(compiled, PCRE2_INFO_NEWLINE, &newline);
   re->newline_has_crlf = newline == PCRE2_NEWLINE_CRLF || newline == PCRE2_NEWLINE_ANY || newline == PCRE2_NEWLINE_ANYCRLF;
   read_names(*re);
+  re->has_callouts = (o.compile & PCRE2_AUTO_CALLOUT) != 0 ||
+                     pcre2_callout_enumerate(compiled, [](pcre2_callout_enumerate_block*, void*) { return 1; }, nullptr) != 0;
   // Machine code when it can be had; the interpreter serves otherwise
   // (no JIT in this build, or no executable memory).
   if (o.jit) (void)pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE);

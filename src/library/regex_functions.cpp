@@ -1,6 +1,7 @@
 // RegExMatch and RegExReplace: the script's side of the pattern engine.
 #include <pcre2.h>
 
+#include <list>
 #include <vector>
 
 #include "base/messages.h"
@@ -126,6 +127,25 @@ Result store_positions(Variable& out, const CompiledRegex& re, const size_t* ov,
   return ResultDone;
 }
 
+// Own copies of texts that may live in script variables. A callout runs
+// script code that can assign those variables (and so free the texts) while
+// the engine and later callouts still read them.
+class CalloutInputs {
+ public:
+  explicit CalloutInputs(const CompiledRegex& re) : called_back_(re.has_callouts) {}
+  void keep(StringView& text) {
+    copies_.emplace_back(text);
+    text = copies_.back();
+  }
+  void keep_if_called_back(StringView& text) {
+    if (called_back_) keep(text);
+  }
+
+ private:
+  bool called_back_;
+  std::list<String> copies_;  // a list: the views must stay put as it grows
+};
+
 // Whether assigning the output variables could change the haystack: it is
 // the output variable, or one of the names the groups get.
 bool output_overlaps(const ExprToken& haystack, Variable& out) {
@@ -147,11 +167,11 @@ Result builtin_regex_match(Func&, ExprToken& result, ExprToken* args, int argc) 
   Variable* out = argc > 2 && args[2].symbol == SymVar ? args[2].var : nullptr;
   char16_t hay_buf[256];
   StringView subject = token_to_text(args[0], hay_buf);
-  String copy;
-  if (out && output_overlaps(args[0], *out)) {
-    copy.assign(subject);
-    subject = copy;
-  }
+  CalloutInputs inputs(*re);
+  // The output variables are assigned after the match, which must not
+  // disturb the haystack either.
+  if (re->has_callouts || (out && output_overlaps(args[0], *out))) inputs.keep(subject);
+  inputs.keep_if_called_back(needle);
   RegexMatcher matcher(*re);
   if (!matcher.ready()) return engine_failure(u"RegExMatch", kOutOfMemory);
   CalloutCall call{re, subject, needle};
@@ -198,6 +218,10 @@ Result builtin_regex_replace(Func&, ExprToken& result, ExprToken* args, int argc
   int64_t limit = -1;
   if (arg_given(args, argc, 4) && !token_to_text(args[4], limit_buf).empty()) limit = token_to_int(args[4]);
   size_t offset = start_offset(args, argc, 5, subject.size());
+  CalloutInputs inputs(*re);
+  inputs.keep_if_called_back(subject);
+  inputs.keep_if_called_back(needle);
+  inputs.keep_if_called_back(replacement);
 
   RegexMatcher matcher(*re);
   if (!matcher.ready()) return engine_failure(u"RegExReplace", kOutOfMemory, message(Msg::OutOfMemory));
