@@ -146,6 +146,22 @@ TEST_F(RegexCache, APatternHeldSurvivesItsEviction) {
   EXPECT_EQ(held->mode, RegexOutputMode::Object);
 }
 
+// Matching such a pattern may run script code that changes the variables
+// its texts came from, so the functions copy them first.
+TEST_F(RegexCache, KnowsWhetherAPatternCanCallOut) {
+  struct Case {
+    const char16_t* needle;
+    bool callouts;
+  } cases[] = {
+      {u"ab", false}, {u"a(?C)b", true}, {u"a(?C7)b", true}, {u"a(?C'name')b", true}, {u"C)ab", true}, {u"a\\(?C1\\)", false},
+  };
+  for (const Case& c : cases) {
+    RegexRef re = compile(c.needle);
+    ASSERT_TRUE(re);
+    EXPECT_EQ(re->has_callouts, c.callouts) << utf16_to_utf8(c.needle);
+  }
+}
+
 // The replacement for the first match of `needle` in `subject`.
 String expand_first(StringView needle, StringView subject, StringView replacement) {
   String error;
