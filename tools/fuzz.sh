@@ -8,7 +8,7 @@
 #                                   once, then FUZZ_SECONDS (default 10) of
 #                                   fuzzing from the seeds alone
 #
-# Targets: load, run, packed, text_functions, stream. Seeds are made afresh from the
+# Targets: load, run, packed, text_functions, stream, regex. Seeds are made afresh from the
 # script tests (tests/scripts/**/*.orv) on every run; what a long run finds
 # that is new stays in build/fuzz/corpus/TARGET for the next one, and every
 # input that fails is kept in build/fuzz/findings/TARGET. A long run of the
@@ -27,7 +27,7 @@ if [ "${1:-}" = --smoke ]; then
   shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions stream)
+[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions stream regex)
 seconds=${FUZZ_SECONDS:-$([ $smoke = 1 ] && echo 10 || echo 180)}
 out=build/fuzz
 
@@ -42,7 +42,7 @@ done
 # target the same texts in each of its input forms (see packed_fuzz.cpp).
 seeds=$out/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions" "$seeds/stream"
+mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions" "$seeds/stream" "$seeds/regex"
 python3 - "$seeds" <<'EOF'
 import base64, glob, hashlib, os, sys, zlib
 seeds = sys.argv[1]
@@ -84,6 +84,7 @@ options_of() {
     run) opts+=(-max_len=16384) ;;
     load) opts+=(-max_len=65536) ;;
     text_functions) opts+=(-dict=tests/fuzz/text_functions.dict) ;;
+    regex) opts+=(-dict=tests/fuzz/regex.dict) ;;
   esac
   echo "${opts[@]}"
 }

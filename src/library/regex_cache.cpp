@@ -70,11 +70,6 @@ void read_names(CompiledRegex& re) {
   }
 }
 
-int count_callout(pcre2_callout_enumerate_block*, void* count) {
-  ++*static_cast<uint32_t*>(count);
-  return 0;
-}
-
 RegexRef compile(StringView needle, String& error) {
   RegexOptions o = parse_regex_options(needle);
   StringView pattern = needle.substr(o.pattern_offset);
@@ -102,11 +97,9 @@ RegexRef compile(StringView needle, String& error) {
   uint32_t newline = 0;
   pcre2_pattern_info(compiled, PCRE2_INFO_NEWLINE, &newline);
   re->newline_has_crlf = newline == PCRE2_NEWLINE_CRLF || newline == PCRE2_NEWLINE_ANY || newline == PCRE2_NEWLINE_ANYCRLF;
-  uint32_t callouts = 0, options = 0;
-  pcre2_callout_enumerate(compiled, count_callout, &callouts);
-  pcre2_pattern_info(compiled, PCRE2_INFO_ALLOPTIONS, &options);
-  re->has_callouts = callouts > 0 || (options & PCRE2_AUTO_CALLOUT);
   read_names(*re);
+  re->has_callouts = (o.compile & PCRE2_AUTO_CALLOUT) != 0 ||
+                     pcre2_callout_enumerate(compiled, [](pcre2_callout_enumerate_block*, void*) { return 1; }, nullptr) != 0;
   // Machine code when it can be had; the interpreter serves otherwise
   // (no JIT in this build, or no executable memory).
   if (o.jit) (void)pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE);

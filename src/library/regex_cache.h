@@ -21,7 +21,9 @@ struct CompiledRegex {
   size_t pattern_offset = 0;
   uint32_t group_count = 0;     // capturing groups, the whole match not counted
   bool newline_has_crlf = false;  // a CR LF pair is one line end
-  bool has_callouts = false;      // the script may run while it matches
+  // The pattern has callout items (or the C option): matching it may run
+  // script code, which can change the variables its texts came from.
+  bool has_callouts = false;
   // Group names by number (entry 0 unused); empty when the pattern names none.
   std::vector<String> names;
 

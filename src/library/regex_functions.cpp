@@ -1,6 +1,7 @@
 // RegExMatch and RegExReplace: the script's side of the pattern engine.
 #include <pcre2.h>
 
+#include <list>
 #include <vector>
 
 #include "base/messages.h"
@@ -47,10 +48,12 @@ size_t start_offset(const ExprToken* args, int argc, int index, size_t length) {
   if (!arg_given(args, argc, index)) return 0;
   char16_t buf[256];
   if (token_to_text(args[index], buf).empty()) return 0;
-  int64_t offset = token_to_int(args[index]) - 1;
-  if (offset < 0) offset += int64_t(length);
-  if (offset < 0) return 0;
-  return uint64_t(offset) > length ? length : size_t(offset);
+  int64_t position = token_to_int(args[index]);
+  if (position > 0) return uint64_t(position - 1) > length ? length : size_t(position - 1);
+  // Counted back from the end without computing position - 1, which the
+  // most negative number would overflow.
+  uint64_t back = uint64_t(1) + (uint64_t(0) - uint64_t(position));
+  return back > length ? 0 : length - size_t(back);
 }
 
 // The variables RegExMatch fills beside its output variable: named for it
@@ -130,15 +133,30 @@ Result store_positions(Variable& out, const CompiledRegex& re, const size_t* ov,
   return ResultDone;
 }
 
-// Whether the haystack's variable could change while it is in use: a
-// callout may assign it during the match, and the output variables are
-// assigned while it is still read (it is the output variable, or one of
-// the names the groups get). Such a haystack is matched as a copy.
-bool haystack_may_change(const ExprToken& haystack, const CompiledRegex& re, const Variable* out) {
+// Own copies of texts that may live in script variables. A callout runs
+// script code that can assign those variables (and so free the texts) while
+// the engine and later callouts still read them.
+class CalloutInputs {
+ public:
+  explicit CalloutInputs(const CompiledRegex& re) : called_back_(re.has_callouts) {}
+  void keep(StringView& text) {
+    copies_.emplace_back(text);
+    text = copies_.back();
+  }
+  void keep_if_called_back(StringView& text) {
+    if (called_back_) keep(text);
+  }
+
+ private:
+  bool called_back_;
+  std::list<String> copies_;  // a list: the views must stay put as it grows
+};
+
+// Whether assigning the output variables could change the haystack: it is
+// the output variable, or one of the names the groups get.
+bool output_overlaps(const ExprToken& haystack, Variable& out) {
   if (haystack.symbol != SymVar) return false;
-  if (re.has_callouts) return true;
-  return out && (&haystack.var->target() == &const_cast<Variable*>(out)->target() ||
-                 starts_with_ignore_case(haystack.var->name_view(), out->name_view()));
+  return &haystack.var->target() == &out.target() || starts_with_ignore_case(haystack.var->name_view(), out.name_view());
 }
 
 }  // namespace
@@ -149,17 +167,14 @@ Result builtin_regex_match(Func&, ExprToken& result, ExprToken* args, int argc) 
   String error;
   RegexRef re = compile_regex(needle, error);
   if (!re) return report_compile_error(error);
-  // A callout receives the needle, and may assign the variable it came from.
-  String needle_copy;
-  if (re->has_callouts) needle = needle_copy.assign(needle);
   Variable* out = argc > 2 && args[2].symbol == SymVar ? args[2].var : nullptr;
   char16_t hay_buf[256];
   StringView subject = token_to_text(args[0], hay_buf);
-  String copy;
-  if (haystack_may_change(args[0], *re, out)) {
-    copy.assign(subject);
-    subject = copy;
-  }
+  CalloutInputs inputs(*re);
+  // The output variables are assigned after the match, which must not
+  // disturb the haystack either.
+  if (re->has_callouts || (out && output_overlaps(args[0], *out))) inputs.keep(subject);
+  inputs.keep_if_called_back(needle);
   RegexMatcher matcher(*re);
   if (!matcher.ready()) return engine_failure(u"RegExMatch", kOutOfMemory);
   CalloutCall call{re, subject, needle};
@@ -197,24 +212,16 @@ Result builtin_regex_replace(Func&, ExprToken& result, ExprToken* args, int argc
   String error;
   RegexRef re = compile_regex(needle, error);
   if (!re) return report_compile_error(error);
-  // A callout receives the needle, and may assign the variable it came from.
-  String needle_copy;
-  if (re->has_callouts) needle = needle_copy.assign(needle);
   char16_t hay_buf[256], repl_buf[256], limit_buf[256];
   StringView subject = token_to_text(args[0], hay_buf);
   StringView replacement = arg_given(args, argc, 2) ? token_to_text(args[2], repl_buf) : StringView();
-  // Callouts run the script between matches: they must not pull the
-  // haystack or the replacement out from under the loop.
-  String subject_copy, replacement_copy;
-  if (re->has_callouts && args[0].symbol == SymVar) {
-    subject = subject_copy.assign(subject);
-  }
-  if (re->has_callouts && arg_given(args, argc, 2) && args[2].symbol == SymVar) {
-    replacement = replacement_copy.assign(replacement);
-  }
   int64_t limit = -1;
   if (arg_given(args, argc, 4) && !token_to_text(args[4], limit_buf).empty()) limit = token_to_int(args[4]);
   size_t offset = start_offset(args, argc, 5, subject.size());
+  CalloutInputs inputs(*re);
+  inputs.keep_if_called_back(subject);
+  inputs.keep_if_called_back(needle);
+  inputs.keep_if_called_back(replacement);
 
   RegexMatcher matcher(*re);
   if (!matcher.ready()) return engine_failure(u"RegExReplace", kOutOfMemory, message(Msg::OutOfMemory));
