@@ -199,7 +199,7 @@ HotkeyError HotkeyTable::define(StringView text, const Callable& callable, uint1
     e->name.assign(text);
     e->key = key;
     e->sided_merged = merged_modifiers(key);
-    e->use_hook = hotkey_forces_hook(key, layout, defaults.use_hook) || action != 0 || defaults.input_level > 0;
+    e->use_hook = hotkey_forces_hook(key, defaults.use_hook) || action != 0 || defaults.input_level > 0;
     e->type = key.joy_button ? HotkeyType::Joystick : key.mouse ? HotkeyType::MouseHook
               : e->use_hook ? HotkeyType::KeyboardHook : HotkeyType::Registered;
     entry = e.get();

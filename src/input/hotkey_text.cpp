@@ -187,7 +187,7 @@ HotkeyTextError parse_hotkey_text(StringView text, const KeyboardLayout& layout,
   return HotkeyTextError::None;
 }
 
-bool hotkey_forces_hook(const HotkeyText& h, const KeyboardLayout& layout, bool use_hook_directive) {
+bool hotkey_forces_hook(const HotkeyText& h, bool use_hook_directive) {
   if (h.joy_button) return false;
   switch (h.vk) {
     case vk::Shift: case vk::Control: case vk::Alt: case vk::LWin: case vk::RWin:
@@ -200,7 +200,7 @@ bool hotkey_forces_hook(const HotkeyText& h, const KeyboardLayout& layout, bool 
   }
   if (h.sc && !h.vk) return true;
   if (h.sided || h.key_up || h.has_prefix || use_hook_directive || h.wildcard || h.use_hook) return true;
-  return h.vk && !h.vk_by_number && !h.mouse && vk_has_second_key(layout, h.vk);
+  return h.vk && !h.vk_by_number && !h.mouse && vk_has_second_key(h.vk);
 }
 
 }  // namespace orv

@@ -48,6 +48,6 @@ HotkeyTextError parse_hotkey_text(StringView text, const KeyboardLayout& layout,
 // modifiers, a key-up or prefix hotkey, a wildcard, a key that is itself a
 // modifier, a key a second physical key shares ...); `use_hook_directive`
 // is #UseHook in force at its definition.
-bool hotkey_forces_hook(const HotkeyText& h, const KeyboardLayout& layout, bool use_hook_directive);
+bool hotkey_forces_hook(const HotkeyText& h, bool use_hook_directive);
 
 }  // namespace orv

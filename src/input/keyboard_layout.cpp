@@ -33,12 +33,18 @@ uint8_t vk_of_sc(const KeyboardLayout& layout, uint16_t sc) {
   return layout.vk_of_sc(sc);
 }
 
-bool vk_has_second_key(const KeyboardLayout& layout, uint8_t vk) {
-  uint16_t sc = layout.sc_of_vk(vk);
-  if (!sc) return false;
-  // The twin differs only in the extended bit: Enter 0x1C and NumpadEnter
-  // 0x11C, Home 0x147 and the numpad's 0x47 without Num Lock.
-  return layout.vk_of_sc(sc ^ 0x100) == vk;
+bool vk_has_second_key(uint8_t vk) {
+  // The navigation cluster and the numpad (with Num Lock off) give the same
+  // virtual keys, and so do the two Enter keys: a property of the keyboard,
+  // not of the character layout. (The layout's scan-code mapping cannot be
+  // asked: Wine's answers a twin for every key.)
+  switch (vk) {
+    case 0x0D: case 0x21: case 0x22: case 0x23: case 0x24: case 0x25: case 0x26: case 0x27: case 0x28:
+    case 0x2D: case 0x2E:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace orv

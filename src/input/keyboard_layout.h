@@ -30,6 +30,6 @@ uint8_t vk_of_sc(const KeyboardLayout& layout, uint16_t sc);
 
 // Whether a second physical key produces the same virtual key (Enter and
 // NumpadEnter, Home and NumpadHome ...): telling them apart needs the hook.
-bool vk_has_second_key(const KeyboardLayout& layout, uint8_t vk);
+bool vk_has_second_key(uint8_t vk);
 
 }  // namespace orv

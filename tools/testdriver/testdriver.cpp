@@ -7,6 +7,7 @@
 //   dialog      TITLE TIMEOUT-MS                print a visible message box's text
 //   click       TITLE BUTTON-ID TIMEOUT-MS      press a message box button
 //   post        CLASS TITLE-SUFFIX MSG WPARAM LPARAM
+//   edit-text   CLASS TITLE-SUFFIX TIMEOUT-MS   print the text of the window's first Edit control
 //
 // CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
 #include <windows.h>
@@ -107,6 +108,17 @@ int wmain(int argc, wchar_t** argv) {
                         LPARAM(wcstoll(argv[6], nullptr, 0)))
                ? 0
                : 1;
+  }
+  if (cmd == L"edit-text" && argc == 5) {
+    HWND h = wait_for(argv[2], argv[3], false, wcstoul(argv[4], nullptr, 10));
+    HWND edit = h ? FindWindowExW(h, nullptr, L"Edit", nullptr) : nullptr;
+    if (!edit) return 1;
+    // WM_GETTEXT, not GetWindowText: the control belongs to another process.
+    LRESULT n = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(size_t(n) + 1, L'\0');
+    SendMessageW(edit, WM_GETTEXT, WPARAM(n + 1), LPARAM(text.data()));
+    print_utf8(text.c_str());
+    return 0;
   }
   fprintf(stderr, "orv-testdriver: bad command\n");
   return 2;
