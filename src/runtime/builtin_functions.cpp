@@ -42,7 +42,7 @@ const BuiltinInfo kBuiltins[] = {
     {u"MemoryLoadLibrary", 1, 6, kLater}, {u"MemoryLoadResource", 2, 2, kLater},
     {u"MemoryLoadString", 2, 4, kLater}, {u"MemorySizeOfResource", 2, 2, kLater}, {u"MenuGetHandle", 1, 1, kLater},
     {u"MenuGetName", 1, 1, kLater}, {u"Mod", 2, 2, builtin_mod}, {u"NumGet", 1, 3, builtin_numget},
-    {u"NumPut", 2, 4, builtin_numput}, {u"ObjAddRef", 1, 1, builtin_obj_add_ref}, {u"ObjBindMethod", 2, 10001, kLater},
+    {u"NumPut", 2, 4, builtin_numput}, {u"ObjAddRef", 1, 1, builtin_obj_add_ref}, {u"ObjBindMethod", 2, 10001, builtin_obj_bind_method},
     {u"ObjClone", 1, 1, builtin_obj_method}, {u"ObjCount", 1, 1, builtin_obj_method},
     {u"ObjDelete", 2, 3, builtin_obj_method}, {u"ObjDump", 1, 4, kLater}, {u"Object", 0, N, builtin_object},
     {u"ObjGetAddress", 2, 2, builtin_obj_method}, {u"ObjGetCapacity", 1, 2, builtin_obj_method},
