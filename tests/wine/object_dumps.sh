@@ -24,7 +24,7 @@ expected="-70000 0.25 text 1 shared 1 67"
 for writer in wine native; do
   for reader in wine native; do
     out=$(cd "$work" && "$OLDPWD/tools/orvrun" "--$writer" writer.orv "$writer" 2>&1 </dev/null)
-    [ "$out" = 93 ]; check "dump written [$writer]" $? "got: $out"
+    [ "$out" = 306 ]; check "dump written [$writer]" $? "got: $out"
     got=$(cd "$work" && "$OLDPWD/tools/orvrun" "--$reader" reader.orv "$writer" 2>&1 </dev/null | tr -d '\r')
     [ "$got" = "$expected" ]; check "written [$writer], loaded [$reader]" $? "got: $got"
   done
