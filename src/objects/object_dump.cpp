@@ -264,7 +264,8 @@ Result builtin_obj_dump(Func& func, ExprToken& result, ExprToken* args, int argc
     out = args[1].symbol == SymVar ? &args[1].var->target() : nullptr;
     if (!out || out->type != VarType::Normal) {
       char16_t buf[256];
-      return report_runtime_error(message(Msg::NotOutputVar), token_to_text(args[1], buf));
+      StringView name = args[1].symbol == SymVar ? args[1].var->name_view() : token_to_text(args[1], buf);
+      return report_runtime_error(message(Msg::NotOutputVar), name);
     }
   }
   const int64_t flags = arg_given(args, argc, 2) ? token_to_int(args[2]) : 0;
