@@ -8,7 +8,7 @@
 #                                   once, then FUZZ_SECONDS (default 10) of
 #                                   fuzzing from the seeds alone
 #
-# Targets: load, run, packed, text_functions, stream, regex. Seeds are made afresh from the
+# Targets: load, run, packed, text_functions, stream, regex, obj_load. Seeds are made afresh from the
 # script tests (tests/scripts/**/*.orv) on every run; what a long run finds
 # that is new stays in build/fuzz/corpus/TARGET for the next one, and every
 # input that fails is kept in build/fuzz/findings/TARGET. A long run of the
@@ -27,7 +27,7 @@ if [ "${1:-}" = --smoke ]; then
   shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions stream regex)
+[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions stream regex obj_load)
 seconds=${FUZZ_SECONDS:-$([ $smoke = 1 ] && echo 10 || echo 180)}
 out=build/fuzz
 
@@ -42,9 +42,9 @@ done
 # target the same texts in each of its input forms (see packed_fuzz.cpp).
 seeds=$out/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions" "$seeds/stream" "$seeds/regex"
+mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions" "$seeds/stream" "$seeds/regex" "$seeds/obj_load"
 python3 - "$seeds" <<'EOF'
-import base64, glob, hashlib, os, sys, zlib
+import base64, glob, hashlib, os, struct, sys, zlib
 seeds = sys.argv[1]
 def put(folder, data):
     name = hashlib.sha1(data).hexdigest()
@@ -68,6 +68,26 @@ for path in sorted(glob.glob("tests/scripts/**/*.orv", recursive=True)):
     put("stream", b"\x00\x03\x07" + script)
     put("stream", b"\x01\x01\x09" + b"\xff\xfe" + script.decode("utf-8", "replace").encode("utf-16-le"))
     put("stream", b"\x02\x02\x0b" + b"\xef\xbb\xbf" + script)
+# Dumps for ObjLoad: each form of item once, nesting, references back to
+# the outermost object and to a key object.
+def obj(body):
+    return len(body).to_bytes(8, "little") + body
+def text(s, tag):
+    b = s.encode("utf-16-le") + b"\0\0" if s else b""
+    return bytes([tag]) + len(b).to_bytes(8, "little") + b
+def ints(tag, width, v):
+    return bytes([tag]) + (v & (2**(8 * width) - 1)).to_bytes(width, "little")
+pairs = [ints(254, 1, 1) + ints(1, 1, -5), ints(253, 2, -300) + ints(4, 2, 300),
+         ints(251, 4, -70000) + ints(6, 4, 70000), ints(249, 8, -2**40) + ints(8, 8, 2**40),
+         bytes([247]) + struct.pack("<d", 0.5) + bytes([9]) + struct.pack("<d", 2.25),
+         text("k", 246) + text("value", 10), text("e", 246) + text("", 10),
+         text("inner", 246) + bytes([11]) + obj(ints(254, 1, 1) + bytes([12]) + (0).to_bytes(8, "little")),
+         bytes([245]) + obj(text("a", 246) + ints(2, 1, 1)) + text("keyed", 10),
+         bytes([244]) + (2).to_bytes(8, "little") + ints(2, 1, 7)]
+for i in range(len(pairs)):
+    put("obj_load", obj(pairs[i]))
+whole = obj(b"".join(pairs))
+put("obj_load", whole)
 EOF
 
 seeds_of() {

@@ -28,6 +28,8 @@ bool assign_value(ObjectField& field, const ExprToken& value);
 // The field's value as a result: text copied into temporary memory (left
 // empty if that fails), objects with a reference added.
 void value_to_result(const ObjectField& field, ExprToken& result);
+// The field's value as a token that borrows it (no reference, no copy).
+ExprToken borrowed_value(const ObjectField& field);
 // The value moves into the result: an object's reference passes to it, a
 // text is copied out and its buffer freed.
 void move_value_to_result(ObjectField& field, ExprToken& result);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/messages.h"
+#include "objects/bound_func.h"
 #include "objects/object_fields.h"
 #include "objects/string_tail.h"
 #include "runtime/calls.h"
@@ -168,6 +169,20 @@ void value_to_result(const ObjectField& field, ExprToken& result) {
       return;
     default: copy_text_result(field.text_view(), result);
   }
+}
+
+ExprToken borrowed_value(const ObjectField& field) {
+  ExprToken value{};
+  value.symbol = field.kind;
+  if (field.kind == SymObject) value.object = field.object;
+  else if (field.kind == SymInteger) value.integer = field.integer;
+  else if (field.kind == SymFloat) value.number = field.number;
+  else {
+    StringView t = field.text_view();
+    value.text = t.data();
+    value.length = uint32_t(t.size());
+  }
+  return value;
 }
 
 void move_value_to_result(ObjectField& field, ExprToken& result) {
@@ -887,8 +902,10 @@ Result EnumBase::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags
   int first = 0;
   if (!(flags & InvokeAsFunctionObject)) {
     if (type != InvokeCall || count < 1) return ResultNotHandled;
+    // e.(k, v) and %e%(k, v) call it with the empty name, as a function.
     char16_t buf[256];
-    if (!equals_ignore_case(token_to_text(*params[0], buf), u"Next")) return ResultNotHandled;
+    StringView name = token_to_text(*params[0], buf);
+    if (!name.empty() && !equals_ignore_case(name, u"Next")) return ResultNotHandled;
     first = 1;
   } else if (type == InvokeSet) {
     return ResultNotHandled;
@@ -1142,21 +1159,6 @@ Result enumerate_next(IObject& enumerator, Variable* key, Variable* value, bool&
 
 namespace {
 
-// A field's value as a token that borrows it (no reference, no copy).
-ExprToken borrowed_value(const ObjectField& field) {
-  ExprToken value{};
-  value.symbol = field.kind;
-  if (field.kind == SymObject) value.object = field.object;
-  else if (field.kind == SymInteger) value.integer = field.integer;
-  else if (field.kind == SymFloat) value.number = field.number;
-  else {
-    StringView t = field.text_view();
-    value.text = t.data();
-    value.length = uint32_t(t.size());
-  }
-  return value;
-}
-
 // Variadic calls see arrays as plain Objects; anything else is no array.
 bool array_items(IObject& object, std::vector<ExprToken>& out) {
   auto* array = dynamic_cast<Object*>(&object);
@@ -1200,6 +1202,7 @@ void install_object_model() {
   g_object_model.named_item = named_item;
   g_object_model.new_rest_array = new_rest_array;
   g_object_model.set_item = set_item;
+  g_object_model.bind = bind_function;
   set_exception_maker(make_exception);
   g_object_hooks.running_method = running_method;
   g_object_hooks.find_function = function_object;

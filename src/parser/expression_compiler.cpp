@@ -564,6 +564,8 @@ class Compiler {
       out_.back().call->func = &operator_func(s == SymPostIncr ? OperatorKind::PostIncrement : OperatorKind::PostDecrement);
       return ResultDone;
     }
+    if ((s == SymPreIncr || s == SymPreDecr) && !out_.empty() && out_.back().symbol == SymDynamic)
+      out_.back().length |= kDynamicWritten;
     if ((s == SymPreIncr || s == SymPreDecr) && is_member_get_call(long(out_.size()) - 1)) {
       out_.back().call->func = &operator_func(s == SymPreIncr ? OperatorKind::PreIncrement : OperatorKind::PreDecrement);
       return ResultDone;
@@ -829,6 +831,9 @@ class Compiler {
       if (is_assignment(s) && is_member_get_call(long(out_.size()) - 1) && !member_get_taken(long(out_.size()) - 1))
         p.member_target = long(out_.size()) - 1;
       if (s == SymAssign && !out_.empty() && out_.back().symbol == SymVar) out_.back().length |= kAssignTarget;
+      if ((is_assignment(s) || s == SymPostIncr || s == SymPostDecr) && !out_.empty() &&
+          out_.back().symbol == SymDynamic)
+        out_.back().length |= kDynamicWritten;
       if (s == SymPostIncr || s == SymPostDecr) {
         // A postfix operator applies at once to what precedes it.
         stack_.push_back(p);

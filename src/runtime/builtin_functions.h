@@ -33,6 +33,10 @@ Result builtin_is_object(Func& func, ExprToken& result, ExprToken* args, int arg
 Result builtin_obj_method(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_obj_add_ref(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_obj_raw_set(Func& func, ExprToken& result, ExprToken* args, int argc);
+// Function objects and serialised objects.
+Result builtin_obj_bind_method(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_obj_dump(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_obj_load(Func& func, ExprToken& result, ExprToken* args, int argc);
 // FileExist(FilePattern): the attribute letters of the first match, or "".
 Result builtin_file_exist(Func& func, ExprToken& result, ExprToken* args, int argc);
 // FileOpen(Filename, Flags [, Encoding]): a file object, or 0.

@@ -295,8 +295,10 @@ Result call_script_function(Func& f, ExprToken* args, size_t argc, ExprToken& re
   g_last_call_returned = call_result.returned;
   if (r) {
     const ExprToken& v = *call_result.value;
-    if (v.symbol == SymString || v.symbol == SymOperand) r = keep_text(call_result.text, v.symbol, result);
-    else result = call_result.value.detach();  // numbers, and an object whose reference passes to the caller
+    if (v.symbol == SymString || v.symbol == SymOperand) {
+      // An Exit in the body still ends the thread once the text is kept.
+      if (!keep_text(call_result.text, v.symbol, result)) r = ResultFailed;
+    } else result = call_result.value.detach();  // numbers, and an object whose reference passes to the caller
   } else {
     call_result.value.reset();
   }
@@ -329,7 +331,8 @@ Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& res
   if (!invoke_target(InvokeGet, args, argc, old.out())) return ResultFailed;
   int delta = (op == OperatorKind::PreIncrement || op == OperatorKind::PostIncrement) ? 1 : -1;
   ExprToken stepped{};
-  switch (token_numeric_type(*old)) {
+  const NumType type = token_numeric_type(*old);
+  switch (type) {
     case NumType::Integer:
       stepped.symbol = SymInteger;
       stepped.integer = int64_t(uint64_t(token_to_int(*old)) + uint64_t(delta));
@@ -350,7 +353,9 @@ Result step_member(OperatorKind op, ExprToken* args, size_t argc, ExprToken& res
   ignored.reset();
   if (!r) return r;
   bool post = op == OperatorKind::PostIncrement || op == OperatorKind::PostDecrement;
-  result = post ? old.detach() : stepped;
+  // Text that is no number steps to nothing, and nothing is what it was.
+  if (post && type == NumType::NotNumeric) result = empty_token();
+  else result = post ? old.detach() : stepped;
   return ResultDone;
 }
 
@@ -443,9 +448,14 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
     if (callee->type_name() == StringView(u"Func")) {
       f = static_cast<Func*>(callee);
     } else {
-      // Any other object is called as a function object.
-      TokenPointers params(args, argc);
-      Result r = callee->invoke(result, *dynamic_name, InvokeCall | InvokeAsFunctionObject, params.data(), int(argc));
+      // Any other object is called with the empty method name: function
+      // objects take it as a call of themselves, a script's object can
+      // answer it with __Call.
+      SmallArray<ExprToken*, 16> params(argc + 1);
+      ExprToken no_name = empty_token();
+      params[0] = &no_name;
+      for (size_t i = 0; i < argc; ++i) params[i + 1] = &args[i];
+      Result r = callee->invoke(result, *dynamic_name, InvokeCall, params.data(), int(argc + 1));
       return r == ResultNotHandled || r == ResultReturned ? ResultDone : r;
     }
   }
@@ -459,31 +469,23 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
   if (f->kind == FuncKind::Operator) return call_operator(*f, args, argc, result);
   // Too few parameters: the function is not called and the result is empty.
   if (int(argc) < f->min_params) return ResultDone;
-  if (f->kind == FuncKind::Builtin) return f->routine(*f, result, args, int(argc));
+  // More than a built-in takes are let go, as a script function lets go of
+  // what it has no parameter for: a function object may be handed more
+  // than it declares (Abs as a __Get gets the object and the key).
+  if (f->kind == FuncKind::Builtin) return f->routine(*f, result, args, std::min(int(argc), f->max_params));
   return call_script_function(*f, args, argc, result);
 }
 
-Result Func::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) {
-  (void)this_token;
-  if ((flags & InvokeTypeMask) != InvokeCall) return ResultNotHandled;
-  int first = 0;
-  if (!(flags & InvokeAsFunctionObject)) {
-    // f.Call(args) and f.(args); other method names are not a Func's.
-    if (count < 1) return ResultNotHandled;
-    char16_t buf[256];
-    StringView method = token_to_text(*params[0], buf);
-    if (!method.empty() && !equals_ignore_case(method, u"Call")) return ResultNotHandled;
-    first = 1;
-  }
-  // Method calls come through here.
-  const int n = count - first;
-  SmallArray<ExprToken, 8> args{size_t(n)};
-  for (int i = 0; i < n; ++i) args[i] = *params[first + i];
+Result call_function_object(Func& f, ExprToken** params, int count, ExprToken& result) {
+  SmallArray<ExprToken, 8> args{size_t(count)};
+  for (int i = 0; i < count; ++i) args[i] = *params[i];
   CallRecord call;
-  call.func = this;
+  call.func = &f;
   g_last_call_returned = false;
-  Result r = call_function(call, nullptr, args.data(), size_t(n), result);
-  if (r == ResultDone && kind == FuncKind::Script && g_last_call_returned) return ResultReturned;
+  Result r = call_function(call, nullptr, args.data(), size_t(count), result);
+  // A built-in always gives its value back, as a script function's Return
+  // does: one bound as __Get answers the lookup.
+  if (r == ResultDone && (f.kind == FuncKind::Builtin || g_last_call_returned)) return ResultReturned;
   return r;
 }
 

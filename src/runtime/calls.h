@@ -17,6 +17,11 @@ Result call_function(const CallRecord& call, ExprToken* dynamic_name, ExprToken*
 class IObject;
 struct Func;
 
+// Calls `f` as a function object does, with the values the parameters
+// point at: too few and nothing is called, too many and the extras are let
+// go. ResultReturned when a script function ended with Return.
+Result call_function_object(Func& f, ExprToken** params, int count, ExprToken& result);
+
 // Object syntax: member get, set and call, member increments and new,
 // applied to args[0] with the rest as keys, values or arguments.
 Result call_operator(Func& f, ExprToken* args, size_t argc, ExprToken& result);
@@ -38,6 +43,9 @@ struct ObjectModelOps {
   // array (null: none), or empty; null when out of memory.
   IObject* (*new_rest_array)(IObject* named) = nullptr;
   bool (*set_item)(IObject& array, int64_t key, const ExprToken& value) = nullptr;
+  // f.Bind(args): a function object that calls `target` with the bound
+  // values first; null when out of memory.
+  IObject* (*bind)(IObject& target, ExprToken** args, int count) = nullptr;
 };
 extern ObjectModelOps g_object_model;
 

@@ -154,14 +154,14 @@ Result evaluate_condition(const ScriptLine& line) {
     if (!line.args[0].is_expression) {
       // A lone variable.
       value = OwnedToken::adopt(var_token(line.args[0].ref.derefs[0].target.var));
-    } else if (!evaluate(line.args[0].postfix, value.out())) {
-      return ResultFailed;
+    } else if (Result r = evaluate(line.args[0].postfix, value.out()); r != ResultDone) {
+      return r;
     }
     return condition_truth(*value) ? ResultConditionTrue : ResultConditionFalse;
   }
 
   static ExpandedArgs args;
-  if (!args.expand(line)) return ResultFailed;
+  if (Result r = args.expand(line); r != ResultDone) return r;
   Variable* var = args.vars[0] ? &args.vars[0]->target() : nullptr;
   StringView value = args.count > 0 ? args.text[0] : StringView();
   StringView operand = args.count > 1 ? args.text[1] : StringView();

@@ -252,14 +252,20 @@ class Evaluation {
         // done in place; a short-circuit link below may still follow it
       } else {
         const ExprToken* jump = nullptr;
-        if (!apply(tok, jump)) return fail_cleanup();
+        Result applied = apply(tok, jump);
+        if (applied == ResultExitThread) {
+          // Exit in a function called here ends the thread, not just the call.
+          (void)fail_cleanup();
+          return ResultExitThread;
+        }
+        if (!applied) return fail_cleanup();
         if (jump) {
           tok = jump;
           continue;
         }
       }
       // Short-circuit points: the value just produced decides a jump.
-      if (tok->link && tok->symbol != SymIfThen && tok->symbol != SymDynamic) {
+      if (tok->link && tok->symbol != SymIfThen && !names_function(*tok)) {
         const ExprToken* target = tok->link;
         for (;;) {
           uint32_t ls = target->symbol;
@@ -322,6 +328,11 @@ class Evaluation {
   static void release(ExprToken& t) {
     if (t.symbol == SymObject && t.object) t.object->release();
   }
+  // A dynamic name links to its call when it names the function called; a
+  // dynamic variable's link is a short-circuit like any operand's.
+  static bool names_function(const ExprToken& t) {
+    return t.symbol == SymDynamic && t.link && t.link->symbol == SymCall;
+  }
 
   Result push_operand(const ExprToken& tok) {
     if (sp_ >= kStackSize) return report_runtime_error(message(Msg::ExpressionTooLong));
@@ -363,8 +374,10 @@ class Evaluation {
   }
 
   Result push_dynamic(const ExprToken& tok) {
+    const uint32_t length = tok.length & ~kDynamicWritten;
+    const StringView written_as(tok.text, length);
     // %v% alone, with v holding an object, stands for the object itself.
-    if (Variable* sole = sole_deref_var(tok.derefs, tok.text, tok.length)) {
+    if (Variable* sole = sole_deref_var(tok.derefs, tok.text, length)) {
       Variable& v = sole->target();
       if (v.attributes & AttrObject) {
         ExprToken t{};
@@ -379,7 +392,7 @@ class Evaluation {
     size_t n = 0;
     const DerefRecord* d = tok.derefs;
     const char16_t* p = tok.text;
-    const char16_t* end = tok.text + tok.length;
+    const char16_t* end = tok.text + length;
     while (p < end) {
       if (d->marker == p) {
         char16_t buf[256];
@@ -388,7 +401,7 @@ class Evaluation {
         vt.var = d->target.var;
         StringView part = token_to_text(vt, buf);
         if (n + part.size() > kMaxVarNameLength)
-          return report_runtime_error(message(Msg::DynamicVarNameTooLong), tok.view());
+          return report_runtime_error(message(Msg::DynamicVarNameTooLong), written_as);
         std::memcpy(name + n, part.data(), part.size() * sizeof(char16_t));
         n += part.size();
         p += d->length;
@@ -396,11 +409,11 @@ class Evaluation {
         continue;
       }
       if (n >= kMaxVarNameLength)
-        return report_runtime_error(message(Msg::DynamicVarNameTooLong), tok.view());
+        return report_runtime_error(message(Msg::DynamicVarNameTooLong), written_as);
       name[n++] = *p++;
     }
     StringView built(name, n);
-    if (tok.link) {
+    if (names_function(tok)) {
       // The name of a function called at run time.
       char16_t* copy = temp_arena().allocate(n + 1);
       if (!copy) return report_runtime_error(message(Msg::OutOfMemory));
@@ -409,8 +422,9 @@ class Evaluation {
       return ResultDone;
     }
     if (built.empty())
-      return report_runtime_error(message(Msg::DynamicVarBlank), tok.view());
-    Variable* v = find_or_add_variable(*g_script, built);
+      return report_runtime_error(message(Msg::DynamicVarBlank), written_as);
+    Variable* v = (tok.length & kDynamicWritten) ? find_or_add_variable(*g_script, built)
+                                                : find_dynamic_to_read(*g_script, built);
     if (!v) return ResultFailed;
     ExprToken t{};
     t.symbol = SymVar;
@@ -704,14 +718,20 @@ Result Evaluation::apply_call(const CallRecord& call) {
     // x.y += v reads the member but leaves target and key for the set.
     if (sp_ >= kStackSize) return report_runtime_error(message(Msg::ExpressionTooLong));
     Result r = call_function(call, nullptr, args, argc, result);
-    if (!r) return r;
+    if (!r || r == ResultExitThread) {
+      release(result);
+      return r;
+    }
     push(result);
     return ResultDone;
   }
   Result r = call_function(call, dynamic ? &stack_[sp_ - taken] : nullptr, args, argc, result);
   for (size_t i = sp_ - taken; i < sp_; ++i) release(stack_[i]);
   sp_ -= taken;
-  if (!r) return r;
+  if (!r || r == ResultExitThread) {
+    release(result);
+    return r;
+  }
   push(result);
   return ResultDone;
 }

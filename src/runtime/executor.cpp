@@ -52,7 +52,7 @@ Result ExpandedArgs::expand(const ScriptLine& line) {
     if (arg.is_expression) {
       TempArena::Scope scope;
       OwnedToken value;
-      if (!evaluate(arg.postfix, value.out())) return ResultFailed;
+      if (Result r = evaluate(arg.postfix, value.out()); r != ResultDone) return r;
       char16_t numbuf[256];
       buffer += token_to_text(*value, numbuf);
       if (value.is_object()) {
@@ -220,8 +220,8 @@ bool legacy_math_fast(const ScriptLine& line, Result& r) {
   {
     TempArena::Scope scope;
     OwnedToken value;
-    if (!evaluate(line.args[1].postfix, value.out())) {
-      r = ResultFailed;
+    if (Result evaluated = evaluate(line.args[1].postfix, value.out()); evaluated != ResultDone) {
+      r = evaluated;
       return true;
     }
     b = *value;
@@ -463,7 +463,7 @@ Result Engine::condition_of(const ScriptLine& line, int arg, bool& truth) {
   TempArena::Scope scope;
   OwnedToken value;
   if (a.is_expression) {
-    if (!evaluate(a.postfix, value.out())) return ResultFailed;
+    if (Result r = evaluate(a.postfix, value.out()); r != ResultDone) return r;
   } else if (Variable* sole = sole_deref_var(a.ref.derefs, a.text, a.length)) {
     value = OwnedToken::adopt(var_token(sole));
   } else {
@@ -475,7 +475,7 @@ Result Engine::condition_of(const ScriptLine& line, int arg, bool& truth) {
 
 Result Engine::run_if(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
   Result cond = evaluate_condition(*line);
-  if (!cond) return ResultFailed;
+  if (!cond || cond == ResultExitThread) return cond;
   ScriptLine* after = line->related;
   bool has_else = after && after->action == CmdElse;
   if (cond == ResultConditionTrue) {
@@ -494,7 +494,7 @@ Result Engine::run_if(ScriptLine* line, ScriptLine*& next, ScriptLine*& jump) {
 Result Engine::run_goto(ScriptLine* line, ScriptLine*& jump) {
   Label* label = line->label();
   if (!label) {
-    if (!args().expand(*line)) return ResultFailed;
+    if (Result r = args().expand(*line); r != ResultDone) return r;
     label = program_.find_label(args().text[0]);
     if (!label || !label->line) return report_runtime_error(message(Msg::TargetLabelMissing), args().text[0]);
     bool leaves_function = false;
@@ -510,7 +510,7 @@ Result Engine::run_gosub(ScriptLine* line) {
   if (stack_exhausted()) return report_runtime_error(message(Msg::SubroutineRecursionTooDeep), label ? label->name : StringView());
   bool leaves_function = line->leaves_function;
   if (!label) {
-    if (!args().expand(*line)) return ResultFailed;
+    if (Result r = args().expand(*line); r != ResultDone) return r;
     label = program_.find_label(args().text[0]);
     if (!label || !label->line) return report_runtime_error(message(Msg::TargetLabelMissing), args().text[0]);
     if (!check_dynamic_target(line, label->line, leaves_function)) return ResultFailed;
@@ -534,7 +534,7 @@ Result Engine::run_break_continue(ScriptLine* line, ScriptLine*& jump) {
   bool is_break = line->action == CmdBreak || line->action == CmdBreakIf;
   if (line->action == CmdBreakIf || line->action == CmdContinueIf) {
     bool truth = false;
-    if (!condition_of(*line, 0, truth)) return ResultFailed;
+    if (Result r = condition_of(*line, 0, truth); r != ResultDone) return r;
     if (!truth) return ResultDone;
   }
   ScriptLine* target = line->related;
@@ -561,9 +561,9 @@ Result Engine::run_throw(ScriptLine* line) {
   TempArena::Scope scope;
   OwnedToken value;
   if (a.is_expression) {
-    if (!evaluate(a.postfix, value.out())) {
+    if (Result r = evaluate(a.postfix, value.out()); r != ResultDone) {
       t.thrown.pending = false;
-      return ResultFailed;
+      return r;
     }
   } else {
     value = OwnedToken::adopt(var_token(a.ref.derefs[0].target.var));
@@ -663,7 +663,7 @@ Result Engine::command(ScriptLine* line) {
   switch (id) {
     case CmdExit:
       if (line->arg_count > 0) {
-        if (!args().expand(*line)) return ResultFailed;
+        if (Result r = args().expand(*line); r != ResultDone) return r;
         g_process.exit_code = int(text_to_int(args().text[0]));
       } else {
         g_process.exit_code = 0;
@@ -679,7 +679,7 @@ Result Engine::command(ScriptLine* line) {
       return evaluate(line->args[0].postfix, value.out());
     }
     case CmdAssign: {
-      if (!args().expand(*line)) return ResultFailed;
+      if (Result r = args().expand(*line); r != ResultDone) return r;
       StringView value = args().count > 1 ? args().text[1] : StringView();
       if (g_thread->auto_trim) value = trim(value);
       return args().vars[0] ? args().vars[0]->assign(value) : ResultDone;
@@ -690,12 +690,13 @@ Result Engine::command(ScriptLine* line) {
     case CmdDivAssign: {
       Result r;
       if (legacy_math_fast(*line, r)) return r;
-      if (!args().expand(*line)) return ResultFailed;
+      if (Result r = args().expand(*line); r != ResultDone) return r;
       return legacy_math(*line, args());
     }
     default: {
       const CommandInfo& info = command_info(id);
-      if (!(info.flags & RawArgs) && !args().expand(*line)) return ResultFailed;
+      if (!(info.flags & RawArgs))
+        if (Result r = args().expand(*line); r != ResultDone) return r;
       return info.handler(*line, args());
     }
   }
@@ -725,12 +726,12 @@ Result Engine::assign_expression(const ScriptLine& line) {
   if (!src.is_expression) {
     // x := y copies the variable as it is, number cache and all.
     if (Variable* sole = sole_deref_var(src.ref.derefs, src.text, src.length)) return target->assign_var(*sole);
-    if (!args().expand(line)) return ResultFailed;
+    if (Result r = args().expand(line); r != ResultDone) return r;
     return target->assign(args().text[1]);
   }
   TempArena::Scope scope;
   OwnedToken value;
-  if (!evaluate(src.postfix, value.out())) return ResultFailed;
+  if (Result r = evaluate(src.postfix, value.out()); r != ResultDone) return r;
   return target->assign_token(*value);
 }
 
@@ -748,11 +749,11 @@ Result Engine::return_value(const ScriptLine& line) {
   // here: no holder of its own is needed.
   ExprToken value;
   if (arg.is_expression) {
-    if (!evaluate(arg.postfix, value)) return ResultFailed;
+    if (Result r = evaluate(arg.postfix, value); r != ResultDone) return r;
   } else if (Variable* sole = sole_deref_var(arg.ref.derefs, arg.text, arg.length)) {
     value = var_token(sole);
   } else {
-    if (!args().expand(line)) return ResultFailed;
+    if (Result r = args().expand(line); r != ResultDone) return r;
     // Text written in the line: its type is decided where it is used.
     return text_result(args().text[0], SymOperand);
   }

@@ -104,9 +104,9 @@ Result Engine::loop_iteration(ScriptLine* loop, ScriptLine*& jump, bool& stop) {
     g_thread->current_line = until;
     record_line(until);
     bool truth = false;
-    if (!condition_of(*until, 0, truth)) {
+    if (Result r = condition_of(*until, 0, truth); r != ResultDone) {
       stop = true;
-      return ResultFailed;
+      return r;
     }
     if (truth) stop = true;
   }
@@ -128,9 +128,9 @@ Result Engine::run_loop(ScriptLine* line, ScriptLine*& jump) {
     if (kind == LoopKind::Unknown || kind == LoopKind::Count) {
       // The count (or, for a parameter built at run time, the kind) is
       // decided now.
-      if (!args().expand(*line)) {
+      if (Result expanded = args().expand(*line); expanded != ResultDone) {
         saved.restore(t);
-        return ResultFailed;
+        return expanded;
       }
       StringView first = trim(args().count > 0 ? args().text[0] : StringView());
       if (line->arg_count == 0 || first.empty()) {
@@ -181,7 +181,7 @@ Result Engine::loop_while(ScriptLine* loop, ScriptLine*& jump) {
     g_thread->current_line = loop;
     record_line(loop);
     bool truth = false;
-    if (!condition_of(*loop, 0, truth)) return ResultFailed;
+    if (Result r = condition_of(*loop, 0, truth); r != ResultDone) return r;
     if (!truth) break;
     Result r = loop_iteration(loop, jump, stop);
     if (r != ResultDone) return r;
@@ -190,7 +190,7 @@ Result Engine::loop_while(ScriptLine* loop, ScriptLine*& jump) {
 }
 
 Result Engine::loop_parse(ScriptLine* loop, ScriptLine*& jump) {
-  if (!args().expand(*loop)) return ResultFailed;
+  if (Result r = args().expand(*loop); r != ResultDone) return r;
   // The second parameter names the input variable, unless it is an
   // expression; either way the text is copied, so that changing the
   // variable inside the loop does not change the fields.
@@ -260,7 +260,7 @@ Result Engine::loop_parse(ScriptLine* loop, ScriptLine*& jump) {
 }
 
 Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
-  if (!args().expand(*loop)) return ResultFailed;
+  if (Result r = args().expand(*loop); r != ResultDone) return r;
   // Line by line, so that a file of any size reads in the memory of a line;
   // a lone CR ends a line as CR LF and LF do.
   TextFile in;
@@ -278,7 +278,7 @@ Result Engine::loop_read(ScriptLine* loop, ScriptLine*& jump) {
 }
 
 Result Engine::loop_files(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
-  if (!args().expand(*loop)) return ResultFailed;
+  if (Result r = args().expand(*loop); r != ResultDone) return r;
   // Loop, Files, Pattern, Mode  or the older  Loop, Pattern, IncludeFolders, Recurse
   int at = new_form ? 1 : 0;
   StringView pattern = at < args().count ? args().text[at] : StringView();
@@ -349,7 +349,7 @@ Result Engine::file_loop_directory(ScriptLine* loop, const String& prefix, const
 }
 
 Result Engine::loop_registry(ScriptLine* loop, bool new_form, ScriptLine*& jump) {
-  if (!args().expand(*loop)) return ResultFailed;
+  if (Result r = args().expand(*loop); r != ResultDone) return r;
   LoopRegItem item;
   RegistryLoopMode mode;
   if (new_form) {
@@ -419,7 +419,7 @@ Result Engine::loop_for(ScriptLine* loop, ScriptLine*& jump) {
   {
     TempArena::Scope scope;
     OwnedToken value;
-    if (!evaluate(loop->args[2].postfix, value.out())) return ResultFailed;
+    if (Result r = evaluate(loop->args[2].postfix, value.out()); r != ResultDone) return r;
     if (value.is_object()) object = ObjectRef::adopt(value.detach().object);
     else if (value->symbol == SymVar && (value->var->target().attributes & AttrObject))
       object = ObjectRef(value->var->target().contents.object);
@@ -452,7 +452,8 @@ Result Engine::loop_for(ScriptLine* loop, ScriptLine*& jump) {
       TempArena::Scope round;
       OwnedToken more;
       n = enumerator->invoke(more.out(), enum_this, InvokeCall, next_params, val ? 3 : 2);
-      go = (n == ResultDone) && token_truth(*more);
+      // A script's own Next ends with a Return, which a method reports.
+      go = (n == ResultDone || n == ResultReturned) && token_truth(*more);
     }
     if (n == ResultFailed || n == ResultExitThread) {
       result = n;

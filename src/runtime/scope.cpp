@@ -110,4 +110,15 @@ Variable* find_or_add_variable(ScriptProgram& program, StringView name) {
   return add_to(f->locals, name, ScopeLocal);
 }
 
+Variable* find_dynamic_to_read(ScriptProgram& program, StringView name) {
+  Func* f = scope_function(program);
+  if (f && name.size() <= kMaxNameLength && !find_local_variable(*f, name)) {
+    bool declared = false;
+    for (Variable* g : f->global_declarations) declared = declared || equals_ignore_case(g->name_view(), name);
+    if (!declared)
+      if (Variable* g = program.globals.find(name)) return g;
+  }
+  return find_or_add_variable(program, name);
+}
+
 }  // namespace orv

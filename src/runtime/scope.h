@@ -12,6 +12,11 @@ struct Func;
 // The variable a name written in the script refers to, created when it does
 // not exist yet. Null after an error was reported (bad or too long name).
 Variable* find_or_add_variable(ScriptProgram& program, StringView name);
+// A name built at run time and only read: inside a function that has no
+// local of that name, an existing global answers (programs read global
+// pseudo-arrays this way); otherwise as find_or_add_variable, so that a
+// name never seen is still created local.
+Variable* find_dynamic_to_read(ScriptProgram& program, StringView name);
 // Null when there is none; nothing is created but the record of a built-in
 // variable named for the first time.
 Variable* find_variable(ScriptProgram& program, StringView name);

@@ -62,6 +62,10 @@ enum CallKind : uint8_t { CallOrdinary = 1, CallVariadic = 2 };
 
 // Set in `length` of a SymVar token that is the target of ":=".
 inline constexpr uint32_t kAssignTarget = 1;
+// Set in `length` of a SymDynamic token whose variable the expression
+// assigns or steps: inside a function such a name is created local, while
+// a name only read finds an existing global when there is no local.
+inline constexpr uint32_t kDynamicWritten = 0x80000000u;
 
 struct ExprToken {
   union {
