@@ -1,0 +1,219 @@
+#include "input/hook_events.h"
+
+#include "input/key_codes.h"
+
+namespace orv {
+
+namespace {
+
+constexpr uint8_t kCtrlBits = ModLCtrl | ModRCtrl, kAltBits = ModLAlt | ModRAlt, kShiftBits = ModLShift | ModRShift,
+                  kWinBits = ModLWin | ModRWin;
+
+// The key the system leaves neutral, made left or right by its scan code.
+// Right Shift comes as 0x36 without the extended flag.
+uint8_t sided_vk(uint8_t v, uint16_t sc) {
+  switch (v) {
+    case vk::Shift: return (sc & 0xFF) == 0x36 ? vk::RShift : vk::LShift;
+    case vk::Control: return sc == 0x11D ? vk::RControl : vk::LControl;
+    case vk::Alt: return sc == 0x138 ? vk::RAlt : vk::LAlt;
+    default: return v;
+  }
+}
+
+// Whether the held prefix is the one a combination names: Shift, Control
+// and Alt named neutrally accept either side.
+bool prefix_matches(const PrefixCombo& c, uint8_t held_vk, uint16_t held_sc) {
+  if (c.prefix_sc) return c.prefix_sc == held_sc;
+  if (c.prefix_vk == held_vk) return true;
+  uint32_t neutral = neutral_of_vk(c.prefix_vk);
+  return !sided_bit_of_vk(c.prefix_vk) && neutral && neutral == neutral_of_vk(held_vk);
+}
+
+}  // namespace
+
+const HookKey& HookProcessor::record(uint8_t v, uint16_t sc) const {
+  const HookKey& by_sc = tables_->sc_keys[sc & 0x1FF];
+  return (sc && (by_sc.has_hotkeys || by_sc.is_prefix)) ? by_sc : tables_->vk_keys[v];
+}
+
+void HookProcessor::reset() {
+  keys_ = {};
+  logical_mods_ = physical_mods_ = 0;
+  prefix_vk_ = 0;
+  prefix_sc_ = 0;
+  prefix_used_ = prefix_suppressed_ = alt_pressed_for_tab_ = false;
+}
+
+bool HookProcessor::choose(uint16_t id, bool own, int level, HookActions& actions, uint16_t& variant) const {
+  const HookHotkey& h = tables_->hotkeys[id];
+  int plain = -1;
+  for (size_t i = 0; i < h.variants.size(); ++i) {
+    const HookVariant& v = h.variants[i];
+    // The script's own events fire only variants of a lower input level.
+    if (!v.live || (own && v.input_level >= level)) continue;
+    if (v.criterion.kind == CriterionKind::None) {
+      if (plain < 0) plain = int(i);
+      continue;
+    }
+    bool expression = v.criterion.kind == CriterionKind::IfExpression;
+    if (expression ? actions.if_expression(v.criterion.if_expression, id) : actions.window_criterion(v.criterion)) {
+      variant = expression ? uint16_t(i + 1) : 0;
+      return true;
+    }
+  }
+  variant = 0;
+  return plain >= 0;
+}
+
+bool HookProcessor::fire(uint16_t id, bool own, int level, int notches, HookActions& actions) {
+  const HookHotkey& h = tables_->hotkeys[id];
+  if (!h.enabled) return false;
+  if (h.action) {
+    if (own) return false;
+    alt_tab(h.action, actions);
+    return true;
+  }
+  uint16_t variant = 0;
+  if (!choose(id, own, level, actions, variant)) return false;
+  actions.post_hotkey(id, variant, notches);
+  return true;
+}
+
+void HookProcessor::alt_tab(uint16_t action, HookActions& actions) {
+  using namespace event_tag;
+  if (action != alt_tab::AltTab && action != alt_tab::ShiftAltTab) return;
+  if (!(logical_mods_ & kAltBits)) {
+    actions.send_key(vk::LAlt, 0x38, false, kLevel0);
+    alt_pressed_for_tab_ = true;
+  }
+  bool shift = action == alt_tab::ShiftAltTab && !(logical_mods_ & kShiftBits);
+  if (shift) actions.send_key(vk::LShift, 0x2A, false, kLevel0);
+  actions.send_key(vk::Tab, 0x0F, false, kLevel0);
+  actions.send_key(vk::Tab, 0x0F, true, kLevel0);
+  if (shift) actions.send_key(vk::LShift, 0x2A, true, kLevel0);
+}
+
+void HookProcessor::note_state(uint8_t v, bool up, bool logical, bool physical) {
+  if (is_wheel_vk(v)) return;
+  uint8_t bit = sided_bit_of_vk(v);
+  if (logical) {
+    keys_[v].logical = !up;
+    logical_mods_ = up ? uint8_t(logical_mods_ & ~bit) : uint8_t(logical_mods_ | bit);
+  }
+  if (physical) {
+    keys_[v].physical = !up;
+    physical_mods_ = up ? uint8_t(physical_mods_ & ~bit) : uint8_t(physical_mods_ | bit);
+  }
+}
+
+HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
+  using namespace event_tag;
+  const uint8_t v = sided_vk(in.vk, in.sc);
+  // Tags are compared as the full pointer-sized value: a foreign program's
+  // extra information that merely ends in the same 32 bits is not ours.
+  const bool own = in.extra >= kLowest && in.extra <= kIgnore;
+  const int level = in.extra >= kLowest && in.extra <= kLevel0 ? int(kLevel0 - in.extra) : 0;
+  // The physical state follows the user's hands only: a re-sent prefix
+  // counts as typed elsewhere, but its press and release come after the
+  // real release and must not leave the key held.
+  const bool physical = !in.injected;
+  KeyState& k = keys_[v];
+  HookVerdict verdict = HookVerdict::Pass;
+  // The program's own events of level 0 never fire hotkeys nor act as prefixes.
+  const bool may_fire = tables_ && (!own || level > 0);
+
+  if (!in.key_up) {
+    if (may_fire) {
+      const HookKey& r = record(v, in.sc);
+      const bool is_held_prefix = prefix_down() && v == prefix_vk_ && (in.sc == prefix_sc_ || !prefix_sc_);
+      uint16_t id = kNoHotkey;
+      if (prefix_down() && !is_held_prefix) {
+        prefix_used_ = true;
+        for (const PrefixCombo& c : r.combos) {
+          if (prefix_matches(c, prefix_vk_, prefix_sc_)) {
+            id = c.id;
+            break;
+          }
+        }
+      }
+      if (id == kNoHotkey && (r.has_hotkeys || r.is_prefix) && !is_held_prefix) {
+        uint8_t mods = logical_mods_ & uint8_t(~sided_bit_of_vk(v));
+        const HookKey& by_sc = tables_->sc_keys[in.sc & 0x1FF];
+        id = (in.sc && by_sc.has_hotkeys) ? tables_->lookup_sc(mods, in.sc) : tables_->lookup_vk(mods, v);
+      }
+      if (is_held_prefix) {
+        // Auto-repeat of the held prefix: kept back like its first press.
+        if (prefix_suppressed_) verdict = HookVerdict::Suppress;
+      } else if (r.is_prefix && !prefix_down()) {
+        // A prefix acts on release only: its own hotkey fires then, when no
+        // other key was pressed with it.
+        prefix_vk_ = v;
+        prefix_sc_ = in.sc;
+        prefix_used_ = false;
+        prefix_suppressed_ = !r.prefix_pass_through;
+        if (id != kNoHotkey) k.on_release = uint16_t(id & ~kKeyUpFlag);
+        if (prefix_suppressed_) verdict = HookVerdict::Suppress;
+      } else if (id != kNoHotkey && (id & kKeyUpFlag)) {
+        k.on_release = uint16_t(id & ~kKeyUpFlag);
+        if (!tables_->hotkeys[k.on_release].pass_through) verdict = HookVerdict::Suppress;
+      } else if (id != kNoHotkey && fire(id, own, level, in.wheel_notches, actions)) {
+        if (!tables_->hotkeys[id].pass_through) verdict = HookVerdict::Suppress;
+        if (tables_->key_up_of[id] != kNoHotkey) k.on_release = tables_->key_up_of[id];
+        // Releasing Alt or Win alone after a hotkey would open a menu.
+        bool win_alone = (logical_mods_ & kWinBits) && !(logical_mods_ & (kCtrlBits | kShiftBits));
+        for (uint8_t m : {vk::LWin, vk::RWin, vk::LAlt, vk::RAlt}) {
+          bool alt = m == vk::LAlt || m == vk::RAlt;
+          if (keys_[m].logical && (alt ? v != vk::LAlt && v != vk::RAlt : win_alone)) keys_[m].mask_release = true;
+        }
+      }
+    }
+    if (verdict == HookVerdict::Suppress) k.down_suppressed = true;
+    // The system takes the keyboard away here: nothing stays held.
+    bool secure = (v == vk::Delete || v == 0x6E) && (logical_mods_ & kCtrlBits) && (logical_mods_ & kAltBits) &&
+                  !(logical_mods_ & kShiftBits);
+    if (secure || (v == 'L' && (logical_mods_ & kWinBits))) {
+      reset();
+      return verdict;
+    }
+  } else {
+    const bool is_held_prefix = prefix_down() && v == prefix_vk_;
+    if (k.on_release != kNoHotkey) {
+      uint16_t id = k.on_release;
+      k.on_release = kNoHotkey;
+      // A prefix's own hotkey counts only when the prefix was used alone.
+      if (!(is_held_prefix && prefix_used_) && may_fire && fire(id, own, level, 0, actions)) {
+        if (!tables_->hotkeys[id].pass_through) verdict = HookVerdict::Suppress;
+        if (is_held_prefix) prefix_used_ = true;
+      }
+    }
+    if (is_held_prefix) {
+      // Used alone and kept back, the prefix types as if it had no hotkeys.
+      if (!prefix_used_ && prefix_suppressed_) {
+        actions.send_key(v, in.sc, false, kAsPhysical);
+        actions.send_key(v, in.sc, true, kLevel0);
+      }
+      if (alt_pressed_for_tab_) {
+        actions.send_key(vk::LAlt, 0x38, true, kLevel0);
+        alt_pressed_for_tab_ = false;
+      }
+      prefix_vk_ = 0;
+      prefix_sc_ = 0;
+      prefix_used_ = false;
+    }
+    if (k.down_suppressed) {
+      verdict = HookVerdict::Suppress;
+      k.down_suppressed = false;
+    }
+    if (k.mask_release) {
+      k.mask_release = false;
+      if (verdict == HookVerdict::Pass) {
+        actions.send_key(vk::LControl, 0x1D, false, kLevel0);
+        actions.send_key(vk::LControl, 0x1D, true, kLevel0);
+      }
+    }
+  }
+  note_state(v, in.key_up, verdict == HookVerdict::Pass, physical);
+  return verdict;
+}
+
+}  // namespace orv

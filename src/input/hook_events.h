@@ -1,0 +1,92 @@
+// The hook's decisions, one keyboard or mouse event at a time: which
+// hotkey an event fires, whether the event goes on to the window or is
+// suppressed, and the hook's own view of which keys and modifiers are
+// down. Portable: the platform's hook procedures feed it events, and it
+// acts on the world only through HookActions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "input/hook_tables.h"
+
+namespace orv {
+
+// Tags the program puts in the extra information of the events it makes.
+// Sends carry kTagLevel0 minus their send level (0 to 100).
+namespace event_tag {
+inline constexpr uintptr_t kLevel0 = 0xFFC3D44D;
+inline constexpr uintptr_t kLowest = 0xFFC3D44D - 100;
+inline constexpr uintptr_t kAsPhysical = 0xFFC3D44E;  // counts as typed by the user
+inline constexpr uintptr_t kIgnore = 0xFFC3D44F;
+}  // namespace event_tag
+
+struct KeyEvent {
+  uint8_t vk = 0;
+  uint16_t sc = 0;  // 0x100 marks an extended key
+  bool key_up = false;
+  bool injected = false;
+  uintptr_t extra = 0;
+  int wheel_notches = 0;  // for the wheel "keys"
+};
+
+class HookActions {
+ public:
+  virtual ~HookActions() = default;
+  // Reports a hotkey to the main thread: `variant` is the chosen variant
+  // + 1 when an #If expression chose it (the main thread must not judge it
+  // again), else 0.
+  virtual void post_hotkey(uint16_t id, uint16_t variant, intptr_t info) = 0;
+  // Judged here, on the hook's thread.
+  virtual bool window_criterion(const HotkeyCriterion& criterion) = 0;
+  // Judged by the main thread, within #IfTimeout; false when it does not answer.
+  virtual bool if_expression(int32_t index, uint16_t hotkey_id) = 0;
+  // Makes a key event of the program's own, with `tag` as its extra information.
+  virtual void send_key(uint8_t vk, uint16_t sc, bool up, uintptr_t tag) = 0;
+};
+
+enum class HookVerdict : uint8_t { Pass, Suppress };
+
+class HookProcessor {
+ public:
+  // The tables to decide by from the next event on; null: none (every event passes).
+  void adopt(const HookTables* tables) { tables_ = tables; }
+  const HookTables* tables() const { return tables_; }
+
+  HookVerdict process(const KeyEvent& event, HookActions& actions);
+
+  // Forgets every key held: after a hook is installed again, and when the
+  // system takes the keyboard away (Ctrl+Alt+Del, Win+L).
+  void reset();
+
+  uint8_t logical_modifiers() const { return logical_mods_; }
+  uint8_t physical_modifiers() const { return physical_mods_; }
+  bool logically_down(uint8_t vk) const { return keys_[vk].logical; }
+  bool physically_down(uint8_t vk) const { return keys_[vk].physical; }
+  bool prefix_down() const { return prefix_vk_ || prefix_sc_; }
+
+ private:
+  struct KeyState {
+    bool logical = false, physical = false;
+    bool down_suppressed = false;  // the press was kept from the window: so is the release
+    uint16_t on_release = kNoHotkey;  // the hotkey its release fires
+    bool mask_release = false;     // its release must not open a menu (Alt, Win)
+  };
+  const HookKey& record(uint8_t vk, uint16_t sc) const;
+  bool choose(uint16_t id, bool own, int level, HookActions& actions, uint16_t& variant) const;
+  bool fire(uint16_t id, bool own, int level, int notches, HookActions& actions);
+  void alt_tab(uint16_t action, HookActions& actions);
+  void note_state(uint8_t vk, bool up, bool logical, bool physical);
+
+  const HookTables* tables_ = nullptr;
+  std::array<KeyState, 256> keys_{};
+  uint8_t logical_mods_ = 0, physical_mods_ = 0;
+  // The prefix key held now, and whether another key was pressed with it.
+  uint8_t prefix_vk_ = 0;
+  uint16_t prefix_sc_ = 0;
+  bool prefix_used_ = false;
+  bool prefix_suppressed_ = false;
+  bool alt_pressed_for_tab_ = false;  // an Alt the hook pressed for Alt-Tab, to release with the prefix
+};
+
+}  // namespace orv
