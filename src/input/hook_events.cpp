@@ -79,18 +79,29 @@ bool HookProcessor::fire(uint16_t id, bool own, int level, int notches, HookActi
   return true;
 }
 
+void HookProcessor::queue_send(uint8_t vk, uint16_t sc, bool up, uintptr_t tag) {
+  if (pending_count_ < pending_.size()) pending_[pending_count_++] = PendingSend{vk, sc, up, tag};
+}
+
+void HookProcessor::flush_sends(HookActions& actions) {
+  std::array<PendingSend, 8> sends = pending_;
+  size_t count = pending_count_;
+  pending_count_ = 0;
+  for (size_t i = 0; i < count; ++i) actions.send_key(sends[i].vk, sends[i].sc, sends[i].up, sends[i].tag);
+}
+
 void HookProcessor::alt_tab(uint16_t action, HookActions& actions) {
   using namespace event_tag;
   if (action != alt_tab::AltTab && action != alt_tab::ShiftAltTab) return;
   if (!(logical_mods_ & kAltBits)) {
-    actions.send_key(vk::LAlt, 0x38, false, kLevel0);
+    queue_send(vk::LAlt, 0x38, false, kLevel0);
     alt_pressed_for_tab_ = true;
   }
   bool shift = action == alt_tab::ShiftAltTab && !(logical_mods_ & kShiftBits);
-  if (shift) actions.send_key(vk::LShift, 0x2A, false, kLevel0);
-  actions.send_key(vk::Tab, 0x0F, false, kLevel0);
-  actions.send_key(vk::Tab, 0x0F, true, kLevel0);
-  if (shift) actions.send_key(vk::LShift, 0x2A, true, kLevel0);
+  if (shift) queue_send(vk::LShift, 0x2A, false, kLevel0);
+  queue_send(vk::Tab, 0x0F, false, kLevel0);
+  queue_send(vk::Tab, 0x0F, true, kLevel0);
+  if (shift) queue_send(vk::LShift, 0x2A, true, kLevel0);
 }
 
 void HookProcessor::note_state(uint8_t v, bool up, bool logical, bool physical) {
@@ -173,6 +184,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
                   !(logical_mods_ & kShiftBits);
     if (secure || (v == 'L' && (logical_mods_ & kWinBits))) {
       reset();
+      flush_sends(actions);
       return verdict;
     }
   } else {
@@ -189,11 +201,11 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
     if (is_held_prefix) {
       // Used alone and kept back, the prefix types as if it had no hotkeys.
       if (!prefix_used_ && prefix_suppressed_) {
-        actions.send_key(v, in.sc, false, kAsPhysical);
-        actions.send_key(v, in.sc, true, kLevel0);
+        queue_send(v, in.sc, false, kAsPhysical);
+        queue_send(v, in.sc, true, kLevel0);
       }
       if (alt_pressed_for_tab_) {
-        actions.send_key(vk::LAlt, 0x38, true, kLevel0);
+        queue_send(vk::LAlt, 0x38, true, kLevel0);
         alt_pressed_for_tab_ = false;
       }
       prefix_vk_ = 0;
@@ -207,12 +219,17 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
     if (k.mask_release) {
       k.mask_release = false;
       if (verdict == HookVerdict::Pass) {
-        actions.send_key(vk::LControl, 0x1D, false, kLevel0);
-        actions.send_key(vk::LControl, 0x1D, true, kLevel0);
+        // The release is held back and made again after a tap of the mask
+        // key, so that no menu takes it as Alt or Win pressed alone.
+        verdict = HookVerdict::Suppress;
+        queue_send(vk::LControl, 0x1D, false, kLevel0);
+        queue_send(vk::LControl, 0x1D, true, kLevel0);
+        queue_send(v, in.sc, true, kLevel0);
       }
     }
   }
   note_state(v, in.key_up, verdict == HookVerdict::Pass, physical);
+  flush_sends(actions);
   return verdict;
 }
 

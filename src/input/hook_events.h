@@ -77,6 +77,19 @@ class HookProcessor {
   bool fire(uint16_t id, bool own, int level, int notches, HookActions& actions);
   void alt_tab(uint16_t action, HookActions& actions);
   void note_state(uint8_t vk, bool up, bool logical, bool physical);
+  // Events of the program's own go out after the event that caused them
+  // is decided: under Wine a send re-enters the hook at once.
+  void queue_send(uint8_t vk, uint16_t sc, bool up, uintptr_t tag);
+  void flush_sends(HookActions& actions);
+
+  struct PendingSend {
+    uint8_t vk;
+    uint16_t sc;
+    bool up;
+    uintptr_t tag;
+  };
+  std::array<PendingSend, 8> pending_{};
+  size_t pending_count_ = 0;
 
   const HookTables* tables_ = nullptr;
   std::array<KeyState, 256> keys_{};

@@ -199,7 +199,8 @@ bool hotkey_forces_hook(const HotkeyText& h, bool use_hook_directive) {
     default: break;
   }
   if (h.sc && !h.vk) return true;
-  if (h.sided || h.key_up || h.has_prefix || use_hook_directive || h.wildcard || h.use_hook) return true;
+  // "~" too: the system's registration always swallows the key it fires on.
+  if (h.sided || h.key_up || h.has_prefix || use_hook_directive || h.wildcard || h.use_hook || h.pass_through) return true;
   return h.vk && !h.vk_by_number && !h.mouse && vk_has_second_key(h.vk);
 }
 

@@ -45,8 +45,8 @@ inline constexpr size_t kMaxHotkeyText = 255;
 HotkeyTextError parse_hotkey_text(StringView text, const KeyboardLayout& layout, HotkeyText& out, String& culprit);
 
 // Whether the hotkey needs the keyboard hook whatever else holds (sided
-// modifiers, a key-up or prefix hotkey, a wildcard, a key that is itself a
-// modifier, a key a second physical key shares ...); `use_hook_directive`
+// modifiers, a key-up, prefix or pass-through hotkey, a wildcard, a key
+// that is itself a modifier, a key a second physical key shares ...); `use_hook_directive`
 // is #UseHook in force at its definition.
 bool hotkey_forces_hook(const HotkeyText& h, bool use_hook_directive);
 

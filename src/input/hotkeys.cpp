@@ -7,6 +7,7 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "input/hotkey_table.h"
+#include "input/keyboard_hook.h"
 #include "input/key_codes.h"
 #include "input/keyboard_layout.h"
 #include "parser/escapes.h"
@@ -132,11 +133,31 @@ Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c)
   return ResultDone;
 }
 
-void refresh() {
+// Brings registrations and hooks in line with the hotkeys; false when a
+// hook they need could not be installed (the user has been told).
+bool refresh() {
+  HotkeyState& s = state();
   SystemRegistrar registrar;
-  (void)state().table.refresh(registrar, g_launch.hotkeys_suspended);
-  // The hook comes with the keyboard hook's own work; until it runs, the
-  // hotkeys only it can tell apart are listed but do not fire.
+  uint8_t needed = s.table.refresh(registrar, g_launch.hotkeys_suspended);
+  const DirectiveSettings& d = g_script->directives;
+  if (d.install_keybd_hook) needed |= NeedKeyboardHook;
+  if (d.install_mouse_hook) needed |= NeedMouseHook;
+  if (apply_hook_state(s.table, g_launch.hotkeys_suspended, needed)) return true;
+  MessageBoxRequest request;
+  request.text = message(Msg::HookNotActivated);
+  bool ready = g_threads.loaded;
+  g_threads.loaded = false;
+  (void)show_message_box(request);
+  g_threads.loaded = ready;
+  return false;
+}
+
+void refresh_after_change() { (void)refresh(); }
+
+bool window_criterion_on_hook(const HotkeyCriterion& c) {
+  uintptr_t found = 0;
+  WindowCriterionTest test = state().window_test;
+  return test && test(c.kind, c.title, c.text, found);
 }
 
 // The rate limit: too many firings too fast is most likely a hotkey that
@@ -364,11 +385,20 @@ Result load_hotkeys(ScriptProgram& program) {
     HotkeyError error = s.table.define(d.hotkey, callable, d.alt_tab, criterion, defaults, layout, entry, culprit);
     if (error != HotkeyError::None) return load_error(program, message_of(error, culprit), d.hotkey);
   }
-  if (s.table.size() == 0) return ResultDone;
+  HookServices services;
+  services.window_criterion = window_criterion_on_hook;
+  services.if_timeout_ms = uint32_t(program.directives.if_timeout);
+  set_hook_services(services);
+  const DirectiveSettings& d = program.directives;
+  if (s.table.size() == 0 && !d.install_keybd_hook && !d.install_mouse_hook) return ResultDone;
   set_hotkey_launcher(launch);
-  g_launch.refresh_hotkeys = refresh;
-  refresh();
+  g_launch.refresh_hotkeys = refresh_after_change;
+  (void)refresh();
   return ResultDone;
+}
+
+intptr_t answer_if_expression(uintptr_t index) {
+  return evaluate_if_expression(int32_t(index)) ? kIfExpressionTrue : 0;
 }
 
 void remove_hotkeys() {
@@ -378,6 +408,7 @@ void remove_hotkeys() {
     if (e.is_registered) platform::unregister_hotkey(e.id);
     e.is_registered = false;
   }
+  remove_hooks();
 }
 
 void show_hotkeys_view() {
@@ -434,10 +465,11 @@ Result cmd_hotkey(const ScriptLine& line, ExpandedArgs& args) {
   }
   if (!g_launch.refresh_hotkeys) {
     set_hotkey_launcher(launch);
-    g_launch.refresh_hotkeys = refresh;
+    g_launch.refresh_hotkeys = refresh_after_change;
   }
-  refresh();
-  return o.use_error_level ? set_error_level(0) : ResultDone;
+  bool hooked = refresh();
+  // 51: the hook this hotkey needs could not be installed.
+  return o.use_error_level ? set_error_level(hooked ? 0 : 51) : ResultDone;
 }
 
 Result cmd_list_hotkeys(const ScriptLine&, ExpandedArgs&) {

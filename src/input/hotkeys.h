@@ -30,6 +30,10 @@ void show_hotkeys_view();
 using WindowCriterionTest = bool (*)(CriterionKind kind, StringView title, StringView text, uintptr_t& found);
 void set_window_criterion_test(WindowCriterionTest test);
 
+// The main thread's answer when the hook asks whether #If expression
+// number `index` holds (the message the hook sends MainWindow).
+intptr_t answer_if_expression(uintptr_t index);
+
 // For tests: the table of the running script.
 HotkeyTable& script_hotkeys();
 

@@ -5,6 +5,7 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "input/hotkeys.h"
+#include "input/keyboard_hook.h"
 #include "library/view_commands.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -43,6 +44,9 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
     return true;
   }
   switch (message) {
+    case kEvalIfExpressionMessage:
+      result = answer_if_expression(wparam);
+      return true;
     case kTimer:
       // A modal loop of someone else's (a message box) dispatched the wake
       // timer: timers keep running under it.

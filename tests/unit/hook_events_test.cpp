@@ -97,7 +97,8 @@ TEST_F(HookFixture, PrefixKeysAndCombinations) {
   // a alone: kept back, then typed after all when released.
   EXPECT_EQ(tap('A'), "block/block");
   EXPECT_EQ(take(), (Log{"send 41 down phys", "send 41 up own"}));
-  // The re-sent pair passes through the hook untouched.
+  // The re-sent pair passes through the hook untouched; under Wine it
+  // arrives while the release that caused it is still being decided.
   EXPECT_EQ(key('A', false, event_tag::kAsPhysical), "pass");
   EXPECT_EQ(key('A', true, event_tag::kLevel0), "pass");
   EXPECT_FALSE(hook.logically_down('A'));
@@ -204,8 +205,11 @@ TEST_F(HookFixture, MenuMaskAndAltTab) {
   // Start menu opens.
   EXPECT_EQ(key(vk::LWin, false), "pass");
   EXPECT_EQ(tap(0x7B), "block/block");
-  EXPECT_EQ(key(vk::LWin, true), "pass");
-  EXPECT_EQ(take(), (Log{"fire #F12", "send A2 down own", "send A2 up own"}));
+  EXPECT_EQ(key(vk::LWin, true), "block");
+  EXPECT_EQ(take(), (Log{"fire #F12", "send A2 down own", "send A2 up own", "send 5B up own"}));
+  EXPECT_TRUE(hook.logically_down(vk::LWin));  // until the release made again comes by
+  EXPECT_EQ(key(vk::LWin, true, event_tag::kLevel0), "pass");
+  EXPECT_EQ(hook.logical_modifiers(), 0);
   // LAlt & Tab: the hook presses Alt, taps Tab, and lets go of Alt with the prefix.
   EXPECT_EQ(key(vk::LAlt, false), "block");
   EXPECT_EQ(tap(vk::Tab), "block/block");

@@ -183,7 +183,7 @@ TEST(HotkeyText, WhenOnlyTheHookWillDo) {
       {"^a", false, false},     {"^a", true, true},       {"$^a", false, true},      {"<^a", false, true},
       {"a Up", false, true},    {"a & b", false, true},   {"*a", false, true},       {"Shift", false, true},
       {"^Shift", false, false}, {"LShift", false, true},  {"CapsLock", false, true}, {"sc01E", false, true},
-      {"F2", false, false},     {"Joy1", true, false},     {"Home", false, true},
+      {"F2", false, false},     {"Joy1", true, false},     {"Home", false, true},     {"~F2", false, true},
       {"Enter", false, true},   // only the hook tells it from NumpadEnter
       {"vk0D", false, false},   // written as a number: either key will do
   };

@@ -56,6 +56,47 @@ key F8
 key F7
 finish runtime 8 $'ready\ngot 1'
 
+# Hotkeys only the hook can serve, typed into another program's window
+# (Wine's Notepad): a prefix used alone still types, "~" fires and types,
+# a release hotkey, a wildcard that ignores Control, the wheel with its
+# notches, and a variant that holds only while a variable says so.
+pack hook 'on := 0
+ListHotkeys
+FileAppend, ready`n, *
+return
+a & b::FileAppend, a&b`n, *
+~x::FileAppend, x passed`n, *
+F2 Up::
+on := !on
+FileAppend, F2 up %on%`n, *
+return
+*c::FileAppend, c any`n, *
+WheelDown::FileAppend, wheel %A_EventInfo%`n, *
+#If on
+j::FileAppend, j while on`n, *
+#If
+F4::ExitApp 9'
+start hook
+wait_line hook ready 10; check "hook: ready" $?
+report=$(drive edit-text Orvanta hook.exe 5000 | tr -d '\r' | tail -n +3)
+expected=$(printf 'k-hook\t\t\t\ta & b\nk-hook\t\t\t\t~x\nk-hook\t\t\t\tF2 Up\nk-hook\t\t\t\t*c\nm-hook\t\t\t\tWheelDown\nk-hook\t\t\t\tj\nreg\t\t\t\tF4')
+[ "$report" = "$expected" ]; check "hook: ListHotkeys" $? "got: $report"
+(orv_wine notepad >/dev/null 2>&1 &)
+drive wait-active Notepad "" 10000; check "hook: notepad active" $?
+key a
+xdotool keydown a key b keyup a
+key x ctrl+c j F2
+wait_line hook "F2 up 1" 5; check "hook: F2 released" $?
+key j
+xdotool click 5
+xdotool type hello
+wait_line hook "wheel 1" 5; check "hook: wheel" $?
+typed=$(drive edit-text Notepad "" 5000 | tr -d '\r')
+[ "$typed" = "axjhello" ]; check "hook: what reached Notepad" $? "got: $typed"
+key F4
+finish hook 9 $'ready\na&b\nx passed\nc any\nF2 up 1\nj while on\nwheel 1'
+pkill -f notepad.exe
+
 # A hotkey that fires more than 70 times in two seconds asks whether the
 # script should go on; No ends it.
 pack rate 'ListHotkeys

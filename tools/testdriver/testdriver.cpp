@@ -4,6 +4,7 @@
 //
 //   wait-window CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window exists
 //   wait-gone   CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when no such window exists
+//   wait-active CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window is the foreground window
 //   dialog      TITLE TIMEOUT-MS                print a visible message box's text
 //   click       TITLE BUTTON-ID TIMEOUT-MS      press a message box button
 //   post        CLASS TITLE-SUFFIX MSG WPARAM LPARAM
@@ -84,6 +85,17 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(20);
     }
     return 0;
+  }
+  if (cmd == L"wait-active" && argc == 5) {
+    DWORD timeout = wcstoul(argv[4], nullptr, 10), start = GetTickCount();
+    for (;;) {
+      HWND h = GetForegroundWindow();
+      wchar_t cls[256] = {};
+      if (h) GetClassNameW(h, cls, 256);
+      if (h && (wcscmp(argv[2], L"*") == 0 || _wcsicmp(cls, argv[2]) == 0) && title_matches(h, argv[3])) return 0;
+      if (GetTickCount() - start >= timeout) return 1;
+      Sleep(20);
+    }
   }
   if (cmd == L"dialog" && argc == 4) {
     HWND dlg = wait_for(L"#32770", argv[2], true, wcstoul(argv[3], nullptr, 10));

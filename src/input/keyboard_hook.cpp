@@ -1,0 +1,87 @@
+#include "input/keyboard_hook.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "input/hook_events.h"
+#include "input/hook_tables.h"
+#include "platform/input_hook.h"
+#include "platform/messages.h"
+#include "platform/platform.h"
+
+namespace orv {
+
+namespace {
+
+// The hook may wait for the main thread no longer than this: the system
+// silently removes a low-level hook that keeps it waiting, and every
+// hotkey would die with it.
+constexpr uint32_t kLongestHookWaitMs = 200;
+
+HookServices g_services;
+// Used on the hook thread only (or here while no hook thread runs).
+HookProcessor g_processor;
+// The snapshot the hook decides by; replaced only once the hook has let go.
+std::unique_ptr<HookTables> g_tables;
+
+class PlatformActions final : public HookActions {
+ public:
+  void post_hotkey(uint16_t id, uint16_t variant, intptr_t info) override {
+    platform::post_message(platform::main_window(), platform::program_message::kHookHotkey,
+                           uintptr_t(id) | (uintptr_t(variant) << 16), info);
+  }
+  bool window_criterion(const HotkeyCriterion& c) override {
+    return g_services.window_criterion && g_services.window_criterion(c);
+  }
+  bool if_expression(int32_t index, uint16_t id) override {
+    intptr_t answer = 0;
+    uint32_t wait = std::min(g_services.if_timeout_ms, kLongestHookWaitMs);
+    return platform::send_message_timeout(platform::main_window(), kEvalIfExpressionMessage, uintptr_t(index), id, wait,
+                                          answer) &&
+           answer == kIfExpressionTrue;
+  }
+  void send_key(uint8_t vk, uint16_t sc, bool up, uintptr_t tag) override {
+    platform::send_key_event(vk, sc, up, tag);
+  }
+};
+
+PlatformActions g_actions;
+
+bool on_event(const platform::RawInputEvent& raw) {
+  KeyEvent e;
+  e.vk = raw.vk;
+  e.sc = raw.sc;
+  e.key_up = raw.key_up;
+  e.injected = raw.injected;
+  e.extra = raw.extra;
+  e.wheel_notches = raw.wheel_notches;
+  return g_processor.process(e, g_actions) == HookVerdict::Suppress;
+}
+
+void forget_held_keys() { g_processor.reset(); }
+
+void adopt(void* tables) { g_processor.adopt(static_cast<const HookTables*>(tables)); }
+
+}  // namespace
+
+void set_hook_services(const HookServices& services) { g_services = services; }
+
+bool apply_hook_state(const HotkeyTable& table, bool suspended, uint8_t needed) {
+  std::unique_ptr<HookTables> fresh = build_hook_tables(table, suspended);
+  if (platform::run_on_hook_thread(adopt, fresh.get())) {
+    g_tables = std::move(fresh);
+  } else {
+    // The hook thread did not answer: it may adopt the new tables later or
+    // still read the old ones, so neither may be freed.
+    (void)g_tables.release();
+    g_tables = std::move(fresh);
+  }
+  uint8_t wanted = uint8_t(((needed & NeedKeyboardHook) ? platform::KeyboardHookBit : 0) |
+                           ((needed & NeedMouseHook) ? platform::MouseHookBit : 0));
+  uint8_t installed = platform::set_input_hooks(wanted, on_event, forget_held_keys);
+  return !platform::input_hooks_supported() || (installed & wanted) == wanted;
+}
+
+void remove_hooks() { (void)platform::set_input_hooks(0, on_event, forget_held_keys); }
+
+}  // namespace orv
