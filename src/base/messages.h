@@ -158,6 +158,8 @@ enum class Msg : uint16_t {
   NonexistentHotkeyVariant,
   HotkeysReceivedPiece,
   HotkeysContinueQuestion,
+  KeyHistoryNoHook,
+  KeyHistoryExplanation,
   HookNotActivated,
   HotkeyInFunction,
   HotstringWithoutAbbreviation,

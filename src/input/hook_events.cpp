@@ -37,6 +37,7 @@ const HookKey& HookProcessor::record(uint8_t v, uint16_t sc) const {
 }
 
 void HookProcessor::reset() {
+  // The history stays: it is the user's record of what happened.
   keys_ = {};
   logical_mods_ = physical_mods_ = 0;
   prefix_vk_ = 0;
@@ -71,12 +72,46 @@ bool HookProcessor::fire(uint16_t id, bool own, int level, int notches, HookActi
   if (h.action) {
     if (own) return false;
     alt_tab(h.action, actions);
+    fired_ = true;
     return true;
   }
   uint16_t variant = 0;
-  if (!choose(id, own, level, actions, variant)) return false;
+  if (!choose(id, own, level, actions, variant)) {
+    unsatisfied_ = true;
+    return false;
+  }
   actions.post_hotkey(id, variant, notches);
+  fired_ = true;
   return true;
+}
+
+void HookProcessor::set_history_size(size_t size) {
+  history_.assign(size, HistoryEntry());
+  history_next_ = 0;
+  history_full_ = false;
+}
+
+std::vector<HistoryEntry> HookProcessor::history() const {
+  std::vector<HistoryEntry> out;
+  if (history_full_) out.insert(out.end(), history_.begin() + long(history_next_), history_.end());
+  out.insert(out.end(), history_.begin(), history_.begin() + long(history_next_));
+  return out;
+}
+
+void HookProcessor::record_history(const KeyEvent& e, uint8_t v, char16_t type) {
+  if (history_.empty()) return;
+  HistoryEntry& h = history_[history_next_];
+  h.vk = v;
+  h.sc = e.sc;
+  h.type = type;
+  h.key_up = e.key_up;
+  h.elapsed = last_time_ ? double(uint32_t(e.time_ms - last_time_)) / 1000.0 : 0;
+  h.window = e.window;
+  last_time_ = e.time_ms;
+  if (++history_next_ == history_.size()) {
+    history_next_ = 0;
+    history_full_ = true;
+  }
 }
 
 void HookProcessor::queue_send(uint8_t vk, uint16_t sc, bool up, uintptr_t tag) {
@@ -130,6 +165,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
   const bool physical = !in.injected;
   KeyState& k = keys_[v];
   HookVerdict verdict = HookVerdict::Pass;
+  fired_ = unsatisfied_ = false;
   // The program's own events of level 0 never fire hotkeys nor act as prefixes.
   const bool may_fire = tables_ && (!own || level > 0);
 
@@ -184,6 +220,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
                   !(logical_mods_ & kShiftBits);
     if (secure || (v == 'L' && (logical_mods_ & kWinBits))) {
       reset();
+      record_history(in, v, u' ');
       flush_sends(actions);
       return verdict;
     }
@@ -229,6 +266,9 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
     }
   }
   note_state(v, in.key_up, verdict == HookVerdict::Pass, physical);
+  char16_t type = fired_ ? u'h' : unsatisfied_ ? u'#' : verdict == HookVerdict::Suppress ? u's'
+                  : in.vk == vk::Packet ? u'U' : own ? u'i' : in.injected ? u'a' : u' ';
+  record_history(in, v, type);
   flush_sends(actions);
   return verdict;
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "input/hook_tables.h"
 
@@ -28,6 +29,19 @@ struct KeyEvent {
   bool injected = false;
   uintptr_t extra = 0;
   int wheel_notches = 0;  // for the wheel "keys"
+  uint32_t time_ms = 0;   // the system's time stamp of the event
+  uintptr_t window = 0;   // the foreground window when it happened
+};
+
+// One row of the key history: what happened, how the hook took it, and
+// where the user was.
+struct HistoryEntry {
+  uint8_t vk = 0;
+  uint16_t sc = 0;  // the character, for a Unicode packet
+  char16_t type = u' ';  // h hotkey, s suppressed, i the program's own, a artificial, # no variant, U Unicode
+  bool key_up = false;
+  double elapsed = 0;  // seconds since the entry before
+  uintptr_t window = 0;
 };
 
 class HookActions {
@@ -65,6 +79,11 @@ class HookProcessor {
   bool physically_down(uint8_t vk) const { return keys_[vk].physical; }
   bool prefix_down() const { return prefix_vk_ || prefix_sc_; }
 
+  // The key history keeps the last `size` events (0: none).
+  void set_history_size(size_t size);
+  // The history, oldest first.
+  std::vector<HistoryEntry> history() const;
+
  private:
   struct KeyState {
     bool logical = false, physical = false;
@@ -90,6 +109,14 @@ class HookProcessor {
   };
   std::array<PendingSend, 8> pending_{};
   size_t pending_count_ = 0;
+
+  void record_history(const KeyEvent& e, uint8_t vk, char16_t type);
+
+  std::vector<HistoryEntry> history_;
+  size_t history_next_ = 0;
+  bool history_full_ = false;
+  uint32_t last_time_ = 0;
+  bool fired_ = false, unsatisfied_ = false;  // what the event just decided did
 
   const HookTables* tables_ = nullptr;
   std::array<KeyState, 256> keys_{};

@@ -146,6 +146,15 @@ HotkeyTextError parse_combination(StringView text, size_t amp, const KeyboardLay
 
 }  // namespace
 
+bool key_from_name(StringView name, const KeyboardLayout& layout, uint8_t& vk, uint16_t& sc) {
+  KeyCode k;
+  bool unknown = false;
+  if (name.empty() || !resolve_key(name, layout, k, unknown) || k.joy_button) return false;
+  vk = k.vk;
+  sc = k.sc;
+  return true;
+}
+
 HotkeyTextError parse_hotkey_text(StringView text, const KeyboardLayout& layout, HotkeyText& h, String& culprit) {
   h = HotkeyText();
   if (text.size() > kMaxHotkeyText) text = text.substr(0, kMaxHotkeyText);

@@ -42,6 +42,10 @@ enum class HotkeyTextError : uint8_t {
 // Hotkey texts are cut to this many characters first.
 inline constexpr size_t kMaxHotkeyText = 255;
 
+// A key name alone (no modifier symbols): a character of the layout, VK
+// or SC and digits, or a name of the tables. False when it names no key.
+bool key_from_name(StringView name, const KeyboardLayout& layout, uint8_t& vk, uint16_t& sc);
+
 HotkeyTextError parse_hotkey_text(StringView text, const KeyboardLayout& layout, HotkeyText& out, String& culprit);
 
 // Whether the hotkey needs the keyboard hook whatever else holds (sided

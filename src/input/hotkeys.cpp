@@ -388,6 +388,7 @@ Result load_hotkeys(ScriptProgram& program) {
   HookServices services;
   services.window_criterion = window_criterion_on_hook;
   services.if_timeout_ms = uint32_t(program.directives.if_timeout);
+  services.history_size = size_t(program.directives.key_history);
   set_hook_services(services);
   const DirectiveSettings& d = program.directives;
   if (s.table.size() == 0 && !d.install_keybd_hook && !d.install_mouse_hook) return ResultDone;

@@ -5,6 +5,7 @@
 
 #include "input/hook_events.h"
 #include "input/hook_tables.h"
+#include "input/key_history.h"
 #include "platform/input_hook.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -55,6 +56,8 @@ bool on_event(const platform::RawInputEvent& raw) {
   e.injected = raw.injected;
   e.extra = raw.extra;
   e.wheel_notches = raw.wheel_notches;
+  e.time_ms = raw.time_ms;
+  e.window = platform::foreground_window();
   return g_processor.process(e, g_actions) == HookVerdict::Suppress;
 }
 
@@ -62,9 +65,48 @@ void forget_held_keys() { g_processor.reset(); }
 
 void adopt(void* tables) { g_processor.adopt(static_cast<const HookTables*>(tables)); }
 
+uint8_t g_installed = 0;  // the hooks in place now (platform HookBits)
+
+struct KeyQuery {
+  uint8_t vk;
+  bool physical;
+  bool down;
+};
+
+void copy_state(void* out) {
+  auto& view = *static_cast<HookStateView*>(out);
+  view.logical_modifiers = g_processor.logical_modifiers();
+  view.physical_modifiers = g_processor.physical_modifiers();
+  view.prefix_down = g_processor.prefix_down();
+  view.history = g_processor.history();
+}
+
+void query_key(void* q) {
+  auto& query = *static_cast<KeyQuery*>(q);
+  query.down = query.physical ? g_processor.physically_down(query.vk) : g_processor.logically_down(query.vk);
+}
+
 }  // namespace
 
-void set_hook_services(const HookServices& services) { g_services = services; }
+void set_hook_services(const HookServices& services) {
+  g_services = services;
+  g_processor.set_history_size(services.history_size);
+}
+
+void read_hook_state(HookStateView& view) {
+  view = HookStateView();
+  view.keyboard_hook = keyboard_hook_installed();
+  (void)platform::run_on_hook_thread(copy_state, &view);
+}
+
+bool keyboard_hook_installed() { return g_installed & platform::KeyboardHookBit; }
+bool mouse_hook_installed() { return g_installed & platform::MouseHookBit; }
+
+bool hook_key_down(uint8_t vk, bool physical) {
+  KeyQuery q{vk, physical, false};
+  (void)platform::run_on_hook_thread(query_key, &q);
+  return q.down;
+}
 
 bool apply_hook_state(const HotkeyTable& table, bool suspended, uint8_t needed) {
   std::unique_ptr<HookTables> fresh = build_hook_tables(table, suspended);
@@ -79,9 +121,10 @@ bool apply_hook_state(const HotkeyTable& table, bool suspended, uint8_t needed) 
   uint8_t wanted = uint8_t(((needed & NeedKeyboardHook) ? platform::KeyboardHookBit : 0) |
                            ((needed & NeedMouseHook) ? platform::MouseHookBit : 0));
   uint8_t installed = platform::set_input_hooks(wanted, on_event, forget_held_keys);
+  g_installed = installed;
   return !platform::input_hooks_supported() || (installed & wanted) == wanted;
 }
 
-void remove_hooks() { (void)platform::set_input_hooks(0, on_event, forget_held_keys); }
+void remove_hooks() { g_installed = platform::set_input_hooks(0, on_event, forget_held_keys); }
 
 }  // namespace orv

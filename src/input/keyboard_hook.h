@@ -2,6 +2,7 @@
 // platform's hook thread, and kept in step with the hotkey table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace orv {
@@ -21,8 +22,21 @@ void remove_hooks();
 struct HookServices {
   bool (*window_criterion)(const HotkeyCriterion& criterion) = nullptr;  // on the hook thread
   uint32_t if_timeout_ms = 1000;                                         // #IfTimeout
+  size_t history_size = 40;                                              // #KeyHistory
 };
+// Before the hook thread starts.
 void set_hook_services(const HookServices& services);
+
+// What the hook holds now, for KeyHistory, GetKeyState and KeyWait.
+struct HookStateView;
+void read_hook_state(HookStateView& view);
+// Whether the keyboard (or mouse) hook is installed now.
+bool keyboard_hook_installed();
+bool mouse_hook_installed();
+// The hook's own view of a key: held as the user holds it (physical), or
+// as other programs see it (logical). Meaningful only while the hook that
+// sees the key is installed.
+bool hook_key_down(uint8_t vk, bool physical);
 
 // The main thread's answer to the hook's question about an #If
 // expression: kIfExpressionTrue when it holds.

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "base/text.h"
+
 namespace orv::platform {
 
 struct RawInputEvent {
@@ -16,6 +18,7 @@ struct RawInputEvent {
   bool injected = false;
   uintptr_t extra = 0;   // the event's extra information, whole
   int wheel_notches = 0; // at least 1 for a wheel event
+  uint32_t time_ms = 0;  // the system's time stamp
 };
 
 // Decides one event on the hook thread: true suppresses it.
@@ -41,6 +44,10 @@ bool run_on_hook_thread(void (*task)(void* data), void* data);
 
 // A key event of the program's own, `extra` its tag.
 void send_key_event(uint8_t vk, uint16_t sc, bool up, uintptr_t extra);
+
+// The foreground window, and a window's title (for the key history).
+uintptr_t foreground_window();
+String window_title(uintptr_t window);
 
 // Sends a message and waits at most `timeout_ms` for the answer; false when
 // none came.

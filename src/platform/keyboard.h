@@ -13,4 +13,9 @@ bool key_for_char(char16_t c, uint8_t& vk, uint8_t& shift_state);
 uint16_t sc_of_vk(uint8_t vk);
 uint8_t vk_of_sc(uint16_t sc);
 
+// The system's own view of a key, for when no hook of the program watches
+// it: held now, and (for the lock keys) toggled on.
+bool key_held_now(uint8_t vk);
+bool key_toggled(uint8_t vk);
+
 }  // namespace orv::platform

@@ -65,6 +65,9 @@ Result builtin_regex_replace(Func& func, ExprToken& result, ExprToken* args, int
 Result builtin_on_clipboard_change(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_on_exit(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int argc);
+// GetKeyState(KeyName [, Mode]); GetKeyName, GetKeyVK and GetKeySC(KeyName).
+Result builtin_get_key_state(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_get_key_info(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

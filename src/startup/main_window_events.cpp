@@ -5,6 +5,7 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "input/hotkeys.h"
+#include "input/key_commands.h"
 #include "input/keyboard_hook.h"
 #include "library/view_commands.h"
 #include "platform/messages.h"
@@ -99,6 +100,9 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
           return true;
         case MenuCommand::ListHotkeys:
           show_hotkeys_view();
+          return true;
+        case MenuCommand::KeyHistory:
+          show_key_history_view();
           return true;
         case MenuCommand::TrayPause:
         case MenuCommand::Pause:

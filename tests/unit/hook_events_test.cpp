@@ -16,6 +16,7 @@
 #include "input/hook_events.h"
 #include "input/hook_tables.h"
 #include "input/hotkey_table.h"
+#include "input/key_history.h"
 #include "input/key_codes.h"
 #include "input/keyboard_layout.h"
 
@@ -235,6 +236,39 @@ TEST_F(HookFixture, NothingStaysHeld) {
   EXPECT_EQ(key(vk::LAlt, false), "pass");
   key(vk::Delete, false);
   EXPECT_EQ(hook.logical_modifiers(), 0);
+}
+
+TEST_F(HookFixture, KeyHistoryRows) {
+  define("^F1");
+  build();
+  hook.set_history_size(3);
+  auto event = [&](uint8_t vk, uint16_t sc, bool up, uintptr_t tag, uint32_t time, uintptr_t window) {
+    KeyEvent e;
+    e.vk = vk;
+    e.sc = sc;
+    e.key_up = up;
+    e.injected = tag != 0;
+    e.extra = tag;
+    e.time_ms = time;
+    e.window = window;
+    hook.process(e, actions);
+  };
+  event('Q', 0x10, false, 0, 1000, 7);  // pushed out: the ring keeps three
+  event(vk::LControl, 0x1D, false, 0, 1000, 7);
+  event(0x70, 0x3B, false, 0, 1250, 7);
+  event(vk::Packet, 0x20AC, false, 0x1234, 1500, 9);
+  HookStateView view;
+  view.logical_modifiers = hook.logical_modifiers();
+  view.keyboard_hook = true;
+  view.history = hook.history();
+  std::string report = utf16_to_utf8(key_history_report(view, [](uintptr_t w) { return u"win" + to_string(int64_t(w)); }));
+  EXPECT_EQ(report.substr(0, report.find("\r\n")), "Modifiers (Hook's Logical) = LCtrl");
+  EXPECT_EQ(report.find("NOTE: Only"), std::string::npos);
+  std::string rows = report.substr(report.rfind(std::string(109, '-')) + 109);
+  EXPECT_EQ(rows,
+            "\r\nA2  01D\t \td\t0.00\tLControl       \twin7"
+            "\r\n70  03B\th\td\t0.25\tF1             \t"
+            "\r\nE7 20AC\tU\td\t0.25\t\xE2\x82\xAC              \twin9");
 }
 
 TEST(HookTables, ModifierStates) {

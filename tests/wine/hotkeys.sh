@@ -97,6 +97,33 @@ key F4
 finish hook 9 $'ready\na&b\nx passed\nc any\nF2 up 1\nj while on\nwheel 1'
 pkill -f notepad.exe
 
+# Key state as the hook sees it: KeyWait for a press and a release, the
+# logical and physical state of Shift, a wait that times out, and the
+# KeyHistory rows of the keys typed.
+pack state '#InstallKeybdHook
+FileAppend, ready`n, *
+KeyWait, Shift, D T10
+FileAppend, % "shift down " ErrorLevel " " GetKeyState("Shift") GetKeyState("Shift", "P") GetKeyState("LShift") "`n", *
+KeyWait, Shift, T10
+FileAppend, % "shift up " ErrorLevel " " GetKeyState("Shift") "`n", *
+KeyWait, F11, D T0.2
+FileAppend, timeout %ErrorLevel%`n, *
+KeyHistory
+FileAppend, shown`n, *
+return
+F4::ExitApp 10'
+start state
+wait_line state ready 10; check "state: ready" $?
+xdotool keydown shift
+wait_line state "shift down 0 111" 5; check "state: shift down" $?
+xdotool keyup shift
+wait_line state shown 5; check "state: history shown" $?
+history=$(drive edit-text Orvanta state.exe 5000 | tr -d '\r')
+grep -q $'^A0  02A\t \td\t' <<<"$history"; check "state: LShift down row" $? "got: $history"
+grep -q $'^A0  02A\t \tu\t' <<<"$history"; check "state: LShift up row" $? "got: $history"
+key F4
+finish state 10 $'ready\nshift down 0 111\nshift up 0 0\ntimeout 1\nshown'
+
 # A hotkey that fires more than 70 times in two seconds asks whether the
 # script should go on; No ends it.
 pack rate 'ListHotkeys

@@ -110,4 +110,9 @@ uint8_t vk_of_sc(uint16_t sc) {
   return 0;
 }
 
+// No keyboard: nothing is ever held or toggled.
+bool key_held_now(uint8_t) { return false; }
+
+bool key_toggled(uint8_t) { return false; }
+
 }  // namespace orv::platform

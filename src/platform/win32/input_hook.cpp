@@ -41,6 +41,7 @@ LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
     e.key_up = wparam == WM_KEYUP || wparam == WM_SYSKEYUP;
     e.injected = (k->flags & LLKHF_INJECTED) != 0;
     e.extra = uintptr_t(k->dwExtraInfo);
+    e.time_ms = k->time;
     if (g_handler(e)) return 1;
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
@@ -52,6 +53,7 @@ LRESULT CALLBACK mouse_proc(int code, WPARAM wparam, LPARAM lparam) {
     RawInputEvent e;
     e.injected = (m->flags & LLMHF_INJECTED) != 0;
     e.extra = uintptr_t(m->dwExtraInfo);
+    e.time_ms = m->time;
     int delta = 0;
     switch (wparam) {
       case WM_LBUTTONDOWN: case WM_LBUTTONUP: e.vk = VK_LBUTTON; break;
@@ -209,6 +211,18 @@ void send_key_event(uint8_t vk, uint16_t sc, bool up, uintptr_t extra) {
   in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | ((sc & 0x100) ? KEYEVENTF_EXTENDEDKEY : 0);
   in.ki.dwExtraInfo = ULONG_PTR(extra);
   SendInput(1, &in, sizeof in);
+}
+
+uintptr_t foreground_window() { return reinterpret_cast<uintptr_t>(GetForegroundWindow()); }
+
+String window_title(uintptr_t window) {
+  wchar_t text[256] = {};
+  // Never hang on a window that does not answer: its title is then empty.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(reinterpret_cast<HWND>(window), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+                           SMTO_ABORTIFHUNG, 100, &length))
+    return String();
+  return String(reinterpret_cast<const char16_t*>(text), size_t(length));
 }
 
 bool send_message_timeout(uintptr_t window, uint32_t message, uintptr_t wparam, intptr_t lparam, uint32_t timeout_ms,

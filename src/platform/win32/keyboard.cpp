@@ -33,4 +33,8 @@ uint8_t vk_of_sc(uint16_t sc) {
   return uint8_t(MapVirtualKeyExW(code, MAPVK_VSC_TO_VK_EX, foreground_layout()) & 0xFF);
 }
 
+bool key_held_now(uint8_t vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+bool key_toggled(uint8_t vk) { return (GetKeyState(vk) & 1) != 0; }
+
 }  // namespace orv::platform
