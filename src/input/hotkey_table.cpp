@@ -60,17 +60,6 @@ uint8_t merged_modifiers(const HotkeyText& key) {
   return merged;
 }
 
-// The neutral modifier RegisterHotKey must be told a modifier key is.
-uint32_t own_neutral(uint8_t v) {
-  switch (v) {
-    case vk::Shift: case vk::LShift: case vk::RShift: return ModShift;
-    case vk::Control: case vk::LControl: case vk::RControl: return ModControl;
-    case vk::Alt: case vk::LAlt: case vk::RAlt: return ModAlt;
-    case vk::LWin: case vk::RWin: return ModWin;
-    default: return 0;
-  }
-}
-
 HotkeyError from_text_error(HotkeyTextError e) {
   switch (e) {
     case HotkeyTextError::None: return HotkeyError::None;
@@ -327,7 +316,7 @@ uint8_t HotkeyTable::refresh(HotkeyRegistrar& registrar, bool suspended) {
     }
     if (!active[i]) continue;
     if (e.type == HotkeyType::Registered && !e.is_registered) {
-      if (registrar.register_hotkey(e.id, e.key.neutral | own_neutral(e.key.vk), e.key.vk)) e.is_registered = true;
+      if (registrar.register_hotkey(e.id, e.key.neutral | neutral_of_vk(e.key.vk), e.key.vk)) e.is_registered = true;
       else e.type = HotkeyType::KeyboardHook;
     }
     if (e.type == HotkeyType::KeyboardHook || e.type == HotkeyType::BothHooks) needed |= NeedKeyboardHook;

@@ -1,6 +1,5 @@
-// Key names as scripts write them, with their virtual-key codes. The table is
-// the program's own (not the keyboard layout's), so that names mean the same
-// on every system.
+// Key names as the script reader needs them: whether a line's text before
+// "::" is a hotkey, and the keys of a remapping.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +8,9 @@
 
 namespace orv {
 
-// The virtual-key code of a key name: a named key, a single character
-// (letters and digits map directly; other characters need the layout and
-// give 0 here with `*is_char` set), "vkNN", "scNNN" or "vkNNscNNN".
-// Returns false when the text names no key.
+// The virtual-key code of a key name: a named key, a character of the
+// layout (`*is_char` set), "vkNN", "scNNN" or "vkNNscNNN". Returns false
+// when the text names no key.
 bool lookup_key_name(StringView name, uint16_t& vk, bool* is_char = nullptr);
 bool is_mouse_key(uint16_t vk);
 
