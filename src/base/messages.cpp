@@ -19,6 +19,7 @@ constexpr Row kRows[] = {
     {Msg::OutOfMemoryThreadExits, u"Out of memory.  The current thread will exit."},
     {Msg::MemoryLimitReached, u"Memory limit reached (see #MaxMem in the help file)."},
     {Msg::ClipboardNotWritable, u"Can't open clipboard for writing."},
+    {Msg::ClipboardNotReadable, u"Can't open clipboard for reading."},
     {Msg::FileOpenFailed, u"Failed to open file."},
     {Msg::FileWriteFailed, u"Failed to write to file."},
     {Msg::UnwrittenAtExit, u"The last output of an open file could not be written."},

@@ -23,6 +23,7 @@ enum class Msg : uint16_t {
   OutOfMemoryThreadExits,
   MemoryLimitReached,
   ClipboardNotWritable,
+  ClipboardNotReadable,
   FileOpenFailed,
   FileWriteFailed,
   UnwrittenAtExit,

@@ -9,6 +9,7 @@
 #include "runtime/error_level.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
+#include "runtime/script_line.h"
 #include "runtime/text_stream.h"
 #include "runtime/thread_settings.h"
 #include "runtime/variable.h"
@@ -33,7 +34,11 @@ bool is_binary_snapshot(const Variable* v) {
 // Writes and reports: ErrorLevel 1 when any byte did not arrive.
 Result write_and_report(TextStream& stream, StringView text, const Variable* source) {
   bool ok;
-  if (is_binary_snapshot(source)) {
+  if (source && source->type == VarType::ClipboardAll) {
+    std::string snapshot;
+    if (!platform::clipboard_snapshot(snapshot)) return report_runtime_error(message(Msg::ClipboardNotReadable));
+    ok = stream.write_bytes(snapshot.data(), snapshot.size()) == snapshot.size();
+  } else if (is_binary_snapshot(source)) {
     Variable& v = const_cast<Variable&>(*source);
     size_t bytes = v.target().length_bytes;
     ok = stream.write_bytes(v.target().text, bytes) == bytes;
@@ -50,7 +55,10 @@ Result write_and_report(TextStream& stream, StringView text, const Variable* sou
 Result cmd_file_append(const ScriptLine& line, ExpandedArgs& args) {
   StringView text = arg_text(args, 0);
   StringView file = arg_text(args, 1);
-  const Variable* source = args.vars[0];
+  // Text that is one variable may be a clipboard snapshot, written as bytes.
+  const LineArg* a = line.arg_count > 0 ? &line.args[0] : nullptr;
+  const Variable* source = a && !a->is_expression ? sole_deref_var(a->ref.derefs, a->text, a->length) : nullptr;
+  if (source) source = &const_cast<Variable*>(source)->target();
   uint32_t encoding = g_thread->file_encoding;
   if (line.arg_count > 2 && !parse_file_encoding(arg_text(args, 2), g_thread->file_encoding, encoding))
     return fail_with_last_error(platform::ErrorInvalidParameter);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/clipboard_snapshot.h"
 #include "base/code_pages.h"
 #include "base/messages.h"
 #include "base/text_source.h"
@@ -122,7 +123,9 @@ Result store_bytes(Variable& out, const std::string& bytes) {
 Result cmd_file_read(const ScriptLine&, ExpandedArgs& args) {
   Variable* out = args.vars[0];
   if (!out) return ResultDone;
-  if (!out->assign_empty()) return ResultFailed;
+  // Read into ClipboardAll, a snapshot file goes back on the clipboard.
+  const bool to_clipboard = out->target().type == VarType::ClipboardAll;
+  if (!to_clipboard && !out->assign_empty()) return ResultFailed;
   ReadOptions o;
   o.code_page = g_thread->file_encoding & ~kEncodingNoBom;
   if (!parse_read_options(arg_text(args, 1), o) || o.file.empty()) return fail_with_last_error(platform::ErrorInvalidParameter);
@@ -150,7 +153,14 @@ Result cmd_file_read(const ScriptLine&, ExpandedArgs& args) {
   uint32_t error = platform::last_error();
   platform::close_file(file);
   if (!ok) return fail_with_last_error(error);
-  if (!bytes.empty()) {
+  if (to_clipboard) {
+    // A file that is no snapshot leaves the clipboard alone: the read failed.
+    std::vector<ClipboardRecord> records;
+    if (!read_clipboard_snapshot(bytes.data(), bytes.size(), records))
+      return fail_with_last_error(platform::ErrorInvalidData);
+    if (!platform::restore_clipboard_snapshot(bytes.data(), bytes.size()))
+      return report_runtime_error(message(Msg::ClipboardNotWritable));
+  } else if (!bytes.empty()) {
     if (o.binary) {
       if (!store_bytes(*out, bytes)) return ResultFailed;
     } else {

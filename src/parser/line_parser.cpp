@@ -222,7 +222,9 @@ Result LineParser::build_arg(CommandId id, int index, int count, Param& p, LineA
     if (stored.find(program_.syntax.deref) == StringView::npos) {
       Variable* v = find_or_add_variable(program_, stored);
       if (!v) return ResultFailed;
-      if (arg.kind == ParamKind::OutputVar && v->is_read_only())
+      // FileRead into ClipboardAll puts a snapshot file back on the clipboard.
+      bool snapshot_read = id == CmdFileRead && v->type == VarType::ClipboardAll;
+      if (arg.kind == ParamKind::OutputVar && v->is_read_only() && !snapshot_read)
         return load_error(program_, message(Msg::NotOutputVar), line_text);
       arg.ref.var = v;
       return ResultDone;

@@ -49,7 +49,7 @@ enum SystemError : uint32_t {
   ErrorFileNotFound = 2, ErrorPathNotFound = 3, ErrorAccessDenied = 5, ErrorInvalidDrive = 15,
   ErrorNotSameDevice = 17, ErrorSharingViolation = 32, ErrorNotSupported = 50, ErrorFileExists = 80,
   ErrorInvalidParameter = 87, ErrorAlreadyExists = 183, ErrorFilenameTooLong = 206, ErrorDirectory = 267,
-  ErrorResourceTypeNotFound = 1813,
+  ErrorInvalidData = 13, ErrorResourceTypeNotFound = 1813,
 };
 
 // The calling thread's last system error, as a Windows error code.

@@ -65,6 +65,12 @@ bool clipboard_text(String& out);
 // Replaces the clipboard's contents with the text (an empty text empties it);
 // false when the clipboard cannot be opened.
 bool set_clipboard_text(StringView text);
+// The whole clipboard as a snapshot (base/clipboard_snapshot.h); false when
+// it cannot be opened.
+bool clipboard_snapshot(std::string& out);
+// Replaces the clipboard's contents with a snapshot's; false when the
+// clipboard cannot be opened or the bytes are no snapshot.
+bool restore_clipboard_snapshot(const void* data, size_t size);
 
 // One entry of a directory listing. Times are in 100 ns units since 1601
 // (UTC), sizes in bytes.

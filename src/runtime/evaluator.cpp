@@ -348,6 +348,11 @@ class Evaluation {
         // target of := is no read.
         if ((v.attributes & AttrUninitialized) && v.type == VarType::Normal && !(tok.length & kAssignTarget))
           warn_unset_variable(v);
+        // ClipboardAll stays a variable: what receives it takes a snapshot.
+        if (v.type == VarType::ClipboardAll) {
+          push(t);
+          return ResultDone;
+        }
         if (v.type != VarType::Normal && v.type != VarType::Alias) {
           int64_t integer;
           if (builtin_variable_integer(v, integer)) {

@@ -679,6 +679,13 @@ Result Engine::command(ScriptLine* line) {
       return evaluate(line->args[0].postfix, value.out());
     }
     case CmdAssign: {
+      // x = %ClipboardAll% takes a snapshot, as x := ClipboardAll does.
+      if (line->arg_count > 1) {
+        const LineArg& src = line->args[1];
+        Variable* sole = sole_deref_var(src.ref.derefs, src.text, src.length);
+        if (sole && sole->target().type == VarType::ClipboardAll && !line->args[0].dynamic_name && line->args[0].ref.var)
+          return line->args[0].ref.var->assign_var(*sole);
+      }
       if (Result r = args().expand(*line); r != ResultDone) return r;
       StringView value = args().count > 1 ? args().text[1] : StringView();
       if (g_thread->auto_trim) value = trim(value);

@@ -334,11 +334,32 @@ Result Variable::assign_object(ObjectRef object) {
 // Out of line, so that the stores of plain values need no room for a Ref.
 [[gnu::noinline]] Result Variable::share_object(IObject* object) { return assign_object(ObjectRef(object)); }
 
+Result Variable::assign_clipboard_snapshot(const std::string& bytes) {
+  String units((bytes.size() + 1) / 2, u'\0');
+  if (!bytes.empty()) std::memcpy(units.data(), bytes.data(), bytes.size());
+  Variable& v = target();
+  if (!v.assign(units)) return ResultFailed;
+  if (!units.empty()) v.attributes |= AttrBinaryClip;
+  return ResultDone;
+}
+
 Result Variable::assign_var(Variable& source) {
   Variable& dest = target();
   Variable& src = source.target();
   if (&dest == &src) return ResultDone;
   if (dest.is_read_only()) return report_runtime_error(message(Msg::NotOutputVar), dest.name_view());
+  // A snapshot of the whole clipboard, and one put back.
+  if (src.type == VarType::ClipboardAll) {
+    std::string snapshot;
+    if (!platform::clipboard_snapshot(snapshot)) return report_runtime_error(message(Msg::ClipboardNotReadable));
+    if (dest.type == VarType::Clipboard) return ResultDone;  // already there
+    return dest.assign_clipboard_snapshot(snapshot);
+  }
+  if (dest.type == VarType::Clipboard && (src.attributes & AttrBinaryClip)) {
+    if (!platform::restore_clipboard_snapshot(src.text, src.length_bytes))
+      return report_runtime_error(message(Msg::ClipboardNotWritable));
+    return ResultDone;
+  }
   if (src.type != VarType::Normal) return dest.assign(text_of(src));
   if ((src.attributes & AttrUninitialized) && src.length_bytes == 0) warn_unset_variable(src);
   if (dest.type != VarType::Normal) return dest.assign(src.view());

@@ -29,6 +29,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "base/result.h"
 #include "base/text.h"
@@ -136,6 +137,8 @@ struct Variable {
 
   // --- stores (all follow aliases; all fail only after reporting) ---
   Result assign(StringView value, bool exact_size = false, bool check_limit = true);
+  // The bytes of a clipboard snapshot, kept as binary data (not text).
+  Result assign_clipboard_snapshot(const std::string& bytes);
   Result assign_empty() { return assign(StringView()); }
   // Makes room for `chars` characters plus the terminator without writing
   // text; the caller fills the buffer and calls set_length_after_write().

@@ -16,6 +16,8 @@
 #include "platform/platform.h"
 #include "platform/posix/error_codes.h"
 #include "platform/posix/headless.h"
+
+#include "base/clipboard_snapshot.h"
 #include "platform/posix/host_path.h"
 
 #if defined(__has_feature)
@@ -219,6 +221,31 @@ bool clipboard_text(String& out) {
 
 bool set_clipboard_text(StringView text) {
   g_clipboard = String(text);
+  return true;
+}
+
+// The headless clipboard holds text only: its snapshot is one Unicode record.
+bool clipboard_snapshot(std::string& out) {
+  out.clear();
+  if (!g_clipboard.empty()) {
+    String text = g_clipboard + u'\0';
+    append_clipboard_record(out, 13, text.data(), text.size() * sizeof(char16_t));
+  }
+  finish_clipboard_snapshot(out);
+  return true;
+}
+
+bool restore_clipboard_snapshot(const void* data, size_t size) {
+  std::vector<ClipboardRecord> records;
+  if (!read_clipboard_snapshot(data, size, records)) return false;
+  g_clipboard.clear();
+  for (const ClipboardRecord& r : records) {
+    if (r.format != 13) continue;
+    const auto* text = reinterpret_cast<const char16_t*>(r.data);
+    size_t n = r.size / sizeof(char16_t);
+    while (n && text[n - 1] == 0) --n;
+    g_clipboard.assign(text, n);
+  }
   return true;
 }
 

@@ -1,7 +1,10 @@
-// The clipboard as text (CF_UNICODETEXT).
+// The clipboard as text (CF_UNICODETEXT), and as a whole (snapshots).
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
+
+#include "base/clipboard_snapshot.h"
 
 #include "platform/platform.h"
 
@@ -54,6 +57,58 @@ bool set_clipboard_text(StringView text) {
       // After a successful SetClipboardData the system owns the block.
       if (!ok) GlobalFree(block);
     }
+  }
+  CloseClipboard();
+  return ok;
+}
+
+bool clipboard_snapshot(std::string& out) {
+  out.clear();
+  if (!open_clipboard()) return false;
+  bool have_dib = false;
+  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+    // Formats the system makes from others (the ANSI and OEM texts) and
+    // those that are GDI handles rather than memory are left out; of the
+    // two device-independent bitmap forms only the first seen is kept.
+    if (format == CF_TEXT || format == CF_BITMAP || format == CF_OEMTEXT || format == CF_ENHMETAFILE ||
+        format == CF_DSPENHMETAFILE || format == CF_PALETTE || format == CF_METAFILEPICT || format == CF_DSPBITMAP ||
+        format == CF_DSPMETAFILEPICT)
+      continue;
+    if (format == CF_DIB || format == CF_DIBV5) {
+      if (have_dib) continue;
+      have_dib = true;
+    }
+    HANDLE data = GetClipboardData(format);
+    if (!data) continue;
+    SIZE_T size = GlobalSize(data);
+    const void* p = size ? GlobalLock(data) : nullptr;
+    if (!p) continue;
+    append_clipboard_record(out, format, p, size);
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  finish_clipboard_snapshot(out);
+  return true;
+}
+
+bool restore_clipboard_snapshot(const void* data, size_t size) {
+  std::vector<ClipboardRecord> records;
+  if (!read_clipboard_snapshot(data, size, records)) return false;
+  if (!open_clipboard()) return false;
+  bool ok = EmptyClipboard() != 0;
+  for (const ClipboardRecord& r : records) {
+    if (!ok) break;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, r.size ? r.size : 1);
+    void* p = block ? GlobalLock(block) : nullptr;
+    if (!p) {
+      if (block) GlobalFree(block);
+      ok = false;
+      break;
+    }
+    if (r.size) std::memcpy(p, r.data, r.size);
+    GlobalUnlock(block);
+    // After a successful SetClipboardData the system owns the block.
+    if (!SetClipboardData(r.format, block)) GlobalFree(block);
   }
   CloseClipboard();
   return ok;
