@@ -18,7 +18,7 @@ struct WindowGroupEntry {
 struct WindowGroup {
   String name;
   std::vector<WindowGroupEntry> entries;
-  const Label* label = nullptr;  // jumped to when GroupActivate finds nothing
+  Label* label = nullptr;  // jumped to when GroupActivate finds nothing
   bool last_deactivated = false;  // the mode of the group's last use
 };
 
