@@ -41,7 +41,7 @@ out("by title and class " (alpha != "0x0"))
 out("by handle " (WinExist("orv_id " alpha) = alpha))
 WinGet, pid, PID, orv_id %alpha%
 out("by pid " (WinExist("orv_pid " pid) = alpha))
-out("by text " (WinExist("Orv Test", "Press me") = alpha))
+out("by text " (WinExist("Orv Test", "Press me", "Orv Test Beta") = alpha))
 out("excluded " WinExist("Orv Test Alpha", "", "", "Press me"))
 SetTitleMatchMode, 2
 out("contains " (WinExist("Test Alpha") = alpha))
