@@ -7,15 +7,6 @@
 # ends its process.
 source "$(dirname "$0")/scenario.lib" windows
 
-# Waits until the file holds `line` (a whole line).
-wait_file_line() {  # file, line, timeout-s
-  local deadline=$((SECONDS + $3))
-  until [ -f "$1" ] && tr -d '\r' <"$1" | grep -qxF -- "$2"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.05
-  done
-}
-
 window() {  # name, class, title [stall]: a test window of the driver's, its output in NAME.win
   local name=$1; shift
   (cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 60 "$ORV_WINE" "$OLDPWD/$driver" window "$@" >"$name.win" 2>/dev/null) &
@@ -107,6 +98,29 @@ notepad closed 0"
 wait "$alpha_pid"
 [ "$(tr -d '\r' <"$work/alpha.win")" = typed ]; check "keys typed reach the activated window" $? "got: $(cat "$work/alpha.win")"
 wait "$beta_pid" "$notepad_pid" 2>/dev/null
+
+# A hotkey under #IfWinActive fires while its window is active, with that
+# window as the thread's Last Found Window. Its key has a plain variant too,
+# which keeps the hotkey the system's (the keyboard hook is not built yet);
+# the variant is chosen as the key fires.
+window gamma OrvTestWindow "Orv Test Gamma"
+gamma_pid=$!
+pack criteria 'WinWait, Orv Test Gamma, , 20
+WinActivate
+WinWaitActive, , , 5
+FileAppend, ready %ErrorLevel%`n, *
+return
+F9::ExitApp 1
+#IfWinActive Orv Test Gamma
+F9::
+FileAppend, % "fired " (WinExist() = WinExist("Orv Test Gamma")) "`n", *
+ExitApp 9'
+start criteria
+wait_file_line "$work/criteria.out" "ready 0" 30; check "criteria: ready" $? "got: $(cat "$work/criteria.out")"
+xdotool key F9
+finish criteria 9 $'ready 0\nfired 1'
+drive post OrvTestWindow "Orv Test Gamma" 0x10 0 0
+wait "$gamma_pid"
 
 echo "windows: $passed passed, $failed failed"
 [ "$failed" = 0 ]
