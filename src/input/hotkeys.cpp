@@ -229,6 +229,13 @@ void launch(uint32_t, uintptr_t wparam, intptr_t lparam) {
   HotkeyBinding* b = nullptr;
   if (numbered >= 1 && numbered <= e.bindings.size()) {
     b = &e.bindings[numbered - 1];
+    // The hook chose the variant but cannot hand over the window its
+    // criterion found: look it up again for the thread's Last Found Window.
+    CriterionKind kind = b->criterion.kind;
+    if (kind == CriterionKind::IfWinActive || kind == CriterionKind::IfWinExist) {
+      ScriptJudge judge;
+      (void)judge.holds(b->criterion, found);
+    }
   } else {
     ScriptJudge judge;
     b = HotkeyTable::choose(e, judge, g_launch.hotkeys_suspended, found);

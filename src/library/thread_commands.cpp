@@ -9,16 +9,6 @@ namespace orv {
 
 namespace {
 
-// "On", "Off" or a number (non-zero means on); anything else is invalid.
-int on_off(StringView s) {
-  s = trim(s);
-  if (equals_ignore_case(s, u"On")) return 1;
-  if (equals_ignore_case(s, u"Off")) return 0;
-  int64_t n;
-  if (parse_int(s, n)) return n != 0;
-  return -1;
-}
-
 bool valid_float_format(StringView f) {
   int points = 0;
   for (size_t i = 0; i < f.size(); ++i) {
@@ -34,6 +24,15 @@ bool valid_float_format(StringView f) {
 }
 
 }  // namespace
+
+int on_off_setting(StringView s) {
+  s = trim(s);
+  if (equals_ignore_case(s, u"On")) return 1;
+  if (equals_ignore_case(s, u"Off")) return 0;
+  int64_t n;
+  if (parse_int(s, n)) return n != 0;
+  return -1;
+}
 
 bool valid_set_format(StringView type, StringView format, int& bad_param) {
   bool is_float = starts_with_ignore_case(type, u"Float");
@@ -78,14 +77,14 @@ Result cmd_string_case_sense(const ScriptLine&, ExpandedArgs& args) {
     g_thread->case_sense = StringCaseSense::Locale;
     return ResultDone;
   }
-  int v = on_off(s);
+  int v = on_off_setting(s);
   if (v < 0) return report_runtime_error(message(Msg::ParamInvalid1), s);
   g_thread->case_sense = v ? StringCaseSense::On : StringCaseSense::Off;
   return ResultDone;
 }
 
 Result cmd_auto_trim(const ScriptLine&, ExpandedArgs& args) {
-  int v = on_off(args.text[0]);
+  int v = on_off_setting(args.text[0]);
   if (v < 0) return report_runtime_error(message(Msg::ParamInvalid1), args.text[0]);
   g_thread->auto_trim = v != 0;
   return ResultDone;

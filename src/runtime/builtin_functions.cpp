@@ -66,7 +66,7 @@ const BuiltinInfo kBuiltins[] = {
     {u"TV_GetParent", 1, 1, kLater}, {u"TV_GetPrev", 1, 1, kLater}, {u"TV_GetSelection", 0, 0, kLater},
     {u"TV_GetText", 2, 2, kLater}, {u"TV_Modify", 1, 3, kLater}, {u"TV_SetImageList", 1, 2, kLater},
     {u"UnZip", 2, 5, kLater}, {u"UnZipBuffer", 2, 5, kLater}, {u"UnZipRawMemory", 2, 3, kLater},
-    {u"VarSetCapacity", 1, 3, builtin_var_set_capacity}, {u"WinActive", 0, 4, kLater}, {u"WinExist", 0, 4, kLater},
+    {u"VarSetCapacity", 1, 3, builtin_var_set_capacity}, {u"WinActive", 0, 4, builtin_win_active}, {u"WinExist", 0, 4, builtin_win_exist},
     {u"ZipAddBuffer", 3, 4, kLater}, {u"ZipAddFile", 2, 3, kLater}, {u"ZipAddFolder", 2, 2, kLater},
     {u"ZipCloseBuffer", 1, 1, kLater}, {u"ZipCloseFile", 1, 1, kLater}, {u"ZipCreateBuffer", 1, 2, kLater},
     {u"ZipCreateFile", 1, 2, kLater}, {u"ZipInfo", 1, 1, kLater}, {u"ZipOptions", 2, 2, kLater},

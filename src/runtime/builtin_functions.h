@@ -68,6 +68,10 @@ Result builtin_on_message(Func& func, ExprToken& result, ExprToken* args, int ar
 // GetKeyState(KeyName [, Mode]); GetKeyName, GetKeyVK and GetKeySC(KeyName).
 Result builtin_get_key_state(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_get_key_info(Func& func, ExprToken& result, ExprToken* args, int argc);
+// WinExist() and WinActive() with WinTitle, WinText, ExcludeTitle, ExcludeText:
+// the window's handle as 0x... text, 0x0 for none.
+Result builtin_win_exist(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_win_active(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

@@ -1,6 +1,7 @@
 #include "runtime/conditions.h"
 
 #include "base/messages.h"
+#include "runtime/command_table.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/executor.h"
@@ -217,6 +218,12 @@ Result evaluate_condition(const ScriptLine& line) {
     }
     case CmdIfMsgBox:
       return msgbox_answered(value);
+    case CmdIfWinExist:
+    case CmdIfWinNotExist:
+    case CmdIfWinActive:
+    case CmdIfWinNotActive:
+      // Window search lives above the engine; its row names the test.
+      return command_info(id).handler(line, args);
     default:
       return report_not_available(command_info(id).name);
   }

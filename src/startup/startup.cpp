@@ -29,6 +29,7 @@
 #include "startup/main_window_events.h"
 #include "startup/script_reader.h"
 #include "startup/single_instance.h"
+#include "windows/window_commands.h"
 
 namespace orv {
 
@@ -91,6 +92,7 @@ int run_program(const std::vector<String>& args) {
   install_message_pump();
   install_object_model();
   install_dispatch_bridge();
+  install_window_search();
   g_process.initial_directory = platform::current_directory();
 
   CommandLine cl = parse_command_line(args);

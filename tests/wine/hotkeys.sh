@@ -6,13 +6,7 @@
 source "$(dirname "$0")/scenario.lib" hotkeys
 
 # Waits until the program's output holds `line` (a whole line).
-wait_line() {  # name, line, timeout-s
-  local deadline=$((SECONDS + $3))
-  until [ -f "$work/$1.out" ] && tr -d '\r' <"$work/$1.out" | grep -qxF -- "$2"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.05
-  done
-}
+wait_line() { wait_file_line "$work/$1.out" "$2" "$3"; }  # name, line, timeout-s
 
 key() { xdotool key "$@"; }
 

@@ -9,6 +9,11 @@
 //   click       TITLE BUTTON-ID TIMEOUT-MS      press a message box button
 //   post        CLASS TITLE-SUFFIX MSG WPARAM LPARAM
 //   edit-text   CLASS TITLE-SUFFIX TIMEOUT-MS   print the text of the window's first Edit control
+//   rect        CLASS TITLE-SUFFIX              print a window's position and size: X Y W H
+//   window      CLASS TITLE [stall]             show a test window (an Edit and a "Press me" button)
+//                                               until it is closed, then print its Edit's text;
+//                                               with stall, it stalls 3 s on a close request
+//                                               and stays
 //
 // CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
 #include <windows.h>
@@ -67,6 +72,53 @@ void print_utf8(const wchar_t* text) {
   WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
   fwrite(out.data(), 1, out.size(), stdout);
   fputc('\n', stdout);
+}
+
+bool g_stall = false;
+
+LRESULT CALLBACK test_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SETFOCUS:
+      // Typed keys go to the Edit, where the test can read them back.
+      SetFocus(FindWindowExW(hwnd, nullptr, L"Edit", nullptr));
+      return 0;
+    case WM_CLOSE:
+      // A stalling window is busy in its close handler, then stays.
+      if (!g_stall) break;
+      Sleep(3000);
+      return 0;
+    case WM_DESTROY: {
+      wchar_t text[1024] = {};
+      GetWindowTextW(FindWindowExW(hwnd, nullptr, L"Edit", nullptr), text, 1024);
+      print_utf8(text);
+      fflush(stdout);
+      PostQuitMessage(0);
+      return 0;
+    }
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
+  g_stall = stall;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = test_window_proc;
+  wc.hInstance = instance;
+  wc.lpszClassName = cls;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  if (!RegisterClassW(&wc)) return 1;
+  HWND w = CreateWindowExW(0, cls, title, WS_OVERLAPPEDWINDOW, 40, 40, 360, 200, nullptr, nullptr, instance, nullptr);
+  if (!w) return 1;
+  CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, w, nullptr, instance, nullptr);
+  CreateWindowExW(0, L"Button", L"Press me", WS_CHILD | WS_VISIBLE, 10, 44, 100, 24, w, nullptr, instance, nullptr);
+  ShowWindow(w, SW_SHOWNOACTIVATE);
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -131,6 +183,16 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(edit, WM_GETTEXT, WPARAM(n + 1), LPARAM(text.data()));
     print_utf8(text.c_str());
     return 0;
+  }
+  if (cmd == L"rect" && argc == 4) {
+    HWND h = find(argv[2], argv[3], false);
+    RECT r;
+    if (!h || !GetWindowRect(h, &r)) return 1;
+    printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (cmd == L"window" && (argc == 4 || argc == 5)) {
+    return run_test_window(argv[2], argv[3], argc == 5 && std::wstring(argv[4]) == L"stall");
   }
   fprintf(stderr, "orv-testdriver: bad command\n");
   return 2;

@@ -1,0 +1,145 @@
+// The desktop's windows through user32: enumeration, what a window shows,
+// and the calls that activate, show, move and close one.
+#include <windows.h>
+
+#include "platform/win32/owned_handle.h"
+#include "platform/win32/wide_text.h"
+#include "platform/window_system.h"
+
+namespace orv::platform {
+
+namespace {
+
+HWND hwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
+WindowHandle handle(HWND h) { return reinterpret_cast<WindowHandle>(h); }
+
+struct ProcessKind {
+  using Handle = HANDLE;
+  static Handle invalid() { return nullptr; }
+  static void close(Handle h) { CloseHandle(h); }
+};
+using OwnedProcess = OwnedHandle<ProcessKind>;
+
+BOOL CALLBACK collect(HWND h, LPARAM list) {
+  reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(handle(h));
+  return TRUE;
+}
+
+String text_of(HWND h) {
+  int n = GetWindowTextLengthW(h);
+  if (n <= 0) return String();
+  std::wstring buf(size_t(n) + 1, L'\0');
+  n = GetWindowTextW(h, buf.data(), n + 1);
+  return String(buf.begin(), buf.begin() + (n > 0 ? n : 0));
+}
+
+constexpr UINT kHungTimeoutMs = 5000;
+
+class Win32Windows final : public WindowSystem {
+ public:
+  void top_level_windows(std::vector<WindowHandle>& out) override {
+    out.clear();
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&out));
+  }
+  void descendants(WindowHandle w, std::vector<WindowHandle>& out) override {
+    out.clear();
+    EnumChildWindows(hwnd(w), collect, reinterpret_cast<LPARAM>(&out));
+  }
+  bool exists(WindowHandle w) override { return IsWindow(hwnd(w)) != 0; }
+  bool visible(WindowHandle w) override { return IsWindowVisible(hwnd(w)) != 0; }
+  bool is_child(WindowHandle w) override { return (GetWindowLongW(hwnd(w), GWL_STYLE) & WS_CHILD) != 0; }
+  String title(WindowHandle w) override { return text_of(hwnd(w)); }
+  String control_text(WindowHandle w, bool slow) override {
+    if (!slow) return text_of(hwnd(w));
+    // Asking the window itself reaches controls of other processes whose
+    // text the plain call cannot read; a hung one is given up on.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd(w), WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kHungTimeoutMs, &length) || !length)
+      return String();
+    std::wstring buf(size_t(length) + 1, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(hwnd(w), WM_GETTEXT, WPARAM(length + 1), reinterpret_cast<LPARAM>(buf.data()),
+                             SMTO_ABORTIFHUNG, kHungTimeoutMs, &got))
+      return String();
+    return String(buf.begin(), buf.begin() + std::min<size_t>(got, length));
+  }
+  String class_name(WindowHandle w) override {
+    wchar_t buf[257];
+    int n = GetClassNameW(hwnd(w), buf, 257);
+    return String(buf, buf + (n > 0 ? n : 0));
+  }
+  uint32_t process_id(WindowHandle w) override {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd(w), &pid);
+    return pid;
+  }
+  String process_path(uint32_t pid) override {
+    OwnedProcess p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!p) return String();
+    wchar_t buf[MAX_PATH * 2];
+    DWORD n = MAX_PATH * 2;
+    if (!QueryFullProcessImageNameW(p.get(), 0, buf, &n)) return String();
+    return String(buf, buf + n);
+  }
+  WindowHandle parent(WindowHandle w) override { return handle(GetParent(hwnd(w))); }
+  WindowHandle owner(WindowHandle w) override { return handle(GetWindow(hwnd(w), GW_OWNER)); }
+  WindowHandle foreground() override { return handle(GetForegroundWindow()); }
+  WindowHandle taskbar() override { return handle(FindWindowW(L"Shell_TrayWnd", nullptr)); }
+  ShowState show_state(WindowHandle w) override {
+    return IsIconic(hwnd(w)) ? ShowState::Minimized : IsZoomed(hwnd(w)) ? ShowState::Maximized : ShowState::Normal;
+  }
+  bool hung(WindowHandle w) override { return IsHungAppWindow(hwnd(w)) != 0; }
+  uint32_t thread_id(WindowHandle w) override { return GetWindowThreadProcessId(hwnd(w), nullptr); }
+  uint32_t current_thread_id() override { return GetCurrentThreadId(); }
+  bool rect(WindowHandle w, WindowRect& out) override {
+    RECT r;
+    if (!GetWindowRect(hwnd(w), &r)) return false;
+    out = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    return true;
+  }
+  uint32_t style(WindowHandle w) override { return uint32_t(GetWindowLongW(hwnd(w), GWL_STYLE)); }
+  uint32_t ex_style(WindowHandle w) override { return uint32_t(GetWindowLongW(hwnd(w), GWL_EXSTYLE)); }
+
+  bool show(WindowHandle w, ShowCommand c) override {
+    static constexpr int kCommands[] = {SW_HIDE, SW_SHOW, SW_MINIMIZE, SW_FORCEMINIMIZE, SW_MAXIMIZE, SW_RESTORE};
+    ShowWindow(hwnd(w), kCommands[int(c)]);
+    return true;
+  }
+  void request_foreground(WindowHandle w) override { SetForegroundWindow(hwnd(w)); }
+  void bring_to_top(WindowHandle w) override { BringWindowToTop(hwnd(w)); }
+  bool attach_input(uint32_t from, uint32_t to, bool attach) override {
+    return AttachThreadInput(from, to, attach ? TRUE : FALSE) != 0;
+  }
+  void tap_alt() override {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = VK_MENU;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+  }
+  bool post_close(WindowHandle w) override { return PostMessageW(hwnd(w), WM_CLOSE, 0, 0) != 0; }
+  bool send_close(WindowHandle w, uint32_t timeout_ms) override {
+    DWORD_PTR ignored;
+    return SendMessageTimeoutW(hwnd(w), WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, timeout_ms, &ignored) != 0;
+  }
+  bool terminate_process(uint32_t pid) override {
+    OwnedProcess p(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+    return p && TerminateProcess(p.get(), 0) != 0;
+  }
+  bool move(WindowHandle w, const WindowRect& to) override {
+    return MoveWindow(hwnd(w), to.x, to.y, to.width, to.height, TRUE) != 0;
+  }
+  bool set_title(WindowHandle w, StringView title) override {
+    std::wstring buf;
+    return SetWindowTextW(hwnd(w), wide(title, buf)) != 0;
+  }
+};
+
+}  // namespace
+
+WindowSystem& window_system() {
+  static Win32Windows desktop;
+  return desktop;
+}
+
+}  // namespace orv::platform

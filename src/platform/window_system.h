@@ -1,0 +1,84 @@
+// The desktop's windows as window search and the window commands see them:
+// what can be read about a window and what can be done to one. The base
+// class is a desktop with no windows at all, which is what the headless
+// host offers; the Win32 implementation overrides every call, and unit
+// tests override the few they need with a scripted window list.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/text.h"
+#include "platform/platform.h"
+
+namespace orv::platform {
+
+struct WindowRect {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+enum class ShowState : uint8_t { Normal, Minimized, Maximized };
+enum class ShowCommand : uint8_t { Hide, Show, Minimize, ForceMinimize, Maximize, Restore };
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // --- reading ---------------------------------------------------------------
+  // The top-level windows in Z order, topmost first, hidden ones included.
+  virtual void top_level_windows(std::vector<WindowHandle>& out) { out.clear(); }
+  // Every window below `window` (children, their children ...), hidden ones
+  // included, in the order the system lists them.
+  virtual void descendants(WindowHandle window, std::vector<WindowHandle>& out) { out.clear(); }
+  virtual bool exists(WindowHandle window) { return false; }
+  virtual bool visible(WindowHandle window) { return false; }
+  // A window with the child style (a control), as opposed to a top-level one.
+  virtual bool is_child(WindowHandle window) { return false; }
+  virtual String title(WindowHandle window) { return String(); }
+  // A control's text: the plain window-text call when `slow` is off; when on,
+  // the window is asked for its text, giving up after 5 s on a hung one.
+  virtual String control_text(WindowHandle window, bool slow) { return String(); }
+  virtual String class_name(WindowHandle window) { return String(); }
+  virtual uint32_t process_id(WindowHandle window) { return 0; }
+  // The full path of the process's executable, empty when it cannot be read.
+  virtual String process_path(uint32_t pid) { return String(); }
+  // The window's parent, or its owner for a top-level window (0: none).
+  virtual WindowHandle parent(WindowHandle window) { return 0; }
+  virtual WindowHandle owner(WindowHandle window) { return 0; }
+  virtual WindowHandle foreground() { return 0; }
+  // The taskbar, which is what "no foreground window" looks like to activation.
+  virtual WindowHandle taskbar() { return 0; }
+  virtual ShowState show_state(WindowHandle window) { return ShowState::Normal; }
+  // Whether a window of another thread has stopped answering messages.
+  virtual bool hung(WindowHandle window) { return false; }
+  // The window's thread, and whether it is the calling thread.
+  virtual uint32_t thread_id(WindowHandle window) { return 0; }
+  virtual uint32_t current_thread_id() { return 0; }
+  virtual bool rect(WindowHandle window, WindowRect& out) { return false; }
+  virtual uint32_t style(WindowHandle window) { return 0; }
+  virtual uint32_t ex_style(WindowHandle window) { return 0; }
+
+  // --- acting ----------------------------------------------------------------
+  virtual bool show(WindowHandle window, ShowCommand command) { return false; }
+  // One request to make `window` the foreground window; whether it took is
+  // read afterwards with foreground().
+  virtual void request_foreground(WindowHandle window) {}
+  virtual void bring_to_top(WindowHandle window) {}
+  // Joins (or separates) the input queues of two threads; false when the
+  // system refuses.
+  virtual bool attach_input(uint32_t from_thread, uint32_t to_thread, bool attach) { return false; }
+  // Presses and releases Alt: the system then lets a program take the
+  // foreground.
+  virtual void tap_alt() {}
+  virtual bool post_close(WindowHandle window) { return false; }
+  // Sends a close request and waits at most `timeout_ms` for it to be taken.
+  virtual bool send_close(WindowHandle window, uint32_t timeout_ms) { return false; }
+  virtual bool terminate_process(uint32_t pid) { return false; }
+  virtual bool move(WindowHandle window, const WindowRect& to) { return false; }
+  virtual bool set_title(WindowHandle window, StringView title) { return false; }
+};
+
+// The platform's desktop: Win32's real one, or the headless host's empty one.
+WindowSystem& window_system();
+
+}  // namespace orv::platform
