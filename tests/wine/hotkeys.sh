@@ -53,7 +53,8 @@ finish runtime 8 $'ready\ngot 1'
 # Hotkeys only the hook can serve, typed into another program's window
 # (Wine's Notepad): a prefix used alone still types, "~" fires and types,
 # a release hotkey, a wildcard that ignores Control, the wheel with its
-# notches, and a variant that holds only while a variable says so.
+# notches, a variant that holds only while a variable says so, and one
+# that holds only while Notepad is the active window.
 pack hook 'on := 0
 ListHotkeys
 FileAppend, ready`n, *
@@ -68,12 +69,14 @@ return
 WheelDown::FileAppend, wheel %A_EventInfo%`n, *
 #If on
 j::FileAppend, j while on`n, *
-#If
+#IfWinActive orv_class Notepad
+k::FileAppend, k in Notepad`n, *
+#IfWinActive
 F4::ExitApp 9'
 start hook
 wait_line hook ready 10; check "hook: ready" $?
 report=$(drive edit-text Orvanta hook.exe 5000 | tr -d '\r' | tail -n +3)
-expected=$(printf 'k-hook\t\t\t\ta & b\nk-hook\t\t\t\t~x\nk-hook\t\t\t\tF2 Up\nk-hook\t\t\t\t*c\nm-hook\t\t\t\tWheelDown\nk-hook\t\t\t\tj\nreg\t\t\t\tF4')
+expected=$(printf 'k-hook\t\t\t\ta & b\nk-hook\t\t\t\t~x\nk-hook\t\t\t\tF2 Up\nk-hook\t\t\t\t*c\nm-hook\t\t\t\tWheelDown\nk-hook\t\t\t\tj\nk-hook\t\t\t\tk\nreg\t\t\t\tF4')
 [ "$report" = "$expected" ]; check "hook: ListHotkeys" $? "got: $report"
 (orv_wine notepad >/dev/null 2>&1 &)
 drive wait-active Notepad "" 10000; check "hook: notepad active" $?
@@ -81,14 +84,14 @@ key a
 xdotool keydown a key b keyup a
 key x ctrl+c j F2
 wait_line hook "F2 up 1" 5; check "hook: F2 released" $?
-key j
+key j k
 xdotool click 5
 xdotool type hello
 wait_line hook "wheel 1" 5; check "hook: wheel" $?
 typed=$(drive edit-text Notepad "" 5000 | tr -d '\r')
 [ "$typed" = "axjhello" ]; check "hook: what reached Notepad" $? "got: $typed"
 key F4
-finish hook 9 $'ready\na&b\nx passed\nc any\nF2 up 1\nj while on\nwheel 1'
+finish hook 9 $'ready\na&b\nx passed\nc any\nF2 up 1\nj while on\nk in Notepad\nwheel 1'
 pkill -f notepad.exe
 
 # Key state as the hook sees it: KeyWait for a press and a release, the

@@ -1,5 +1,7 @@
 #include "platform/input_hook.h"
 
+#include "platform/win32/hook_thread.h"
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -23,6 +25,7 @@ struct Task {
   void* data;
 };
 
+thread_local bool t_hook_thread = false;
 HANDLE g_thread = nullptr;
 DWORD g_thread_id = 0;
 HANDLE g_reply = nullptr;  // set by the hook thread when it has done what it was asked
@@ -98,6 +101,7 @@ void apply_on_hook_thread(uint8_t wanted) {
 }
 
 DWORD WINAPI hook_thread(void*) {
+  t_hook_thread = true;
   MSG msg;
   PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists before anyone posts to it
   SetEvent(g_reply);
@@ -172,6 +176,8 @@ void follow_with_mutex(HANDLE& mutex, const wchar_t* name, bool installed) {
 }  // namespace
 
 bool input_hooks_supported() { return true; }
+
+bool on_hook_thread() { return t_hook_thread; }
 
 uint8_t set_input_hooks(uint8_t wanted, InputEventHandler handler, void (*on_install)()) {
   auto installed = [] { return uint8_t((g_keyboard ? KeyboardHookBit : 0) | (g_mouse ? MouseHookBit : 0)); };

@@ -2,6 +2,7 @@
 // and the calls that activate, show, move and close one.
 #include <windows.h>
 
+#include "platform/win32/hook_thread.h"
 #include "platform/win32/owned_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/window_system.h"
@@ -26,6 +27,12 @@ BOOL CALLBACK collect(HWND h, LPARAM list) {
 }
 
 String text_of(HWND h) {
+  if (on_hook_thread()) {
+    // Read without a message: the window's thread may be the busy main one.
+    wchar_t title[512];
+    int got = InternalGetWindowText(h, title, 512);
+    return String(title, title + (got > 0 ? got : 0));
+  }
   int n = GetWindowTextLengthW(h);
   if (n <= 0) return String();
   std::wstring buf(size_t(n) + 1, L'\0');
@@ -50,7 +57,8 @@ class Win32Windows final : public WindowSystem {
   bool is_child(WindowHandle w) override { return (GetWindowLongW(hwnd(w), GWL_STYLE) & WS_CHILD) != 0; }
   String title(WindowHandle w) override { return text_of(hwnd(w)); }
   String control_text(WindowHandle w, bool slow) override {
-    if (!slow) return text_of(hwnd(w));
+    // The hook may not wait on any window: it reads what it can without asking.
+    if (!slow || on_hook_thread()) return text_of(hwnd(w));
     // Asking the window itself reaches controls of other processes whose
     // text the plain call cannot read; a hung one is given up on.
     DWORD_PTR length = 0;
