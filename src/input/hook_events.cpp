@@ -42,7 +42,7 @@ void HookProcessor::reset() {
   logical_mods_ = physical_mods_ = 0;
   prefix_vk_ = 0;
   prefix_sc_ = 0;
-  prefix_used_ = prefix_suppressed_ = alt_pressed_for_tab_ = false;
+  prefix_used_ = prefix_suppressed_ = alt_pressed_for_tab_ = alt_tab_menu_shown_ = false;
 }
 
 bool HookProcessor::choose(uint16_t id, bool own, int level, HookActions& actions, uint16_t& variant) const {
@@ -66,12 +66,12 @@ bool HookProcessor::choose(uint16_t id, bool own, int level, HookActions& action
   return plain >= 0;
 }
 
-bool HookProcessor::fire(uint16_t id, bool own, int level, int notches, HookActions& actions) {
+bool HookProcessor::fire(uint16_t id, uint8_t key_vk, bool own, int level, int notches, HookActions& actions) {
   const HookHotkey& h = tables_->hotkeys[id];
   if (!h.enabled) return false;
   if (h.action) {
     if (own) return false;
-    alt_tab(h.action, actions);
+    alt_tab(h.action, key_vk);
     fired_ = true;
     return true;
   }
@@ -125,18 +125,70 @@ void HookProcessor::flush_sends(HookActions& actions) {
   for (size_t i = 0; i < count; ++i) actions.send_key(sends[i].vk, sends[i].sc, sends[i].up, sends[i].tag);
 }
 
-void HookProcessor::alt_tab(uint16_t action, HookActions& actions) {
+void HookProcessor::dismiss_alt_tab_menu() {
   using namespace event_tag;
-  if (action != alt_tab::AltTab && action != alt_tab::ShiftAltTab) return;
-  if (!(logical_mods_ & kAltBits)) {
-    queue_send(vk::LAlt, 0x38, false, kLevel0);
-    alt_pressed_for_tab_ = true;
+  for (uint8_t alt : {vk::LAlt, vk::RAlt})
+    if (keys_[alt].logical) queue_send(alt, alt == vk::LAlt ? 0x38 : 0x138, true, kLevel0);
+  alt_tab_menu_shown_ = false;
+  alt_pressed_for_tab_ = false;
+}
+
+void HookProcessor::alt_tab(uint16_t action, uint8_t key_vk) {
+  using namespace event_tag;
+  const bool key_is_alt = key_vk == vk::LAlt || key_vk == vk::RAlt;
+  const bool key_is_shift = key_vk == vk::LShift || key_vk == vk::RShift;
+  auto press_alt = [&] {
+    if (!(logical_mods_ & kAltBits) && !key_is_alt) {
+      queue_send(vk::LAlt, 0x38, false, kLevel0);
+      alt_pressed_for_tab_ = true;
+    }
+  };
+  auto tab = [&] {
+    queue_send(vk::Tab, 0x0F, false, kLevel0);
+    queue_send(vk::Tab, 0x0F, true, kLevel0);
+  };
+  switch (action) {
+    case alt_tab::AltTab:
+    case alt_tab::ShiftAltTab: {
+      // Held Shift and Control would turn Alt-Tab into something else.
+      if (action == alt_tab::AltTab) {
+        for (uint8_t m : {vk::LShift, vk::RShift, vk::LControl, vk::RControl})
+          if (keys_[m].logical && m != key_vk) queue_send(m, 0, true, kLevel0);
+      }
+      press_alt();
+      bool shift = action == alt_tab::ShiftAltTab && !(logical_mods_ & kShiftBits);
+      if (shift) queue_send(vk::LShift, 0x2A, false, kLevel0);
+      tab();
+      if (shift) queue_send(vk::LShift, 0x2A, true, kLevel0);
+      return;
+    }
+    case alt_tab::Menu:
+    case alt_tab::AndMenu: {
+      if (alt_tab_menu_shown_) {
+        // Pressed again: the plain menu action closes the menu on the window
+        // chosen; the other moves on to the next window and leaves it open.
+        if (action == alt_tab::Menu) dismiss_alt_tab_menu();
+        else tab();
+        return;
+      }
+      bool released_shift = false;
+      for (uint8_t m : {vk::LShift, vk::RShift, vk::LControl, vk::RControl}) {
+        if (!keys_[m].logical || m == key_vk) continue;
+        queue_send(m, 0, true, kLevel0);
+        released_shift |= m == vk::LShift || m == vk::RShift;
+      }
+      press_alt();
+      tab();
+      if (released_shift && !key_is_shift) queue_send(vk::LShift, 0x2A, false, kLevel0);
+      alt_tab_menu_shown_ = true;
+      return;
+    }
+    case alt_tab::MenuDismiss:
+      if (alt_tab_menu_shown_) dismiss_alt_tab_menu();
+      return;
+    default:
+      return;
   }
-  bool shift = action == alt_tab::ShiftAltTab && !(logical_mods_ & kShiftBits);
-  if (shift) queue_send(vk::LShift, 0x2A, false, kLevel0);
-  queue_send(vk::Tab, 0x0F, false, kLevel0);
-  queue_send(vk::Tab, 0x0F, true, kLevel0);
-  if (shift) queue_send(vk::LShift, 0x2A, true, kLevel0);
 }
 
 void HookProcessor::note_state(uint8_t v, bool up, bool logical, bool physical) {
@@ -186,7 +238,16 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
       if (id == kNoHotkey && (r.has_hotkeys || r.is_prefix) && !is_held_prefix) {
         uint8_t mods = logical_mods_ & uint8_t(~sided_bit_of_vk(v));
         const HookKey& by_sc = tables_->sc_keys[in.sc & 0x1FF];
-        id = (in.sc && by_sc.has_hotkeys) ? tables_->lookup_sc(mods, in.sc) : tables_->lookup_vk(mods, v);
+        auto lookup = [&](uint8_t m) {
+          return (in.sc && by_sc.has_hotkeys) ? tables_->lookup_sc(m, in.sc) : tables_->lookup_vk(m, v);
+        };
+        id = lookup(mods);
+        // The menu holds Alt down: keys the script gave Alt-Tab actions to
+        // without Alt still act on it.
+        if (id == kNoHotkey && alt_tab_menu_shown_) {
+          uint16_t again = lookup(uint8_t(mods & ~kAltBits));
+          if (again != kNoHotkey && !(again & kKeyUpFlag) && tables_->hotkeys[again].action) id = again;
+        }
       }
       if (is_held_prefix) {
         // Auto-repeat of the held prefix: kept back like its first press.
@@ -203,16 +264,22 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
       } else if (id != kNoHotkey && (id & kKeyUpFlag)) {
         k.on_release = uint16_t(id & ~kKeyUpFlag);
         if (!tables_->hotkeys[k.on_release].pass_through) verdict = HookVerdict::Suppress;
-      } else if (id != kNoHotkey && fire(id, own, level, in.wheel_notches, actions)) {
+      } else if (id != kNoHotkey && fire(id, v, own, level, in.wheel_notches, actions)) {
         if (!tables_->hotkeys[id].pass_through) verdict = HookVerdict::Suppress;
         if (tables_->key_up_of[id] != kNoHotkey) k.on_release = tables_->key_up_of[id];
-        // Releasing Alt or Win alone after a hotkey would open a menu.
+        // Releasing Alt or Win alone after a hotkey would open a menu (not
+        // after an Alt-Tab action: that release is what picks the window).
         bool win_alone = (logical_mods_ & kWinBits) && !(logical_mods_ & (kCtrlBits | kShiftBits));
         for (uint8_t m : {vk::LWin, vk::RWin, vk::LAlt, vk::RAlt}) {
+          if (tables_->hotkeys[id].action) break;
           bool alt = m == vk::LAlt || m == vk::RAlt;
           if (keys_[m].logical && (alt ? v != vk::LAlt && v != vk::RAlt : win_alone)) keys_[m].mask_release = true;
         }
       }
+    }
+    if (alt_tab_menu_shown_ && v == vk::Escape && verdict == HookVerdict::Pass) {
+      dismiss_alt_tab_menu();
+      verdict = HookVerdict::Suppress;
     }
     if (verdict == HookVerdict::Suppress) k.down_suppressed = true;
     // The system takes the keyboard away here: nothing stays held.
@@ -230,7 +297,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
       uint16_t id = k.on_release;
       k.on_release = kNoHotkey;
       // A prefix's own hotkey counts only when the prefix was used alone.
-      if (!(is_held_prefix && prefix_used_) && may_fire && fire(id, own, level, 0, actions)) {
+      if (!(is_held_prefix && prefix_used_) && may_fire && fire(id, v, own, level, 0, actions)) {
         if (!tables_->hotkeys[id].pass_through) verdict = HookVerdict::Suppress;
         if (is_held_prefix) prefix_used_ = true;
       }
@@ -244,6 +311,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
       if (alt_pressed_for_tab_) {
         queue_send(vk::LAlt, 0x38, true, kLevel0);
         alt_pressed_for_tab_ = false;
+        alt_tab_menu_shown_ = false;
       }
       prefix_vk_ = 0;
       prefix_sc_ = 0;

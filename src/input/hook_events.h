@@ -78,6 +78,7 @@ class HookProcessor {
   bool logically_down(uint8_t vk) const { return keys_[vk].logical; }
   bool physically_down(uint8_t vk) const { return keys_[vk].physical; }
   bool prefix_down() const { return prefix_vk_ || prefix_sc_; }
+  bool alt_tab_menu_shown() const { return alt_tab_menu_shown_; }
 
   // The key history keeps the last `size` events (0: none).
   void set_history_size(size_t size);
@@ -93,8 +94,10 @@ class HookProcessor {
   };
   const HookKey& record(uint8_t vk, uint16_t sc) const;
   bool choose(uint16_t id, bool own, int level, HookActions& actions, uint16_t& variant) const;
-  bool fire(uint16_t id, bool own, int level, int notches, HookActions& actions);
-  void alt_tab(uint16_t action, HookActions& actions);
+  bool fire(uint16_t id, uint8_t key_vk, bool own, int level, int notches, HookActions& actions);
+  // Performs an Alt-Tab action for the key `key_vk` going down.
+  void alt_tab(uint16_t action, uint8_t key_vk);
+  void dismiss_alt_tab_menu();
   void note_state(uint8_t vk, bool up, bool logical, bool physical);
   // Events of the program's own go out after the event that caused them
   // is decided: under Wine a send re-enters the hook at once.
@@ -127,6 +130,7 @@ class HookProcessor {
   bool prefix_used_ = false;
   bool prefix_suppressed_ = false;
   bool alt_pressed_for_tab_ = false;  // an Alt the hook pressed for Alt-Tab, to release with the prefix
+  bool alt_tab_menu_shown_ = false;   // the hook opened the Alt-Tab menu and holds Alt for it
 };
 
 }  // namespace orv

@@ -10,6 +10,7 @@
 #include "platform/input_hook.h"
 #include "platform/keyboard.h"
 #include "platform/platform.h"
+#include "platform/window_system.h"
 #include "runtime/builtin_functions.h"
 #include "runtime/error_level.h"
 #include "runtime/evaluator.h"
@@ -57,7 +58,7 @@ bool key_down(uint8_t vk, KeyView view) {
   }
 }
 
-String history_title(uintptr_t window) { return platform::window_title(window); }
+String history_title(uintptr_t window) { return platform::window_system().title(window); }
 
 }  // namespace
 

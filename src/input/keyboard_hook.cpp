@@ -9,6 +9,7 @@
 #include "platform/input_hook.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace orv {
 
@@ -57,7 +58,7 @@ bool on_event(const platform::RawInputEvent& raw) {
   e.extra = raw.extra;
   e.wheel_notches = raw.wheel_notches;
   e.time_ms = raw.time_ms;
-  e.window = platform::foreground_window();
+  e.window = platform::window_system().foreground();
   return g_processor.process(e, g_actions) == HookVerdict::Suppress;
 }
 

@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-#include "base/text.h"
-
 namespace orv::platform {
 
 struct RawInputEvent {
@@ -44,10 +42,6 @@ bool run_on_hook_thread(void (*task)(void* data), void* data);
 
 // A key event of the program's own, `extra` its tag.
 void send_key_event(uint8_t vk, uint16_t sc, bool up, uintptr_t extra);
-
-// The foreground window, and a window's title (for the key history).
-uintptr_t foreground_window();
-String window_title(uintptr_t window);
 
 // Sends a message and waits at most `timeout_ms` for the answer; false when
 // none came.

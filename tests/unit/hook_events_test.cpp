@@ -218,6 +218,34 @@ TEST_F(HookFixture, MenuMaskAndAltTab) {
   EXPECT_EQ(take(), (Log{"send A4 down own", "send 09 down own", "send 09 up own", "send A4 up own"}));
 }
 
+TEST_F(HookFixture, AltTabMenu) {
+  define("F1", 0, {}, alt_tab::Menu);
+  define("F2", 0, {}, alt_tab::AndMenu);
+  define("!F3", 0, {}, alt_tab::MenuDismiss);
+  build();
+  // F1 opens the menu: Alt pressed and held, Tab tapped.
+  EXPECT_EQ(tap(0x70), "block/block");
+  EXPECT_TRUE(hook.alt_tab_menu_shown());
+  EXPECT_EQ(take(), (Log{"send A4 down own", "send 09 down own", "send 09 up own"}));
+  EXPECT_EQ(key(vk::LAlt, false, event_tag::kLevel0), "pass");  // the Alt it sent arrives
+  // F2 moves on to the next window; found with Alt held because the menu holds it.
+  EXPECT_EQ(tap(0x71), "block/block");
+  EXPECT_EQ(take(), (Log{"send 09 down own", "send 09 up own"}));
+  // Esc closes the menu: Alt let go, Esc kept from the window.
+  EXPECT_EQ(key(vk::Escape, false), "block");
+  EXPECT_FALSE(hook.alt_tab_menu_shown());
+  EXPECT_EQ(take(), Log{"send A4 up own"});
+  EXPECT_EQ(key(vk::Escape, true), "block");
+  EXPECT_EQ(key(vk::LAlt, true, event_tag::kLevel0), "pass");
+  // Opened again and closed by F1 itself, or by the dismiss hotkey.
+  tap(0x70);
+  key(vk::LAlt, false, event_tag::kLevel0);
+  take();
+  EXPECT_EQ(tap(0x72), "block/block");  // !F3 with the menu's Alt held
+  EXPECT_EQ(take(), Log{"send A4 up own"});
+  EXPECT_FALSE(hook.alt_tab_menu_shown());
+}
+
 TEST_F(HookFixture, NothingStaysHeld) {
   define("^a");
   build();

@@ -14,10 +14,6 @@ bool run_on_hook_thread(void (*task)(void*), void* data) {
 
 void send_key_event(uint8_t, uint16_t, bool, uintptr_t) {}
 
-uintptr_t foreground_window() { return 0; }
-
-String window_title(uintptr_t) { return String(); }
-
 bool send_message_timeout(uintptr_t, uint32_t, uintptr_t, intptr_t, uint32_t, intptr_t& result) {
   result = 0;
   return false;

@@ -219,18 +219,6 @@ void send_key_event(uint8_t vk, uint16_t sc, bool up, uintptr_t extra) {
   SendInput(1, &in, sizeof in);
 }
 
-uintptr_t foreground_window() { return reinterpret_cast<uintptr_t>(GetForegroundWindow()); }
-
-String window_title(uintptr_t window) {
-  wchar_t text[256] = {};
-  // Never hang on a window that does not answer: its title is then empty.
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(reinterpret_cast<HWND>(window), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, 100, &length))
-    return String();
-  return String(reinterpret_cast<const char16_t*>(text), size_t(length));
-}
-
 bool send_message_timeout(uintptr_t window, uint32_t message, uintptr_t wparam, intptr_t lparam, uint32_t timeout_ms,
                           intptr_t& result) {
   DWORD_PTR answer = 0;
