@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "runtime/numbers.h"
+
 namespace orv {
 
 namespace {
@@ -72,19 +74,12 @@ const FixedPair kFixedVkOfSc[] = {
     {0xA5, 0x138}, {0x90, 0x145}, {0x5B, 0x15B}, {0x5C, 0x15C},
 };
 
-int hex_digit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 // `prefix` (two letters, any case) then 1 to 4 hexadecimal digits.
 bool prefixed_hex(StringView text, StringView prefix, uint32_t& value) {
   if (text.size() < 3 || text.size() > 6 || !starts_with_ignore_case(text, prefix)) return false;
   value = 0;
   for (char16_t c : text.substr(2)) {
-    int d = hex_digit(c);
+    int d = hex_digit_value(c);
     if (d < 0) return false;
     value = value * 16 + uint32_t(d);
   }

@@ -5,6 +5,7 @@
 #include "input/hotkey_text.h"
 #include "input/key_codes.h"
 #include "input/keyboard_layout.h"
+#include "runtime/numbers.h"
 
 namespace orv {
 
@@ -13,19 +14,17 @@ namespace {
 bool all_digits(StringView s, int base) {
   if (s.empty()) return false;
   for (char16_t c : s) {
-    bool ok = (c >= u'0' && c <= u'9') ||
-              (base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
-    if (!ok) return false;
+    int d = hex_digit_value(c);
+    if (d < 0 || d >= base) return false;
   }
   return true;
 }
 
+// Digits checked by all_digits; large values stop growing rather than wrap.
 uint64_t number(StringView s, int base) {
   uint64_t v = 0;
-  for (char16_t c : s) {
-    int d = c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10;
-    if (v < (uint64_t(1) << 40)) v = v * uint64_t(base) + uint64_t(d);
-  }
+  for (char16_t c : s)
+    if (v < (uint64_t(1) << 40)) v = v * uint64_t(base) + uint64_t(hex_digit_value(c));
   return v;
 }
 

@@ -4,6 +4,7 @@
 
 #include "library/letter_case.h"
 #include "library/regex_cache.h"
+#include "runtime/numbers.h"
 
 namespace orv {
 
@@ -13,13 +14,6 @@ namespace {
 constexpr size_t kMaxBraced = 32;
 
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-int hex_value(char16_t c) {
-  if (is_digit(c)) return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
 
 // A signed decimal or 0x hexadecimal number with blanks around it; false
 // when the text is anything else (then it is a name).
@@ -38,7 +32,7 @@ bool read_group_number(StringView text, int64_t& number) {
   }
   int64_t value = 0;
   for (char16_t c : text) {
-    int d = base == 16 ? hex_value(c) : is_digit(c) ? c - u'0' : -1;
+    int d = base == 16 ? hex_digit_value(c) : is_digit(c) ? c - u'0' : -1;
     if (d < 0) return false;
     // Past any group a pattern can have; the number stays a number.
     if (value < (int64_t(1) << 40)) value = value * base + d;
