@@ -76,6 +76,34 @@ class WindowSystem {
   virtual bool terminate_process(uint32_t pid) { return false; }
   virtual bool move(WindowHandle window, const WindowRect& to) { return false; }
   virtual bool set_title(WindowHandle window, StringView title) { return false; }
+
+  // --- controls and messages ---------------------------------------------------
+  // Sends a message and waits at most `timeout_ms` for its answer, giving up
+  // on a hung window; false when it was not answered.
+  virtual bool send(WindowHandle window, uint32_t msg, uintptr_t wparam, intptr_t lparam, uint32_t timeout_ms,
+                    intptr_t& result) { return false; }
+  // The same with lParam pointing to a copy of `text` (null-terminated),
+  // for the messages the system carries text for across processes.
+  virtual bool send_text(WindowHandle window, uint32_t msg, uintptr_t wparam, StringView text,
+                         uint32_t timeout_ms, intptr_t& result) { return false; }
+  // The same with lParam pointing to a buffer of `capacity` characters whose
+  // first one holds the capacity (as a line request wants); `out` receives
+  // the `result` characters written.
+  virtual bool send_receive(WindowHandle window, uint32_t msg, uintptr_t wparam, size_t capacity,
+                            uint32_t timeout_ms, String& out) { return false; }
+  virtual bool post(WindowHandle window, uint32_t msg, uintptr_t wparam, intptr_t lparam) { return false; }
+  // The identifier a control reports to its parent with.
+  virtual int32_t control_id(WindowHandle window) { return 0; }
+  virtual bool enable(WindowHandle window, bool on) { return false; }
+  virtual bool set_style(WindowHandle window, bool extended, uint32_t value) { return false; }
+  // Gives the keyboard focus to a control of another thread's window.
+  virtual bool focus(WindowHandle control) { return false; }
+  // The control that has the focus in `window`'s thread (0: none).
+  virtual WindowHandle focused(WindowHandle window) { return 0; }
+  // Screen coordinates to those of `window`'s client area, in place.
+  virtual bool to_client(WindowHandle window, int32_t& x, int32_t& y) { return false; }
+  // The child of `window` under a point of its client area (0: none).
+  virtual WindowHandle child_at(WindowHandle window, int32_t x, int32_t y) { return 0; }
 };
 
 // The platform's desktop: Win32's real one, or the headless host's empty one.

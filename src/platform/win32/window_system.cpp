@@ -141,6 +141,69 @@ class Win32Windows final : public WindowSystem {
     std::wstring buf;
     return SetWindowTextW(hwnd(w), wide(title, buf)) != 0;
   }
+
+  bool send(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp, uint32_t timeout_ms, intptr_t& result) override {
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(hwnd(w), msg, wp, lp, SMTO_ABORTIFHUNG, timeout_ms, &r)) return false;
+    result = intptr_t(r);
+    return true;
+  }
+  bool send_text(WindowHandle w, uint32_t msg, uintptr_t wp, StringView text, uint32_t timeout_ms,
+                 intptr_t& result) override {
+    std::wstring buf;
+    return send(w, msg, wp, reinterpret_cast<intptr_t>(wide(text, buf)), timeout_ms, result);
+  }
+  bool send_receive(WindowHandle w, uint32_t msg, uintptr_t wp, size_t capacity, uint32_t timeout_ms,
+                    String& out) override {
+    std::wstring buf(capacity + 1, L'\0');
+    buf[0] = wchar_t(capacity > 0xFFFF ? 0xFFFF : capacity);
+    intptr_t got = 0;
+    if (!send(w, msg, wp, reinterpret_cast<intptr_t>(buf.data()), timeout_ms, got) || got < 0) return false;
+    out.assign(buf.begin(), buf.begin() + std::min<size_t>(size_t(got), capacity));
+    return true;
+  }
+  bool post(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp) override {
+    return PostMessageW(hwnd(w), msg, wp, lp) != 0;
+  }
+  int32_t control_id(WindowHandle w) override { return GetDlgCtrlID(hwnd(w)); }
+  bool enable(WindowHandle w, bool on) override {
+    EnableWindow(hwnd(w), on ? TRUE : FALSE);
+    return true;
+  }
+  bool set_style(WindowHandle w, bool extended, uint32_t value) override {
+    SetLastError(0);
+    if (!SetWindowLongW(hwnd(w), extended ? GWL_EXSTYLE : GWL_STYLE, LONG(value)) && GetLastError()) return false;
+    // Frame styles take effect only once the frame is recomputed.
+    SetWindowPos(hwnd(w), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    InvalidateRect(hwnd(w), nullptr, TRUE);
+    return true;
+  }
+  bool focus(WindowHandle control) override {
+    // SetFocus works only within one input queue: join the control's first.
+    DWORD mine = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(hwnd(control), nullptr);
+    bool attached = mine != theirs && AttachThreadInput(mine, theirs, TRUE);
+    SetFocus(hwnd(control));
+    bool ok = GetFocus() == hwnd(control);
+    if (attached) AttachThreadInput(mine, theirs, FALSE);
+    return ok;
+  }
+  WindowHandle focused(WindowHandle w) override {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd(w), nullptr), &info)) return 0;
+    return handle(info.hwndFocus);
+  }
+  bool to_client(WindowHandle w, int32_t& x, int32_t& y) override {
+    POINT p = {x, y};
+    if (!ScreenToClient(hwnd(w), &p)) return false;
+    x = p.x, y = p.y;
+    return true;
+  }
+  WindowHandle child_at(WindowHandle w, int32_t x, int32_t y) override {
+    HWND c = ChildWindowFromPointEx(hwnd(w), POINT{x, y}, CWP_SKIPINVISIBLE);
+    return c && c != hwnd(w) ? handle(c) : 0;
+  }
 };
 
 }  // namespace
