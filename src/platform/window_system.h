@@ -86,9 +86,8 @@ class WindowSystem {
   // for the messages the system carries text for across processes.
   virtual bool send_text(WindowHandle window, uint32_t msg, uintptr_t wparam, StringView text,
                          uint32_t timeout_ms, intptr_t& result) { return false; }
-  // The same with lParam pointing to a buffer of `capacity` characters whose
-  // first one holds the capacity (as a line request wants); `out` receives
-  // the `result` characters written.
+  // The same with lParam pointing to a buffer of `capacity` characters;
+  // `out` receives the `result` characters written.
   virtual bool send_receive(WindowHandle window, uint32_t msg, uintptr_t wparam, size_t capacity,
                             uint32_t timeout_ms, String& out) { return false; }
   virtual bool post(WindowHandle window, uint32_t msg, uintptr_t wparam, intptr_t lparam) { return false; }

@@ -29,7 +29,7 @@ inline constexpr uint32_t LbAddString = 0x0180, LbDeleteString = 0x0182, LbSetSe
 inline constexpr uint32_t LbnSelChange = 1;
 
 inline constexpr uint32_t EmGetSel = 0x00B0, EmGetLineCount = 0x00BA, EmLineIndex = 0x00BB, EmLineLength = 0x00C1,
-                          EmReplaceSel = 0x00C2, EmGetLine = 0x00C4, EmLineFromChar = 0x00C9;
+                          EmReplaceSel = 0x00C2, EmLineFromChar = 0x00C9;
 inline constexpr uint32_t TcmGetCurSel = 0x130B;
 
 inline constexpr uint32_t StyleDisabled = 0x08000000, StyleVisible = 0x10000000;

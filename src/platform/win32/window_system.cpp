@@ -156,7 +156,6 @@ class Win32Windows final : public WindowSystem {
   bool send_receive(WindowHandle w, uint32_t msg, uintptr_t wp, size_t capacity, uint32_t timeout_ms,
                     String& out) override {
     std::wstring buf(capacity + 1, L'\0');
-    buf[0] = wchar_t(capacity > 0xFFFF ? 0xFFFF : capacity);
     intptr_t got = 0;
     if (!send(w, msg, wp, reinterpret_cast<intptr_t>(buf.data()), timeout_ms, got) || got < 0) return false;
     out.assign(buf.begin(), buf.begin() + std::min<size_t>(size_t(got), capacity));

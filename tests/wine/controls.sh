@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The control commands on real controls: the test driver's window (an Edit,
+# two buttons, a combo box and a list box, which report the notifications
+# they send) and the Edit of Wine's own Notepad, both in other processes.
+# Controls are named by ClassNN, text and handle; they are read, changed,
+# chosen, moved, focused and clicked, and sent and posted messages.
+source "$(dirname "$0")/scenario.lib" controls
+
+(cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 60 "$ORV_WINE" "$OLDPWD/$driver" window OrvTestWindow "Orv Test Controls" \
+  >"$work/form.win" 2>/dev/null) &
+form_pid=$!
+(cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 60 "$ORV_WINE" notepad >/dev/null 2>&1) &
+notepad_pid=$!
+
+pack controls 'out(text) {
+  FileAppend, %text%`n, *
+}
+WinWait, Orv Test Controls, , 20
+WinGet, names, ControlList
+StringReplace, names, names, `n, %A_Space%, All
+out("controls " names)
+ControlSetText, Edit1, hello
+ControlGetText, t, Edit1
+out("text " t " " ErrorLevel)
+ControlGetText, t, Edit9
+out("missing [" t "] " ErrorLevel)
+ControlGet, h, Hwnd, , Edit1
+ControlGetText, t, orv_id %h%
+out("by handle " t)
+ControlGet, c, Checked, , Agree
+Control, Check, , Agree
+ControlGet, c2, Checked, , Button2
+out("checked " c c2 " " ErrorLevel)
+ControlGet, items, List, , ComboBox1
+StringReplace, items, items, `n, `,, All
+Control, ChooseString, gre, ComboBox1
+ControlGet, choice, Choice, , ComboBox1
+ControlGet, n, FindString, blue, ComboBox1
+out("combo " items " " choice " " n)
+Control, Choose, 9, ComboBox1
+out("choose past the end " ErrorLevel)
+Control, Add, three, ListBox1
+Control, Delete, 1, ListBox1
+Control, Choose, 2, ListBox1
+ControlGet, items, List, , ListBox1
+StringReplace, items, items, `n, `,, All
+ControlGet, choice, Choice, , ListBox1
+out("list " items " " choice)
+Control, Hide, , ListBox1
+ControlGet, v, Visible, , ListBox1
+Control, Show, , ListBox1
+Control, Disable, , Button1
+ControlGet, e, Enabled, , Button1
+Control, Enable, , Button1
+ControlGet, e2, Enabled, , Button1
+out("visible " v " enabled " e e2)
+ControlGet, before, Style, , Edit1
+Control, Style, +0x800, Edit1
+ControlGet, after, Style, , Edit1
+out("style " ((after ^ before) = 0x800))
+ControlMove, Edit1, 30, 70, 180, 22
+ControlGetPos, x, y, w, hh, Edit1
+out("pos " x " " y " " w " " hh)
+ControlFocus, Edit1
+ControlGetFocus, f
+out("focus " f " " ErrorLevel)
+ControlClick, Press me
+out("click " ErrorLevel)
+ControlClick, Edit1, , , Bogus
+out("bad button " ErrorLevel)
+SendMessage, 0x0E, 0, 0, Edit1
+out("length " ErrorLevel)
+SendMessage, 0x0E, 0, 0, Edit9
+out("send to nothing " ErrorLevel)
+PostMessage, 0x0E, 0, 0, Edit1
+out("post " ErrorLevel)
+PostMessage, 0x0E, 0, 0, , orv_id 0
+out("post to nothing " ErrorLevel)
+WinWait, orv_exe notepad.exe, , 20
+SetTitleMatchMode, 2
+Control, EditPaste, pasted, Edit1, Notepad
+ControlGetText, t, Edit1, Notepad
+out("notepad paste " t)
+ControlSetText, Edit1, first`r`nsecond line, Notepad
+ControlGet, n, LineCount, , Edit1, Notepad
+ControlGet, l, Line, 2, Edit1, Notepad
+out("notepad lines " n " [" l "]")
+ControlGet, l, Line, 3, Edit1, Notepad
+out("line past the end " ErrorLevel)
+WinKill, Notepad
+WinClose, Orv Test Controls
+WinWaitClose, Orv Test Controls, , 10
+out("closed " ErrorLevel)'
+start controls
+finish controls 0 "controls Edit1 Button1 Button2 ComboBox1 ListBox1
+text hello 0
+missing [] 1
+by handle hello
+checked 01 0
+combo red,green,blue green 3
+choose past the end 1
+list two,three three
+visible 0 enabled 01
+style 1
+pos 30 70 180 22
+focus Edit1 0
+click 0
+bad button 1
+length 5
+send to nothing FAIL
+post 0
+post to nothing 1
+notepad paste pasted
+notepad lines 2 [second line]
+line past the end 1
+closed 0"
+wait "$form_pid"
+[ "$(tr -d '\r' <"$work/form.win")" = $'hello\nagree\ncombo\nlist\npressed' ]
+check "the controls told their window" $? "got: $(cat "$work/form.win")"
+wait "$notepad_pid" 2>/dev/null
+
+echo "controls: $passed passed, $failed failed"
+[ "$failed" = 0 ]
