@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -15,6 +16,26 @@ namespace orv::platform {
 
 struct WindowRect {
   int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+enum class ZOrder : uint8_t { TopMost, NoTopMost, Top, Bottom };
+
+// The shape a window is cut to: a polygon (at least three points), an
+// ellipse or a rounded rectangle in the box x, y, width, height; None
+// gives the window back its whole rectangle.
+struct WindowRegion {
+  enum class Kind : uint8_t { None, Polygon, Rectangle, Ellipse, Rounded } kind = Kind::None;
+  std::vector<std::pair<int32_t, int32_t>> points;
+  int32_t x = 0, y = 0, width = 0, height = 0, corner_width = 30, corner_height = 30;
+};
+
+// A layered window's see-through settings: a whole-window alpha and a
+// colour (0xRRGGBB) drawn as transparent.
+struct LayeredLook {
+  bool use_alpha = false;
+  uint8_t alpha = 255;
+  bool use_color = false;
+  uint32_t rgb = 0;
 };
 
 enum class ShowState : uint8_t { Normal, Minimized, Maximized };
@@ -103,6 +124,15 @@ class WindowSystem {
   virtual bool to_client(WindowHandle window, int32_t& x, int32_t& y) { return false; }
   // The child of `window` under a point of its client area (0: none).
   virtual WindowHandle child_at(WindowHandle window, int32_t x, int32_t y) { return 0; }
+
+  // --- how a window sits and looks ----------------------------------------------
+  virtual bool place(WindowHandle window, ZOrder where) { return false; }
+  virtual bool redraw(WindowHandle window) { return false; }
+  virtual bool set_region(WindowHandle window, const WindowRegion& region) { return false; }
+  // False when the window is not layered.
+  virtual bool layered_look(WindowHandle window, LayeredLook& out) { return false; }
+  // Neither alpha nor colour: the window stops being layered.
+  virtual bool set_layered_look(WindowHandle window, const LayeredLook& look) { return false; }
 };
 
 // The platform's desktop: Win32's real one, or the headless host's empty one.

@@ -127,9 +127,14 @@ Result cmd_win_get(const ScriptLine&, ExpandedArgs& args) {
   if (is(u"Style") || is(u"ExStyle")) {
     return assign_to(out, style_text(is(u"Style") ? d.style(w) : d.ex_style(w)));
   }
-  // Layered-window attributes are not read yet: the value is empty, as for
-  // a window that has none.
-  return assign_to(out, StringView());
+  // Transparent and TransColor: empty unless the window is layered with that setting.
+  platform::LayeredLook look;
+  bool layered = d.layered_look(w, look);
+  if (is(u"Transparent")) return layered && look.use_alpha ? assign_to(out, int64_t(look.alpha)) : assign_to(out, StringView());
+  if (!layered || !look.use_color) return assign_to(out, StringView());
+  String rgb = style_text(look.rgb);
+  rgb.insert(2, String(8 - rgb.size(), u'0'));
+  return assign_to(out, rgb);
 }
 
 }  // namespace orv

@@ -8,6 +8,7 @@
 #include "windows/control_lists.h"
 #include "windows/control_messages.h"
 #include "windows/control_names.h"
+#include "windows/window_set_values.h"
 #include "windows/window_styles.h"
 
 namespace orv {
@@ -181,6 +182,54 @@ TEST_F(Controls, AChoiceTellsTheParentAsAUsersWould) {
   EXPECT_FALSE(choose_item(0x107, 9));
   EXPECT_FALSE(choose_item(0x107, -1));
   for (const auto& s : d.sent) EXPECT_NE(s.msg, wm::Command);
+}
+
+TEST(WindowSet, ReadsColors) {
+  struct Case {
+    const char16_t* text;
+    bool ok;
+    uint32_t rgb;
+  } cases[] = {{u"Red", true, 0xFF0000}, {u"aqua", true, 0x00FFFF}, {u"0x00FF80", true, 0x00FF80},
+               {u"ff8000", true, 0xFF8000}, {u"Pink", false, 0},     {u"0x1234567", false, 0},
+               {u"", false, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf16_to_utf8(c.text));
+    uint32_t rgb = 0;
+    ASSERT_EQ(parse_color(c.text, rgb), c.ok);
+    if (c.ok) EXPECT_EQ(rgb, c.rgb);
+  }
+}
+
+TEST(WindowSet, ReadsRegions) {
+  using Kind = platform::WindowRegion::Kind;
+  struct Case {
+    const char16_t* text;
+    bool ok;
+    Kind kind;
+    int32_t x, y, w, h;
+    size_t points;
+  } cases[] = {
+      {u"", true, Kind::None, 0, 0, 0, 0, 0},
+      {u"0-0 300-0 300-300", true, Kind::Polygon, 0, 0, 0, 0, 3},
+      {u"50-0 W200 H250", true, Kind::Rectangle, 50, 0, 200, 250, 1},
+      {u"W200 H100 E", true, Kind::Ellipse, 0, 0, 200, 100, 0},
+      {u"-5-10 w20 h30 R", true, Kind::Rounded, -5, 10, 20, 30, 1},
+      {u"0-0 10-10", false},       // two points are no shape
+      {u"W200 E", false},          // an ellipse needs both sizes
+      {u"0-0 10-10 Q", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf16_to_utf8(c.text));
+    platform::WindowRegion r;
+    ASSERT_EQ(parse_region(c.text, r), c.ok);
+    if (!c.ok) continue;
+    EXPECT_EQ(r.kind, c.kind);
+    EXPECT_EQ(r.points.size(), c.points);
+    if (c.kind != Kind::Polygon) EXPECT_EQ((std::vector<int32_t>{r.x, r.y, r.width, r.height}), (std::vector<int32_t>{c.x, c.y, c.w, c.h}));
+  }
+  platform::WindowRegion r;
+  ASSERT_TRUE(parse_region(u"W10 H10 R5-8", r));
+  EXPECT_EQ(std::make_pair(r.corner_width, r.corner_height), std::make_pair(5, 8));
 }
 
 }  // namespace

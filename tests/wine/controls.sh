@@ -119,5 +119,65 @@ wait "$form_pid"
 check "the controls told their window" $? "got: $(cat "$work/form.win")"
 wait "$notepad_pid" 2>/dev/null
 
+# WinSet on another process's window, read back with WinGet. WinMinimizeAll
+# is left out: it would reach the windows of any other test on the display.
+(cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 60 "$ORV_WINE" "$OLDPWD/$driver" window OrvTestWindow "Orv Test Looks" \
+  >/dev/null 2>&1) &
+looks_pid=$!
+pack looks 'out(text) {
+  FileAppend, %text%`n, *
+}
+WinWait, Orv Test Looks, , 20
+WinSet, AlwaysOnTop, On
+WinGet, on, ExStyle
+WinSet, AlwaysOnTop, Toggle
+WinGet, off, ExStyle
+out("on top " ((on & 8) != 0) ((off & 8) != 0))
+WinSet, Transparent, 150
+WinGet, alpha, Transparent
+WinSet, TransColor, Red 200
+WinGet, color, TransColor
+WinGet, alpha2, Transparent
+WinSet, Transparent, Off
+WinSet, TransColor, Off
+WinGet, alpha3, Transparent
+out("looks " alpha " " color " " alpha2 " [" alpha3 "]")
+WinSet, Style, -0x20000
+WinGet, style, Style
+out("style " ErrorLevel " " ((style & 0x20000) = 0))
+WinSet, Style, 0xZZ
+out("bad style " ErrorLevel)
+WinSet, Disable
+WinGet, style, Style
+WinSet, Enable
+WinGet, style2, Style
+out("disabled " ((style & 0x8000000) != 0) ((style2 & 0x8000000) != 0))
+WinSet, Region, 0-0 W100 H100 E
+out("region " ErrorLevel)
+WinSet, Region, 0-0 1-1
+out("bad region " ErrorLevel)
+WinSet, Region
+out("region off " ErrorLevel)
+WinSet, Redraw
+WinSet, Bottom
+WinSet, Top
+WinSet, Style, +0x20000, Orv No Such Window
+out("no window " ErrorLevel)
+WinClose
+WinWaitClose, , , 10
+out("closed " ErrorLevel)'
+start looks
+finish looks 0 "on top 10
+looks 150 0xFF0000 200 []
+style 0 1
+bad style 1
+disabled 10
+region 0
+bad region 1
+region off 0
+no window 1
+closed 0"
+wait "$looks_pid"
+
 echo "controls: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -203,6 +203,57 @@ class Win32Windows final : public WindowSystem {
     HWND c = ChildWindowFromPointEx(hwnd(w), POINT{x, y}, CWP_SKIPINVISIBLE);
     return c && c != hwnd(w) ? handle(c) : 0;
   }
+
+  bool place(WindowHandle w, ZOrder where) override {
+    static const HWND kAfter[] = {HWND_TOPMOST, HWND_NOTOPMOST, HWND_TOP, HWND_BOTTOM};
+    return SetWindowPos(hwnd(w), kAfter[int(where)], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != 0;
+  }
+  bool redraw(WindowHandle w) override {
+    return RedrawWindow(hwnd(w), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN) != 0;
+  }
+  bool set_region(WindowHandle w, const WindowRegion& r) override {
+    using Kind = WindowRegion::Kind;
+    HRGN region = nullptr;
+    if (r.kind == Kind::Polygon) {
+      std::vector<POINT> points;
+      for (auto [x, y] : r.points) points.push_back({x, y});
+      region = CreatePolygonRgn(points.data(), int(points.size()), WINDING);
+    } else if (r.kind == Kind::Rectangle) {
+      region = CreateRectRgn(r.x, r.y, r.x + r.width, r.y + r.height);
+    } else if (r.kind == Kind::Ellipse) {
+      region = CreateEllipticRgn(r.x, r.y, r.x + r.width, r.y + r.height);
+    } else if (r.kind == Kind::Rounded) {
+      region = CreateRoundRectRgn(r.x, r.y, r.x + r.width, r.y + r.height, r.corner_width, r.corner_height);
+    }
+    if (r.kind != Kind::None && !region) return false;
+    // The system owns the region once it is set.
+    if (SetWindowRgn(hwnd(w), region, TRUE)) return true;
+    if (region) DeleteObject(region);
+    return false;
+  }
+  bool layered_look(WindowHandle w, LayeredLook& out) override {
+    if (!(GetWindowLongW(hwnd(w), GWL_EXSTYLE) & WS_EX_LAYERED)) return false;
+    COLORREF key = 0;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(hwnd(w), &key, &alpha, &flags)) return false;
+    out.use_alpha = (flags & LWA_ALPHA) != 0;
+    out.alpha = alpha;
+    out.use_color = (flags & LWA_COLORKEY) != 0;
+    out.rgb = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    return true;
+  }
+  bool set_layered_look(WindowHandle w, const LayeredLook& look) override {
+    LONG ex = GetWindowLongW(hwnd(w), GWL_EXSTYLE);
+    if (!look.use_alpha && !look.use_color) {
+      SetWindowLongW(hwnd(w), GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+      return true;
+    }
+    SetWindowLongW(hwnd(w), GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    COLORREF key = RGB((look.rgb >> 16) & 0xFF, (look.rgb >> 8) & 0xFF, look.rgb & 0xFF);
+    DWORD flags = (look.use_alpha ? LWA_ALPHA : 0) | (look.use_color ? LWA_COLORKEY : 0);
+    return SetLayeredWindowAttributes(hwnd(w), key, look.alpha, flags) != 0;
+  }
 };
 
 }  // namespace
