@@ -111,6 +111,10 @@ class WindowSystem {
   // `out` receives the `result` characters written.
   virtual bool send_receive(WindowHandle window, uint32_t msg, uintptr_t wparam, size_t capacity,
                             uint32_t timeout_ms, String& out) { return false; }
+  // The same for messages the system does not carry across processes: the
+  // buffer lives in the window's process and is read back from there.
+  virtual bool send_receive_remote(WindowHandle window, uint32_t msg, uintptr_t wparam, size_t capacity,
+                                   uint32_t timeout_ms, String& out) { return false; }
   virtual bool post(WindowHandle window, uint32_t msg, uintptr_t wparam, intptr_t lparam) { return false; }
   // The identifier a control reports to its parent with.
   virtual int32_t control_id(WindowHandle window) { return 0; }

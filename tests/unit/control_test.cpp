@@ -30,6 +30,7 @@ class Controls : public ::testing::Test {
     control(0x103, 0x105, u"Edit", u"inner");
     control(0x100, 0x106, u"ComboBox", u"");
     control(0x100, 0x107, u"ListBox", u"");
+    control(0x100, 0x108, u"msctls_statusbar32", u"");
   }
   void TearDown() override { set_desktop_for_tests(nullptr); }
 
@@ -44,7 +45,7 @@ TEST_F(Controls, NumbersClassesInTheWindowsOrder) {
   d.descendants(0x100, all);
   std::vector<String> names;
   class_nn_names(all, names);
-  std::vector<String> expected = {u"Edit1", u"Button1", u"Edit2", u"Edit3", u"Button2", u"ComboBox1", u"ListBox1"};
+  std::vector<String> expected = {u"Edit1", u"Button1", u"Edit2", u"Edit3", u"Button2", u"ComboBox1", u"ListBox1", u"msctls_statusbar321"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(class_nn_of(0x100, 0x105), u"Edit3");
   EXPECT_EQ(class_nn_of(0x100, 0x999), u"");
@@ -64,6 +65,7 @@ TEST_F(Controls, NamesAControlByClassNNTextOrHandle) {
       {u"Edit3", 0x105, {}},
       {u"Edit4", 0, {}},
       {u"Edit0", 0, {}},
+      {u"msctls_statusbar321", 0x108, {}},  // a class name that ends in digits
       {u"Button2", 0x104, {}},
       {u"OK", 0x102, {}},  // text, starting the control's
       {u"sec", 0x103, {}},

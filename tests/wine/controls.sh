@@ -64,8 +64,17 @@ out("pos " x " " y " " w " " hh)
 ControlFocus, Edit1
 ControlGetFocus, f
 out("focus " f " " ErrorLevel)
+StatusBarGetText, s1
+StatusBarGetText, s2, 2
+out("status " s1 " | " s2 " " ErrorLevel)
 ControlClick, Press me
 out("click " ErrorLevel)
+StatusBarWait, Pressed, 10
+out("status wait " ErrorLevel)
+StatusBarWait, Never, 0.2
+out("status time-out " ErrorLevel)
+StatusBarGetText, s1, 1, Orv No Such Window
+out("no window " ErrorLevel)
 ControlClick, Edit1, , , Bogus
 out("bad button " ErrorLevel)
 SendMessage, 0x0E, 0, 0, Edit1
@@ -92,7 +101,7 @@ WinClose, Orv Test Controls
 WinWaitClose, Orv Test Controls, , 10
 out("closed " ErrorLevel)'
 start controls
-finish controls 0 "controls Edit1 Button1 Button2 ComboBox1 ListBox1
+finish controls 0 "controls Edit1 Button1 Button2 ComboBox1 ListBox1 msctls_statusbar321
 text hello 0
 missing [] 1
 by handle hello
@@ -104,7 +113,11 @@ visible 0 enabled 01
 style 1
 pos 30 70 180 22
 focus Edit1 0
+status Ready | Part two 0
 click 0
+status wait 0
+status time-out 1
+no window 1
 bad button 1
 length 5
 send to nothing FAIL

@@ -12,7 +12,9 @@
 //   rect        CLASS TITLE-SUFFIX              print a window's position and size: X Y W H
 //   window      CLASS TITLE [stall]             show a test window (an Edit, a "Press me" button,
 //                                               an "Agree" check box, a combo box red/green/blue
-//                                               and a list box one/two) until it is closed, then
+//                                               a list box one/two and a status bar "Ready" |
+//                                               "Part two", whose first part says "Pressed" once
+//                                               the button is) until it is closed, then
 //                                               print its Edit's text and, a line each, the
 //                                               notifications its controls sent (pressed, agree,
 //                                               combo, list);
@@ -21,6 +23,7 @@
 //
 // CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -81,7 +84,7 @@ void print_utf8(const wchar_t* text) {
 bool g_stall = false;
 std::wstring g_events;
 
-enum ControlId { kEdit = 1, kPress, kAgree, kCombo, kList };
+enum ControlId { kEdit = 1, kPress, kAgree, kCombo, kList, kStatus };
 
 // Only the notifications a user's action on a control would send.
 void note(WORD id, WORD code) {
@@ -106,6 +109,8 @@ LRESULT CALLBACK test_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_COMMAND:
       note(LOWORD(wp), HIWORD(wp));
+      if (LOWORD(wp) == kPress && HIWORD(wp) == BN_CLICKED)
+        SendMessageW(GetDlgItem(hwnd, kStatus), SB_SETTEXTW, 0, LPARAM(L"Pressed"));
       return 0;
     case WM_DESTROY: {
       wchar_t text[1024] = {};
@@ -141,6 +146,13 @@ int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
   HWND list = child(L"ListBox", L"", LBS_NOTIFY | WS_BORDER, 170, 78, 150, 60, kList);
   for (const wchar_t* item : {L"red", L"green", L"blue"}) SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(item));
   for (const wchar_t* item : {L"one", L"two"}) SendMessageW(list, LB_ADDSTRING, 0, LPARAM(item));
+  INITCOMMONCONTROLSEX common = {sizeof common, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&common);
+  HWND status = child(STATUSCLASSNAMEW, L"", 0, 0, 0, 0, 0, kStatus);
+  int parts[] = {150, -1};
+  SendMessageW(status, SB_SETPARTS, 2, LPARAM(parts));
+  SendMessageW(status, SB_SETTEXTW, 0, LPARAM(L"Ready"));
+  SendMessageW(status, SB_SETTEXTW, 1, LPARAM(L"Part two"));
   ShowWindow(w, SW_SHOWNOACTIVATE);
   MSG m;
   while (GetMessageW(&m, nullptr, 0, 0) > 0) {

@@ -161,6 +161,26 @@ class Win32Windows final : public WindowSystem {
     out.assign(buf.begin(), buf.begin() + std::min<size_t>(size_t(got), capacity));
     return true;
   }
+  bool send_receive_remote(WindowHandle w, uint32_t msg, uintptr_t wp, size_t capacity, uint32_t timeout_ms,
+                           String& out) override {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd(w), &pid);
+    OwnedProcess p(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!p) return false;
+    size_t bytes = (capacity + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(p.get(), nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return false;
+    std::wstring buf(capacity + 1, L'\0');
+    intptr_t got = 0;
+    bool ok = WriteProcessMemory(p.get(), remote, buf.data(), bytes, nullptr) &&
+              send(w, msg, wp, reinterpret_cast<intptr_t>(remote), timeout_ms, got) &&
+              ReadProcessMemory(p.get(), remote, buf.data(), bytes, nullptr);
+    VirtualFreeEx(p.get(), remote, 0, MEM_RELEASE);
+    if (!ok) return false;
+    // Status bars answer with more than the length: the text runs to its end.
+    out.assign(buf.c_str(), buf.c_str() + wcsnlen(buf.c_str(), capacity));
+    return true;
+  }
   bool post(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp) override {
     return PostMessageW(hwnd(w), msg, wp, lp) != 0;
   }
