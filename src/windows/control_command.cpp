@@ -23,15 +23,6 @@ bool set_check(WindowHandle c, bool on) {
   return ok;
 }
 
-bool change_style(WindowHandle c, bool extended, StringView change) {
-  platform::WindowSystem& d = desktop();
-  uint32_t now = extended ? d.ex_style(c) : d.style(c), wanted = 0;
-  if (!changed_style(change, now, wanted)) return false;
-  if (wanted == now) return true;
-  d.set_style(c, extended, wanted);
-  return (extended ? d.ex_style(c) : d.style(c)) != now;
-}
-
 // Arrow keys move a tab control's selection and notify its parent the way
 // a user's would.
 bool move_tab(WindowHandle c, uint32_t key, StringView count) {

@@ -27,15 +27,6 @@ bool set_always_on_top(WindowHandle w, StringView value) {
   return d.place(w, on ? platform::ZOrder::TopMost : platform::ZOrder::NoTopMost);
 }
 
-bool set_style(WindowHandle w, bool extended, StringView value) {
-  platform::WindowSystem& d = desktop();
-  uint32_t now = extended ? d.ex_style(w) : d.style(w), wanted = 0;
-  if (!changed_style(value, now, wanted)) return false;
-  if (wanted == now) return true;
-  d.set_style(w, extended, wanted);
-  return (extended ? d.ex_style(w) : d.style(w)) != now;
-}
-
 // Transparent N (0-255) or Off; TransColor "Color [N]" or Off. Each keeps
 // the other's setting.
 bool set_look(WindowHandle w, bool color, StringView value) {
@@ -86,7 +77,7 @@ Result cmd_win_set(const ScriptLine&, ExpandedArgs& args) {
   else if (is(u"Top")) ok = d.place(w, platform::ZOrder::Top);
   else if (is(u"Disable") || is(u"Enable")) ok = d.enable(w, is(u"Enable"));
   else if (is(u"Redraw")) ok = d.redraw(w);
-  else if (is(u"Style") || is(u"ExStyle")) ok = set_style(w, is(u"ExStyle"), value);
+  else if (is(u"Style") || is(u"ExStyle")) ok = change_style(w, is(u"ExStyle"), value);
   else if (is(u"Region")) {
     platform::WindowRegion region;
     ok = parse_region(value, region) && d.set_region(w, region);

@@ -1,6 +1,7 @@
 #include "windows/window_styles.h"
 
 #include "runtime/numbers.h"
+#include "windows/window_commands.h"
 
 namespace orv {
 
@@ -16,13 +17,19 @@ bool changed_style(StringView change, uint32_t current, uint32_t& out) {
 }
 
 String style_text(uint32_t style) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  String digits;
-  do {
-    digits.insert(digits.begin(), kDigits[style & 0xF]);
-    style >>= 4;
-  } while (style);
-  return u"0x" + digits;
+  String out = window_handle_text(style);
+  for (size_t i = 2; i < out.size(); ++i)
+    if (out[i] >= u'a' && out[i] <= u'f') out[i] = char16_t(out[i] - 32);
+  return out;
+}
+
+bool change_style(WindowHandle w, bool extended, StringView change) {
+  platform::WindowSystem& d = desktop();
+  uint32_t now = extended ? d.ex_style(w) : d.style(w), wanted = 0;
+  if (!changed_style(change, now, wanted)) return false;
+  if (wanted == now) return true;
+  d.set_style(w, extended, wanted);
+  return (extended ? d.ex_style(w) : d.style(w)) != now;
 }
 
 }  // namespace orv
