@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -15,6 +16,26 @@ namespace orv::platform {
 
 struct WindowRect {
   int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+enum class ZOrder : uint8_t { TopMost, NoTopMost, Top, Bottom };
+
+// The shape a window is cut to: a polygon (at least three points), an
+// ellipse or a rounded rectangle in the box x, y, width, height; None
+// gives the window back its whole rectangle.
+struct WindowRegion {
+  enum class Kind : uint8_t { None, Polygon, Rectangle, Ellipse, Rounded } kind = Kind::None;
+  std::vector<std::pair<int32_t, int32_t>> points;
+  int32_t x = 0, y = 0, width = 0, height = 0, corner_width = 30, corner_height = 30;
+};
+
+// A layered window's see-through settings: a whole-window alpha and a
+// colour (0xRRGGBB) drawn as transparent.
+struct LayeredLook {
+  bool use_alpha = false;
+  uint8_t alpha = 255;
+  bool use_color = false;
+  uint32_t rgb = 0;
 };
 
 enum class ShowState : uint8_t { Normal, Minimized, Maximized };
@@ -76,6 +97,46 @@ class WindowSystem {
   virtual bool terminate_process(uint32_t pid) { return false; }
   virtual bool move(WindowHandle window, const WindowRect& to) { return false; }
   virtual bool set_title(WindowHandle window, StringView title) { return false; }
+
+  // --- controls and messages ---------------------------------------------------
+  // Sends a message and waits at most `timeout_ms` for its answer, giving up
+  // on a hung window; false when it was not answered.
+  virtual bool send(WindowHandle window, uint32_t msg, uintptr_t wparam, intptr_t lparam, uint32_t timeout_ms,
+                    intptr_t& result) { return false; }
+  // The same with lParam pointing to a copy of `text` (null-terminated),
+  // for the messages the system carries text for across processes.
+  virtual bool send_text(WindowHandle window, uint32_t msg, uintptr_t wparam, StringView text,
+                         uint32_t timeout_ms, intptr_t& result) { return false; }
+  // The same with lParam pointing to a buffer of `capacity` characters;
+  // `out` receives the `result` characters written.
+  virtual bool send_receive(WindowHandle window, uint32_t msg, uintptr_t wparam, size_t capacity,
+                            uint32_t timeout_ms, String& out) { return false; }
+  // The same for messages the system does not carry across processes: the
+  // buffer lives in the window's process and is read back from there.
+  virtual bool send_receive_remote(WindowHandle window, uint32_t msg, uintptr_t wparam, size_t capacity,
+                                   uint32_t timeout_ms, String& out) { return false; }
+  virtual bool post(WindowHandle window, uint32_t msg, uintptr_t wparam, intptr_t lparam) { return false; }
+  // The identifier a control reports to its parent with.
+  virtual int32_t control_id(WindowHandle window) { return 0; }
+  virtual bool enable(WindowHandle window, bool on) { return false; }
+  virtual bool set_style(WindowHandle window, bool extended, uint32_t value) { return false; }
+  // Gives the keyboard focus to a control of another thread's window.
+  virtual bool focus(WindowHandle control) { return false; }
+  // The control that has the focus in `window`'s thread (0: none).
+  virtual WindowHandle focused(WindowHandle window) { return 0; }
+  // Screen coordinates to those of `window`'s client area, in place.
+  virtual bool to_client(WindowHandle window, int32_t& x, int32_t& y) { return false; }
+  // The child of `window` under a point of its client area (0: none).
+  virtual WindowHandle child_at(WindowHandle window, int32_t x, int32_t y) { return 0; }
+
+  // --- how a window sits and looks ----------------------------------------------
+  virtual bool place(WindowHandle window, ZOrder where) { return false; }
+  virtual bool redraw(WindowHandle window) { return false; }
+  virtual bool set_region(WindowHandle window, const WindowRegion& region) { return false; }
+  // False when the window is not layered.
+  virtual bool layered_look(WindowHandle window, LayeredLook& out) { return false; }
+  // Neither alpha nor colour: the window stops being layered.
+  virtual bool set_layered_look(WindowHandle window, const LayeredLook& look) { return false; }
 };
 
 // The platform's desktop: Win32's real one, or the headless host's empty one.

@@ -13,6 +13,11 @@ Result set_error_level(int64_t value) {
   return v ? v->assign_int(value) : ResultFailed;
 }
 
+Result set_error_level_text(StringView value) {
+  Variable* v = find_or_add_variable(*g_script, u"ErrorLevel");
+  return v ? v->assign(value) : ResultFailed;
+}
+
 Result report_with_system_error(bool ok) {
   g_thread->last_error = platform::last_error();
   return set_error_level(ok ? 0 : 1);

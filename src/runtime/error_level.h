@@ -4,10 +4,13 @@
 #include <cstdint>
 
 #include "base/result.h"
+#include "base/text.h"
 
 namespace orv {
 
 Result set_error_level(int64_t value);
+// A word instead of a number, for the commands whose failure has a name.
+Result set_error_level_text(StringView value);
 
 // A failed command: ErrorLevel 1, and `error` (a Windows error code) as the
 // thread's A_LastError; platform::ErrorInvalidParameter where a command

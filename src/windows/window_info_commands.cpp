@@ -8,7 +8,9 @@
 #include "runtime/scope.h"
 #include "runtime/script_program.h"
 #include "runtime/variable.h"
+#include "windows/control_names.h"
 #include "windows/window_commands.h"
+#include "windows/window_styles.h"
 
 namespace orv {
 
@@ -39,26 +41,16 @@ String window_text(WindowHandle w) {
   return out;
 }
 
-// ClassNN names (the class and its number among the window's controls of
-// that class) or handles, one a line.
+// ClassNN names or handles, one a line.
 String control_list(WindowHandle w, bool handles) {
-  platform::WindowSystem& d = desktop();
   std::vector<WindowHandle> children;
-  d.descendants(w, children);
-  std::vector<std::pair<String, int>> seen;
+  desktop().descendants(w, children);
+  std::vector<String> names;
+  if (!handles) class_nn_names(children, names);
   String out;
-  for (WindowHandle c : children) {
-    if (!out.empty()) out += u"\n";
-    if (handles) {
-      out += window_handle_text(c);
-      continue;
-    }
-    String cls = d.class_name(c);
-    int n = 1;
-    for (auto& s : seen)
-      if (s.first == cls) n = ++s.second;
-    if (n == 1) seen.push_back({cls, 1});
-    out += cls + to_string(n);
+  for (size_t i = 0; i < children.size(); ++i) {
+    if (i) out += u"\n";
+    out += handles ? window_handle_text(children[i]) : names[i];
   }
   return out;
 }
@@ -133,15 +125,16 @@ Result cmd_win_get(const ScriptLine&, ExpandedArgs& args) {
   }
   if (is(u"ControlList") || is(u"ControlListHwnd")) return assign_to(out, control_list(w, is(u"ControlListHwnd")));
   if (is(u"Style") || is(u"ExStyle")) {
-    uint32_t style = is(u"Style") ? d.style(w) : d.ex_style(w);
-    String hex = window_handle_text(style);
-    for (char16_t& c : hex) c = c >= u'a' && c <= u'f' ? char16_t(c - 32) : c;
-    hex[1] = u'x';
-    return assign_to(out, hex);
+    return assign_to(out, style_text(is(u"Style") ? d.style(w) : d.ex_style(w)));
   }
-  // Layered-window attributes are not read yet: the value is empty, as for
-  // a window that has none.
-  return assign_to(out, StringView());
+  // Transparent and TransColor: empty unless the window is layered with that setting.
+  platform::LayeredLook look;
+  bool layered = d.layered_look(w, look);
+  if (is(u"Transparent")) return layered && look.use_alpha ? assign_to(out, int64_t(look.alpha)) : assign_to(out, StringView());
+  if (!layered || !look.use_color) return assign_to(out, StringView());
+  String rgb = style_text(look.rgb);
+  rgb.insert(2, String(8 - rgb.size(), u'0'));
+  return assign_to(out, rgb);
 }
 
 }  // namespace orv

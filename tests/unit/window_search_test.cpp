@@ -3,60 +3,14 @@
 // windows and text, the enumeration order and the shorthands.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "windows/window_finder.h"
 #include "windows/window_groups.h"
+#include "scripted_desktop.h"
 
 namespace orv {
 namespace {
 
 using platform::WindowHandle;
-
-struct FakeWindow {
-  String title, class_name;
-  uint32_t pid = 0;
-  bool visible = true;
-  WindowHandle parent = 0;
-  std::vector<WindowHandle> children;
-};
-
-// Top-level windows in Z order; controls are windows that only appear as
-// someone's children.
-class ScriptedDesktop : public platform::WindowSystem {
- public:
-  std::map<WindowHandle, FakeWindow> windows;
-  std::vector<WindowHandle> z_order;
-  std::map<uint32_t, String> paths;
-  WindowHandle active = 0;
-
-  void top_level_windows(std::vector<WindowHandle>& out) override { out = z_order; }
-  void descendants(WindowHandle w, std::vector<WindowHandle>& out) override {
-    out.clear();
-    for (WindowHandle c : windows[w].children) {
-      out.push_back(c);
-      std::vector<WindowHandle> more;
-      descendants(c, more);
-      out.insert(out.end(), more.begin(), more.end());
-    }
-  }
-  bool exists(WindowHandle w) override { return windows.count(w) != 0; }
-  bool visible(WindowHandle w) override { return exists(w) && windows[w].visible; }
-  bool is_child(WindowHandle w) override { return exists(w) && windows[w].parent && !in_z_order(w); }
-  String title(WindowHandle w) override { return windows[w].title; }
-  String control_text(WindowHandle w, bool) override { return windows[w].title; }
-  String class_name(WindowHandle w) override { return windows[w].class_name; }
-  uint32_t process_id(WindowHandle w) override { return windows[w].pid; }
-  String process_path(uint32_t pid) override { return paths[pid]; }
-  WindowHandle parent(WindowHandle w) override { return windows[w].parent; }
-  WindowHandle foreground() override { return active; }
-
-  bool in_z_order(WindowHandle w) const {
-    for (WindowHandle z : z_order)
-      if (z == w) return true;
-    return false;
-  }
-};
 
 class WindowSearch : public ::testing::Test {
  protected:

@@ -10,13 +10,20 @@
 //   post        CLASS TITLE-SUFFIX MSG WPARAM LPARAM
 //   edit-text   CLASS TITLE-SUFFIX TIMEOUT-MS   print the text of the window's first Edit control
 //   rect        CLASS TITLE-SUFFIX              print a window's position and size: X Y W H
-//   window      CLASS TITLE [stall]             show a test window (an Edit and a "Press me" button)
-//                                               until it is closed, then print its Edit's text;
+//   window      CLASS TITLE [stall]             show a test window (an Edit, a "Press me" button,
+//                                               an "Agree" check box, a combo box red/green/blue
+//                                               a list box one/two and a status bar "Ready" |
+//                                               "Part two", whose first part says "Pressed" once
+//                                               the button is) until it is closed, then
+//                                               print its Edit's text and, a line each, the
+//                                               notifications its controls sent (pressed, agree,
+//                                               combo, list);
 //                                               with stall, it stalls 3 s on a close request
 //                                               and stays
 //
 // CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -75,6 +82,19 @@ void print_utf8(const wchar_t* text) {
 }
 
 bool g_stall = false;
+std::wstring g_events;
+
+enum ControlId { kEdit = 1, kPress, kAgree, kCombo, kList, kStatus };
+
+// Only the notifications a user's action on a control would send.
+void note(WORD id, WORD code) {
+  const wchar_t* what = id == kPress && code == BN_CLICKED   ? L"pressed"
+                        : id == kAgree && code == BN_CLICKED ? L"agree"
+                        : id == kCombo && code == CBN_SELCHANGE ? L"combo"
+                        : id == kList && code == LBN_SELCHANGE  ? L"list"
+                                                                : nullptr;
+  if (what) g_events += std::wstring(L"\n") + what;
+}
 
 LRESULT CALLBACK test_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
@@ -87,10 +107,15 @@ LRESULT CALLBACK test_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (!g_stall) break;
       Sleep(3000);
       return 0;
+    case WM_COMMAND:
+      note(LOWORD(wp), HIWORD(wp));
+      if (LOWORD(wp) == kPress && HIWORD(wp) == BN_CLICKED)
+        SendMessageW(GetDlgItem(hwnd, kStatus), SB_SETTEXTW, 0, LPARAM(L"Pressed"));
+      return 0;
     case WM_DESTROY: {
       wchar_t text[1024] = {};
       GetWindowTextW(FindWindowExW(hwnd, nullptr, L"Edit", nullptr), text, 1024);
-      print_utf8(text);
+      print_utf8((text + g_events).c_str());
       fflush(stdout);
       PostQuitMessage(0);
       return 0;
@@ -110,8 +135,24 @@ int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
   if (!RegisterClassW(&wc)) return 1;
   HWND w = CreateWindowExW(0, cls, title, WS_OVERLAPPEDWINDOW, 40, 40, 360, 200, nullptr, nullptr, instance, nullptr);
   if (!w) return 1;
-  CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, w, nullptr, instance, nullptr);
-  CreateWindowExW(0, L"Button", L"Press me", WS_CHILD | WS_VISIBLE, 10, 44, 100, 24, w, nullptr, instance, nullptr);
+  auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int cx, int cy, int id) {
+    return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, cx, cy, w,
+                           reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
+  };
+  child(L"Edit", L"", WS_BORDER, 10, 10, 200, 24, kEdit);
+  child(L"Button", L"Press me", 0, 10, 44, 100, 24, kPress);
+  child(L"Button", L"Agree", BS_AUTOCHECKBOX, 120, 44, 100, 24, kAgree);
+  HWND combo = child(L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 10, 78, 150, 120, kCombo);
+  HWND list = child(L"ListBox", L"", LBS_NOTIFY | WS_BORDER, 170, 78, 150, 60, kList);
+  for (const wchar_t* item : {L"red", L"green", L"blue"}) SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(item));
+  for (const wchar_t* item : {L"one", L"two"}) SendMessageW(list, LB_ADDSTRING, 0, LPARAM(item));
+  INITCOMMONCONTROLSEX common = {sizeof common, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&common);
+  HWND status = child(STATUSCLASSNAMEW, L"", 0, 0, 0, 0, 0, kStatus);
+  int parts[] = {150, -1};
+  SendMessageW(status, SB_SETPARTS, 2, LPARAM(parts));
+  SendMessageW(status, SB_SETTEXTW, 0, LPARAM(L"Ready"));
+  SendMessageW(status, SB_SETTEXTW, 1, LPARAM(L"Part two"));
   ShowWindow(w, SW_SHOWNOACTIVATE);
   MSG m;
   while (GetMessageW(&m, nullptr, 0, 0) > 0) {

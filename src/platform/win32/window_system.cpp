@@ -141,6 +141,139 @@ class Win32Windows final : public WindowSystem {
     std::wstring buf;
     return SetWindowTextW(hwnd(w), wide(title, buf)) != 0;
   }
+
+  bool send(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp, uint32_t timeout_ms, intptr_t& result) override {
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(hwnd(w), msg, wp, lp, SMTO_ABORTIFHUNG, timeout_ms, &r)) return false;
+    result = intptr_t(r);
+    return true;
+  }
+  bool send_text(WindowHandle w, uint32_t msg, uintptr_t wp, StringView text, uint32_t timeout_ms,
+                 intptr_t& result) override {
+    std::wstring buf;
+    return send(w, msg, wp, reinterpret_cast<intptr_t>(wide(text, buf)), timeout_ms, result);
+  }
+  bool send_receive(WindowHandle w, uint32_t msg, uintptr_t wp, size_t capacity, uint32_t timeout_ms,
+                    String& out) override {
+    std::wstring buf(capacity + 1, L'\0');
+    intptr_t got = 0;
+    if (!send(w, msg, wp, reinterpret_cast<intptr_t>(buf.data()), timeout_ms, got) || got < 0) return false;
+    out.assign(buf.begin(), buf.begin() + std::min<size_t>(size_t(got), capacity));
+    return true;
+  }
+  bool send_receive_remote(WindowHandle w, uint32_t msg, uintptr_t wp, size_t capacity, uint32_t timeout_ms,
+                           String& out) override {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd(w), &pid);
+    OwnedProcess p(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!p) return false;
+    size_t bytes = (capacity + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(p.get(), nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return false;
+    std::wstring buf(capacity + 1, L'\0');
+    intptr_t got = 0;
+    bool ok = WriteProcessMemory(p.get(), remote, buf.data(), bytes, nullptr) &&
+              send(w, msg, wp, reinterpret_cast<intptr_t>(remote), timeout_ms, got) &&
+              ReadProcessMemory(p.get(), remote, buf.data(), bytes, nullptr);
+    VirtualFreeEx(p.get(), remote, 0, MEM_RELEASE);
+    if (!ok) return false;
+    // Status bars answer with more than the length: the text runs to its end.
+    out.assign(buf.c_str(), buf.c_str() + wcsnlen(buf.c_str(), capacity));
+    return true;
+  }
+  bool post(WindowHandle w, uint32_t msg, uintptr_t wp, intptr_t lp) override {
+    return PostMessageW(hwnd(w), msg, wp, lp) != 0;
+  }
+  int32_t control_id(WindowHandle w) override { return GetDlgCtrlID(hwnd(w)); }
+  bool enable(WindowHandle w, bool on) override {
+    EnableWindow(hwnd(w), on ? TRUE : FALSE);
+    return true;
+  }
+  bool set_style(WindowHandle w, bool extended, uint32_t value) override {
+    SetLastError(0);
+    if (!SetWindowLongW(hwnd(w), extended ? GWL_EXSTYLE : GWL_STYLE, LONG(value)) && GetLastError()) return false;
+    // Frame styles take effect only once the frame is recomputed.
+    SetWindowPos(hwnd(w), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    InvalidateRect(hwnd(w), nullptr, TRUE);
+    return true;
+  }
+  bool focus(WindowHandle control) override {
+    // SetFocus works only within one input queue: join the control's first.
+    DWORD mine = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(hwnd(control), nullptr);
+    bool attached = mine != theirs && AttachThreadInput(mine, theirs, TRUE);
+    SetFocus(hwnd(control));
+    bool ok = GetFocus() == hwnd(control);
+    if (attached) AttachThreadInput(mine, theirs, FALSE);
+    return ok;
+  }
+  WindowHandle focused(WindowHandle w) override {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd(w), nullptr), &info)) return 0;
+    return handle(info.hwndFocus);
+  }
+  bool to_client(WindowHandle w, int32_t& x, int32_t& y) override {
+    POINT p = {x, y};
+    if (!ScreenToClient(hwnd(w), &p)) return false;
+    x = p.x, y = p.y;
+    return true;
+  }
+  WindowHandle child_at(WindowHandle w, int32_t x, int32_t y) override {
+    HWND c = ChildWindowFromPointEx(hwnd(w), POINT{x, y}, CWP_SKIPINVISIBLE);
+    return c && c != hwnd(w) ? handle(c) : 0;
+  }
+
+  bool place(WindowHandle w, ZOrder where) override {
+    static const HWND kAfter[] = {HWND_TOPMOST, HWND_NOTOPMOST, HWND_TOP, HWND_BOTTOM};
+    return SetWindowPos(hwnd(w), kAfter[int(where)], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != 0;
+  }
+  bool redraw(WindowHandle w) override {
+    return RedrawWindow(hwnd(w), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN) != 0;
+  }
+  bool set_region(WindowHandle w, const WindowRegion& r) override {
+    using Kind = WindowRegion::Kind;
+    HRGN region = nullptr;
+    if (r.kind == Kind::Polygon) {
+      std::vector<POINT> points;
+      for (auto [x, y] : r.points) points.push_back({x, y});
+      region = CreatePolygonRgn(points.data(), int(points.size()), WINDING);
+    } else if (r.kind == Kind::Rectangle) {
+      region = CreateRectRgn(r.x, r.y, r.x + r.width, r.y + r.height);
+    } else if (r.kind == Kind::Ellipse) {
+      region = CreateEllipticRgn(r.x, r.y, r.x + r.width, r.y + r.height);
+    } else if (r.kind == Kind::Rounded) {
+      region = CreateRoundRectRgn(r.x, r.y, r.x + r.width, r.y + r.height, r.corner_width, r.corner_height);
+    }
+    if (r.kind != Kind::None && !region) return false;
+    // The system owns the region once it is set.
+    if (SetWindowRgn(hwnd(w), region, TRUE)) return true;
+    if (region) DeleteObject(region);
+    return false;
+  }
+  bool layered_look(WindowHandle w, LayeredLook& out) override {
+    if (!(GetWindowLongW(hwnd(w), GWL_EXSTYLE) & WS_EX_LAYERED)) return false;
+    COLORREF key = 0;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(hwnd(w), &key, &alpha, &flags)) return false;
+    out.use_alpha = (flags & LWA_ALPHA) != 0;
+    out.alpha = alpha;
+    out.use_color = (flags & LWA_COLORKEY) != 0;
+    out.rgb = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    return true;
+  }
+  bool set_layered_look(WindowHandle w, const LayeredLook& look) override {
+    LONG ex = GetWindowLongW(hwnd(w), GWL_EXSTYLE);
+    if (!look.use_alpha && !look.use_color) {
+      SetWindowLongW(hwnd(w), GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+      return true;
+    }
+    SetWindowLongW(hwnd(w), GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    COLORREF key = RGB((look.rgb >> 16) & 0xFF, (look.rgb >> 8) & 0xFF, look.rgb & 0xFF);
+    DWORD flags = (look.use_alpha ? LWA_ALPHA : 0) | (look.use_color ? LWA_COLORKEY : 0);
+    return SetLayeredWindowAttributes(hwnd(w), key, look.alpha, flags) != 0;
+  }
 };
 
 }  // namespace
