@@ -85,8 +85,9 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       continue;
     }
     bool for_main = !msg.window || msg.window == platform::main_window();
-    if ((msg.message == platform::wm::kHotkey || msg.message == platform::program_message::kHookHotkey) && for_main &&
-        g_hotkey_launcher) {
+    if ((msg.message == platform::wm::kHotkey || msg.message == platform::program_message::kHookHotkey ||
+         msg.message == platform::program_message::kHotstring) &&
+        for_main && g_hotkey_launcher) {
       g_hotkey_launcher(msg.message, msg.wparam, msg.lparam);
       ran = true;
       continue;

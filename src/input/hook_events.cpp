@@ -85,6 +85,24 @@ bool HookProcessor::fire(uint16_t id, uint8_t key_vk, bool own, int level, int n
   return true;
 }
 
+bool HookProcessor::collect(const KeyEvent& e, uint8_t v, bool own, int level, HookActions& actions) {
+  if (!hotstrings_ || !hotstrings_->active() || is_wheel_vk(v)) return false;
+  if (is_mouse_vk(v)) {
+    hotstrings_->on_click();
+    return false;
+  }
+  // Alt or Win with a key gives a command, not a character; AltGr (Control
+  // with Alt) types.
+  uint8_t mods = logical_mods_;
+  bool command = (mods & kWinBits) || ((mods & kAltBits) && !(mods & kCtrlBits));
+  char16_t chars[4];
+  size_t n = command ? 0 : actions.key_chars(e.vk, e.sc, mods, chars);
+  HotstringMatch match;
+  if (!hotstrings_->on_key(v, StringView(chars, n > 4 ? 4 : n), e.window, own, level, actions, match)) return false;
+  actions.post_hotstring(match);
+  return true;
+}
+
 void HookProcessor::set_history_size(size_t size) {
   history_.assign(size, HistoryEntry());
   history_next_ = 0;
@@ -277,6 +295,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
         }
       }
     }
+    if (verdict == HookVerdict::Pass && collect(in, v, own, level, actions)) verdict = HookVerdict::Suppress;
     if (alt_tab_menu_shown_ && v == vk::Escape && verdict == HookVerdict::Pass) {
       dismiss_alt_tab_menu();
       verdict = HookVerdict::Suppress;
@@ -287,6 +306,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
                   !(logical_mods_ & kShiftBits);
     if (secure || (v == 'L' && (logical_mods_ & kWinBits))) {
       reset();
+      if (hotstrings_) hotstrings_->clear();
       record_history(in, v, u' ');
       flush_sends(actions);
       return verdict;

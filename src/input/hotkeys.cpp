@@ -7,6 +7,7 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "input/hotkey_table.h"
+#include "input/hotstrings.h"
 #include "input/keyboard_hook.h"
 #include "input/key_codes.h"
 #include "input/keyboard_layout.h"
@@ -103,8 +104,8 @@ int32_t if_expression_index(StringView text) {
   return -1;
 }
 
-// The criterion a hotkey line was written under: "#If expression" or
-// "#IfWinActive WinTitle, WinText" and the like, as the reader kept it.
+}  // namespace
+
 Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c) {
   c = HotkeyCriterion();
   if (kept.empty()) return ResultDone;
@@ -133,6 +134,13 @@ Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c)
   return ResultDone;
 }
 
+bool criterion_holds(const HotkeyCriterion& c, uintptr_t& found) {
+  ScriptJudge judge;
+  return judge.holds(c, found);
+}
+
+namespace {
+
 // Brings registrations and hooks in line with the hotkeys; false when a
 // hook they need could not be installed (the user has been told).
 bool refresh() {
@@ -140,7 +148,7 @@ bool refresh() {
   SystemRegistrar registrar;
   uint8_t needed = s.table.refresh(registrar, g_launch.hotkeys_suspended);
   const DirectiveSettings& d = g_script->directives;
-  if (d.install_keybd_hook) needed |= NeedKeyboardHook;
+  if (d.install_keybd_hook || hook_has_hotstrings()) needed |= NeedKeyboardHook;
   if (d.install_mouse_hook) needed |= NeedMouseHook;
   if (apply_hook_state(s.table, g_launch.hotkeys_suspended, needed)) return true;
   MessageBoxRequest request;
@@ -217,9 +225,13 @@ void run_binding(uint16_t id, size_t variant) {
   }
 }
 
-void launch(uint32_t, uintptr_t wparam, intptr_t lparam) {
+void launch(uint32_t message, uintptr_t wparam, intptr_t lparam) {
   HotkeyState& s = state();
   if (s.asking) return;
+  if (message == platform::program_message::kHotstring) {
+    launch_hotstring(wparam, lparam);
+    return;
+  }
   uint16_t id = uint16_t(wparam & 0x3FFF);
   if (id >= s.table.size()) return;
   HotkeyEntry& e = s.table.at(id);
@@ -392,13 +404,14 @@ Result load_hotkeys(ScriptProgram& program) {
     HotkeyError error = s.table.define(d.hotkey, callable, d.alt_tab, criterion, defaults, layout, entry, culprit);
     if (error != HotkeyError::None) return load_error(program, message_of(error, culprit), d.hotkey);
   }
+  if (!load_hotstrings(program)) return ResultFailed;
   HookServices services;
   services.window_criterion = window_criterion_on_hook;
   services.if_timeout_ms = uint32_t(program.directives.if_timeout);
   services.history_size = size_t(program.directives.key_history);
   set_hook_services(services);
   const DirectiveSettings& d = program.directives;
-  if (s.table.size() == 0 && !d.install_keybd_hook && !d.install_mouse_hook) return ResultDone;
+  if (s.table.size() == 0 && !have_hotstrings() && !d.install_keybd_hook && !d.install_mouse_hook) return ResultDone;
   set_hotkey_launcher(launch);
   g_launch.refresh_hotkeys = refresh_after_change;
   (void)refresh();

@@ -22,6 +22,10 @@ namespace program_message {
 // The hook reports a hotkey: wParam the id in bits 0-13 and the variant + 1
 // in the high word (0: choose now); lParam wheel notches.
 inline constexpr uint32_t kHookHotkey = 0x400 + 0;
+// The hook reports a hotstring: wParam the index in the low half and the
+// window typed into in the high half; lParam the ending character in the
+// low word and the case of the typed abbreviation in the next.
+inline constexpr uint32_t kHotstring = 0x400 + 1;
 inline constexpr uint32_t kTrayIcon = 0x400 + 4;  // the tray icon's mouse events, in lParam
 inline constexpr uint32_t kGetProcessId = 0x400 + 5, kExitReload = 0x400 + 6, kExitSingle = 0x400 + 7;
 // MainWindow posts it when told of a change; wParam 0 once the script has
