@@ -33,7 +33,9 @@ bool HotstringCollector::try_match(uint32_t index, bool own, int level, HookActi
   const bool with_end = h.options.needs_end_char;
   if (length_ < n + (with_end ? 1 : 0)) return false;
   const size_t start = length_ - n - (with_end ? 1 : 0);
-  for (size_t i = 0; i < n; ++i) {
+  // From the end: the bucket vouches for the last letter, and the one
+  // before it tells most candidates apart.
+  for (size_t i = n; i-- > 0;) {
     char16_t typed = buffer_[start + i], wanted = h.abbreviation[i];
     if (typed != wanted && (h.options.case_sensitive || fold_case(typed) != fold_case(wanted))) return false;
   }
@@ -87,22 +89,22 @@ bool HotstringCollector::on_key(uint8_t v, StringView chars, uintptr_t window, b
   // character, and (when it ends words) those ending in the one before it.
   // The first in table order that matches wins.
   const char16_t last = buffer_[length_ - 1];
-  static const std::vector<uint32_t> none;
-  const std::vector<uint32_t>* direct = table_->ending_in(last);
-  const std::vector<uint32_t>* ended = length_ >= 2 && is_end_char(last) ? table_->ending_in(buffer_[length_ - 2]) : nullptr;
-  const std::vector<uint32_t>& a = direct ? *direct : none;
-  const std::vector<uint32_t>& b = ended ? *ended : none;
+  static const std::vector<HotstringCandidate> none;
+  const bool ends_word = length_ >= 2 && is_end_char(last);
+  const std::vector<HotstringCandidate>* direct = table_->ending_in(last, false);
+  const std::vector<HotstringCandidate>* ended = ends_word ? table_->ending_in(buffer_[length_ - 2], true) : nullptr;
+  const std::vector<HotstringCandidate>& a = direct ? *direct : none;
+  const std::vector<HotstringCandidate>& b = ended ? *ended : none;
+  // The typed letter before each list's last one, folded: most candidates
+  // differ there.
+  const char16_t before_a = length_ >= 2 ? fold_case(buffer_[length_ - 2]) : 0;
+  const char16_t before_b = length_ >= 3 ? fold_case(buffer_[length_ - 3]) : 0;
   size_t i = 0, j = 0;
   while (i < a.size() || j < b.size()) {
-    uint32_t index;
-    if (j >= b.size() || (i < a.size() && a[i] < b[j])) {
-      index = a[i++];
-      if (table_->at(index).options.needs_end_char) continue;
-    } else {
-      index = b[j++];
-      if (!table_->at(index).options.needs_end_char) continue;
-    }
-    if (try_match(index, own, level, actions, match)) return true;
+    const bool from_a = j >= b.size() || (i < a.size() && a[i].index < b[j].index);
+    const HotstringCandidate& c = from_a ? a[i++] : b[j++];
+    if (c.before_last && c.before_last != (from_a ? before_a : before_b)) continue;
+    if (try_match(c.index, own, level, actions, match)) return true;
   }
   return false;
 }

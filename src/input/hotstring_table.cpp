@@ -59,14 +59,17 @@ HotstringError HotstringTable::define(HotstringEntry entry) {
   if (entry.replacement.empty()) entry.options.adapt_case = false;
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() + kGrowth);
   char16_t last = fold_case(entry.abbreviation.back());
-  by_last_char_[last].push_back(uint32_t(entries_.size()));
+  const String& a = entry.abbreviation;
+  char16_t before_last = a.size() > 1 ? fold_case(a[a.size() - 2]) : 0;
+  by_last_char_[entry.options.needs_end_char][last].push_back({uint32_t(entries_.size()), before_last});
   entries_.push_back(std::move(entry));
   return HotstringError::None;
 }
 
-const std::vector<uint32_t>* HotstringTable::ending_in(char16_t c) const {
-  auto it = by_last_char_.find(fold_case(c));
-  return it == by_last_char_.end() ? nullptr : &it->second;
+const std::vector<HotstringCandidate>* HotstringTable::ending_in(char16_t c, bool needs_end_char) const {
+  const auto& map = by_last_char_[needs_end_char];
+  auto it = map.find(fold_case(c));
+  return it == map.end() ? nullptr : &it->second;
 }
 
 bool is_word_char(char16_t c) { return (c >= u'0' && c <= u'9') || has_case(c) || (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c < 0x2000); }

@@ -54,6 +54,13 @@ struct HotstringEntry {
 
 enum class HotstringError : uint8_t { None, TooLong };
 
+// A hotstring as a bucket lists it: enough to turn most candidates away
+// without reading the entry itself.
+struct HotstringCandidate {
+  uint32_t index;
+  char16_t before_last;  // the abbreviation's letter before its last, folded (0: it has one letter)
+};
+
 class HotstringTable {
  public:
   HotstringTable() { entries_.reserve(kGrowth); }
@@ -63,15 +70,16 @@ class HotstringTable {
   HotstringEntry& at(size_t i) { return entries_[i]; }
   const HotstringEntry& at(size_t i) const { return entries_[i]; }
 
-  // The hotstrings whose abbreviation ends in `c` (folded), in table order:
+  // The hotstrings whose abbreviation ends in `c` (folded), in table order,
+  // those that need an ending character after it or those that do not:
   // matching never scans the whole table on every key.
-  const std::vector<uint32_t>* ending_in(char16_t c) const;
+  const std::vector<HotstringCandidate>* ending_in(char16_t c, bool needs_end_char) const;
 
  private:
   // The array grows in steps of this many entries.
   static constexpr size_t kGrowth = 1024;
   std::vector<HotstringEntry> entries_;
-  std::unordered_map<char16_t, std::vector<uint32_t>> by_last_char_;
+  std::unordered_map<char16_t, std::vector<HotstringCandidate>> by_last_char_[2];  // [needs an ending character]
 };
 
 // How a typed abbreviation asks the replacement to be written: 0 as
