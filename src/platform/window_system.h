@@ -137,6 +137,16 @@ class WindowSystem {
   virtual bool layered_look(WindowHandle window, LayeredLook& out) { return false; }
   // Neither alpha nor colour: the window stops being layered.
   virtual bool set_layered_look(WindowHandle window, const LayeredLook& look) { return false; }
+
+  // Menus as WinMenuSelectItem walks them: a window's menu bar or system
+  // menu (0: none), and each item by position from 0. An item that opens
+  // a submenu has it; any other has a command id (-1 for a separator).
+  virtual uintptr_t menu_bar(WindowHandle window) { return 0; }
+  virtual uintptr_t system_menu(WindowHandle window) { return 0; }
+  virtual int menu_item_count(uintptr_t menu) { return 0; }
+  virtual String menu_item_text(uintptr_t menu, int position) { return String(); }
+  virtual uintptr_t submenu(uintptr_t menu, int position) { return 0; }
+  virtual int32_t menu_item_id(uintptr_t menu, int position) { return -1; }
 };
 
 // The platform's desktop: Win32's real one, or the headless host's empty one.

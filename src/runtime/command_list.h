@@ -157,7 +157,7 @@ ORV_COMMAND(131, WinMinimizeAllUndo,   u"WinMinimizeAllUndo", 0, 0, 0, "", NUMER
 ORV_COMMAND(132, WinClose,             u"WinClose", 0, 5, 0, "", NUMERIC(3), cmd_win_close)
 ORV_COMMAND(133, WinKill,              u"WinKill", 0, 5, 0, "", NUMERIC(3), cmd_win_close)
 ORV_COMMAND(134, WinMove,              u"WinMove", 0, 8, 0, "", NUMERIC(1,2,3,4,5,6), cmd_win_move)
-ORV_COMMAND(135, WinMenuSelectItem,    u"WinMenuSelectItem", 0, 11, RawArgs, "", NUMERIC(), cmd_not_available)
+ORV_COMMAND(135, WinMenuSelectItem,    u"WinMenuSelectItem", 0, 11, 0, "", NUMERIC(), cmd_win_menu_select_item)
 ORV_COMMAND(136, Process,              u"Process", 1, 3, RawArgs, "", NUMERIC(), cmd_not_available)
 ORV_COMMAND(137, WinSet,               u"WinSet", 1, 6, 0, "", NUMERIC(), cmd_win_set)
 ORV_COMMAND(138, WinSetTitle,          u"WinSetTitle", 0, 5, 0, "", NUMERIC(), cmd_win_set_title)

@@ -122,5 +122,23 @@ finish criteria 9 $'ready 0\nfired 1'
 drive post OrvTestWindow "Orv Test Gamma" 0x10 0 0
 wait "$gamma_pid"
 
+# WinMenuSelectItem on the program's own main window (another process's
+# menus cannot be read under Wine): View > Variables shows the variables,
+# and a name that is no item sets ErrorLevel.
+pack menu 'marker := "menu-marker"
+DetectHiddenWindows, On
+WinMenuSelectItem, orv_id %A_ScriptHwnd%, , View, Nothing
+FileAppend, nothing %ErrorLevel%`n, *
+WinMenuSelectItem, orv_id %A_ScriptHwnd%, , &View, 2&
+FileAppend, vars %ErrorLevel%`n, *
+Sleep, 10000
+ExitApp 3'
+start menu
+wait_file_line "$work/menu.out" "vars 0" 10; check "menu: item chosen" $? "got: $(cat "$work/menu.out")"
+vars=$(drive edit-text Orvanta menu.exe 5000 | tr -d '\r')
+grep -q "menu-marker" <<<"$vars"; check "menu: variables shown" $? "got: $vars"
+drive post Orvanta menu.exe 0x10 0 0
+finish menu 0 $'nothing 1\nvars 0'
+
 echo "windows: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -274,6 +274,21 @@ class Win32Windows final : public WindowSystem {
     DWORD flags = (look.use_alpha ? LWA_ALPHA : 0) | (look.use_color ? LWA_COLORKEY : 0);
     return SetLayeredWindowAttributes(hwnd(w), key, look.alpha, flags) != 0;
   }
+  uintptr_t menu_bar(WindowHandle w) override { return reinterpret_cast<uintptr_t>(GetMenu(hwnd(w))); }
+  uintptr_t system_menu(WindowHandle w) override { return reinterpret_cast<uintptr_t>(GetSystemMenu(hwnd(w), FALSE)); }
+  int menu_item_count(uintptr_t menu) override { return GetMenuItemCount(reinterpret_cast<HMENU>(menu)); }
+  String menu_item_text(uintptr_t menu, int position) override {
+    wchar_t text[1024] = {};
+    int n = GetMenuStringW(reinterpret_cast<HMENU>(menu), UINT(position), text, 1024, MF_BYPOSITION);
+    return String(reinterpret_cast<const char16_t*>(text), n > 0 ? size_t(n) : 0);
+  }
+  uintptr_t submenu(uintptr_t menu, int position) override {
+    return reinterpret_cast<uintptr_t>(GetSubMenu(reinterpret_cast<HMENU>(menu), position));
+  }
+  int32_t menu_item_id(uintptr_t menu, int position) override {
+    UINT id = GetMenuItemID(reinterpret_cast<HMENU>(menu), position);
+    return id == UINT(-1) ? -1 : int32_t(id);
+  }
 };
 
 }  // namespace
