@@ -21,6 +21,9 @@
 //                                               with stall, it stalls 3 s on a close request
 //                                               and stays
 //
+//   windows     COUNT TITLE-PREFIX              show COUNT plain windows titled PREFIX1 ... PREFIXn
+//                                               until the last of them is closed
+//
 // CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
 #include <windows.h>
 #include <commctrl.h>
@@ -124,6 +127,8 @@ LRESULT CALLBACK test_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+int g_plain_windows = 0;
+
 int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
   g_stall = stall;
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -159,6 +164,37 @@ int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
     TranslateMessage(&m);
     DispatchMessageW(&m);
   }
+  return 0;
+}
+
+LRESULT CALLBACK plain_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) {
+    static int closed = 0;
+    if (++closed == g_plain_windows) PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// COUNT plain windows titled PREFIX1 ... PREFIXn, until the last is closed.
+int run_plain_windows(int count, const wchar_t* prefix) {
+  g_plain_windows = count;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = plain_window_proc;
+  wc.hInstance = instance;
+  wc.lpszClassName = L"OrvPlainWindow";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  if (!RegisterClassW(&wc)) return 1;
+  for (int i = 1; i <= count; ++i) {
+    std::wstring title = prefix + std::to_wstring(i);
+    HWND w = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 20 + i * 8, 20 + i * 8, 240, 120,
+                             nullptr, nullptr, instance, nullptr);
+    if (!w) return 1;
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+  }
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
   return 0;
 }
 
@@ -235,6 +271,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"window" && (argc == 4 || argc == 5)) {
     return run_test_window(argv[2], argv[3], argc == 5 && std::wstring(argv[4]) == L"stall");
   }
+  if (cmd == L"windows" && argc == 4) return run_plain_windows(_wtoi(argv[2]), argv[3]);
   fprintf(stderr, "orv-testdriver: bad command\n");
   return 2;
 }

@@ -26,13 +26,25 @@ BOOL CALLBACK collect(HWND h, LPARAM list) {
   return TRUE;
 }
 
+// The text the system keeps for a window, read without sending it a
+// message: asking another process's window costs a round trip to it (and
+// waits on it when it is busy), and the hook may not wait at all.
 String text_of(HWND h) {
-  if (on_hook_thread()) {
-    // Read without a message: the window's thread may be the busy main one.
-    wchar_t title[512];
-    int got = InternalGetWindowText(h, title, 512);
-    return String(title, title + (got > 0 ? got : 0));
+  std::wstring buf(512, L'\0');
+  for (;;) {
+    int got = InternalGetWindowText(h, buf.data(), int(buf.size()));
+    if (got <= 0) return String();
+    // A full buffer may have cut the text: read again with room to spare.
+    if (size_t(got) + 1 < buf.size() || buf.size() >= 32768) return String(buf.begin(), buf.begin() + got);
+    buf.assign(buf.size() * 4, L'\0');
   }
+}
+
+// A control's text the quick way: the program's own controls answer with
+// what they hold (an Edit's contents); others give the text the system
+// keeps for them.
+String quick_control_text(HWND h) {
+  if (on_hook_thread()) return text_of(h);
   int n = GetWindowTextLengthW(h);
   if (n <= 0) return String();
   std::wstring buf(size_t(n) + 1, L'\0');
@@ -58,7 +70,7 @@ class Win32Windows final : public WindowSystem {
   String title(WindowHandle w) override { return text_of(hwnd(w)); }
   String control_text(WindowHandle w, bool slow) override {
     // The hook may not wait on any window: it reads what it can without asking.
-    if (!slow || on_hook_thread()) return text_of(hwnd(w));
+    if (!slow || on_hook_thread()) return quick_control_text(hwnd(w));
     // Asking the window itself reaches controls of other processes whose
     // text the plain call cannot read; a hung one is given up on.
     DWORD_PTR length = 0;
