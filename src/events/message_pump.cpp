@@ -13,11 +13,15 @@ namespace orv {
 namespace {
 
 HotkeyLauncher g_hotkey_launcher = nullptr;
+void (*g_joystick_poll)() = nullptr;
 
 int64_t now_ms() { return int64_t(platform::tick_count()); }
 
-// The wake timer runs while a wait needs it or a script timer is enabled.
-void update_wake_timer() { platform::set_wake_timer(g_threads.wait_nesting > 0 || enabled_timer_count() > 0); }
+// The wake timer runs while a wait needs it, a script timer is enabled or
+// joystick buttons are polled.
+void update_wake_timer() {
+  platform::set_wake_timer(g_threads.wait_nesting > 0 || enabled_timer_count() > 0 || g_joystick_poll);
+}
 
 }  // namespace
 
@@ -80,6 +84,7 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       continue;  // an exit callback kept the program
     }
     if (msg.wake_tick) {
+      if (g_joystick_poll) g_joystick_poll();
       if (enabled_timer_count() > 0) ran |= run_due_timers();
       if (mode != PumpMode::Drain && duration_ms >= 1 && wait_over()) break;
       continue;
@@ -127,6 +132,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
 }
 
 void set_hotkey_launcher(HotkeyLauncher launcher) { g_hotkey_launcher = launcher; }
+
+void set_joystick_poller(void (*poll)()) {
+  g_joystick_poll = poll;
+  update_wake_timer();
+}
 
 void pump_forever() {
   for (;;) pump_messages(INT32_MAX, PumpMode::Wait);

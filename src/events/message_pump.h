@@ -36,6 +36,9 @@ void set_line_limit(int64_t lines);
 // and the hook's hotkey messages.
 using HotkeyLauncher = void (*)(uint32_t message, uintptr_t wparam, intptr_t lparam);
 void set_hotkey_launcher(HotkeyLauncher launcher);
+// While joystick buttons are hotkeys, the pump polls them on every tick of
+// the wake timer (which runs for them); null: none.
+void set_joystick_poller(void (*poll)());
 // Makes the pump's duties between lines the engine's look before a line
 // (see runtime/line_pacing.h).
 void install_message_pump();

@@ -8,6 +8,8 @@
 #include "events/script_threads.h"
 #include "input/hotkey_table.h"
 #include "input/hotstrings.h"
+#include "input/joystick_hotkeys.h"
+#include "platform/joystick.h"
 #include "input/keyboard_hook.h"
 #include "input/key_codes.h"
 #include "input/keyboard_layout.h"
@@ -49,6 +51,7 @@ struct HotkeyState {
   uint64_t window_start = 0;
   int64_t fired = 0;
   bool asking = false;  // the rate-limit question is on screen
+  JoystickPoller joysticks;
 };
 
 HotkeyState& state() {
@@ -141,12 +144,21 @@ bool criterion_holds(const HotkeyCriterion& c, uintptr_t& found) {
 
 namespace {
 
+// A joystick button that went down fires its hotkey as a registered key
+// would: through the hotkey message.
+void poll_joysticks() {
+  std::vector<uint16_t> fired;
+  state().joysticks.poll(platform::joystick_buttons, fired);
+  for (uint16_t id : fired) platform::post_message(platform::main_window(), platform::wm::kHotkey, id, 0);
+}
+
 // Brings registrations and hooks in line with the hotkeys; false when a
 // hook they need could not be installed (the user has been told).
 bool refresh() {
   HotkeyState& s = state();
   SystemRegistrar registrar;
   uint8_t needed = s.table.refresh(registrar, g_launch.hotkeys_suspended);
+  set_joystick_poller(s.joysticks.arm(s.table) ? poll_joysticks : nullptr);
   const DirectiveSettings& d = g_script->directives;
   if (d.install_keybd_hook || hook_has_hotstrings()) needed |= NeedKeyboardHook;
   if (d.install_mouse_hook) needed |= NeedMouseHook;
