@@ -29,6 +29,25 @@ bool prefix_matches(const PrefixCombo& c, uint8_t held_vk, uint16_t held_sc) {
   return !sided_bit_of_vk(c.prefix_vk) && neutral && neutral == neutral_of_vk(held_vk);
 }
 
+// The numpad table's entry for a non-extended numpad scan code (Numpad0
+// to Numpad9, then NumpadDot), or -1.
+int numpad_index(uint16_t sc) {
+  switch (sc) {
+    case 0x52: return 0;
+    case 0x4F: return 1;
+    case 0x50: return 2;
+    case 0x51: return 3;
+    case 0x4B: return 4;
+    case 0x4C: return 5;
+    case 0x4D: return 6;
+    case 0x47: return 7;
+    case 0x48: return 8;
+    case 0x49: return 9;
+    case 0x53: return 10;
+    default: return -1;
+  }
+}
+
 }  // namespace
 
 const HookKey& HookProcessor::record(uint8_t v, uint16_t sc) const {
@@ -39,6 +58,7 @@ const HookKey& HookProcessor::record(uint8_t v, uint16_t sc) const {
 void HookProcessor::reset() {
   // The history stays: it is the user's record of what happened.
   keys_ = {};
+  numpad_ = {};
   logical_mods_ = physical_mods_ = 0;
   prefix_vk_ = 0;
   prefix_sc_ = 0;
@@ -354,6 +374,14 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
     }
   }
   note_state(v, in.key_up, verdict == HookVerdict::Pass, physical);
+  if (physical && !is_mouse_vk(v)) {
+    int pad = numpad_index(in.sc);
+    if (pad >= 0 && (in.key_up || actions.num_lock_on())) numpad_[size_t(pad)] = !in.key_up;
+  }
+  // A Num Lock press kept from the system still toggled its light: press
+  // it again, unseen by the hotkeys, to put Num Lock back.
+  if (verdict == HookVerdict::Suppress && !in.key_up && in.vk == vk::NumLock)
+    queue_send(vk::NumLock, 0x145, false, event_tag::kIgnore), queue_send(vk::NumLock, 0x145, true, event_tag::kIgnore);
   char16_t type = fired_ ? u'h' : unsatisfied_ ? u'#' : verdict == HookVerdict::Suppress ? u's'
                   : in.vk == vk::Packet ? u'U' : own ? u'i' : in.injected ? u'a' : u' ';
   record_history(in, v, type);

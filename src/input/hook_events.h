@@ -67,6 +67,8 @@ class HookActions {
   }
   // Reports a hotstring to the main thread.
   virtual void post_hotstring(const HotstringMatch& match) { (void)match; }
+  // Whether Num Lock is on now.
+  virtual bool num_lock_on() { return false; }
 };
 
 enum class HookVerdict : uint8_t { Pass, Suppress };
@@ -88,7 +90,13 @@ class HookProcessor {
   uint8_t logical_modifiers() const { return logical_mods_; }
   uint8_t physical_modifiers() const { return physical_mods_; }
   bool logically_down(uint8_t vk) const { return keys_[vk].logical; }
-  bool physically_down(uint8_t vk) const { return keys_[vk].physical; }
+  // The numpad digits and dot count as held while their physical key is,
+  // even when Shift made it arrive as a navigation key (Num Lock on).
+  bool physically_down(uint8_t vk) const {
+    if (vk >= 0x60 && vk <= 0x69) return keys_[vk].physical || numpad_[vk - 0x60];
+    if (vk == 0x6E) return keys_[vk].physical || numpad_[10];
+    return keys_[vk].physical;
+  }
   bool prefix_down() const { return prefix_vk_ || prefix_sc_; }
   bool alt_tab_menu_shown() const { return alt_tab_menu_shown_; }
 
@@ -140,6 +148,9 @@ class HookProcessor {
   HotstringCollector* hotstrings_ = nullptr;
   std::array<KeyState, 256> keys_{};
   uint8_t logical_mods_ = 0, physical_mods_ = 0;
+  // The physical state of Numpad0 to Numpad9 and NumpadDot while Num Lock
+  // is on, whichever virtual key they arrived with.
+  std::array<bool, 11> numpad_{};
   // The prefix key held now, and whether another key was pressed with it.
   uint8_t prefix_vk_ = 0;
   uint16_t prefix_sc_ = 0;

@@ -54,6 +54,7 @@ class PlatformActions final : public HookActions {
                                   ((modifiers & (ModLCtrl | ModRCtrl)) ? 2 : 0) | ((modifiers & (ModLAlt | ModRAlt)) ? 4 : 0));
     return platform::key_chars(vk, sc, shift_state, out);
   }
+  bool num_lock_on() override { return platform::key_toggled(vk::NumLock); }
   void post_hotstring(const HotstringMatch& m) override {
     // The window travels in the high half of wParam: window handles carry
     // 32 significant bits on every 64-bit system.

@@ -30,6 +30,8 @@ struct Recorder : HookActions {
   const HotkeyTable* table = nullptr;
   std::set<std::u16string> true_windows;
   bool expression_result = false;
+  bool num_lock = false;
+  bool num_lock_on() override { return num_lock; }
   void post_hotkey(uint16_t id, uint16_t variant, intptr_t info) override {
     std::string entry = "fire " + utf16_to_utf8(table->at(id).name);
     if (variant) entry += " #" + std::to_string(variant);
@@ -264,6 +266,33 @@ TEST_F(HookFixture, NothingStaysHeld) {
   EXPECT_EQ(key(vk::LAlt, false), "pass");
   key(vk::Delete, false);
   EXPECT_EQ(hook.logical_modifiers(), 0);
+}
+
+TEST_F(HookFixture, NumpadKeysAndNumLock) {
+  define("NumLock");
+  build();
+  // Shift turns Numpad1 into End while Num Lock is on: the physical
+  // numpad key is still held as far as the hook can tell.
+  actions.num_lock = true;
+  key(0x23, false, 0, 0x4F);
+  EXPECT_TRUE(hook.physically_down(0x61));
+  EXPECT_FALSE(hook.physically_down(0x62));
+  key(0x23, true, 0, 0x4F);
+  EXPECT_FALSE(hook.physically_down(0x61));
+  // The extended End key is no numpad key.
+  key(0x23, false, 0, 0x14F);
+  EXPECT_FALSE(hook.physically_down(0x61));
+  key(0x23, true, 0, 0x14F);
+  // With Num Lock off the navigation key is just that.
+  actions.num_lock = false;
+  key(0x23, false, 0, 0x4F);
+  EXPECT_FALSE(hook.physically_down(0x61));
+  key(0x23, true, 0, 0x4F);
+  // A Num Lock hotkey keeps its press from the system, and the hook puts
+  // Num Lock back with a press of its own that no hotkey sees.
+  actions.log.clear();
+  EXPECT_EQ(key(vk::NumLock, false, 0, 0x145), "block");
+  EXPECT_EQ(actions.log, (std::vector<std::string>{"fire NumLock", "send 90 down own", "send 90 up own"}));
 }
 
 TEST_F(HookFixture, KeyHistoryRows) {
