@@ -3,8 +3,14 @@
 // main thread would stall the hook past the system's patience.
 #pragma once
 
+#include <cstdint>
+
 namespace orv::platform {
 
 bool on_hook_thread();
+
+// Whether a hook of `hook_bit`'s kind is held by another program: this
+// program's own mutex is let go of for the probe and taken again.
+bool hook_of_another_program(uint8_t hook_bit);
 
 }  // namespace orv::platform

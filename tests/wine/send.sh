@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Keys and clicks the program makes, landing in the driver's test windows
+# (other processes) and read back from outside with WM_GETTEXT: brace
+# forms and counts, raw text, Unicode beyond the layout and beyond U+FFFF,
+# {Blind} while xdotool holds Shift, ControlSend to a window that is not
+# active, a click judged by the button's own report, and SendPlay, which
+# Wine never plays back: its text still arrives, and the keyboard still
+# works afterwards.
+source "$(dirname "$0")/scenario.lib" send
+
+start_window() {  # title, output file
+  (cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 90 "$ORV_WINE" "$OLDPWD/$driver" window OrvTestWindow "$1" \
+    >"$work/$2" 2>/dev/null) &
+}
+start_window "Orv Test Send" front.win
+front_pid=$!
+start_window "Orv Test Back" back.win
+back_pid=$!
+
+# Polls the Edit of a test window until it holds `expected`.
+wait_edit() {  # title, expected, timeout-s
+  local deadline=$((SECONDS + $3))
+  while :; do
+    got=$(drive edit-text OrvTestWindow "$1" 3000 | tr -d '\r')
+    [ "$got" = "$2" ] && return 0
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+wait_line() { wait_file_line "$work/send.out" "$1" "$2"; }  # line, timeout-s
+go() { touch "$work/go$1"; }
+
+pack send 'out(text) {
+  FileAppend, %text%`n, *
+}
+; Tells the shell a step is done and waits for its word to go on.
+step(n) {
+  out("step " n)
+  Loop, 300 {
+    IfExist, go%n%
+      return
+    Sleep, 50
+  }
+  out("no go " n)
+  ExitApp 3
+}
+SetTitleMatchMode, 3
+WinWait, Orv Test Back, , 20
+WinMove, 600, 400
+WinWait, Orv Test Send, , 20
+WinActivate
+WinWaitActive, , , 10
+out("active " ErrorLevel)
+Send, ab{Left}X{End}{a 3}+b{{}{}}{Space 2}{U+20AC}{U+1F600}
+step(1)
+ControlSetText, Edit1
+SendInput, {Raw}^a{x}! €
+SendInput, {U+1F600}{U+00E9}
+step(2)
+ControlSetText, Edit1
+step(3)
+KeyWait, Shift, D T5
+out("shift " ErrorLevel)
+Send, {Blind}ab
+Send, cd
+step(4)
+ControlSetText, Edit1
+ControlSend, Edit1, back{Left}{Del}{U+20AC}{U+1F600}, Orv Test Back
+out("control send " ErrorLevel)
+IfWinActive, Orv Test Send
+  out("front still active")
+step(5)
+ControlGetPos, x, y, w, h, Button1
+Click, % (x + w // 2) " " (y + h // 2)
+StatusBarWait, Pressed, 5
+out("click " ErrorLevel)
+ControlSetText, Edit1
+ControlFocus, Edit1
+SendPlay, play
+step(6)
+WinClose, Orv Test Back
+WinClose, Orv Test Send
+WinWaitClose, Orv Test Send, , 10
+out("closed " ErrorLevel)'
+start send
+
+wait_line "step 1" 20; check "front window active" $?
+wait_edit "Orv Test Send" "aXbaaaB{}  €😀" 5; check "Send: brace forms, counts, Unicode" $? "got: $got"
+go 1
+wait_line "step 2" 10
+wait_edit "Orv Test Send" "^a{x}! €😀é" 5; check "SendInput: raw text and Unicode" $? "got: $got"
+go 2
+wait_line "step 3" 10
+xdotool keydown shift
+go 3
+wait_line "step 4" 10
+wait_edit "Orv Test Send" "ABcd" 5; check "Send: {Blind} keeps the user's Shift, Send lets it go" $? "got: $got"
+xdotool keyup shift
+go 4
+wait_line "step 5" 10
+wait_edit "Orv Test Back" "bac€😀" 5; check "ControlSend to a window that is not active" $? "got: $got"
+go 5
+wait_line "step 6" 15; check "SendPlay returns" $?
+wait_edit "Orv Test Send" "play" 5; check "SendPlay: the text arrives" $? "got: $got"
+xdotool type ok
+wait_edit "Orv Test Send" "playok" 5; check "SendPlay: the keyboard works afterwards" $? "got: $got"
+go 6
+finish send 0 "active 0
+step 1
+step 2
+step 3
+shift 0
+step 4
+control send 0
+front still active
+step 5
+click 0
+step 6
+closed 0"
+wait "$front_pid"
+grep -qx pressed <(tr -d '\r' <"$work/front.win"); check "the click pressed the button" $? "got: $(cat "$work/front.win")"
+wait "$back_pid" 2>/dev/null
+
+echo "send: $passed passed, $failed failed"
+[ "$failed" = 0 ]
