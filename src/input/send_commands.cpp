@@ -1,7 +1,8 @@
 // Send and its kin, and the thread settings they go by: SendMode,
 // SetKeyDelay, SetMouseDelay, SendLevel, CoordMode, SetDefaultMouseSpeed,
-// BlockInput.
+// SetStoreCapslockMode, BlockInput.
 #include "base/messages.h"
+#include "library/thread_commands.h"
 #include "input/send_keys.h"
 #include "platform/input_hook.h"
 #include "runtime/errors.h"
@@ -104,6 +105,15 @@ Result cmd_coord_mode(const ScriptLine&, ExpandedArgs& args) {
     return ResultDone;
   }
   return report_runtime_error(message(Msg::ParamInvalid1), which);
+}
+
+// SetStoreCapslockMode, On|Off: whether a send turns CapsLock off while it
+// types and back on after.
+Result cmd_set_store_capslock_mode(const ScriptLine&, ExpandedArgs& args) {
+  int v = on_off_setting(arg_text(args, 0));
+  if (v < 0) return report_runtime_error(message(Msg::ParamInvalid1), arg_text(args, 0));
+  g_thread->store_capslock_mode = v != 0;
+  return ResultDone;
 }
 
 // BlockInput, On|Off|Send|Mouse|SendAndMouse|Default|MouseMove|MouseMoveOff.

@@ -235,7 +235,7 @@ ORV_COMMAND(209, BlockInput,           u"BlockInput", 1, 1, 0, "", NUMERIC(), cm
 ORV_COMMAND(210, SetNumlockState,      u"SetNumlockState", 0, 1, RawArgs, "", NUMERIC(), cmd_not_available)
 ORV_COMMAND(211, SetScrollLockState,   u"SetScrollLockState", 0, 1, RawArgs, "", NUMERIC(), cmd_not_available)
 ORV_COMMAND(212, SetCapslockState,     u"SetCapslockState", 0, 1, RawArgs, "", NUMERIC(), cmd_not_available)
-ORV_COMMAND(213, SetStoreCapslockMode, u"SetStoreCapslockMode", 1, 1, RawArgs, "", NUMERIC(), cmd_not_available)
+ORV_COMMAND(213, SetStoreCapslockMode, u"SetStoreCapslockMode", 1, 1, 0, "", NUMERIC(), cmd_set_store_capslock_mode)
 ORV_COMMAND(214, KeyHistory,           u"KeyHistory", 0, 2, 0, "", NUMERIC(), cmd_key_history)
 ORV_COMMAND(215, ListLines,            u"ListLines", 0, 1, 0, "", NUMERIC(), cmd_list_lines)
 ORV_COMMAND(216, ListVars,             u"ListVars", 0, 0, RawArgs, "", NUMERIC(), cmd_list_vars)
