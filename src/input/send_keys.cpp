@@ -432,7 +432,7 @@ Result send_key_string(StringView text, bool raw, SendMode mode, uintptr_t targe
   {
     InputBlock block(plan.delivery == Delivery::Single && !target && (g_block_input_mode & BlockDuringSend));
     uint8_t held = t.send_held_modifiers;
-    KeySender sender_of_keys(out, system_layout(), plan, parsed.blind, held);
+    KeySender sender_of_keys(out, overrides.layout ? *overrides.layout : system_layout(), plan, parsed.blind, held);
     sender_of_keys.send(parsed);
     t.send_held_modifiers = held;
     out.finish();

@@ -13,6 +13,8 @@
 
 namespace orv {
 
+class KeyboardLayout;
+
 // What one send may do differently from the running thread's settings
 // (a hotstring's own key delay and send level). kThreadSetting: as the
 // thread has it.
@@ -21,6 +23,9 @@ struct SendOverrides {
   int32_t key_delay = kThreadSetting;       // of the method used (Event or Play)
   int32_t press_duration = kThreadSetting;  // likewise
   int32_t send_level = kThreadSetting;      // 0 to 100
+  // The layout characters are typed by; null: the foreground window's
+  // (tests give layouts the system does not have).
+  const KeyboardLayout* layout = nullptr;
 };
 
 // Sends `text` (with `raw`, every character as itself) from the running

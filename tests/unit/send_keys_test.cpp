@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "input/hook_events.h"
 #include "input/key_codes.h"
+#include "input/keyboard_layout.h"
 #include "input/mouse_input.h"
 #include "input/send_keys.h"
 #include "platform/input_hook.h"
@@ -225,6 +227,59 @@ TEST_F(SendKeys, ABatchTooLargeIsOutOfMemoryAndSendsNothing) {
   rec().log.clear();
   EXPECT_EQ(send_key_string(u"{a 100000000}", false, SendMode::Input), ResultFailed);
   EXPECT_TRUE(rec().log.empty());
+}
+
+// A German-style layout: y and z trade places, umlauts on keys of their
+// own, the euro sign and @ behind AltGr.
+class GermanLayout : public KeyboardLayout {
+ public:
+  GermanLayout() {
+    for (char16_t c = u'a'; c <= u'z'; ++c) chars_[c] = {uint8_t(c - 32), 0};
+    for (char16_t c = u'A'; c <= u'Z'; ++c) chars_[c] = {uint8_t(c), 1};
+    chars_[u'y'] = {0x5A, 0};
+    chars_[u'z'] = {0x59, 0};
+    chars_[u'\u00FC'] = {0xBA, 0};  // u with diaeresis
+    chars_[u'\u00DC'] = {0xBA, 1};
+    chars_[u'\u20AC'] = {0x45, 6};  // the euro sign: AltGr+E
+    chars_[u'@'] = {0x51, 6};
+  }
+  bool key_for_char(char16_t c, uint8_t& vk, uint8_t& shift_state) const override {
+    auto it = chars_.find(c);
+    if (it == chars_.end()) return false;
+    vk = it->second.first;
+    shift_state = it->second.second;
+    return true;
+  }
+  uint16_t sc_of_vk(uint8_t) const override { return 0; }
+  uint8_t vk_of_sc(uint16_t) const override { return 0; }
+
+ private:
+  std::map<char16_t, std::pair<uint8_t, uint8_t>> chars_;
+};
+
+TEST_F(SendKeys, CharactersGoByTheLayoutOfTheWindow) {
+  GermanLayout german;
+  SendOverrides o;
+  o.layout = &german;
+  struct Case {
+    const char* text;
+    SendMode mode;
+    const char* events;
+  } cases[] = {
+      {"yz", SendMode::Event, "Z Z^ Y Y^"},
+      {"\xC3\xBC\xC3\x9C", SendMode::Event, "kBA kBA^ Shift kBA kBA^ Shift^"},
+      // AltGr is Control with the right Alt; playback types it the same way.
+      {"\xE2\x82\xAC@", SendMode::Event, "Ctrl RAlt E E^ Q Q^ Ctrl^ RAlt^"},
+      {"\xE2\x82\xAC", SendMode::Play, "Ctrl RAlt E E^ Ctrl^ RAlt^"},
+      // Not on this layout: a packet, or Alt and the code in playback.
+      {"\xC3\xA9", SendMode::Input, "U+00E9 U+00E9^"},
+      {"\xC3\xA9", SendMode::Play, "Alt N0 N0^ N2 N2^ N3 N3^ N3 N3^ Alt^"},
+  };
+  for (const Case& c : cases) {
+    rec().log.clear();
+    EXPECT_EQ(send_key_string(u16(c.text), false, c.mode, 0, o), ResultDone);
+    EXPECT_EQ(picture(rec()), c.events) << c.text;
+  }
 }
 
 TEST(ClickText, Grammar) {
