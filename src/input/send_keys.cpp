@@ -84,6 +84,8 @@ class KeySender {
   void press(uint8_t key, uint16_t sc) {
     key_event(key, sc, false);
     key_event(key, sc, true);
+    // A long count still lets the queue be looked at.
+    if (out_.peek) out_.peek();
   }
   void modifier_event(uint8_t bit, bool up);
   // Brings the modifiers to `wanted` plus those the send and (blind) the

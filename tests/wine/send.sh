@@ -77,6 +77,8 @@ ControlGetPos, x, y, w, h, Button1
 Click, % (x + w // 2) " " (y + h // 2)
 StatusBarWait, Pressed, 5
 out("click " ErrorLevel)
+MouseGetPos, , , under, control
+out("under " (under = WinExist("Orv Test Send")) " " control)
 ControlSetText, Edit1
 ControlFocus, Edit1
 SendPlay, play
@@ -128,6 +130,7 @@ control send 0
 front still active
 step 5
 click 0
+under 1 Button1
 step 6
 control 0
 after the long send 00

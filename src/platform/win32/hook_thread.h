@@ -13,4 +13,9 @@ bool on_hook_thread();
 // program's own mutex is let go of for the probe and taken again.
 bool hook_of_another_program(uint8_t hook_bit);
 
+// While the program sends a right Alt, `tag` (0: none) is what the keyboard
+// hook gives the left Control that layouts with AltGr make along with it:
+// that event carries no tag of its own, and must not pass for the user's.
+void arm_lcontrol_tag(uintptr_t tag);
+
 }  // namespace orv::platform

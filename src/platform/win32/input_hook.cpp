@@ -34,6 +34,7 @@ InputEventHandler g_handler = nullptr;
 void (*g_on_install)() = nullptr;
 HANDLE g_keyboard_mutex = nullptr, g_mouse_mutex = nullptr;
 volatile LONG g_block_mouse_move = 0;
+volatile LONG_PTR g_lcontrol_tag = 0;
 
 LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION && g_handler) {
@@ -46,6 +47,10 @@ LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
     e.injected = (k->flags & LLKHF_INJECTED) != 0;
     e.extra = uintptr_t(k->dwExtraInfo);
     e.time_ms = k->time;
+    if (e.vk == VK_LCONTROL && e.extra == 0 && g_lcontrol_tag) {
+      e.extra = uintptr_t(g_lcontrol_tag);
+      e.injected = true;
+    }
     if (g_handler(e)) return 1;
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
@@ -194,6 +199,8 @@ bool hook_of_another_program(uint8_t hook_bit) {
 }
 
 bool input_hooks_supported() { return true; }
+
+void arm_lcontrol_tag(uintptr_t tag) { InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_lcontrol_tag), reinterpret_cast<void*>(tag)); }
 
 void set_block_mouse_move(bool on) { InterlockedExchange(&g_block_mouse_move, on ? 1 : 0); }
 

@@ -139,20 +139,33 @@ bool journal_of(const InputEvent* events, size_t count, Playback& p) {
   return true;
 }
 
+// Sends with the hook told about the LControl an AltGr brings along: the
+// hook runs before SendInput returns.
+UINT send_inputs(const INPUT* inputs, UINT count, uintptr_t altgr_tag) {
+  if (altgr_tag) arm_lcontrol_tag(altgr_tag);
+  UINT sent = SendInput(count, const_cast<INPUT*>(inputs), sizeof(INPUT));
+  if (altgr_tag) arm_lcontrol_tag(0);
+  return sent;
+}
+
+bool is_right_alt(const InputEvent& e) { return e.kind == InputEvent::Kind::Key && e.vk == VK_RMENU; }
+
 class Win32InputSender : public InputSender {
  public:
   void event(const InputEvent& e) override {
     if (e.kind == InputEvent::Kind::Delay) return;
     INPUT in = to_input(e);
-    SendInput(1, &in, sizeof in);
+    send_inputs(&in, 1, is_right_alt(e) ? e.extra : 0);
   }
 
   void send_batch(const InputEvent* events, size_t count) override {
     std::vector<INPUT> run;
     run.reserve(count < 4096 ? count : 4096);
+    uintptr_t altgr_tag = 0;
     auto flush = [&] {
-      if (!run.empty()) SendInput(UINT(run.size()), run.data(), sizeof(INPUT));
+      if (!run.empty()) send_inputs(run.data(), UINT(run.size()), altgr_tag);
       run.clear();
+      altgr_tag = 0;
     };
     for (size_t i = 0; i < count; ++i) {
       if (events[i].kind == InputEvent::Kind::Delay) {
@@ -160,6 +173,7 @@ class Win32InputSender : public InputSender {
         if (events[i].data >= 0) Sleep(DWORD(events[i].data));
         continue;
       }
+      if (is_right_alt(events[i])) altgr_tag = events[i].extra;
       run.push_back(to_input(events[i]));
       if (run.size() == 4096) flush();
     }
