@@ -76,6 +76,7 @@ class KeySender {
 
  private:
   bool posting() const { return out_.delivery == Delivery::Post; }
+  bool batching() const { return out_.delivery == Delivery::Batch || out_.delivery == Delivery::Play; }
   void key_event(uint8_t key, uint16_t sc, bool up) {
     out_.key(key, sc ? sc : sc_of_vk(layout_, key), up);
     out_.pause(up ? plan_.key_delay : plan_.press_duration);
@@ -168,12 +169,11 @@ void KeySender::restore_modifiers() {
     if (add & bit_at(i)) modifier_event(bit_at(i), false);
 }
 
+// Playback has no Unicode packets: they stay packets in its batch, and
+// SendInput types them at their turn. (Alt and the decimal code would be
+// playback's own way, but not every system composes those, and playback
+// itself is mostly gone.)
 void KeySender::send_unicode(char32_t ch) {
-  if (out_.delivery == Delivery::Play) {
-    // Playback has no Unicode packets: Alt and the decimal code.
-    send_alt_numpad(uint32_t(ch), ch >= 128);
-    return;
-  }
   char16_t units[2];
   size_t n = 1;
   if (ch >= 0x10000) {
@@ -254,6 +254,19 @@ void KeySender::send_mouse(const SendItem& item, uint8_t button) {
 }
 
 void KeySender::send_item(const SendItem& item, const SendItem* next) {
+  switch (item.kind) {
+    case SendItemKind::Char:
+    case SendItemKind::Unicode:
+    case SendItemKind::Key:
+      // A count the batch could never hold is refused before it is built.
+      if (batching() && uint64_t(item.count) * 2 > EventBatch::kMaxEvents) {
+        out_.out_of_memory = true;
+        return;
+      }
+      break;
+    default:
+      break;
+  }
   switch (item.kind) {
     case SendItemKind::Char:
       // "\r\n" is one line end.

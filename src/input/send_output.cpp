@@ -97,9 +97,25 @@ void SendOutput::finish() {
     batch.clear();
     return;
   }
-  size_t done = 0;
-  if (delivery == Delivery::Play) done = sender.play_batch(batch.data(), batch.size());
-  if (done < batch.size()) sender.send_batch(batch.data() + done, batch.size() - done);
+  const InputEvent* events = batch.data();
+  size_t count = batch.size(), done = 0;
+  auto unicode = [&](size_t i) {
+    return events[i].kind == InputEvent::Kind::Unicode || events[i].kind == InputEvent::Kind::Delay;
+  };
+  while (delivery == Delivery::Play && done < count) {
+    if (events[done].kind == InputEvent::Kind::Unicode) {
+      // Packets playback cannot carry go by SendInput at their turn.
+      size_t end = done;
+      while (end < count && unicode(end)) ++end;
+      sender.send_batch(events + done, end - done);
+      done = end;
+      continue;
+    }
+    size_t played = sender.play_batch(events + done, count - done);
+    if (played == 0) break;  // no playback here: SendInput delivers the rest
+    done += played;
+  }
+  if (done < count) sender.send_batch(events + done, count - done);
   batch.clear();
 }
 

@@ -37,10 +37,11 @@ class InputSender {
   virtual void event(const InputEvent& e) = 0;
   // The whole batch in one go; Delay records pause it there.
   virtual void send_batch(const InputEvent* events, size_t count) = 0;
-  // Journal playback: how many events of the batch were played (or dropped
-  // because the system cancelled playback). Playback that cannot be
-  // installed, or that has not started or stalls within a short bound, is
-  // removed: the caller delivers the rest with send_batch.
+  // Journal playback of the batch up to its first Unicode packet (which
+  // playback cannot carry): how many events were played (or dropped because
+  // the system cancelled playback). Playback that cannot be installed, or
+  // that has not started or stalls within a short bound, is removed: the
+  // caller delivers the rest with send_batch.
   virtual size_t play_batch(const InputEvent* events, size_t count) = 0;
 
   // Whether another program's hook of this kind (KeyboardHookBit or

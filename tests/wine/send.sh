@@ -81,7 +81,7 @@ MouseGetPos, , , under, control
 out("under " (under = WinExist("Orv Test Send")) " " control)
 ControlSetText, Edit1
 ControlFocus, Edit1
-SendPlay, play
+SendPlay, play{U+20AC}
 step(6)
 KeyWait, Control, D T5
 out("control " ErrorLevel)
@@ -111,9 +111,9 @@ wait_line "step 5" 10
 wait_edit "Orv Test Back" "bac€😀" 5; check "ControlSend to a window that is not active" $? "got: $got"
 go 5
 wait_line "step 6" 15; check "SendPlay returns" $?
-wait_edit "Orv Test Send" "play" 5; check "SendPlay: the text arrives" $? "got: $got"
+wait_edit "Orv Test Send" "play€" 5; check "SendPlay: the text arrives" $? "got: $got"
 xdotool type ok
-wait_edit "Orv Test Send" "playok" 5; check "SendPlay: the keyboard works afterwards" $? "got: $got"
+wait_edit "Orv Test Send" "play€ok" 5; check "SendPlay: the keyboard works afterwards" $? "got: $got"
 # Control goes down, the program starts a send of a few seconds, and
 # Control comes up while it runs.
 xdotool keydown ctrl

@@ -26,8 +26,10 @@ void RecordingInput::send_batch(const InputEvent* events, size_t count) {
 }
 
 size_t RecordingInput::play_batch(const InputEvent* events, size_t count) {
-  size_t played = count < play_limit ? count : play_limit;
+  size_t played = 0;
+  while (played < count && played < play_limit && events[played].kind != InputEvent::Kind::Unicode) ++played;
   for (size_t i = 0; i < played; ++i) apply(events[i], Via::Play);
+  if (play_limit != SIZE_MAX) play_limit -= played;
   return played;
 }
 

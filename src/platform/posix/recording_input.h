@@ -36,7 +36,7 @@ class RecordingInput : public InputSender {
   std::array<bool, 256> held{};     // what the user holds, then what the events did
   std::array<bool, 256> toggled{};  // CapsLock and its kin
   uint8_t other_hooks = 0;          // hooks another program holds (HookBits)
-  size_t play_limit = SIZE_MAX;     // playback plays this many, then stalls
+  size_t play_limit = SIZE_MAX;     // playback plays this many events in all, then stalls
   bool swapped = false;
   bool blocked = false;
   std::vector<bool> block_calls;    // every change of input blocking

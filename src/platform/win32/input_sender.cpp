@@ -92,9 +92,9 @@ LRESULT CALLBACK playback_proc(int code, WPARAM wparam, LPARAM lparam) {
   return 0;
 }
 
-// The journal's form of a batch; false when it holds what playback cannot
-// type (Unicode packets).
-bool journal_of(const InputEvent* events, size_t count, Playback& p) {
+// The journal's form of a batch, up to the first Unicode packet (which
+// playback cannot type); `count` becomes the number of events taken.
+void journal_of(const InputEvent* events, size_t& count, Playback& p) {
   POINT at = {};
   GetCursorPos(&at);
   bool alt = false, control = false;
@@ -107,7 +107,8 @@ bool journal_of(const InputEvent* events, size_t count, Playback& p) {
         delay += DWORD(e.data > 0 ? e.data : 0);
         continue;
       case InputEvent::Kind::Unicode:
-        return false;
+        count = i;
+        return;
       case InputEvent::Kind::Key: {
         if (e.vk == VK_MENU || e.vk == VK_LMENU || e.vk == VK_RMENU) alt = !e.up;
         if (e.vk == VK_CONTROL || e.vk == VK_LCONTROL || e.vk == VK_RCONTROL) control = !e.up;
@@ -136,7 +137,6 @@ bool journal_of(const InputEvent* events, size_t count, Playback& p) {
     p.delays.push_back(delay);
     delay = 0;
   }
-  return true;
 }
 
 // Sends with the hook told about the LControl an AltGr brings along: the
@@ -182,7 +182,8 @@ class Win32InputSender : public InputSender {
 
   size_t play_batch(const InputEvent* events, size_t count) override {
     Playback p;
-    if (!journal_of(events, count, p) || p.messages.empty()) return 0;
+    journal_of(events, count, p);
+    if (p.messages.empty()) return 0;
     g_play = &p;
     HHOOK hook = SetWindowsHookExW(WH_JOURNALPLAYBACK, playback_proc, GetModuleHandleW(nullptr), 0);
     if (!hook) {
