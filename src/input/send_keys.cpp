@@ -129,8 +129,8 @@ void KeySender::set_modifiers(uint8_t wanted) {
   uint8_t release = mods_ & uint8_t(~wanted), add = wanted & uint8_t(~mods_);
   // Alt or Win let go of alone would open a menu: a Control tap first
   // makes their release part of a combination.
-  if ((release & (ModLAlt | ModRAlt | ModLWin | ModRWin)) && !posting() && !(mods_ & (ModLCtrl | ModRCtrl)) &&
-      (release & initial_ & uint8_t(~released_))) {
+  if ((release & initial_ & uint8_t(~released_) & (ModLAlt | ModRAlt | ModLWin | ModRWin)) && !posting() &&
+      !(mods_ & (ModLCtrl | ModRCtrl))) {
     key_event(vk::LControl, 0, false);
     key_event(vk::LControl, 0, true);
   }
@@ -183,7 +183,7 @@ void KeySender::send_unicode(char32_t ch) {
   } else {
     units[0] = char16_t(ch);
   }
-  if (!posting()) set_modifiers(0);
+  set_modifiers(0);
   for (size_t i = 0; i < n; ++i) {
     out_.unicode(units[i], false);
     out_.pause(plan_.press_duration);
@@ -222,6 +222,7 @@ void KeySender::send_char(const SendItem& item, char32_t ch) {
   }
   if (posting() && (!key || !item.modifiers) && key != vk::Enter && key != vk::Tab) {
     // A control of another program takes characters as they are.
+    set_modifiers(0);
     if (ch >= 0x10000) {
       out_.unicode(char16_t(0xD800 + ((ch - 0x10000) >> 10)), false);
       out_.unicode(char16_t(0xDC00 + ((ch - 0x10000) & 0x3FF)), false);
@@ -338,7 +339,13 @@ void KeySender::send(const SendText& text) {
     send_item(text.items[i], i + 1 < text.items.size() ? &text.items[i + 1] : nullptr);
     if (out_.peek) out_.peek();
   }
-  if (!posting()) restore_modifiers();
+  if (posting()) {
+    // The control saw them go down in messages: it sees them go up too.
+    for (int i = 0; i < 8; ++i)
+      if (mods_ & bit_at(i)) modifier_event(bit_at(i), true);
+  } else {
+    restore_modifiers();
+  }
   if (capslock) press(vk::CapsLock, 0);
 }
 
@@ -431,12 +438,13 @@ Result send_key_string(StringView text, bool raw, SendMode mode, uintptr_t targe
 
   SendOutput out(sender, plan.delivery, event_tag::kLevel0 - uintptr_t(level));
   out.target = target;
+  platform::WindowSystem& ws = overrides.desktop ? *overrides.desktop : platform::window_system();
+  out.desktop = &ws;
   if (plan.delivery == Delivery::Single) use_pump_waits(out);
   if (plan.delivery == Delivery::Batch) (void)out.batch.reserve(500);
   if (plan.delivery == Delivery::Play) (void)out.batch.reserve(1500);
 
   uint32_t own_thread = 0, target_thread = 0;
-  platform::WindowSystem& ws = platform::window_system();
   if (target) {
     own_thread = ws.current_thread_id();
     target_thread = ws.thread_id(target);
@@ -446,10 +454,11 @@ Result send_key_string(StringView text, bool raw, SendMode mode, uintptr_t targe
   g_threads.loaded = false;  // no thread starts while keys are half sent
   {
     InputBlock block(plan.delivery == Delivery::Single && !target && (g_block_input_mode & BlockDuringSend));
-    uint8_t held = t.send_held_modifiers;
+    // What the thread holds down is the system's state, not a control's.
+    uint8_t held = target ? 0 : t.send_held_modifiers;
     KeySender sender_of_keys(out, overrides.layout ? *overrides.layout : system_layout(), plan, parsed.blind, held);
     sender_of_keys.send(parsed);
-    t.send_held_modifiers = held;
+    if (!target) t.send_held_modifiers = held;
     out.finish();
   }
   g_threads.loaded = ready;

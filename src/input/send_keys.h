@@ -14,6 +14,9 @@
 namespace orv {
 
 class KeyboardLayout;
+namespace platform {
+class WindowSystem;
+}
 
 // What one send may do differently from the running thread's settings
 // (a hotstring's own key delay and send level). kThreadSetting: as the
@@ -26,6 +29,8 @@ struct SendOverrides {
   // The layout characters are typed by; null: the foreground window's
   // (tests give layouts the system does not have).
   const KeyboardLayout* layout = nullptr;
+  // The desktop a target's messages are posted on; null: the system's.
+  platform::WindowSystem* desktop = nullptr;
 };
 
 // Sends `text` (with `raw`, every character as itself) from the running

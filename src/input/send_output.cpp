@@ -70,7 +70,7 @@ constexpr uint32_t kWmKeyDown = 0x100, kWmKeyUp = 0x101, kWmChar = 0x102;
 
 void SendOutput::key(uint8_t vk, uint16_t sc, bool up) {
   if (delivery == Delivery::Post) {
-    platform::window_system().post(target, up ? kWmKeyUp : kWmKeyDown, vk, key_lparam(sc, up));
+    desktop->post(target, up ? kWmKeyUp : kWmKeyDown, vk, key_lparam(sc, up));
     return;
   }
   InputEvent e;
@@ -82,7 +82,7 @@ void SendOutput::key(uint8_t vk, uint16_t sc, bool up) {
 
 void SendOutput::unicode(char16_t unit, bool up) {
   if (delivery == Delivery::Post) {
-    if (!up) platform::window_system().post(target, kWmChar, unit, 1);
+    if (!up) desktop->post(target, kWmChar, unit, 1);
     return;
   }
   InputEvent e;

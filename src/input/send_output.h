@@ -11,6 +11,9 @@
 #include "platform/input_sender.h"
 
 namespace orv {
+namespace platform {
+class WindowSystem;
+}
 
 enum class Delivery : uint8_t { Single, Batch, Play, Post };
 
@@ -45,6 +48,7 @@ struct SendOutput {
   Delivery delivery;
   uintptr_t tag;           // the extra information of every event
   uintptr_t target = 0;    // Post: the window the messages go to
+  platform::WindowSystem* desktop = nullptr;  // Post: where it lives
   // Event mode's waits and its looks at the message queue between items
   // (the pump, on the main thread); null: none.
   void (*wait)(int32_t ms) = nullptr;

@@ -6,6 +6,7 @@
 #include "runtime/script_line.h"
 #include "windows/control_target.h"
 #include "windows/window_commands.h"
+#include "windows/window_search.h"
 
 namespace orv {
 
@@ -15,7 +16,9 @@ Result cmd_control_send(const ScriptLine& line, ExpandedArgs& args) {
   WindowQuery q = query_of(args, 2);
   WindowHandle target = trim(arg_text(args, 0)).empty() ? target_window(q) : control_of(q, arg_text(args, 0));
   if (!target) return set_error_level(1);
-  Result r = send_key_string(arg_text(args, 1), line.action == CmdControlSendRaw, SendMode::Event, target);
+  SendOverrides overrides;
+  overrides.desktop = &desktop();  // the one the control was found on
+  Result r = send_key_string(arg_text(args, 1), line.action == CmdControlSendRaw, SendMode::Event, target, overrides);
   if (!r) return r;
   return set_error_level(0);
 }

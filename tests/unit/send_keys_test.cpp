@@ -16,6 +16,7 @@
 #include "platform/input_hook.h"
 #include "platform/posix/recording_input.h"
 #include "runtime/thread_settings.h"
+#include "scripted_desktop.h"
 
 namespace orv {
 namespace {
@@ -282,6 +283,30 @@ TEST_F(SendKeys, CharactersGoByTheLayoutOfTheWindow) {
     EXPECT_EQ(send_key_string(u16(c.text), false, c.mode, 0, o), ResultDone);
     EXPECT_EQ(picture(rec()), c.events) << c.text;
   }
+}
+
+// ControlSend: characters as WM_CHAR, named keys and modifiers as key
+// messages with their scan codes, nothing of the system's own input.
+TEST_F(SendKeys, ToATargetAsPostedMessages) {
+  ScriptedDesktop d;
+  constexpr WindowHandle kEdit = 0x20;
+  d.windows[kEdit].class_name = u"Edit";
+  SendOverrides o;
+  o.desktop = &d;
+  rec().held[vk::LShift] = true;  // the user's keys are not the control's business
+  rec().toggled[vk::CapsLock] = true;
+  g_thread->send_held_modifiers = ModLShift;
+  EXPECT_EQ(send_key_string(u16("aB{Left}{U+1F600}^c\xE2\x82\xAC"), false, SendMode::Event, kEdit, o), ResultDone);
+  EXPECT_TRUE(rec().log.empty());
+  std::string got;
+  char buf[48];
+  for (const auto& m : d.sent) {
+    snprintf(buf, sizeof buf, "%s%X/%X ", m.msg == 0x102 ? "c" : m.msg == 0x100 ? "d" : "u", unsigned(m.wparam),
+             unsigned(uintptr_t(m.lparam) >> 16));
+    got += buf;
+  }
+  EXPECT_EQ(got, "c61/0 c42/0 d25/14B u25/C14B cD83D/0 cDE00/0 dA2/1D d43/2E u43/C02E uA2/C01D c20AC/0 ");
+  EXPECT_EQ(g_thread->send_held_modifiers, ModLShift);
 }
 
 TEST(ClickText, Grammar) {
