@@ -47,16 +47,21 @@ step(n) {
   out("no go " n)
   ExitApp 3
 }
+; The display is shared: another program may take the front between steps.
+front() {
+  WinActivate, Orv Test Send
+  WinWaitActive, Orv Test Send, , 10
+  return ErrorLevel
+}
 SetTitleMatchMode, 3
 WinWait, Orv Test Back, , 20
 WinMove, 600, 400
 WinWait, Orv Test Send, , 20
-WinActivate
-WinWaitActive, , , 10
-out("active " ErrorLevel)
+out("active " front())
 Send, ab{Left}X{End}{a 3}+b{{}{}}{Space 2}{U+20AC}{U+1F600}
 step(1)
 ControlSetText, Edit1
+front()
 SendInput, {Raw}^a{x}! €
 SendInput, {U+1F600}{U+00E9}
 step(2)
@@ -64,6 +69,7 @@ ControlSetText, Edit1
 step(3)
 KeyWait, Shift, D T5
 out("shift " ErrorLevel)
+front()
 Send, {Blind}ab
 Send, cd
 step(4)
@@ -73,18 +79,23 @@ out("control send " ErrorLevel)
 IfWinActive, Orv Test Send
   out("front still active")
 step(5)
+front()
+CoordMode, Mouse, Screen
+WinGetPos, wx, wy
 ControlGetPos, x, y, w, h, Button1
-Click, % (x + w // 2) " " (y + h // 2)
+Click, % (wx + x + w // 2) " " (wy + y + h // 2)
 StatusBarWait, Pressed, 5
 out("click " ErrorLevel)
 MouseGetPos, , , under, control
 out("under " (under = WinExist("Orv Test Send")) " " control)
 ControlSetText, Edit1
-ControlFocus, Edit1
+front()
+ControlFocus, Edit1  ; the click left the focus on the button
 SendPlay, play{U+20AC}
 step(6)
 KeyWait, Control, D T5
 out("control " ErrorLevel)
+front()
 SetKeyDelay, 300
 Send, {F24 8}
 out("after the long send " GetKeyState("Control") GetKeyState("Control", "P"))
@@ -138,6 +149,33 @@ closed 0"
 wait "$front_pid"
 grep -qx pressed <(tr -d '\r' <"$work/front.win"); check "the click pressed the button" $? "got: $(cat "$work/front.win")"
 wait "$back_pid" 2>/dev/null
+
+# The tags of the program's own keys: at send level 0 they fire none of its
+# hook hotkeys, at level 1 those of input level 0. Hotkeys run in order, so
+# once F14's has run, F13's would have.
+pack levels 'f13 := 0
+Send, {F13}
+SendLevel, 1
+Send, {F14}
+Loop, 250
+  if (f14)
+    break
+  else
+    Sleep, 20
+FileAppend, % "level 0: " f13 "`n", *
+Send, {F13}
+Loop, 250
+  if (f13)
+    break
+  else
+    Sleep, 20
+FileAppend, % "level 1: " f13 "`n", *
+ExitApp
+$F13::f13++
+$F14::f14 := 1'
+start levels
+finish levels 0 "level 0: 0
+level 1: 1"
 
 echo "send: $passed passed, $failed failed"
 [ "$failed" = 0 ]
