@@ -4,6 +4,7 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "input/hook_events.h"
+#include "input/hotkey_text.h"
 #include "input/key_codes.h"
 #include "input/keyboard_hook.h"
 #include "input/keyboard_layout.h"
@@ -62,6 +63,8 @@ struct SendPlan {
   uint8_t modifiers_down = 0;     // logically down as the send begins
   uint8_t assume_released = 0;    // the user has surely let go of these by the end
   bool hook_watches_keyboard = false;
+  uint8_t mask_vk = vk::LControl;  // #MenuMaskKey
+  uint16_t mask_sc = 0;
 };
 
 // One send: the key events of a read key string, with the modifiers kept
@@ -127,12 +130,13 @@ void KeySender::set_modifiers(uint8_t wanted) {
   wanted |= held_ | temp_;
   if (blind_) wanted |= initial_ & uint8_t(~let_go_);
   uint8_t release = mods_ & uint8_t(~wanted), add = wanted & uint8_t(~mods_);
-  // Alt or Win let go of alone would open a menu: a Control tap first
-  // makes their release part of a combination.
+  // Alt or Win let go of alone would open a menu: a tap of the mask key
+  // (Control unless #MenuMaskKey says otherwise) first makes their release
+  // part of a combination.
   if ((release & initial_ & uint8_t(~released_) & (ModLAlt | ModRAlt | ModLWin | ModRWin)) && !posting() &&
       !(mods_ & (ModLCtrl | ModRCtrl))) {
-    key_event(vk::LControl, 0, false);
-    key_event(vk::LControl, 0, true);
+    key_event(plan_.mask_vk, plan_.mask_sc, false);
+    key_event(plan_.mask_vk, plan_.mask_sc, true);
   }
   for (int i = 0; i < 8; ++i) {
     uint8_t bit = uint8_t(1 << i);
@@ -421,6 +425,14 @@ Result send_key_string(StringView text, bool raw, SendMode mode, uintptr_t targe
   level = level < 0 ? 0 : level > 100 ? 100 : level;
   plan.store_capslock = t.store_capslock_mode;
   plan.hook_watches_keyboard = keyboard_hook_installed();
+  if (g_script) {
+    uint8_t mask = 0;
+    uint16_t mask_sc = 0;
+    if (key_from_name(g_script->directives.menu_mask_key, system_layout(), mask, mask_sc) && (mask || mask_sc)) {
+      plan.mask_vk = mask == vk::Control ? vk::LControl : mask ? mask : vk_of_sc(system_layout(), mask_sc);
+      plan.mask_sc = mask_sc;
+    }
+  }
 
   if (!target && (g_launch.firing_hotkey_modifiers & (ModLWin | ModRWin)) &&
       platform::tick_count() - g_launch.this_hotkey_tick < kWinHeldForHotkeyMs && send_text_types_l(text))

@@ -15,6 +15,7 @@
 #include "input/send_keys.h"
 #include "platform/input_hook.h"
 #include "platform/posix/recording_input.h"
+#include "runtime/script_program.h"
 #include "runtime/thread_settings.h"
 #include "scripted_desktop.h"
 
@@ -155,6 +156,15 @@ TEST_F(SendKeys, ModifiersTheUserHoldsAreLetGoAndGivenBack) {
     rec().held[c.held] = true;
     EXPECT_EQ(send(c.text), c.events) << c.text;
   }
+}
+
+TEST_F(SendKeys, TheMenuMaskKeyIsTheDirectives) {
+  ScriptProgram program;
+  program.directives.menu_mask_key = u"vkE8";
+  g_script = &program;
+  rec().held[vk::LWin] = true;
+  EXPECT_EQ(send("a"), "kE8 kE8^ Win^ A A^ Win");
+  g_script = nullptr;
 }
 
 TEST_F(SendKeys, ModifiersHeldBySendStayForTheThreadsNextSends) {
