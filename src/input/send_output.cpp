@@ -103,7 +103,9 @@ void SendOutput::finish() {
     return events[i].kind == InputEvent::Kind::Unicode || events[i].kind == InputEvent::Kind::Delay;
   };
   while (delivery == Delivery::Play && done < count) {
-    if (events[done].kind == InputEvent::Kind::Unicode) {
+    size_t next = done;
+    while (next < count && events[next].kind == InputEvent::Kind::Delay) ++next;
+    if (next < count && events[next].kind == InputEvent::Kind::Unicode) {
       // Packets playback cannot carry go by SendInput at their turn.
       size_t end = done;
       while (end < count && unicode(end)) ++end;

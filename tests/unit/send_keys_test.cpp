@@ -214,7 +214,7 @@ TEST_F(SendKeys, DeliveryByModeAndItsFallBacks) {
   // cannot carry, go by SendInput at their turn, and playback goes on.
   EXPECT_EQ(send("a\xE2\x82\xAC{U+00E9}b", SendMode::Play),
             "A A^ wait7 U+20AC U+20AC^ wait7 U+00E9 U+00E9^ wait7 B B^ wait7");
-  EXPECT_EQ(vias(), "PPPBBBBBBPPP");
+  EXPECT_EQ(vias(), "PPBBBBBBBPPP");
   // Playback that stalls: the rest goes by SendInput, in order.
   g_thread->key_delay_play = -1;
   rec().play_limit = 2;

@@ -26,8 +26,12 @@ void RecordingInput::send_batch(const InputEvent* events, size_t count) {
 }
 
 size_t RecordingInput::play_batch(const InputEvent* events, size_t count) {
-  size_t played = 0;
-  while (played < count && played < play_limit && events[played].kind != InputEvent::Kind::Unicode) ++played;
+  // Up to the first Unicode packet and the waits before it, as playback goes.
+  size_t end = 0;
+  while (end < count && events[end].kind != InputEvent::Kind::Unicode) ++end;
+  if (end < count)
+    while (end > 0 && events[end - 1].kind == InputEvent::Kind::Delay) --end;
+  size_t played = end < play_limit ? end : play_limit;
   for (size_t i = 0; i < played; ++i) apply(events[i], Via::Play);
   if (play_limit != SIZE_MAX) play_limit -= played;
   return played;

@@ -93,7 +93,8 @@ LRESULT CALLBACK playback_proc(int code, WPARAM wparam, LPARAM lparam) {
 }
 
 // The journal's form of a batch, up to the first Unicode packet (which
-// playback cannot type); `count` becomes the number of events taken.
+// playback cannot type) and the waits just before it, which belong to the
+// packet's turn; `count` becomes the number of events taken.
 void journal_of(const InputEvent* events, size_t& count, Playback& p) {
   POINT at = {};
   GetCursorPos(&at);
@@ -107,6 +108,7 @@ void journal_of(const InputEvent* events, size_t& count, Playback& p) {
         delay += DWORD(e.data > 0 ? e.data : 0);
         continue;
       case InputEvent::Kind::Unicode:
+        while (i > 0 && events[i - 1].kind == InputEvent::Kind::Delay) --i;
         count = i;
         return;
       case InputEvent::Kind::Key: {
