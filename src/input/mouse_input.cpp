@@ -59,6 +59,11 @@ void move_event(SendOutput& out, int32_t x, int32_t y) {
   e.x = x;
   e.y = y;
   out.push(e);
+  if (out.delivery != Delivery::Single) {
+    out.batch_moved = true;
+    out.batch_x = x;
+    out.batch_y = y;
+  }
 }
 
 }  // namespace
@@ -114,8 +119,8 @@ void mouse_move(SendOutput& out, const MouseOp& op) {
 
 bool move_to(SendOutput& out, const MouseOp& op, int32_t& to_x, int32_t& to_y) {
   if (op.x == kCurrentPos && op.y == kCurrentPos) return false;
-  int32_t from_x = 0, from_y = 0;
-  out.sender.cursor_pos(from_x, from_y);
+  int32_t from_x = out.batch_x, from_y = out.batch_y;
+  if (!out.batch_moved) out.sender.cursor_pos(from_x, from_y);
   to_x = op.x == kCurrentPos ? (op.relative ? 0 : from_x) : op.x;
   to_y = op.y == kCurrentPos ? (op.relative ? 0 : from_y) : op.y;
   if (op.relative) {

@@ -55,6 +55,10 @@ struct SendOutput {
   void (*peek)() = nullptr;
   bool out_of_memory = false;
   EventBatch batch;
+  // Where the batch's last move leaves the pointer: the system's position
+  // is stale until the batch goes.
+  bool batch_moved = false;
+  int32_t batch_x = 0, batch_y = 0;
 
   void push(platform::InputEvent e);
   // A pause after an event: -1 none, 0 a yield. Single: the wait; Play: a

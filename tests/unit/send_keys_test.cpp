@@ -128,11 +128,15 @@ TEST_F(SendKeys, EachFormOfKeyString) {
       {"{LButton}{RButton down}", false, "Ldown Lup Rdown"},
       {"{WheelDown 2}{WheelRight}", false, "wheel(-240) hwheel(120)"},
       {"{Click 10 20}+{Click}", false, "move(10,20) Ldown Lup Shift Ldown Lup Shift^"},
+      {"{Click 10 20 0}{Click 5 -5 0 Rel}", false, "move(10,20) move(15,15)"},
       {"{NoSuchKey}x", false, "X X^"},
   };
   for (const Case& c : cases) {
     rec().reset();
     EXPECT_EQ(send(c.text, SendMode::Event, c.raw), c.events) << c.text;
+    // A batch builds on the moves it holds, not on where the pointer was.
+    rec().reset();
+    EXPECT_EQ(send(c.text, SendMode::Input, c.raw), c.events) << c.text;
   }
 }
 
