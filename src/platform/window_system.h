@@ -128,6 +128,8 @@ class WindowSystem {
   virtual bool to_client(WindowHandle window, int32_t& x, int32_t& y) { return false; }
   // The child of `window` under a point of its client area (0: none).
   virtual WindowHandle child_at(WindowHandle window, int32_t x, int32_t y) { return 0; }
+  // The window (a control, when one is there) under a point of the screen.
+  virtual WindowHandle window_from_point(int32_t x, int32_t y) { return 0; }
 
   // --- how a window sits and looks ----------------------------------------------
   virtual bool place(WindowHandle window, ZOrder where) { return false; }

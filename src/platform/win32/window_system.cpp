@@ -236,6 +236,8 @@ class Win32Windows final : public WindowSystem {
     return c && c != hwnd(w) ? handle(c) : 0;
   }
 
+  WindowHandle window_from_point(int32_t x, int32_t y) override { return handle(WindowFromPoint(POINT{x, y})); }
+
   bool place(WindowHandle w, ZOrder where) override {
     static const HWND kAfter[] = {HWND_TOPMOST, HWND_NOTOPMOST, HWND_TOP, HWND_BOTTOM};
     return SetWindowPos(hwnd(w), kAfter[int(where)], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != 0;
