@@ -106,7 +106,10 @@ bool HookProcessor::fire(uint16_t id, uint8_t key_vk, bool own, int level, int n
 }
 
 bool HookProcessor::collect(const KeyEvent& e, uint8_t v, bool own, int level, HookActions& actions) {
-  if (!hotstrings_ || !hotstrings_->active() || is_wheel_vk(v)) return false;
+  // The program's own keys of level 0 never reach hotstrings: not even
+  // translated (the replacement itself comes through here).
+  if (!hotstrings_ || !hotstrings_->active() || is_wheel_vk(v) || (own && level == 0)) return false;
+  if (sided_bit_of_vk(v) || v == vk::Shift || v == vk::Control || v == vk::Alt) return false;
   if (is_mouse_vk(v)) {
     hotstrings_->on_click();
     return false;

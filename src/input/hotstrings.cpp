@@ -6,6 +6,7 @@
 #include "input/hotkeys.h"
 #include "input/hotstring_table.h"
 #include "input/keyboard_hook.h"
+#include "input/send_keys.h"
 #include "platform/platform.h"
 #include "platform/window_system.h"
 #include "runtime/errors.h"
@@ -32,33 +33,30 @@ String name_of(const HotstringDefinition& d) {
   return name;
 }
 
-HotstringSender g_sender = nullptr;
+SendMode mode_of(HotstringSendMode mode) {
+  switch (mode) {
+    case HotstringSendMode::Event: return SendMode::Event;
+    case HotstringSendMode::Play: return SendMode::Play;
+    default: return SendMode::InputThenPlay;
+  }
+}
 
-// Erases what was typed and types the replacement, in the settings the
-// hotstring asks for, whatever thread is running now.
+// Erases what was typed and types the replacement with the hotstring's
+// own key delay, no press duration and send level 0, whatever thread is
+// running now.
 void replace_abbreviation(const HotstringEntry& h, char16_t end_char, uint8_t case_mode) {
   String keys = replacement_keys(h, end_char, case_mode);
   if (keys.empty()) return;
-  ThreadSettings& t = *g_thread;
-  int32_t delay = t.key_delay, duration = t.key_duration, delay_play = t.key_delay_play,
-          duration_play = t.key_duration_play;
-  uint8_t level = t.send_level;
-  t.key_delay = t.key_delay_play = h.options.key_delay;
-  t.key_duration = t.key_duration_play = -1;
-  t.send_level = 0;
-  if (g_sender) (void)g_sender(keys, h.options.send_mode);
-  t.key_delay = delay;
-  t.key_duration = duration;
-  t.key_delay_play = delay_play;
-  t.key_duration_play = duration_play;
-  t.send_level = level;
+  SendOverrides overrides;
+  overrides.key_delay = h.options.key_delay;
+  overrides.press_duration = -1;
+  overrides.send_level = 0;
+  (void)send_key_string(keys, false, mode_of(h.options.send_mode), 0, overrides);
 }
 
 }  // namespace
 
 HotstringTable& script_hotstrings() { return table(); }
-
-void set_hotstring_sender(HotstringSender sender) { g_sender = sender; }
 
 bool have_hotstrings() { return table().size() > 0; }
 

@@ -6,13 +6,11 @@
 #include <cstdint>
 
 #include "base/result.h"
-#include "base/text.h"
 
 namespace orv {
 
 struct ScriptProgram;
 class HotstringTable;
-enum class HotstringSendMode : uint8_t;
 
 // Defines the hotstrings the script's lines declare and hands them to the
 // hook; an error is a load error at the hotstring's line.
@@ -24,11 +22,6 @@ bool have_hotstrings();
 // The main thread's part of a hotstring the hook reported (the message's
 // wParam and lParam).
 void launch_hotstring(uintptr_t wparam, intptr_t lparam);
-
-// Types a key string in the running thread's settings: what the
-// replacement goes through.
-using HotstringSender = Result (*)(StringView keys, HotstringSendMode mode);
-void set_hotstring_sender(HotstringSender sender);
 
 // For tests: the table of the running script.
 HotstringTable& script_hotstrings();

@@ -52,5 +52,55 @@ xdotool key F12
 finish label 5 $'ready\nqq :*B0:qq\nbtw [ ]\ning\nbtw [.]'
 close_target label
 
+# Types `keys` and waits until the target's Edit reads `expected` whole.
+typed_as() {  # title, keys, expected
+  xdotool type --delay 40 "$2"
+  local deadline=$((SECONDS + 5)) got
+  while :; do
+    got=$(drive edit-text OrvTarget "$1" 2000 | tr -d '\r')
+    [ "$got" = "$3" ] && return 0
+    [ $SECONDS -lt $deadline ] || { echo "after '$2': $got" >&2; return 1; }
+    sleep 0.05
+  done
+}
+
+# Auto-replace: the typed abbreviation is erased and the replacement typed
+# in its place, in the case it was typed in, followed by the ending
+# character (unless "O"); "*" needs none, "?" matches inside a word, "C"
+# only as written, "B0" erases nothing, and a replacement types characters
+# no key of the layout has.
+pack auto "$front"'
+FileAppend, ready`n, *
+return
+::btw::by the way
+:*:qq::quick
+:?:ing::ING
+:O:eol::end of line
+:C:Cs::case sensitive
+:B0:bz::-zz
+::uni::{U+20AC}x
+F12::ExitApp 6'
+target auto; check "auto: target" $?
+start auto
+wait_line auto ready 10; check "auto: ready" $?
+text=""
+step() {  # keys, what they add
+  text+=$2
+  typed_as auto "$1" "$text"; check "auto: '$1'" $?
+}
+step "btw " "by the way "
+step "Btw " "By the way "
+step "BTW " "BY THE WAY "
+step "qq" "quick"
+step " testing " " testING "
+step "eol." "end of line"
+step " Cs " " case sensitive "
+step "cs " "cs "
+step "bz " "bz-zz "
+step "uni " "€x "
+xdotool key F12
+finish auto 6 ready
+close_target auto
+
 echo "hotstrings: $passed passed, $failed failed"
 [ "$failed" = 0 ]

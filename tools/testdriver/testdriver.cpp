@@ -144,7 +144,8 @@ int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
     return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, cx, cy, w,
                            reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
   };
-  child(L"Edit", L"", WS_BORDER, 10, 10, 200, 24, kEdit);
+  // Scrolls sideways: a single-line edit without it refuses what does not fit.
+  child(L"Edit", L"", WS_BORDER | ES_AUTOHSCROLL, 10, 10, 200, 24, kEdit);
   child(L"Button", L"Press me", 0, 10, 44, 100, 24, kPress);
   child(L"Button", L"Agree", BS_AUTOCHECKBOX, 120, 44, 100, 24, kAgree);
   HWND combo = child(L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 10, 78, 150, 120, kCombo);
