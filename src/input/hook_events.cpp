@@ -146,9 +146,12 @@ void HookProcessor::record_history(const KeyEvent& e, uint8_t v, char16_t type) 
   h.sc = e.sc;
   h.type = type;
   h.key_up = e.key_up;
-  h.elapsed = last_time_ ? double(uint32_t(e.time_ms - last_time_)) / 1000.0 : 0;
+  // Events of different sources can arrive with time stamps a little out
+  // of order: such an event follows its predecessor after no time at all.
+  int32_t since = last_time_ ? int32_t(e.time_ms - last_time_) : 0;
+  h.elapsed = since > 0 ? double(since) / 1000.0 : 0;
   h.window = e.window;
-  last_time_ = e.time_ms;
+  if (since >= 0) last_time_ = e.time_ms;
   if (++history_next_ == history_.size()) {
     history_next_ = 0;
     history_full_ = true;

@@ -326,6 +326,15 @@ TEST_F(HookFixture, KeyHistoryRows) {
             "\r\nA2  01D\t \td\t0.00\tLControl       \twin7"
             "\r\n70  03B\th\td\t0.25\tF1             \t"
             "\r\nE7 20AC\tU\td\t0.25\t\xE2\x82\xAC              \twin9");
+
+  // A time stamp a little behind the one before: no time passed (never
+  // the wrapped-around four million seconds), and the next counts from
+  // the latest.
+  event(vk::LControl, 0x1D, true, 0, 1490, 9);
+  event('Q', 0x10, false, 0, 1600, 9);
+  std::vector<HistoryEntry> h = hook.history();
+  EXPECT_EQ(h[1].elapsed, 0.0);
+  EXPECT_DOUBLE_EQ(h[2].elapsed, 0.1);
 }
 
 TEST(HookTables, ModifierStates) {
