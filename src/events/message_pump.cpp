@@ -14,6 +14,11 @@ namespace {
 
 HotkeyLauncher g_hotkey_launcher = nullptr;
 void (*g_joystick_poll)() = nullptr;
+void (*g_next_pump_task)() = nullptr;
+int64_t g_next_pump_task_since = 0;
+// A task waits for a pump that rests (a wait) or this long at most: the
+// looks a busy script takes between its lines come every few milliseconds.
+constexpr int64_t kLongestTaskDelayMs = 25;
 
 int64_t now_ms() { return int64_t(platform::tick_count()); }
 
@@ -38,6 +43,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
   bool set_filter = false;
   if (mode == PumpMode::WaitFiltered && !g_threads.filtered_pumping) g_threads.filtered_pumping = set_filter = true;
 
+  if (void (*task)() = g_next_pump_task;
+      task && ((duration_ms > 0 && mode != PumpMode::Drain) || now_ms() - g_next_pump_task_since >= kLongestTaskDelayMs)) {
+    g_next_pump_task = nullptr;
+    task();
+  }
   bool ran = false;
   if (enabled_timer_count() > 0) ran |= run_due_timers();
 
@@ -132,6 +142,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
 }
 
 void set_hotkey_launcher(HotkeyLauncher launcher) { g_hotkey_launcher = launcher; }
+
+void run_at_next_pump(void (*task)()) {
+  if (!g_next_pump_task) g_next_pump_task_since = now_ms();
+  g_next_pump_task = task;
+}
 
 void set_joystick_poller(void (*poll)()) {
   g_joystick_poll = poll;

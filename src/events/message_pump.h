@@ -36,6 +36,12 @@ void set_line_limit(int64_t lines);
 // and the hook's hotkey messages.
 using HotkeyLauncher = void (*)(uint32_t message, uintptr_t wparam, intptr_t lparam);
 void set_hotkey_launcher(HotkeyLauncher launcher);
+// Work that may wait for the next wait in the pump, or a few milliseconds
+// of a busy script's looks at the queue, but no longer (one task at a
+// time; asking again before it ran changes nothing): how a run of Hotkey
+// commands costs one refresh of the hooks instead of one each.
+void run_at_next_pump(void (*task)());
+
 // While joystick buttons are hotkeys, the pump polls them on every tick of
 // the wake timer (which runs for them); null: none.
 void set_joystick_poller(void (*poll)());

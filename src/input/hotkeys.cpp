@@ -172,7 +172,24 @@ bool refresh() {
   return false;
 }
 
-void refresh_after_change() { (void)refresh(); }
+// The Hotkey command's changes reach the hooks at the next look at the
+// queue, so that a script defining many hotkeys in a row refreshes once
+// rather than once per hotkey. Whatever reads the table's verdicts
+// (ListHotkeys, an ErrorLevel to set) brings it up to date first.
+bool g_refresh_pending = false;
+
+void pending_refresh() {
+  if (!g_refresh_pending) return;
+  g_refresh_pending = false;
+  (void)refresh();
+}
+
+bool refresh_now() {
+  g_refresh_pending = false;
+  return refresh();
+}
+
+void refresh_after_change() { (void)refresh_now(); }
 
 bool window_criterion_on_hook(const HotkeyCriterion& c) {
   uintptr_t found = 0;
@@ -445,6 +462,7 @@ void remove_hotkeys() {
 }
 
 void show_hotkeys_view() {
+  pending_refresh();
   IntegerFormat f = g_thread->integer_format;
   platform::set_main_window_text(state().table.report(f != IntegerFormat::Decimal, f == IntegerFormat::HexUpper));
   platform::show_main_window();
@@ -500,9 +518,13 @@ Result cmd_hotkey(const ScriptLine& line, ExpandedArgs& args) {
     set_hotkey_launcher(launch);
     g_launch.refresh_hotkeys = refresh_after_change;
   }
-  bool hooked = refresh();
+  if (!o.use_error_level) {
+    g_refresh_pending = true;
+    run_at_next_pump(pending_refresh);
+    return ResultDone;
+  }
   // 51: the hook this hotkey needs could not be installed.
-  return o.use_error_level ? set_error_level(hooked ? 0 : 51) : ResultDone;
+  return set_error_level(refresh_now() ? 0 : 51);
 }
 
 Result cmd_list_hotkeys(const ScriptLine&, ExpandedArgs&) {
