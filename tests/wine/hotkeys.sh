@@ -80,6 +80,7 @@ expected=$(printf 'k-hook\t\t\t\ta & b\nk-hook\t\t\t\t~x\nk-hook\t\t\t\tF2 Up\nk
 [ "$report" = "$expected" ]; check "hook: ListHotkeys" $? "got: $report"
 (orv_wine notepad >/dev/null 2>&1 &)
 drive wait-active Notepad "" 10000; check "hook: notepad active" $?
+x_focus_on "Untitled - Notepad" 10; check "hook: notepad has the X focus" $?
 key a
 xdotool keydown a key b keyup a
 key x ctrl+c j F2

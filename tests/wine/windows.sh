@@ -20,13 +20,6 @@ beta_pid=$!
 notepad_pid=$!
 # Notepad takes the X focus once it is mapped; a window activated before
 # that would lose it again to Notepad, and typed keys would follow.
-x_focus_on() {  # X window name, timeout-s
-  local deadline=$((SECONDS + $2))
-  until [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.05
-  done
-}
 x_focus_on "Untitled - Notepad" 20; check "notepad has the focus" $?
 
 pack search 'out(text) {
