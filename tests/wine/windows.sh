@@ -132,6 +132,44 @@ finish criteria 9 $'ready 0\nfired 1'
 drive post OrvTestWindow "Orv Test Gamma" 0x10 0 0
 wait "$gamma_pid"
 
+# Groups on real windows of another process: GroupActivate goes through
+# every member, the group forms of WinHide and WinShow act on them all, and
+# GroupClose closes them all.
+(cd "$work" && TMPDIR=$ORV_WINE_TMPDIR timeout 60 "$ORV_WINE" "$OLDPWD/$driver" windows 3 "Orv Group " >/dev/null 2>&1) &
+group_pid=$!
+pack groups 'out(text) {
+  FileAppend, %text%`n, *
+}
+SetTitleMatchMode, 3
+Loop, 3
+  GroupAdd, g, Orv Group %A_Index%
+WinWait, Orv Group 3, , 20
+seen := ""
+Loop, 3
+{
+  GroupActivate, g
+  WinWaitActive, orv_group g, , 5
+  WinGetTitle, t, A
+  seen .= t ","
+}
+Sort, seen, D, U
+out("activated " seen)
+WinHide, orv_group g
+out("hidden " WinExist("orv_group g"))
+DetectHiddenWindows, On
+WinGet, n, Count, orv_group g
+out("still there " n)
+WinShow, orv_group g
+DetectHiddenWindows, Off
+WinGet, n, Count, orv_group g
+out("shown " n)
+GroupClose, g, A
+WinWaitClose, orv_group g, , 5
+out("closed " ErrorLevel)'
+start groups
+finish groups 0 $'activated Orv Group 1,Orv Group 2,Orv Group 3,\nhidden 0x0\nstill there 3\nshown 3\nclosed 0'
+wait "$group_pid"
+
 # WinMenuSelectItem on the program's own main window (another process's
 # menus cannot be read under Wine): View > Variables shows the variables,
 # and a name that is no item sets ErrorLevel.
