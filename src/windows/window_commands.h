@@ -25,6 +25,11 @@ String window_handle_text(WindowHandle w);
 // gets its command. False when no such item can be chosen.
 bool choose_menu_item(platform::WindowSystem& ws, WindowHandle w, const std::vector<StringView>& names);
 
+// WinMinimizeAll's work: minimizes every shown window with a minimize box
+// and adds it to `minimized`; the undo restores those still minimized.
+void minimize_all(platform::WindowSystem& ws, std::vector<WindowHandle>& minimized);
+void undo_minimize_all(platform::WindowSystem& ws, std::vector<WindowHandle>& minimized);
+
 // Lets hotkeys judge their window criteria by window search.
 void install_window_search();
 

@@ -293,3 +293,35 @@ TEST_F(MenuSelect, NamesAndPositionsLeadToTheCommand) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(MinimizeAll, OnlyWhatAUserCouldMinimizeAndTheUndoRestoresExactlyThat) {
+  using platform::ShowCommand;
+  ScriptedDesktop d;
+  constexpr uint32_t kMinimizeBox = 0x00020000;
+  d.windows[1] = FakeWindow{u"Editor", u"E"};
+  d.windows[2] = FakeWindow{u"Tool", u"T"};                // no minimize box
+  d.windows[3] = FakeWindow{u"Hidden", u"H", 0, false};    // not shown
+  d.windows[4] = FakeWindow{u"Already", u"A"};
+  d.windows[5] = FakeWindow{u"Browser", u"B"};
+  d.z_order = {1, 2, 3, 4, 5};
+  for (WindowHandle w : {1, 3, 4, 5}) d.styles[w] = kMinimizeBox;
+  d.states[4] = platform::ShowState::Minimized;
+  std::vector<WindowHandle> minimized;
+  minimize_all(d, minimized);
+  EXPECT_EQ(minimized, (std::vector<WindowHandle>{1, 5}));
+  // The user brings one back meanwhile; the undo leaves it be and restores
+  // the other, and never the window that was minimized before.
+  d.states[5] = platform::ShowState::Normal;
+  d.shown.clear();
+  undo_minimize_all(d, minimized);
+  ASSERT_EQ(d.shown.size(), 1u);
+  EXPECT_EQ(d.shown[0].first, 1u);
+  EXPECT_EQ(d.shown[0].second, ShowCommand::Restore);
+  EXPECT_TRUE(minimized.empty());
+}
+
+}  // namespace
+}  // namespace orv

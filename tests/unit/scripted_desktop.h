@@ -85,6 +85,19 @@ class ScriptedDesktop : public platform::WindowSystem {
   int32_t control_id(WindowHandle w) override { return ids[w]; }
   uint32_t style(WindowHandle w) override { return styles[w]; }
 
+  // Show states, and the show commands in the order they came.
+  std::map<WindowHandle, platform::ShowState> states;
+  std::vector<std::pair<WindowHandle, platform::ShowCommand>> shown;
+  platform::ShowState show_state(WindowHandle w) override {
+    return states.count(w) ? states[w] : platform::ShowState::Normal;
+  }
+  bool show(WindowHandle w, platform::ShowCommand c) override {
+    shown.push_back({w, c});
+    if (c == platform::ShowCommand::Minimize) states[w] = platform::ShowState::Minimized;
+    if (c == platform::ShowCommand::Restore) states[w] = platform::ShowState::Normal;
+    return true;
+  }
+
   // Menus by handle: each item a text and either a command id or a submenu.
   struct FakeMenuItem {
     String text;
