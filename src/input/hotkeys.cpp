@@ -7,12 +7,14 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "input/hotkey_table.h"
+#include "input/hotstring_table.h"
 #include "input/hotstrings.h"
 #include "input/joystick_hotkeys.h"
 #include "platform/joystick.h"
 #include "input/keyboard_hook.h"
 #include "input/key_codes.h"
 #include "input/keyboard_layout.h"
+#include "input/send_keys.h"
 #include "parser/escapes.h"
 #include "parser/expression_compiler.h"
 #include "platform/hotkeys.h"
@@ -33,6 +35,15 @@
 namespace orv {
 
 namespace {
+
+// A hotstring's replacement is typed as a Send would type it, in the mode
+// the hotstring asks for (its modes carry the send modes' numbers).
+static_assert(uint8_t(HotstringSendMode::Event) == uint8_t(SendMode::Event) &&
+              uint8_t(HotstringSendMode::Play) == uint8_t(SendMode::Play) &&
+              uint8_t(HotstringSendMode::InputThenPlay) == uint8_t(SendMode::InputThenPlay));
+Result send_replacement(StringView keys, HotstringSendMode mode) {
+  return send_key_string(keys, false, SendMode(uint8_t(mode)));
+}
 
 // A buffered press runs only while it is this fresh.
 constexpr uint64_t kPendingRunFreshMs = 1000;
@@ -416,6 +427,7 @@ Result load_hotkeys(ScriptProgram& program) {
     HotkeyError error = s.table.define(d.hotkey, callable, d.alt_tab, criterion, defaults, layout, entry, culprit);
     if (error != HotkeyError::None) return load_error(program, message_of(error, culprit), d.hotkey);
   }
+  set_hotstring_sender(send_replacement);
   if (!load_hotstrings(program)) return ResultFailed;
   HookServices services;
   services.window_criterion = window_criterion_on_hook;
