@@ -312,6 +312,9 @@ void KeySender::send(const SendText& text) {
     for (int i = 0; i < 8; ++i)
       if (mods_ & bit_at(i)) modifier_event(bit_at(i), true);
   } else {
+    // What to give back is decided once the text's keys are delivered: a
+    // modifier the user lets go of meanwhile must not come back down.
+    if (batching() && !out_.out_of_memory) out_.finish();
     restore_modifiers();
   }
   if (capslock) press(vk::CapsLock, 0);

@@ -162,6 +162,14 @@ TEST_F(SendKeys, ModifiersTheUserHoldsAreLetGoAndGivenBack) {
   }
 }
 
+// What is given back goes in a batch of its own, decided once the text's
+// keys are delivered: a modifier the user lets go of meanwhile stays up.
+TEST_F(SendKeys, ModifiersAreGivenBackAfterTheTextIsDelivered) {
+  rec().held[vk::LControl] = true;
+  EXPECT_EQ(send("ab", SendMode::Input), "Ctrl^ A A^ B B^ Ctrl");
+  EXPECT_EQ(rec().batch_sizes, (std::vector<size_t>{5, 1}));
+}
+
 TEST_F(SendKeys, TheMenuMaskKeyIsTheDirectives) {
   ScriptProgram program;
   program.directives.menu_mask_key = u"vkE8";

@@ -101,6 +101,43 @@ step "uni " "€x "
 xdotool key F12
 finish auto 6 ready
 close_target auto
+# Auto-replace through the key sender: the abbreviation (and for "*" its
+# last letter, which never reaches the window) is erased and the
+# replacement typed, its case following the abbreviation's, the ending
+# character after it. Each word waits for the one before to be replaced.
+# The registered F12 ends the program only if no modifier was left down
+# (Shift+F12 is another hotkey): "@" is typed with Shift both by xdotool and
+# by the replacement.
+wait_typed() {  # title, expected, timeout-s
+  local deadline=$((SECONDS + $3))
+  until typed=$(drive edit-text OrvTarget "$1" 5000 | tr -d '\r'); [ "$typed" = "$2" ]; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+pack replace "$front"'
+FileAppend, ready`n, *
+return
+::btw::by
+:*:em@::me@x.org
+F12::ExitApp 6'
+target replace; check "replace: target active" $?
+start replace
+wait_line replace ready 10; check "replace: ready" $?
+expected=
+for word in "btw " "Btw " "BTW " em@; do
+  xdotool type --delay 30 "$word"
+  case $word in
+    "btw ") expected+="by " ;;
+    "Btw ") expected+="By " ;;
+    "BTW ") expected+="BY " ;;
+    em@) expected+="me@x.org" ;;
+  esac
+  wait_typed replace "$expected" 5; check "replace: $word" $? "got: $typed [$expected]"
+done
+xdotool key F12
+finish replace 6 "ready"
+close_target replace
 
 echo "hotstrings: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -22,6 +22,7 @@ void RecordingInput::apply(const InputEvent& e, Via via) {
 void RecordingInput::event(const InputEvent& e) { apply(e, Via::Single); }
 
 void RecordingInput::send_batch(const InputEvent* events, size_t count) {
+  batch_sizes.push_back(count);
   for (size_t i = 0; i < count; ++i) apply(events[i], Via::Batch);
 }
 

@@ -40,6 +40,7 @@ class RecordingInput : public InputSender {
   bool swapped = false;
   bool blocked = false;
   std::vector<bool> block_calls;    // every change of input blocking
+  std::vector<size_t> batch_sizes;  // the events of each SendInput batch
   int32_t x = 0, y = 0;
 
  private:

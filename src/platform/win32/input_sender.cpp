@@ -16,7 +16,7 @@ namespace orv::platform {
 namespace {
 
 // Playback that has not asked for its first event by then never will.
-constexpr DWORD kPlayStartMs = 300;
+constexpr DWORD kPlayStartMs = 100;
 // Playback that stops asking for events for this long (beyond its own
 // delays) is stuck; while installed it keeps the user's input out.
 constexpr DWORD kPlayStallMs = 1000;
@@ -67,6 +67,9 @@ struct Playback {
   DWORD progress_tick = 0;
 };
 Playback* g_play = nullptr;
+// Once playback could not be installed or never started, it is not tried
+// again: every later send would wait for it in vain.
+bool g_playback_unavailable = false;
 
 LRESULT CALLBACK playback_proc(int code, WPARAM wparam, LPARAM lparam) {
   Playback* p = g_play;
@@ -183,6 +186,7 @@ class Win32InputSender : public InputSender {
   }
 
   size_t play_batch(const InputEvent* events, size_t count) override {
+    if (g_playback_unavailable) return 0;
     Playback p;
     journal_of(events, count, p);
     if (p.messages.empty()) return 0;
@@ -190,6 +194,7 @@ class Win32InputSender : public InputSender {
     HHOOK hook = SetWindowsHookExW(WH_JOURNALPLAYBACK, playback_proc, GetModuleHandleW(nullptr), 0);
     if (!hook) {
       g_play = nullptr;
+      g_playback_unavailable = true;
       return 0;
     }
     DWORD start = GetTickCount();
@@ -213,6 +218,7 @@ class Win32InputSender : public InputSender {
     }
     if (!cancelled) UnhookWindowsHookEx(hook);
     g_play = nullptr;
+    if (!p.started) g_playback_unavailable = true;
     if (cancelled) return count;
     // Map the messages played back to the batch's events (delays count as
     // played once the message after them has been).
