@@ -13,6 +13,7 @@ namespace orv {
 namespace {
 
 HotkeyLauncher g_hotkey_launcher = nullptr;
+MenuItemLauncher g_menu_item_launcher = nullptr;
 
 int64_t now_ms() { return int64_t(platform::tick_count()); }
 
@@ -91,6 +92,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       ran = true;
       continue;
     }
+    if (msg.message == platform::program_message::kMenuItem && g_menu_item_launcher) {
+      g_menu_item_launcher(msg.wparam, msg.lparam);
+      ran = true;
+      continue;
+    }
     if (msg.message == platform::program_message::kClipboardChanged && for_main) {
       launch_clipboard_thread(msg.wparam == 0);
       ran = true;
@@ -126,6 +132,7 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
 }
 
 void set_hotkey_launcher(HotkeyLauncher launcher) { g_hotkey_launcher = launcher; }
+void set_menu_item_launcher(MenuItemLauncher launcher) { g_menu_item_launcher = launcher; }
 
 void pump_forever() {
   for (;;) pump_messages(INT32_MAX, PumpMode::Wait);

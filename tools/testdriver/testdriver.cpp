@@ -20,6 +20,8 @@
 //                                               combo, list);
 //                                               with stall, it stalls 3 s on a close request
 //                                               and stays
+//   tray-pos    TIP TIMEOUT-MS                  print the screen position (X Y) of the middle of
+//                                               the tray icon whose tip is TIP
 //
 // CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
 #include <windows.h>
@@ -162,6 +164,48 @@ int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
   return 0;
 }
 
+// The tray keeps a tooltip window with one tool per icon, its text the
+// icon's tip and its rectangle the icon's place; the tools live in the
+// tray's process, so they are read through a buffer there.
+struct TrayLook {
+  const wchar_t* tip;
+  POINT at;
+  bool found;
+};
+
+BOOL CALLBACK visit_tooltip(HWND hwnd, LPARAM lp) {
+  auto* look = reinterpret_cast<TrayLook*>(lp);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (_wcsicmp(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return TRUE;
+  constexpr size_t kText = 1024;
+  SIZE_T bytes = sizeof(TTTOOLINFOW) + kText * sizeof(wchar_t);
+  char* remote = static_cast<char*>(VirtualAllocEx(proc, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+  int count = int(SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0));
+  for (int i = 0; remote && i < count && !look->found; ++i) {
+    TTTOOLINFOW ti = {};
+    ti.cbSize = sizeof ti;
+    ti.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof ti);
+    wchar_t text[kText] = {};
+    WriteProcessMemory(proc, remote, &ti, sizeof ti, nullptr);
+    WriteProcessMemory(proc, remote + sizeof ti, text, sizeof text, nullptr);
+    if (!SendMessageW(hwnd, TTM_ENUMTOOLSW, WPARAM(i), reinterpret_cast<LPARAM>(remote))) continue;
+    ReadProcessMemory(proc, remote, &ti, sizeof ti, nullptr);
+    ReadProcessMemory(proc, remote + sizeof ti, text, sizeof text - sizeof(wchar_t), nullptr);
+    if (wcscmp(text, look->tip) != 0) continue;
+    look->at = {(ti.rect.left + ti.rect.right) / 2, (ti.rect.top + ti.rect.bottom) / 2};
+    ClientToScreen(ti.hwnd, &look->at);
+    look->found = true;
+  }
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return !look->found;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -231,6 +275,19 @@ int wmain(int argc, wchar_t** argv) {
     if (!h || !GetWindowRect(h, &r)) return 1;
     printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
+  }
+  if (cmd == L"tray-pos" && argc == 4) {
+    DWORD timeout = wcstoul(argv[3], nullptr, 10), start = GetTickCount();
+    for (;;) {
+      TrayLook look = {argv[2], {}, false};
+      EnumWindows(visit_tooltip, reinterpret_cast<LPARAM>(&look));
+      if (look.found) {
+        printf("%ld %ld\n", look.at.x, look.at.y);
+        return 0;
+      }
+      if (GetTickCount() - start >= timeout) return 1;
+      Sleep(50);
+    }
   }
   if (cmd == L"window" && (argc == 4 || argc == 5)) {
     return run_test_window(argv[2], argv[3], argc == 5 && std::wstring(argv[4]) == L"stall");

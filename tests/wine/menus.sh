@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Menus as users meet them: a pop-up menu shown by Menu, Show and the tray
+# icon's menu, opened and answered with real clicks (xdotool) on Wine's
+# virtual desktop. Each chosen item's thread reports its A_ThisMenuItem,
+# position and menu; the tray icon is found by its tip, which is cut to 127
+# characters. Keys typed at a menu reach it only when the program's window
+# is Wine's foreground window, which a hidden MainWindow never becomes
+# there, so items are chosen by clicks.
+source "$(dirname "$0")/scenario.lib" menus
+
+# Menus draw their rows 17 pixels high and separators 9, inside a 3-pixel
+# border; a row is clicked in its middle.
+menu_rect() { drive rect "#32768" ""; }
+wait_menu() {  # sets mx my mw mh
+  drive wait-window "#32768" "" 5000 || return 1
+  read -r mx my mw mh < <(menu_rect | tr -d '\r')
+  [ -n "$mh" ]
+}
+click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+
+# --- a pop-up menu at the mouse ----------------------------------------------
+pack popup '#Persistent
+#SingleInstance Off
+Menu, Sub, Add, Inner, Chosen
+Menu, M, Add, &Alpha, Chosen
+Menu, M, Add
+Menu, M, Add, &Beta, Chosen
+Menu, M, Add, &Gamma, Chosen
+Menu, M, Disable, &Gamma
+Menu, M, Add, &Delta, Chosen, +Radio
+Menu, M, Check, &Delta
+Menu, M, Add, &Sub, :Sub
+Menu, M, Default, &Beta
+Menu, M, Icon, &Alpha, %A_WinDir%\system32\shell32.dll, 4
+FileAppend, ready`n, *
+Menu, M, Show
+return
+Chosen:
+FileAppend, chose %A_ThisMenuItem% %A_ThisMenuItemPos% %A_ThisMenu%`n, *
+ExitApp'
+xdotool mousemove 400 300
+start popup
+wait_file_line "$work/popup.out" ready 10; check "popup: started" $?
+wait_menu; check "popup: menu shown" $?
+[ "$mx" = 400 ] && [ "$my" = 300 ]; check "popup: at the mouse" $? "got: $mx $my"
+# Alpha, a separator, Beta, Gamma (disabled), then Delta.
+click_at $((mx + mw / 2)) $((my + 3 + 17 + 9 + 17 + 17 + 8))
+finish popup 0 "ready
+chose &Delta 5 M"
+
+# A click on a disabled item leaves the menu open; one on a function item
+# calls it with the item's name, position and menu.
+pack func '#Persistent
+#SingleInstance Off
+Menu, F, Add, One, Picked
+Menu, F, Add, Two, Picked
+Menu, F, Disable, One
+FileAppend, ready`n, *
+Menu, F, Show
+return
+Picked(name, pos, menu) {
+  FileAppend, picked %name% %pos% %menu% %A_ThisMenuItem%`n, *
+  ExitApp
+}'
+xdotool mousemove 420 320
+start func
+wait_file_line "$work/func.out" ready 10; check "func: started" $?
+wait_menu; check "func: menu shown" $?
+click_at $((mx + mw / 2)) $((my + 3 + 8))
+wait_menu; check "func: a disabled item keeps the menu open" $?
+click_at $((mx + mw / 2)) $((my + 3 + 17 + 8))
+finish func 0 "ready
+picked Two 2 F Two"
+
+# --- the tray menu ------------------------------------------------------------
+# The tip is 200 characters; the tray shows the first 127.
+tip="OrvMenus$$-$(printf 'x%.0s' $(seq 192))"
+short=${tip:0:127}
+pack tray '#Persistent
+#SingleInstance Off
+OnExit, Leaving
+Menu, Tray, Tip, '"$tip"'
+Menu, Tray, Add, Custom item, Chosen
+Menu, Tray, Add, Twice, Chosen
+Menu, Tray, Default, Twice
+FileAppend, % "ready " StrLen(A_IconTip) "`n", *
+return
+Chosen:
+FileAppend, chose %A_ThisMenuItem% %A_ThisMenuItemPos% %A_ThisMenu%`n, *
+return
+Leaving:
+FileAppend, exit %A_ExitReason%`n, *
+ExitApp'
+start tray
+wait_file_line "$work/tray.out" "ready 127" 10; check "tray: started, tip cut to 127" $?
+read -r tx ty < <(drive tray-pos "$short" 5000 | tr -d '\r')
+[ -n "$ty" ]; check "tray: icon found by its cut tip" $?
+# The standard items (Open, a separator, Suspend, Pause, Exit), then the
+# script's two.
+click_at "$tx" "$ty" 3
+wait_menu; check "tray: right click shows the menu" $?
+click_at $((mx + mw / 2)) $((my + mh - 3 - 17 - 8))
+wait_file_line "$work/tray.out" "chose Custom item 1 Tray" 10; check "tray: item chosen" $?
+xdotool mousemove "$tx" "$ty" click --repeat 2 --delay 80 1
+wait_file_line "$work/tray.out" "chose Twice 2 Tray" 10; check "tray: double click runs the default item" $?
+click_at "$tx" "$ty" 3
+wait_menu; check "tray: menu shown again" $?
+click_at $((mx + mw / 2)) $((my + 3 + 17 + 9 + 17 + 17 + 8))
+finish tray 0 "ready 127
+chose Custom item 1 Tray
+chose Twice 2 Tray
+exit Menu"
+
+echo "menus: $passed passed, $failed failed"
+[ "$failed" = 0 ]
