@@ -172,19 +172,26 @@ Result cmd_menu(const ScriptLine&, ExpandedArgs& args) {
     case Sub::Add: {
       MenuTarget target;
       bool exists = !p3.empty() && find_item(*menu, p3);
-      if (MenuError e = resolve_target(args, 3, p3, exists, target); e != MenuError::None) return fail(e, p4);
-      return fail(add_item(*menu, p3, target, parse_menu_item_options(p5)), p3);
+      size_t pos = 0;
+      if (!exists && item_position(p3, pos)) return fail(MenuError::ItemMissing, p3);
+      if (MenuError e = resolve_target(args, 3, p3, exists, target); e != MenuError::None)
+        return fail(e, p4.empty() ? p3 : p4);
+      MenuError e = add_item(*menu, p3, target, parse_menu_item_options(p5));
+      return fail(e, e == MenuError::SubmenuContainsParent ? p4 : p3);
     }
     case Sub::Insert: {
       MenuTarget target;
       bool exists = !p4.empty() && find_item(*menu, p4);
-      if (MenuError e = resolve_target(args, 4, p4, exists, target); e != MenuError::None) return fail(e, p5);
+      if (MenuError e = resolve_target(args, 4, p4, exists, target); e != MenuError::None)
+        return fail(e, p5.empty() ? p4 : p5);
       MenuError e = insert_item(*menu, p3, p4, target, parse_menu_item_options(p6));
-      return fail(e, e == MenuError::ItemMissing ? p3 : p4);
+      return fail(e, e == MenuError::ItemMissing ? p3 : e == MenuError::SubmenuContainsParent ? p5 : p4);
     }
     case Sub::Rename:
       if (p3.empty()) return fail(MenuError::Param3Blank, p3);
-      return fail(rename_item(*menu, p3, p4), p4.empty() ? p3 : p4);
+      if (MenuError e = rename_item(*menu, p3, p4); e != MenuError::None)
+        return fail(e, e == MenuError::ItemMissing ? p3 : p4);
+      return ResultDone;
     case Sub::Check:
     case Sub::Uncheck:
     case Sub::ToggleCheck:
