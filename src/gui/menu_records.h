@@ -115,8 +115,8 @@ bool menu_contains(const ScriptMenu& menu, const ScriptMenu& parent);
 // The next free item id; 0 when every one is taken.
 uint16_t next_item_id();
 
-// The headings of the standard items, and whether Open is among them
-// (MainWindow, NoMainWindow).
+// Whether the script lets the user open MainWindow (MainWindow,
+// NoMainWindow): the standard items then begin with Open.
 extern bool g_main_window_allowed;
 
 }  // namespace orv
