@@ -12,10 +12,10 @@ source "$(dirname "$0")/scenario.lib" menus
 
 # Menus draw their rows 17 pixels high and separators 9, inside a 3-pixel
 # border; a row is clicked in its middle.
-menu_rect() { drive rect "#32768" ""; }
+menu_rect() { drive rect-shown "#32768" ""; }
 wait_menu() {  # sets mx my mw mh
   mx=0 my=0 mw=0 mh=0
-  drive wait-window "#32768" "" 5000 || return 1
+  drive wait-shown "#32768" "" 5000 || return 1
   read -r mx my mw mh < <(menu_rect | tr -d '\r')
   [ -n "$mh" ]
 }
@@ -26,7 +26,7 @@ open_tray_menu() {
   local try
   for try in 1 2 3; do
     click_at "$tx" "$ty" 3
-    drive wait-window "#32768" "" 2000 && break
+    drive wait-shown "#32768" "" 2000 && break
   done
   wait_menu
 }

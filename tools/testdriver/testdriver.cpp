@@ -5,11 +5,14 @@
 //   wait-window CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window exists
 //   wait-gone   CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when no such window exists
 //   wait-active CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window is the foreground window
+//   wait-shown  CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window is visible (pop-up
+//                                               menus' windows stay hidden between uses)
 //   dialog      TITLE TIMEOUT-MS                print a visible message box's text
 //   click       TITLE BUTTON-ID TIMEOUT-MS      press a message box button
 //   post        CLASS TITLE-SUFFIX MSG WPARAM LPARAM
 //   edit-text   CLASS TITLE-SUFFIX TIMEOUT-MS   print the text of the window's first Edit control
 //   rect        CLASS TITLE-SUFFIX              print a window's position and size: X Y W H
+//   rect-shown  CLASS TITLE-SUFFIX              the same for a visible one
 //   window      CLASS TITLE [stall]             show a test window (an Edit, a "Press me" button,
 //                                               an "Agree" check box, a combo box red/green/blue
 //                                               a list box one/two and a status bar "Ready" |
@@ -269,8 +272,11 @@ int wmain(int argc, wchar_t** argv) {
     print_utf8(text.c_str());
     return 0;
   }
-  if (cmd == L"rect" && argc == 4) {
-    HWND h = find(argv[2], argv[3], false);
+  if (cmd == L"wait-shown" && argc == 5) {
+    return wait_for(argv[2], argv[3], true, wcstoul(argv[4], nullptr, 10)) ? 0 : 1;
+  }
+  if ((cmd == L"rect" || cmd == L"rect-shown") && argc == 4) {
+    HWND h = find(argv[2], argv[3], cmd == L"rect-shown");
     RECT r;
     if (!h || !GetWindowRect(h, &r)) return 1;
     printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
