@@ -20,17 +20,29 @@ wait_menu() {  # sets mx my mw mh
   [ -n "$mh" ]
 }
 click_at() { xdotool mousemove "$1" "$2" click "${3:-1}"; }
+# The tray icon's place, looked up before each use: icons move along as
+# other programs' icons come and go.
+find_tray() {
+  tx= ty=
+  read -r tx ty < <(drive tray-pos "$short" 5000 | tr -d '\r')
+  [ -n "$ty" ]
+}
 # A right click on the tray icon, again if the tray took it for part of the
 # clicks before it.
 open_tray_menu() {
   local try
   for try in 1 2 3; do
+    find_tray
     click_at "$tx" "$ty" 3
     drive wait-shown "#32768" "" 2000 && break
   done
   wait_menu
 }
-keys() {
+# Keys for the menu of program NAME: they go to Wine's foreground window,
+# which is the program's MainWindow while its menu shows.
+keys() {  # name, keys...
+  local name=$1; shift
+  drive wait-active Orvanta "$name.exe" 3000
   xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -1)" 2>/dev/null
   xdotool key "$@"
 }
@@ -76,7 +88,7 @@ wait_file_line "$work/popup.out" ready 10; check "popup: started" $?
 wait_menu; check "popup: menu shown" $?
 [ "$mx" = 400 ] && [ "$my" = 300 ]; check "popup: at the mouse" $? "got: $mx $my"
 # Delta's mnemonic; it comes after Alpha, a separator, Beta and Gamma.
-keys d
+keys popup d
 finish popup 0 "ready
 chose &Delta 5 M"
 
@@ -104,43 +116,6 @@ click_at $((mx + mw / 2)) $((my + 3 + 17 + 8))
 finish func 0 "ready
 picked Two 2 F Two"
 
-# --- the tray menu ------------------------------------------------------------
-# The tip is 200 characters; the tray shows the first 127.
-tip="OrvMenus$$-$(printf 'x%.0s' $(seq 192))"
-short=${tip:0:127}
-pack tray '#Persistent
-#SingleInstance Off
-OnExit, Leaving
-Menu, Tray, Tip, '"$tip"'
-Menu, Tray, Add, Custom item, Chosen
-Menu, Tray, Add, Twice, Chosen
-Menu, Tray, Default, Twice
-FileAppend, % "ready " StrLen(A_IconTip) "`n", *
-return
-Chosen:
-FileAppend, chose %A_ThisMenuItem% %A_ThisMenuItemPos% %A_ThisMenu%`n, *
-return
-Leaving:
-FileAppend, exit %A_ExitReason%`n, *
-ExitApp'
-start tray
-wait_file_line "$work/tray.out" "ready 127" 10; check "tray: started, tip cut to 127" $?
-read -r tx ty < <(drive tray-pos "$short" 5000 | tr -d '\r')
-[ -n "$ty" ]; check "tray: icon found by its cut tip" $?
-open_tray_menu; check "tray: right click shows the menu" $?
-click_at $((mx + mw / 2)) $((my + mh - 3 - 17 - 8))
-wait_file_line "$work/tray.out" "chose Custom item 1 Tray" 10; check "tray: item chosen" $?
-xdotool mousemove "$tx" "$ty" click --repeat 2 --delay 80 1
-wait_file_line "$work/tray.out" "chose Twice 2 Tray" 10; check "tray: double click runs the default item" $?
-open_tray_menu; check "tray: menu shown again" $?
-# The standard items (Open, a separator, Suspend, Pause, Exit), then the
-# script's two.
-click_at $((mx + mw / 2)) $((my + 3 + 17 + 9 + 17 + 17 + 8))
-finish tray 0 "ready 127
-chose Custom item 1 Tray
-chose Twice 2 Tray
-exit Menu"
-
 # The tray menu shown by the script, answered with keys: Up goes round to
 # the last item.
 pack trayshow '#Persistent
@@ -156,9 +131,59 @@ xdotool mousemove 500 400
 start trayshow
 wait_file_line "$work/trayshow.out" ready 10; check "trayshow: started" $?
 wait_menu; check "trayshow: menu shown" $?
-keys Up Return
+keys trayshow Up Return
 finish trayshow 0 "ready
 chose Last 1 Tray"
+
+# --- the tray menu ------------------------------------------------------------
+# The tip is 200 characters; the tray shows the first 127.
+tip="OrvMenus$$-$(printf 'x%.0s' $(seq 192))"
+short=${tip:0:127}
+pack tray '#Persistent
+#SingleInstance Off
+OnExit, Leaving
+Menu, Tray, Tip, '"$tip"'
+Menu, Tray, Add, Custom item, Chosen
+Menu, Tray, Add, Twice, Chosen
+Menu, Tray, Default, Twice
+FileAppend, % "ready " StrLen(A_IconTip) "`n", *
+SetTimer, Watch, 50
+return
+Chosen:
+FileAppend, chose %A_ThisMenuItem% %A_ThisMenuItemPos% %A_ThisMenu%`n, *
+return
+Watch:
+if (A_IsSuspended != suspended) {
+  suspended := A_IsSuspended
+  FileAppend, suspended %suspended%`n, *
+}
+return
+Leaving:
+FileAppend, exit %A_ExitReason%`n, *
+ExitApp'
+start tray
+wait_file_line "$work/tray.out" "ready 127" 10; check "tray: started, tip cut to 127" $?
+find_tray; check "tray: icon found by its cut tip" $?
+open_tray_menu; check "tray: right click shows the menu" $?
+click_at $((mx + mw / 2)) $((my + mh - 3 - 17 - 8))
+wait_file_line "$work/tray.out" "chose Custom item 1 Tray" 10; check "tray: item chosen" $?
+find_tray
+xdotool mousemove "$tx" "$ty" click --repeat 2 --delay 80 1
+wait_file_line "$work/tray.out" "chose Twice 2 Tray" 10; check "tray: double click runs the default item" $?
+# The standard items (Open, a separator, Suspend, Pause, Exit), then the
+# script's two.
+open_tray_menu; check "tray: menu shown again" $?
+click_at $((mx + mw / 2)) $((my + 3 + 17 + 9 + 8))
+wait_file_line "$work/tray.out" "suspended 1" 10; check "tray: Suspend Hotkeys suspends" $?
+open_tray_menu; check "tray: menu shown a third time" $?
+click_at $((mx + mw / 2)) $((my + 3 + 17 + 9 + 17 + 17 + 8))
+finish tray 0 "ready 127
+suspended 0
+chose Custom item 1 Tray
+chose Twice 2 Tray
+suspended 1
+exit Menu"
+
 
 touch "$work/keeper.stop"
 wait "$keeper_pid"
