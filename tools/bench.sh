@@ -172,6 +172,22 @@ row='%-20s %8s %8s %8s %8s %8s %8s %8s %8s %8s %14s  %s\n'
     printf "$row" "$name" "$n" "$w" "$l" "$p" "$rl" "$rp" \
       "$(mb "$(cat "$work/native.kb")")" "$ml" "$mp" "${i:--}" "$check"
   done
+  # The input paths, natively against the program's own hook code: what
+  # one typed key costs, with and without a large hotstring table.
+  if [ -x build/native/orv-bench-input ] && { [ -z "$only" ] || [[ input =~ $only ]]; }; then
+    echo
+    echo "input paths (native, per key; the best of $runs runs)"
+    build/native/orv-bench-input --runs "$runs" | sed 's/^/  /'
+  fi
+  # Window search on Wine's desktop with 50 windows of another process.
+  if [ "$wine" != 0 ] && [ -x build/win/orv-testdriver.exe ] && { [ -z "$only" ] || [[ windows =~ $only ]]; }; then
+    echo
+    echo "windows (under Wine)"
+    tools/orvpack bench/windows/window_bench.orv -o "$work/window_bench.exe" >/dev/null
+    source tools/wine-env.sh >/dev/null
+    (orv_wine build/win/orv-testdriver.exe windows 50 "Bench Window " >/dev/null 2>&1 &)
+    tools/orvrun "$work/window_bench.exe" | tr -d '\r' | sed 's/^/  /'
+  fi
   if [ -s "$work/mismatches" ]; then
     echo
     echo "!!! CHECKSUM MISMATCH: the programs did not all print the same line !!!"

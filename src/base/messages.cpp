@@ -174,6 +174,7 @@ constexpr Row kRows[] = {
      u"Warning: The keyboard and/or mouse hook could not be activated; some parts of the script will not function."},
     {Msg::HotkeyInFunction, u"Hotkeys/hotstrings are not allowed inside functions."},
     {Msg::HotstringWithoutAbbreviation, u"This hotstring is missing its abbreviation."},
+    {Msg::HotstringTooLong, u"Hotstring max abbreviation length is 40."},
     {Msg::IfWinIsDirective, u"IfWin should be #IfWin."},
     {Msg::UnescapedCommaOrPercent, u"Literal commas and percent signs must be escaped (e.g. `%)"},
     {Msg::DllImportReferenceNotAllowed,

@@ -164,6 +164,7 @@ enum class Msg : uint16_t {
   HookNotActivated,
   HotkeyInFunction,
   HotstringWithoutAbbreviation,
+  HotstringTooLong,
   IfWinIsDirective,
   UnescapedCommaOrPercent,
   DllImportReferenceNotAllowed,

@@ -14,11 +14,20 @@ namespace {
 
 HotkeyLauncher g_hotkey_launcher = nullptr;
 MenuItemLauncher g_menu_item_launcher = nullptr;
+void (*g_joystick_poll)() = nullptr;
+void (*g_next_pump_task)() = nullptr;
+int64_t g_next_pump_task_since = 0;
+// A task waits for a pump that rests (a wait) or this long at most: the
+// looks a busy script takes between its lines come every few milliseconds.
+constexpr int64_t kLongestTaskDelayMs = 25;
 
 int64_t now_ms() { return int64_t(platform::tick_count()); }
 
-// The wake timer runs while a wait needs it or a script timer is enabled.
-void update_wake_timer() { platform::set_wake_timer(g_threads.wait_nesting > 0 || enabled_timer_count() > 0); }
+// The wake timer runs while a wait needs it, a script timer is enabled or
+// joystick buttons are polled.
+void update_wake_timer() {
+  platform::set_wake_timer(g_threads.wait_nesting > 0 || enabled_timer_count() > 0 || g_joystick_poll);
+}
 
 }  // namespace
 
@@ -35,6 +44,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
   bool set_filter = false;
   if (mode == PumpMode::WaitFiltered && !g_threads.filtered_pumping) g_threads.filtered_pumping = set_filter = true;
 
+  if (void (*task)() = g_next_pump_task;
+      task && ((duration_ms > 0 && mode != PumpMode::Drain) || now_ms() - g_next_pump_task_since >= kLongestTaskDelayMs)) {
+    g_next_pump_task = nullptr;
+    task();
+  }
   bool ran = false;
   if (enabled_timer_count() > 0) ran |= run_due_timers();
 
@@ -81,13 +95,15 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       continue;  // an exit callback kept the program
     }
     if (msg.wake_tick) {
+      if (g_joystick_poll) g_joystick_poll();
       if (enabled_timer_count() > 0) ran |= run_due_timers();
       if (mode != PumpMode::Drain && duration_ms >= 1 && wait_over()) break;
       continue;
     }
     bool for_main = !msg.window || msg.window == platform::main_window();
-    if ((msg.message == platform::wm::kHotkey || msg.message == platform::program_message::kHookHotkey) && for_main &&
-        g_hotkey_launcher) {
+    if ((msg.message == platform::wm::kHotkey || msg.message == platform::program_message::kHookHotkey ||
+         msg.message == platform::program_message::kHotstring) &&
+        for_main && g_hotkey_launcher) {
       g_hotkey_launcher(msg.message, msg.wparam, msg.lparam);
       ran = true;
       continue;
@@ -133,6 +149,16 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
 
 void set_hotkey_launcher(HotkeyLauncher launcher) { g_hotkey_launcher = launcher; }
 void set_menu_item_launcher(MenuItemLauncher launcher) { g_menu_item_launcher = launcher; }
+
+void run_at_next_pump(void (*task)()) {
+  if (!g_next_pump_task) g_next_pump_task_since = now_ms();
+  g_next_pump_task = task;
+}
+
+void set_joystick_poller(void (*poll)()) {
+  g_joystick_poll = poll;
+  update_wake_timer();
+}
 
 void pump_forever() {
   for (;;) pump_messages(INT32_MAX, PumpMode::Wait);

@@ -40,6 +40,15 @@ void set_hotkey_launcher(HotkeyLauncher launcher);
 // window (0 or a GUI window) and the item's id.
 using MenuItemLauncher = void (*)(uintptr_t window, intptr_t id);
 void set_menu_item_launcher(MenuItemLauncher launcher);
+// Work that may wait for the next wait in the pump, or a few milliseconds
+// of a busy script's looks at the queue, but no longer (one task at a
+// time; asking again before it ran changes nothing): how a run of Hotkey
+// commands costs one refresh of the hooks instead of one each.
+void run_at_next_pump(void (*task)());
+
+// While joystick buttons are hotkeys, the pump polls them on every tick of
+// the wake timer (which runs for them); null: none.
+void set_joystick_poller(void (*poll)());
 // Makes the pump's duties between lines the engine's look before a line
 // (see runtime/line_pacing.h).
 void install_message_pump();

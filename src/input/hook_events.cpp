@@ -29,6 +29,25 @@ bool prefix_matches(const PrefixCombo& c, uint8_t held_vk, uint16_t held_sc) {
   return !sided_bit_of_vk(c.prefix_vk) && neutral && neutral == neutral_of_vk(held_vk);
 }
 
+// The numpad table's entry for a non-extended numpad scan code (Numpad0
+// to Numpad9, then NumpadDot), or -1.
+int numpad_index(uint16_t sc) {
+  switch (sc) {
+    case 0x52: return 0;
+    case 0x4F: return 1;
+    case 0x50: return 2;
+    case 0x51: return 3;
+    case 0x4B: return 4;
+    case 0x4C: return 5;
+    case 0x4D: return 6;
+    case 0x47: return 7;
+    case 0x48: return 8;
+    case 0x49: return 9;
+    case 0x53: return 10;
+    default: return -1;
+  }
+}
+
 }  // namespace
 
 const HookKey& HookProcessor::record(uint8_t v, uint16_t sc) const {
@@ -39,6 +58,7 @@ const HookKey& HookProcessor::record(uint8_t v, uint16_t sc) const {
 void HookProcessor::reset() {
   // The history stays: it is the user's record of what happened.
   keys_ = {};
+  numpad_ = {};
   logical_mods_ = physical_mods_ = 0;
   prefix_vk_ = 0;
   prefix_sc_ = 0;
@@ -85,6 +105,27 @@ bool HookProcessor::fire(uint16_t id, uint8_t key_vk, bool own, int level, int n
   return true;
 }
 
+bool HookProcessor::collect(const KeyEvent& e, uint8_t v, bool own, int level, HookActions& actions) {
+  // The program's own keys of level 0 never reach hotstrings: not even
+  // translated (the replacement itself comes through here).
+  if (!hotstrings_ || !hotstrings_->active() || is_wheel_vk(v) || (own && level == 0)) return false;
+  if (sided_bit_of_vk(v) || v == vk::Shift || v == vk::Control || v == vk::Alt) return false;
+  if (is_mouse_vk(v)) {
+    hotstrings_->on_click();
+    return false;
+  }
+  // Alt or Win with a key gives a command, not a character; AltGr (Control
+  // with Alt) types.
+  uint8_t mods = logical_mods_;
+  bool command = (mods & kWinBits) || ((mods & kAltBits) && !(mods & kCtrlBits));
+  char16_t chars[4];
+  size_t n = command ? 0 : actions.key_chars(e.vk, e.sc, mods, chars);
+  HotstringMatch match;
+  if (!hotstrings_->on_key(v, StringView(chars, n > 4 ? 4 : n), e.window, own, level, actions, match)) return false;
+  actions.post_hotstring(match);
+  return true;
+}
+
 void HookProcessor::set_history_size(size_t size) {
   history_.assign(size, HistoryEntry());
   history_next_ = 0;
@@ -105,9 +146,12 @@ void HookProcessor::record_history(const KeyEvent& e, uint8_t v, char16_t type) 
   h.sc = e.sc;
   h.type = type;
   h.key_up = e.key_up;
-  h.elapsed = last_time_ ? double(uint32_t(e.time_ms - last_time_)) / 1000.0 : 0;
+  // Events of different sources can arrive with time stamps a little out
+  // of order: such an event follows its predecessor after no time at all.
+  int32_t since = last_time_ ? int32_t(e.time_ms - last_time_) : 0;
+  h.elapsed = since > 0 ? double(since) / 1000.0 : 0;
   h.window = e.window;
-  last_time_ = e.time_ms;
+  if (since >= 0) last_time_ = e.time_ms;
   if (++history_next_ == history_.size()) {
     history_next_ = 0;
     history_full_ = true;
@@ -277,6 +321,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
         }
       }
     }
+    if (verdict == HookVerdict::Pass && collect(in, v, own, level, actions)) verdict = HookVerdict::Suppress;
     if (alt_tab_menu_shown_ && v == vk::Escape && verdict == HookVerdict::Pass) {
       dismiss_alt_tab_menu();
       verdict = HookVerdict::Suppress;
@@ -287,6 +332,7 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
                   !(logical_mods_ & kShiftBits);
     if (secure || (v == 'L' && (logical_mods_ & kWinBits))) {
       reset();
+      if (hotstrings_) hotstrings_->clear();
       record_history(in, v, u' ');
       flush_sends(actions);
       return verdict;
@@ -334,6 +380,14 @@ HookVerdict HookProcessor::process(const KeyEvent& in, HookActions& actions) {
     }
   }
   note_state(v, in.key_up, verdict == HookVerdict::Pass, physical);
+  if (physical && !is_mouse_vk(v)) {
+    int pad = numpad_index(in.sc);
+    if (pad >= 0 && (in.key_up || actions.num_lock_on())) numpad_[size_t(pad)] = !in.key_up;
+  }
+  // A Num Lock press kept from the system still toggled its light: press
+  // it again, unseen by the hotkeys, to put Num Lock back.
+  if (verdict == HookVerdict::Suppress && !in.key_up && in.vk == vk::NumLock)
+    queue_send(vk::NumLock, 0x145, false, event_tag::kIgnore), queue_send(vk::NumLock, 0x145, true, event_tag::kIgnore);
   char16_t type = fired_ ? u'h' : unsatisfied_ ? u'#' : verdict == HookVerdict::Suppress ? u's'
                   : in.vk == vk::Packet ? u'U' : own ? u'i' : in.injected ? u'a' : u' ';
   record_history(in, v, type);

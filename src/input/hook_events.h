@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "input/hook_tables.h"
+#include "input/hotstring_collector.h"
 
 namespace orv {
 
@@ -57,6 +58,17 @@ class HookActions {
   virtual bool if_expression(int32_t index, uint16_t hotkey_id) = 0;
   // Makes a key event of the program's own, with `tag` as its extra information.
   virtual void send_key(uint8_t vk, uint16_t sc, bool up, uintptr_t tag) = 0;
+  // The characters the key types in the foreground window with the
+  // modifiers `modifiers` (left/right bits) held, without disturbing a
+  // pending dead key; at most 4. None for a key that types nothing.
+  virtual size_t key_chars(uint8_t vk, uint16_t sc, uint8_t modifiers, char16_t* out) {
+    (void)vk, (void)sc, (void)modifiers, (void)out;
+    return 0;
+  }
+  // Reports a hotstring to the main thread.
+  virtual void post_hotstring(const HotstringMatch& match) { (void)match; }
+  // Whether Num Lock is on now.
+  virtual bool num_lock_on() { return false; }
 };
 
 enum class HookVerdict : uint8_t { Pass, Suppress };
@@ -66,6 +78,8 @@ class HookProcessor {
   // The tables to decide by from the next event on; null: none (every event passes).
   void adopt(const HookTables* tables) { tables_ = tables; }
   const HookTables* tables() const { return tables_; }
+  // The hotstring collector the keys that reach windows feed (null: none).
+  void set_hotstrings(HotstringCollector* collector) { hotstrings_ = collector; }
 
   HookVerdict process(const KeyEvent& event, HookActions& actions);
 
@@ -76,7 +90,13 @@ class HookProcessor {
   uint8_t logical_modifiers() const { return logical_mods_; }
   uint8_t physical_modifiers() const { return physical_mods_; }
   bool logically_down(uint8_t vk) const { return keys_[vk].logical; }
-  bool physically_down(uint8_t vk) const { return keys_[vk].physical; }
+  // The numpad digits and dot count as held while their physical key is,
+  // even when Shift made it arrive as a navigation key (Num Lock on).
+  bool physically_down(uint8_t vk) const {
+    if (vk >= 0x60 && vk <= 0x69) return keys_[vk].physical || numpad_[vk - 0x60];
+    if (vk == 0x6E) return keys_[vk].physical || numpad_[10];
+    return keys_[vk].physical;
+  }
   bool prefix_down() const { return prefix_vk_ || prefix_sc_; }
   bool alt_tab_menu_shown() const { return alt_tab_menu_shown_; }
 
@@ -114,6 +134,9 @@ class HookProcessor {
   size_t pending_count_ = 0;
 
   void record_history(const KeyEvent& e, uint8_t vk, char16_t type);
+  // Feeds a key that goes on to its window to the hotstring collector;
+  // true when it completed a hotstring (and must not go on after all).
+  bool collect(const KeyEvent& e, uint8_t vk, bool own, int level, HookActions& actions);
 
   std::vector<HistoryEntry> history_;
   size_t history_next_ = 0;
@@ -122,8 +145,12 @@ class HookProcessor {
   bool fired_ = false, unsatisfied_ = false;  // what the event just decided did
 
   const HookTables* tables_ = nullptr;
+  HotstringCollector* hotstrings_ = nullptr;
   std::array<KeyState, 256> keys_{};
   uint8_t logical_mods_ = 0, physical_mods_ = 0;
+  // The physical state of Numpad0 to Numpad9 and NumpadDot while Num Lock
+  // is on, whichever virtual key they arrived with.
+  std::array<bool, 11> numpad_{};
   // The prefix key held now, and whether another key was pressed with it.
   uint8_t prefix_vk_ = 0;
   uint16_t prefix_sc_ = 0;

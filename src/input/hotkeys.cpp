@@ -7,6 +7,9 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "input/hotkey_table.h"
+#include "input/hotstrings.h"
+#include "input/joystick_hotkeys.h"
+#include "platform/joystick.h"
 #include "input/keyboard_hook.h"
 #include "input/key_codes.h"
 #include "input/keyboard_layout.h"
@@ -48,6 +51,7 @@ struct HotkeyState {
   uint64_t window_start = 0;
   int64_t fired = 0;
   bool asking = false;  // the rate-limit question is on screen
+  JoystickPoller joysticks;
 };
 
 HotkeyState& state() {
@@ -103,8 +107,8 @@ int32_t if_expression_index(StringView text) {
   return -1;
 }
 
-// The criterion a hotkey line was written under: "#If expression" or
-// "#IfWinActive WinTitle, WinText" and the like, as the reader kept it.
+}  // namespace
+
 Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c) {
   c = HotkeyCriterion();
   if (kept.empty()) return ResultDone;
@@ -133,14 +137,30 @@ Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c)
   return ResultDone;
 }
 
+bool criterion_holds(const HotkeyCriterion& c, uintptr_t& found) {
+  ScriptJudge judge;
+  return judge.holds(c, found);
+}
+
+namespace {
+
+// A joystick button that went down fires its hotkey as a registered key
+// would: through the hotkey message.
+void poll_joysticks() {
+  std::vector<uint16_t> fired;
+  state().joysticks.poll(platform::joystick_buttons, fired);
+  for (uint16_t id : fired) platform::post_message(platform::main_window(), platform::wm::kHotkey, id, 0);
+}
+
 // Brings registrations and hooks in line with the hotkeys; false when a
 // hook they need could not be installed (the user has been told).
 bool refresh() {
   HotkeyState& s = state();
   SystemRegistrar registrar;
   uint8_t needed = s.table.refresh(registrar, g_launch.hotkeys_suspended);
+  set_joystick_poller(s.joysticks.arm(s.table) ? poll_joysticks : nullptr);
   const DirectiveSettings& d = g_script->directives;
-  if (d.install_keybd_hook) needed |= NeedKeyboardHook;
+  if (d.install_keybd_hook || hook_has_hotstrings()) needed |= NeedKeyboardHook;
   if (d.install_mouse_hook) needed |= NeedMouseHook;
   if (apply_hook_state(s.table, g_launch.hotkeys_suspended, needed)) return true;
   MessageBoxRequest request;
@@ -152,7 +172,24 @@ bool refresh() {
   return false;
 }
 
-void refresh_after_change() { (void)refresh(); }
+// The Hotkey command's changes reach the hooks at the next look at the
+// queue, so that a script defining many hotkeys in a row refreshes once
+// rather than once per hotkey. Whatever reads the table's verdicts
+// (ListHotkeys, an ErrorLevel to set) brings it up to date first.
+bool g_refresh_pending = false;
+
+void pending_refresh() {
+  if (!g_refresh_pending) return;
+  g_refresh_pending = false;
+  (void)refresh();
+}
+
+bool refresh_now() {
+  g_refresh_pending = false;
+  return refresh();
+}
+
+void refresh_after_change() { (void)refresh_now(); }
 
 bool window_criterion_on_hook(const HotkeyCriterion& c) {
   uintptr_t found = 0;
@@ -217,9 +254,13 @@ void run_binding(uint16_t id, size_t variant) {
   }
 }
 
-void launch(uint32_t, uintptr_t wparam, intptr_t lparam) {
+void launch(uint32_t message, uintptr_t wparam, intptr_t lparam) {
   HotkeyState& s = state();
   if (s.asking) return;
+  if (message == platform::program_message::kHotstring) {
+    launch_hotstring(wparam, lparam);
+    return;
+  }
   uint16_t id = uint16_t(wparam & 0x3FFF);
   if (id >= s.table.size()) return;
   HotkeyEntry& e = s.table.at(id);
@@ -392,13 +433,14 @@ Result load_hotkeys(ScriptProgram& program) {
     HotkeyError error = s.table.define(d.hotkey, callable, d.alt_tab, criterion, defaults, layout, entry, culprit);
     if (error != HotkeyError::None) return load_error(program, message_of(error, culprit), d.hotkey);
   }
+  if (!load_hotstrings(program)) return ResultFailed;
   HookServices services;
   services.window_criterion = window_criterion_on_hook;
   services.if_timeout_ms = uint32_t(program.directives.if_timeout);
   services.history_size = size_t(program.directives.key_history);
   set_hook_services(services);
   const DirectiveSettings& d = program.directives;
-  if (s.table.size() == 0 && !d.install_keybd_hook && !d.install_mouse_hook) return ResultDone;
+  if (s.table.size() == 0 && !have_hotstrings() && !d.install_keybd_hook && !d.install_mouse_hook) return ResultDone;
   set_hotkey_launcher(launch);
   g_launch.refresh_hotkeys = refresh_after_change;
   (void)refresh();
@@ -420,6 +462,7 @@ void remove_hotkeys() {
 }
 
 void show_hotkeys_view() {
+  pending_refresh();
   IntegerFormat f = g_thread->integer_format;
   platform::set_main_window_text(state().table.report(f != IntegerFormat::Decimal, f == IntegerFormat::HexUpper));
   platform::show_main_window();
@@ -475,9 +518,13 @@ Result cmd_hotkey(const ScriptLine& line, ExpandedArgs& args) {
     set_hotkey_launcher(launch);
     g_launch.refresh_hotkeys = refresh_after_change;
   }
-  bool hooked = refresh();
+  if (!o.use_error_level) {
+    g_refresh_pending = true;
+    run_at_next_pump(pending_refresh);
+    return ResultDone;
+  }
   // 51: the hook this hotkey needs could not be installed.
-  return o.use_error_level ? set_error_level(hooked ? 0 : 51) : ResultDone;
+  return set_error_level(refresh_now() ? 0 : 51);
 }
 
 Result cmd_list_hotkeys(const ScriptLine&, ExpandedArgs&) {

@@ -34,6 +34,14 @@ void set_window_criterion_test(WindowCriterionTest test);
 // number `index` holds (the message the hook sends MainWindow).
 intptr_t answer_if_expression(uintptr_t index);
 
+// The criterion a hotkey or hotstring line was written under ("#If
+// expression", "#IfWinActive WinTitle, WinText" and the like, as the
+// reader kept it), compiled.
+Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c);
+// Whether it holds now, judged on the main thread; `found` is the window
+// an IfWinActive/IfWinExist criterion found.
+bool criterion_holds(const HotkeyCriterion& c, uintptr_t& found);
+
 // For tests: the table of the running script.
 HotkeyTable& script_hotkeys();
 

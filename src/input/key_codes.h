@@ -20,8 +20,8 @@ enum SidedModifier : uint8_t {
 
 namespace vk {
 inline constexpr uint8_t LButton = 0x01, RButton = 0x02, MButton = 0x04, XButton1 = 0x05, XButton2 = 0x06,
-                         Tab = 0x09, Enter = 0x0D, Shift = 0x10, Control = 0x11, Alt = 0x12, CapsLock = 0x14,
-                         Escape = 0x1B, Delete = 0x2E, LWin = 0x5B, RWin = 0x5C, AppsKey = 0x5D, NumLock = 0x90,
+                         Back = 0x08, Tab = 0x09, Enter = 0x0D, Shift = 0x10, Control = 0x11, Alt = 0x12, CapsLock = 0x14,
+                         Escape = 0x1B, PageUp = 0x21, Down = 0x28, Delete = 0x2E, LWin = 0x5B, RWin = 0x5C, AppsKey = 0x5D, NumLock = 0x90,
                          ScrollLock = 0x91, LShift = 0xA0, RShift = 0xA1, LControl = 0xA2, RControl = 0xA3,
                          LAlt = 0xA4, RAlt = 0xA5, Packet = 0xE7;
 // The wheel: codes of this program's own, which the mouse hook produces.

@@ -5,7 +5,10 @@
 
 #include "input/hook_events.h"
 #include "input/hook_tables.h"
+#include "input/hotstring_collector.h"
+#include "input/key_codes.h"
 #include "input/key_history.h"
+#include "platform/keyboard.h"
 #include "platform/input_hook.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
@@ -23,6 +26,7 @@ constexpr uint32_t kLongestHookWaitMs = 200;
 HookServices g_services;
 // Used on the hook thread only (or here while no hook thread runs).
 HookProcessor g_processor;
+HotstringCollector g_hotstrings;
 // The snapshot the hook decides by; replaced only once the hook has let go.
 std::unique_ptr<HookTables> g_tables;
 
@@ -45,6 +49,19 @@ class PlatformActions final : public HookActions {
   void send_key(uint8_t vk, uint16_t sc, bool up, uintptr_t tag) override {
     platform::send_key_event(vk, sc, up, tag);
   }
+  size_t key_chars(uint8_t vk, uint16_t sc, uint8_t modifiers, char16_t* out) override {
+    uint8_t shift_state = uint8_t(((modifiers & (ModLShift | ModRShift)) ? 1 : 0) |
+                                  ((modifiers & (ModLCtrl | ModRCtrl)) ? 2 : 0) | ((modifiers & (ModLAlt | ModRAlt)) ? 4 : 0));
+    return platform::key_chars(vk, sc, shift_state, out);
+  }
+  bool num_lock_on() override { return platform::key_toggled(vk::NumLock); }
+  void post_hotstring(const HotstringMatch& m) override {
+    // The window travels in the high half of wParam: window handles carry
+    // 32 significant bits on every 64-bit system.
+    uintptr_t wparam = uintptr_t(m.index) | (uintptr_t(uint32_t(m.window)) << 32);
+    intptr_t lparam = intptr_t(m.end_char) | (intptr_t(m.case_mode) << 16);
+    platform::post_message(platform::main_window(), platform::program_message::kHotstring, wparam, lparam);
+  }
 };
 
 PlatformActions g_actions;
@@ -65,6 +82,18 @@ bool on_event(const platform::RawInputEvent& raw) {
 void forget_held_keys() { g_processor.reset(); }
 
 void adopt(void* tables) { g_processor.adopt(static_cast<const HookTables*>(tables)); }
+
+struct HotstringSetup {
+  const HotstringTable* table;
+  StringView end_chars;
+  bool mouse_resets;
+};
+
+void adopt_hotstrings(void* data) {
+  auto& setup = *static_cast<HotstringSetup*>(data);
+  g_hotstrings.adopt(setup.table, setup.end_chars, setup.mouse_resets);
+  g_processor.set_hotstrings(&g_hotstrings);
+}
 
 uint8_t g_installed = 0;  // the hooks in place now (platform HookBits)
 
@@ -93,6 +122,14 @@ void set_hook_services(const HookServices& services) {
   g_services = services;
   g_processor.set_history_size(services.history_size);
 }
+
+void set_hook_hotstrings(const HotstringTable* table, StringView end_chars, bool mouse_resets) {
+  HotstringSetup setup{table, end_chars, mouse_resets};
+  // Before the hook thread runs this is done here and now.
+  (void)platform::run_on_hook_thread(adopt_hotstrings, &setup);
+}
+
+bool hook_has_hotstrings() { return g_hotstrings.active(); }
 
 void read_hook_state(HookStateView& view) {
   view = HookStateView();

@@ -5,15 +5,24 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/text.h"
+
 namespace orv {
 
 class HotkeyTable;
+class HotstringTable;
 struct HotkeyCriterion;
 
 // Gives the hook a fresh snapshot of `table` and installs or removes the
 // hooks so that exactly `needed` (HookNeed bits) are in place. Returns
 // false when a hook that is needed could not be installed.
 bool apply_hook_state(const HotkeyTable& table, bool suspended, uint8_t needed);
+
+// The hotstrings the keyboard hook matches typing against (null: none);
+// the table must stay unchanged while the hook uses it.
+void set_hook_hotstrings(const HotstringTable* table, StringView end_chars, bool mouse_resets);
+// Whether there are hotstrings to match: they need the keyboard hook.
+bool hook_has_hotstrings();
 
 // Removes the hooks and ends their thread (at exit).
 void remove_hooks();

@@ -40,6 +40,10 @@ uint8_t set_input_hooks(uint8_t wanted, InputEventHandler handler, void (*on_ins
 // run it in time: whatever it was to let go of may still be in use.
 bool run_on_hook_thread(void (*task)(void* data), void* data);
 
+// While on, the mouse hook swallows the user's (not injected) pointer
+// movement.
+void set_block_mouse_move(bool on);
+
 // A key event of the program's own, `extra` its tag.
 void send_key_event(uint8_t vk, uint16_t sc, bool up, uintptr_t extra);
 

@@ -23,6 +23,10 @@ namespace program_message {
 // The hook reports a hotkey: wParam the id in bits 0-13 and the variant + 1
 // in the high word (0: choose now); lParam wheel notches.
 inline constexpr uint32_t kHookHotkey = 0x400 + 0;
+// The hook reports a hotstring: wParam the index in the low half and the
+// window typed into in the high half; lParam the ending character in the
+// low word and the case of the typed abbreviation in the next.
+inline constexpr uint32_t kHotstring = 0x400 + 1;
 // A menu item was chosen: wParam the GUI window whose menu bar has it (0:
 // none), lParam the item's id.
 inline constexpr uint32_t kMenuItem = 0x400 + 2;

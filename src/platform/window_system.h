@@ -128,6 +128,8 @@ class WindowSystem {
   virtual bool to_client(WindowHandle window, int32_t& x, int32_t& y) { return false; }
   // The child of `window` under a point of its client area (0: none).
   virtual WindowHandle child_at(WindowHandle window, int32_t x, int32_t y) { return 0; }
+  // The window (a control, when one is there) under a point of the screen.
+  virtual WindowHandle window_from_point(int32_t x, int32_t y) { return 0; }
 
   // --- how a window sits and looks ----------------------------------------------
   virtual bool place(WindowHandle window, ZOrder where) { return false; }
@@ -137,6 +139,16 @@ class WindowSystem {
   virtual bool layered_look(WindowHandle window, LayeredLook& out) { return false; }
   // Neither alpha nor colour: the window stops being layered.
   virtual bool set_layered_look(WindowHandle window, const LayeredLook& look) { return false; }
+
+  // Menus as WinMenuSelectItem walks them: a window's menu bar or system
+  // menu (0: none), and each item by position from 0. An item that opens
+  // a submenu has it; any other has a command id (-1 for a separator).
+  virtual uintptr_t menu_bar(WindowHandle window) { return 0; }
+  virtual uintptr_t system_menu(WindowHandle window) { return 0; }
+  virtual int menu_item_count(uintptr_t menu) { return 0; }
+  virtual String menu_item_text(uintptr_t menu, int position) { return String(); }
+  virtual uintptr_t submenu(uintptr_t menu, int position) { return 0; }
+  virtual int32_t menu_item_id(uintptr_t menu, int position) { return -1; }
 };
 
 // The platform's desktop: Win32's real one, or the headless host's empty one.

@@ -41,11 +41,15 @@ struct HotkeyDefinition {
 
 struct HotstringDefinition {
   StringView options;
+  StringView default_options;  // the #Hotstring options in force where it was written
   StringView abbreviation;
   StringView replacement;
   StringView criterion;
   uint32_t line_number = 0;
   Label* label = nullptr;
+  Func* func = nullptr;  // a hotstring function, defined right after it; then no label
+  uint8_t max_threads = 1;
+  uint8_t input_level = 0;
 };
 
 enum class WarnMode : uint8_t { Off = 0, OutputDebug = 1, MsgBox = 2, StdOut = 3 };

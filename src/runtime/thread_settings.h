@@ -115,6 +115,9 @@ struct ThreadSettings {
   int32_t mouse_delay = 10, mouse_delay_play = -1;
   int32_t default_mouse_speed = 2;
   uint8_t send_level = 0;
+  // Modifiers a send held down ("{Shift down}"): later sends of the thread
+  // keep them down.
+  uint8_t send_held_modifiers = 0;
   SendMode send_mode = SendMode::Event;
   bool store_capslock_mode = true;
   uint16_t coord_modes = 0;  // two bits per CoordTarget; all Window

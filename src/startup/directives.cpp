@@ -109,7 +109,10 @@ DirectiveOutcome ScriptReader::apply_directive(StringView line) {
     } else if (equals_ignore_case(arg, u"NoMouse")) {
       d.hotstring_no_mouse = true;
     } else {
-      d.hotstring_default_options = String(arg);
+      // Each line changes some options and keeps the rest: read in order,
+      // later options win.
+      if (!d.hotstring_default_options.empty()) d.hotstring_default_options += u' ';
+      d.hotstring_default_options += arg;
     }
     return ok;
   }

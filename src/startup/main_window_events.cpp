@@ -60,6 +60,7 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
       return true;
     case kHotkey:
     case kHookHotkey:
+    case kHotstring:
     case kClipboardChanged:
       // Dispatched by someone else's modal loop: the pump launches it.
       platform::post_message(0, message, wparam, lparam);

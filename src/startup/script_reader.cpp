@@ -395,15 +395,25 @@ Result ScriptReader::open_definition(Held kind, StringView text) {
 // that function; any other label there would point into nothing runnable.
 Result ScriptReader::attach_hotkey_function(Func& f, StringView text) {
   std::vector<HotkeyDefinition*> hotkeys;
+  std::vector<HotstringDefinition*> hotstrings;
   for (Label* label : program_.labels_awaiting_line) {
     HotkeyDefinition* found = nullptr;
+    HotstringDefinition* found_hotstring = nullptr;
     for (HotkeyDefinition& h : program_.hotkeys)
       if (h.label == label && h.action.empty()) found = &h;
-    if (!found) return load_error(program_, message(Msg::LabelBeforeFunction), text);
-    hotkeys.push_back(found);
+    for (HotstringDefinition& h : program_.hotstrings)
+      if (h.label == label) found_hotstring = &h;
+    if (found) hotkeys.push_back(found);
+    else if (found_hotstring) hotstrings.push_back(found_hotstring);
+    else return load_error(program_, message(Msg::LabelBeforeFunction), text);
   }
   if (f.min_params > 0) return load_error(program_, message(Msg::HotkeyFunctionParamsOptional), text);
   for (HotkeyDefinition* h : hotkeys) {
+    std::erase(program_.labels, h->label);
+    h->label = nullptr;
+    h->func = &f;
+  }
+  for (HotstringDefinition* h : hotstrings) {
     std::erase(program_.labels, h->label);
     h->label = nullptr;
     h->func = &f;
@@ -673,8 +683,13 @@ Result ScriptReader::route_hotkey_or_hotstring(StringView line, bool& handled) {
         HotstringDefinition h;
         h.options = program_.pool.copy(options);
         h.abbreviation = program_.pool.copy(abbreviation);
-        h.replacement = program_.pool.copy(trim_left(line.substr(end + 2)));
+        // Escapes in the replacement are the writer's ("`n" for a new line).
+        h.replacement = program_.pool.copy(translate_escapes(trim_left(line.substr(end + 2)), esc));
         h.criterion = program_.pool.copy(criterion_);
+        const DirectiveSettings& d = program_.directives;
+        h.default_options = program_.pool.copy(d.hotstring_default_options);
+        h.max_threads = uint8_t(d.max_threads_per_hotkey);
+        h.input_level = uint8_t(d.input_level);
         h.line_number = program_.current_line_number;
         program_.hotstrings.push_back(h);
         // A hotstring with no replacement text runs the lines that follow it.

@@ -56,6 +56,19 @@ WindowHandle find_window(const WindowQuery& q, const SearchContext& context, Mat
   return found;
 }
 
+void list_windows(const WindowQuery& q, const SearchContext& context, std::vector<WindowHandle>& all) {
+  if (!q.empty()) {
+    (void)find_window(q, context, MatchOrder::First, &all);
+    return;
+  }
+  platform::WindowSystem& d = desktop();
+  std::vector<WindowHandle> windows;
+  d.top_level_windows(windows);
+  all.clear();
+  for (WindowHandle w : windows)
+    if (context.settings.hidden_windows || d.visible(w)) all.push_back(w);
+}
+
 WindowHandle find_active_window(const WindowQuery& q, const SearchContext& context) {
   if (q.empty()) {
     WindowHandle fg = desktop().foreground();

@@ -36,6 +36,11 @@ struct SearchContext {
 WindowHandle find_window(const WindowQuery& query, const SearchContext& context, MatchOrder order = MatchOrder::First,
                          std::vector<WindowHandle>* all = nullptr);
 
+// Every matching top-level window, topmost first, for WinGet List and
+// Count: four empty strings mean every window there is (not the Last
+// Found Window, which one window would be a poor list of).
+void list_windows(const WindowQuery& query, const SearchContext& context, std::vector<WindowHandle>& all);
+
 // The foreground window when it satisfies the query, else 0.
 WindowHandle find_active_window(const WindowQuery& query, const SearchContext& context);
 

@@ -107,7 +107,7 @@ Result cmd_win_get(const ScriptLine&, ExpandedArgs& args) {
   auto is = [&](StringView word) { return equals_ignore_case(cmd, word); };
   if (is(u"Count") || is(u"List")) {
     std::vector<WindowHandle> all;
-    find_window(q, thread_search_context(), MatchOrder::First, &all);
+    list_windows(q, thread_search_context(), all);
     return is(u"Count") ? assign_to(out, int64_t(all.size())) : assign_list(out, all);
   }
   WindowHandle w = is(u"IDLast") ? find_window(q, thread_search_context(), MatchOrder::Last) : target_window(q);

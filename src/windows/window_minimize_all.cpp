@@ -19,24 +19,29 @@ std::vector<WindowHandle>& minimized_by_us() {
 
 }  // namespace
 
-Result cmd_win_minimize_all(const ScriptLine& line, ExpandedArgs&) {
-  platform::WindowSystem& d = desktop();
-  std::vector<WindowHandle>& mine = minimized_by_us();
-  if (line.action == CmdWinMinimizeAllUndo) {
-    for (auto it = mine.rbegin(); it != mine.rend(); ++it)
-      if (d.exists(*it) && d.show_state(*it) == platform::ShowState::Minimized) d.show(*it, platform::ShowCommand::Restore);
-    mine.clear();
-  } else {
-    std::vector<WindowHandle> all;
-    d.top_level_windows(all);
-    for (WindowHandle w : all) {
-      // Only what a user could minimize: shown windows with a minimize box.
-      if (!d.visible(w) || !(d.style(w) & kMinimizeBoxStyle) || d.show_state(w) == platform::ShowState::Minimized)
-        continue;
-      d.show(w, platform::ShowCommand::Minimize);
-      mine.push_back(w);
-    }
+void minimize_all(platform::WindowSystem& d, std::vector<WindowHandle>& minimized) {
+  std::vector<WindowHandle> all;
+  d.top_level_windows(all);
+  for (WindowHandle w : all) {
+    // Only what a user could minimize: shown windows with a minimize box.
+    if (!d.visible(w) || !(d.style(w) & kMinimizeBoxStyle) || d.show_state(w) == platform::ShowState::Minimized)
+      continue;
+    d.show(w, platform::ShowCommand::Minimize);
+    minimized.push_back(w);
   }
+}
+
+void undo_minimize_all(platform::WindowSystem& d, std::vector<WindowHandle>& minimized) {
+  // Restored in the reverse order, so that the topmost ends on top again;
+  // a window the user restored or closed meanwhile is left as it is.
+  for (auto it = minimized.rbegin(); it != minimized.rend(); ++it)
+    if (d.exists(*it) && d.show_state(*it) == platform::ShowState::Minimized) d.show(*it, platform::ShowCommand::Restore);
+  minimized.clear();
+}
+
+Result cmd_win_minimize_all(const ScriptLine& line, ExpandedArgs&) {
+  if (line.action == CmdWinMinimizeAllUndo) undo_minimize_all(desktop(), minimized_by_us());
+  else minimize_all(desktop(), minimized_by_us());
   win_delay();
   return ResultDone;
 }

@@ -8,6 +8,7 @@
 #include "windows/control_lists.h"
 #include "windows/control_messages.h"
 #include "windows/control_names.h"
+#include "windows/window_commands.h"
 #include "windows/window_set_values.h"
 #include "windows/window_styles.h"
 
@@ -232,6 +233,94 @@ TEST(WindowSet, ReadsRegions) {
   platform::WindowRegion r;
   ASSERT_TRUE(parse_region(u"W10 H10 R5-8", r));
   EXPECT_EQ(std::make_pair(r.corner_width, r.corner_height), std::make_pair(5, 8));
+}
+
+}  // namespace
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+// A window with a menu bar "&File" (Open..., Save, Save &As..., a
+// separator, Recent > One) and "&View", and a system menu with Close.
+struct MenuSelect : ::testing::Test {
+  ScriptedDesktop d;
+  void SetUp() override {
+    d.windows[1] = FakeWindow{u"Editor", u"EditorClass"};
+    d.z_order = {1};
+    d.menu_bars[1] = 10;
+    d.system_menus[1] = 30;
+    d.menus[10] = {{u"&File", -1, 11}, {u"&View", -1, 12}};
+    d.menus[11] = {{u"&Open...\tCtrl+O", 101}, {u"Save", 102}, {u"Save &As...", 103}, {u"", -1}, {u"Recent", -1, 13}};
+    d.menus[12] = {{u"&Lines && Vars", 201}};
+    d.menus[13] = {{u"One", 131}};
+    d.menus[30] = {{u"&Close\tAlt+F4", 0xF060}};
+  }
+};
+
+TEST_F(MenuSelect, NamesAndPositionsLeadToTheCommand) {
+  struct Case {
+    std::vector<StringView> names;
+    uint32_t msg;  // 0: nothing chosen
+    uintptr_t id;
+  };
+  const Case cases[] = {
+      {{u"File", u"Open"}, 0x0111, 101},          // the beginning of an item's text
+      {{u"file", u"save"}, 0x0111, 102},          // a whole match before a longer one
+      {{u"&File", u"Save"}, 0x0111, 102},         // the name as the item is written
+      {{u"File", u"Save As"}, 0x0111, 103},
+      {{u"1&", u"3&"}, 0x0111, 103},
+      {{u"File", u"Recent", u"One"}, 0x0111, 131},
+      {{u"View", u"Lines & Vars"}, 0x0111, 201},
+      {{u"0&", u"Close"}, 0x0112, 0xF060},        // the system menu
+      {{u"File", u"Recent"}, 0, 0},               // a submenu is nothing to choose
+      {{u"File", u"4&"}, 0, 0},                   // nor a separator
+      {{u"File", u"9&"}, 0, 0},
+      {{u"Edit"}, 0, 0},
+      {{u"File", u"Open", u"More"}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    d.sent.clear();
+    bool chosen = choose_menu_item(d, 1, c.names);
+    EXPECT_EQ(chosen, c.msg != 0) << utf16_to_utf8(String(c.names[0])) << " ... " << utf16_to_utf8(String(c.names.back()));
+    if (chosen && !d.sent.empty()) {
+      EXPECT_EQ(d.sent[0].msg, c.msg);
+      EXPECT_EQ(d.sent[0].wparam, c.id);
+      EXPECT_TRUE(d.sent[0].posted);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(MinimizeAll, OnlyWhatAUserCouldMinimizeAndTheUndoRestoresExactlyThat) {
+  using platform::ShowCommand;
+  ScriptedDesktop d;
+  constexpr uint32_t kMinimizeBox = 0x00020000;
+  d.windows[1] = FakeWindow{u"Editor", u"E"};
+  d.windows[2] = FakeWindow{u"Tool", u"T"};                // no minimize box
+  d.windows[3] = FakeWindow{u"Hidden", u"H", 0, false};    // not shown
+  d.windows[4] = FakeWindow{u"Already", u"A"};
+  d.windows[5] = FakeWindow{u"Browser", u"B"};
+  d.z_order = {1, 2, 3, 4, 5};
+  for (WindowHandle w : {1, 3, 4, 5}) d.styles[w] = kMinimizeBox;
+  d.states[4] = platform::ShowState::Minimized;
+  std::vector<WindowHandle> minimized;
+  minimize_all(d, minimized);
+  EXPECT_EQ(minimized, (std::vector<WindowHandle>{1, 5}));
+  // The user brings one back meanwhile; the undo leaves it be and restores
+  // the other, and never the window that was minimized before.
+  d.states[5] = platform::ShowState::Normal;
+  d.shown.clear();
+  undo_minimize_all(d, minimized);
+  ASSERT_EQ(d.shown.size(), 1u);
+  EXPECT_EQ(d.shown[0].first, 1u);
+  EXPECT_EQ(d.shown[0].second, ShowCommand::Restore);
+  EXPECT_TRUE(minimized.empty());
 }
 
 }  // namespace

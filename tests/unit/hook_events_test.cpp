@@ -30,6 +30,8 @@ struct Recorder : HookActions {
   const HotkeyTable* table = nullptr;
   std::set<std::u16string> true_windows;
   bool expression_result = false;
+  bool num_lock = false;
+  bool num_lock_on() override { return num_lock; }
   void post_hotkey(uint16_t id, uint16_t variant, intptr_t info) override {
     std::string entry = "fire " + utf16_to_utf8(table->at(id).name);
     if (variant) entry += " #" + std::to_string(variant);
@@ -266,6 +268,33 @@ TEST_F(HookFixture, NothingStaysHeld) {
   EXPECT_EQ(hook.logical_modifiers(), 0);
 }
 
+TEST_F(HookFixture, NumpadKeysAndNumLock) {
+  define("NumLock");
+  build();
+  // Shift turns Numpad1 into End while Num Lock is on: the physical
+  // numpad key is still held as far as the hook can tell.
+  actions.num_lock = true;
+  key(0x23, false, 0, 0x4F);
+  EXPECT_TRUE(hook.physically_down(0x61));
+  EXPECT_FALSE(hook.physically_down(0x62));
+  key(0x23, true, 0, 0x4F);
+  EXPECT_FALSE(hook.physically_down(0x61));
+  // The extended End key is no numpad key.
+  key(0x23, false, 0, 0x14F);
+  EXPECT_FALSE(hook.physically_down(0x61));
+  key(0x23, true, 0, 0x14F);
+  // With Num Lock off the navigation key is just that.
+  actions.num_lock = false;
+  key(0x23, false, 0, 0x4F);
+  EXPECT_FALSE(hook.physically_down(0x61));
+  key(0x23, true, 0, 0x4F);
+  // A Num Lock hotkey keeps its press from the system, and the hook puts
+  // Num Lock back with a press of its own that no hotkey sees.
+  actions.log.clear();
+  EXPECT_EQ(key(vk::NumLock, false, 0, 0x145), "block");
+  EXPECT_EQ(actions.log, (std::vector<std::string>{"fire NumLock", "send 90 down own", "send 90 up own"}));
+}
+
 TEST_F(HookFixture, KeyHistoryRows) {
   define("^F1");
   build();
@@ -297,6 +326,15 @@ TEST_F(HookFixture, KeyHistoryRows) {
             "\r\nA2  01D\t \td\t0.00\tLControl       \twin7"
             "\r\n70  03B\th\td\t0.25\tF1             \t"
             "\r\nE7 20AC\tU\td\t0.25\t\xE2\x82\xAC              \twin9");
+
+  // A time stamp a little behind the one before: no time passed (never
+  // the wrapped-around four million seconds), and the next counts from
+  // the latest.
+  event(vk::LControl, 0x1D, true, 0, 1490, 9);
+  event('Q', 0x10, false, 0, 1600, 9);
+  std::vector<HistoryEntry> h = hook.history();
+  EXPECT_EQ(h[1].elapsed, 0.0);
+  EXPECT_DOUBLE_EQ(h[2].elapsed, 0.1);
 }
 
 TEST(HookTables, ModifierStates) {

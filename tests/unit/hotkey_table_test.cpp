@@ -226,3 +226,53 @@ TEST_F(TableFixture, Report) {
 
 }  // namespace
 }  // namespace orv
+
+#include "input/joystick_hotkeys.h"
+
+namespace orv {
+namespace {
+
+// The buttons each joystick holds now, as the poller reads them.
+uint32_t g_buttons[16];
+uint32_t read_buttons(uint8_t index) { return g_buttons[index]; }
+
+TEST(JoystickHotkeys, AButtonGoingDownFiresItsHotkeyOnce) {
+  HotkeyTable table;
+  auto define = [&](const char* text) {
+    HotkeyEntry* e = nullptr;
+    String culprit;
+    EXPECT_EQ(table.define(utf8_to_utf16(text), Callable(), 0, HotkeyCriterion(), BindingDefaults(), system_layout(), e,
+                           culprit),
+              HotkeyError::None)
+        << text;
+    return e;
+  };
+  uint16_t joy3 = define("Joy3")->id;
+  uint16_t second_joy1 = define("2Joy1")->id;
+  define("Joy4")->enabled = false;
+  JoystickPoller poller;
+  ASSERT_TRUE(poller.arm(table));
+  std::vector<uint16_t> fired;
+  // Held before the first look: nothing fires.
+  std::fill(std::begin(g_buttons), std::end(g_buttons), 0u);
+  g_buttons[0] = 0b100;
+  poller.poll(read_buttons, fired);
+  EXPECT_TRUE(fired.empty());
+  // Released, then pressed with button 4 (turned off) and the second joystick's button 1.
+  g_buttons[0] = 0;
+  poller.poll(read_buttons, fired);
+  g_buttons[0] = 0b1100;
+  g_buttons[1] = 0b1;
+  poller.poll(read_buttons, fired);
+  EXPECT_EQ(fired, (std::vector<uint16_t>{joy3, second_joy1}));
+  // Still held: no repeat.
+  fired.clear();
+  poller.poll(read_buttons, fired);
+  EXPECT_TRUE(fired.empty());
+
+  HotkeyTable none;
+  EXPECT_FALSE(poller.arm(none));
+}
+
+}  // namespace
+}  // namespace orv

@@ -85,6 +85,37 @@ class ScriptedDesktop : public platform::WindowSystem {
   int32_t control_id(WindowHandle w) override { return ids[w]; }
   uint32_t style(WindowHandle w) override { return styles[w]; }
 
+  // Show states, and the show commands in the order they came.
+  std::map<WindowHandle, platform::ShowState> states;
+  std::vector<std::pair<WindowHandle, platform::ShowCommand>> shown;
+  platform::ShowState show_state(WindowHandle w) override {
+    return states.count(w) ? states[w] : platform::ShowState::Normal;
+  }
+  bool show(WindowHandle w, platform::ShowCommand c) override {
+    shown.push_back({w, c});
+    if (c == platform::ShowCommand::Minimize) states[w] = platform::ShowState::Minimized;
+    if (c == platform::ShowCommand::Restore) states[w] = platform::ShowState::Normal;
+    return true;
+  }
+
+  // Menus by handle: each item a text and either a command id or a submenu.
+  struct FakeMenuItem {
+    String text;
+    int32_t id = -1;
+    uintptr_t submenu = 0;
+  };
+  std::map<uintptr_t, std::vector<FakeMenuItem>> menus;
+  std::map<WindowHandle, uintptr_t> menu_bars, system_menus;
+  uintptr_t menu_bar(WindowHandle w) override { return menu_bars[w]; }
+  uintptr_t system_menu(WindowHandle w) override { return system_menus[w]; }
+  int menu_item_count(uintptr_t m) override { return int(menus[m].size()); }
+  String menu_item_text(uintptr_t m, int i) override { return menus[m][size_t(i)].text; }
+  uintptr_t submenu(uintptr_t m, int i) override { return menus[m][size_t(i)].submenu; }
+  int32_t menu_item_id(uintptr_t m, int i) override {
+    const FakeMenuItem& item = menus[m][size_t(i)];
+    return item.submenu ? -1 : item.id;
+  }
+
   bool in_z_order(WindowHandle w) const {
     for (WindowHandle z : z_order)
       if (z == w) return true;

@@ -200,6 +200,17 @@ TEST_F(WindowSearch, EnumerationOrderHiddenWindowsAndMatchList) {
   std::vector<WindowHandle> seen{0x100};
   context.skip = &seen;
   EXPECT_EQ(find_window({u"orv_pid 10"}, context), 0x400u);
+
+  // A list with no criteria is every window (the hidden ones when detected).
+  context = SearchContext();
+  context.last_found = 0x200;
+  list_windows({}, context, all);
+  EXPECT_EQ(all, (std::vector<WindowHandle>{0x100, 0x200, 0x400, 0x500}));
+  context.settings = hidden;
+  list_windows({}, context, all);
+  EXPECT_EQ(all, (std::vector<WindowHandle>{0x100, 0x200, 0x300, 0x400, 0x500}));
+  list_windows({u"orv_pid 10"}, context, all);
+  EXPECT_EQ(all, (std::vector<WindowHandle>{0x100, 0x400}));
 }
 
 TEST_F(WindowSearch, ActiveWindowAndLastFoundShorthands) {

@@ -80,6 +80,7 @@ expected=$(printf 'k-hook\t\t\t\ta & b\nk-hook\t\t\t\t~x\nk-hook\t\t\t\tF2 Up\nk
 [ "$report" = "$expected" ]; check "hook: ListHotkeys" $? "got: $report"
 (orv_wine notepad >/dev/null 2>&1 &)
 drive wait-active Notepad "" 10000; check "hook: notepad active" $?
+x_focus_on "Untitled - Notepad" 10; check "hook: notepad has the X focus" $?
 key a
 xdotool keydown a key b keyup a
 key x ctrl+c j F2
@@ -146,6 +147,53 @@ key F11
 wait_line suspend F11 5; check "suspend: F11 after resuming" $?
 key F12
 finish suspend 11 $'ready\nF10 0\nF9 1\nF9 0\nF11'
+
+# A hotkey whose thread still runs ignores a second press; with
+# #MaxThreadsBuffer the press waits and runs once the thread is done.
+# (The threads wait for F7: releasing F10 would open the menu bar of the
+# main window that ListHotkeys shows.)
+pack threads 'ListHotkeys
+FileAppend, ready`n, *
+return
+F9::
+n++
+FileAppend, F9 start %n%`n, *
+KeyWait, F7, D T10
+FileAppend, F9 held %n%`n, *
+KeyWait, F7, T10
+FileAppend, F9 end %n%`n, *
+return
+#MaxThreadsBuffer On
+F8::
+m++
+FileAppend, F8 start %m%`n, *
+if (m = 1)
+{
+  KeyWait, F7, D T10
+  FileAppend, F8 held`n, *
+  KeyWait, F7, T10
+}
+FileAppend, F8 end %m%`n, *
+return
+F12::ExitApp 12'
+start threads
+wait_line threads ready 10; check "threads: ready" $?
+key F9
+wait_line threads "F9 start 1" 5; check "threads: F9 runs" $?
+key F9
+xdotool keydown F7
+wait_line threads "F9 held 1" 5; check "threads: F9 waits" $?
+xdotool keyup F7
+wait_line threads "F9 end 1" 5; check "threads: F9 ends" $?
+key F8
+wait_line threads "F8 start 1" 5; check "threads: F8 runs" $?
+key F8
+xdotool keydown F7
+wait_line threads "F8 held" 5; check "threads: F8 waits" $?
+xdotool keyup F7
+wait_line threads "F8 end 2" 5; check "threads: the buffered F8 ran after" $?
+key F12
+finish threads 12 $'ready\nF9 start 1\nF9 held 1\nF9 end 1\nF8 start 1\nF8 held\nF8 end 1\nF8 start 2\nF8 end 2'
 
 # A hotkey that fires more than 70 times in two seconds asks whether the
 # script should go on; No ends it.

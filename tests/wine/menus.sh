@@ -92,24 +92,27 @@ keys popup d
 finish popup 0 "ready
 chose &Delta 5 M"
 
-# A click on a disabled item leaves the menu open; one on a function item
-# calls it with the item's name, position and menu.
+# At a point of the screen; a click on a disabled item leaves the menu
+# open, one on a function item calls it with the item's name, position and
+# menu.
 pack func '#Persistent
 #SingleInstance Off
 Menu, F, Add, One, Picked
 Menu, F, Add, Two, Picked
 Menu, F, Disable, One
 FileAppend, ready`n, *
-Menu, F, Show
+CoordMode, Menu, Screen
+Menu, F, Show, 420, 320
 return
 Picked(name, pos, menu) {
   FileAppend, picked %name% %pos% %menu% %A_ThisMenuItem%`n, *
   ExitApp
 }'
-xdotool mousemove 420 320
+xdotool mousemove 100 100
 start func
 wait_file_line "$work/func.out" ready 10; check "func: started" $?
 wait_menu; check "func: menu shown" $?
+[ "$mx" = 420 ] && [ "$my" = 320 ]; check "func: at the screen point given" $? "got: $mx $my"
 click_at $((mx + mw / 2)) $((my + 3 + 8))
 wait_menu; check "func: a disabled item keeps the menu open" $?
 click_at $((mx + mw / 2)) $((my + 3 + 17 + 8))

@@ -26,6 +26,9 @@
 //   tray-pos    TIP TIMEOUT-MS                  print the screen position (X Y) of the middle of
 //                                               the tray icon whose tip is TIP
 //
+//   windows     COUNT TITLE-PREFIX              show COUNT plain windows titled PREFIX1 ... PREFIXn
+//                                               until the last of them is closed
+//
 // CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
 #include <windows.h>
 #include <commctrl.h>
@@ -129,6 +132,8 @@ LRESULT CALLBACK test_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+int g_plain_windows = 0;
+
 int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
   g_stall = stall;
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -144,7 +149,8 @@ int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
     return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, cx, cy, w,
                            reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
   };
-  child(L"Edit", L"", WS_BORDER, 10, 10, 200, 24, kEdit);
+  // Scrolls sideways: a single-line edit without it refuses what does not fit.
+  child(L"Edit", L"", WS_BORDER | ES_AUTOHSCROLL, 10, 10, 200, 24, kEdit);
   child(L"Button", L"Press me", 0, 10, 44, 100, 24, kPress);
   child(L"Button", L"Agree", BS_AUTOCHECKBOX, 120, 44, 100, 24, kAgree);
   HWND combo = child(L"ComboBox", L"", CBS_DROPDOWNLIST | WS_VSCROLL, 10, 78, 150, 120, kCombo);
@@ -207,6 +213,37 @@ BOOL CALLBACK visit_tooltip(HWND hwnd, LPARAM lp) {
   if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
   CloseHandle(proc);
   return !look->found;
+}
+
+LRESULT CALLBACK plain_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) {
+    static int closed = 0;
+    if (++closed == g_plain_windows) PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// COUNT plain windows titled PREFIX1 ... PREFIXn, until the last is closed.
+int run_plain_windows(int count, const wchar_t* prefix) {
+  g_plain_windows = count;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = plain_window_proc;
+  wc.hInstance = instance;
+  wc.lpszClassName = L"OrvPlainWindow";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  if (!RegisterClassW(&wc)) return 1;
+  for (int i = 1; i <= count; ++i) {
+    std::wstring title = prefix + std::to_wstring(i);
+    HWND w = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 20 + i * 8, 20 + i * 8, 240, 120,
+                             nullptr, nullptr, instance, nullptr);
+    if (!w) return 1;
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+  }
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  return 0;
 }
 
 }  // namespace
@@ -298,6 +335,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"window" && (argc == 4 || argc == 5)) {
     return run_test_window(argv[2], argv[3], argc == 5 && std::wstring(argv[4]) == L"stall");
   }
+  if (cmd == L"windows" && argc == 4) return run_plain_windows(_wtoi(argv[2]), argv[3]);
   fprintf(stderr, "orv-testdriver: bad command\n");
   return 2;
 }

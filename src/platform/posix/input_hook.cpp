@@ -12,6 +12,8 @@ bool run_on_hook_thread(void (*task)(void*), void* data) {
   return true;
 }
 
+void set_block_mouse_move(bool) {}
+
 void send_key_event(uint8_t, uint16_t, bool, uintptr_t) {}
 
 bool send_message_timeout(uintptr_t, uint32_t, uintptr_t, intptr_t, uint32_t, intptr_t& result) {

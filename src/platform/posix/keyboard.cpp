@@ -110,6 +110,26 @@ uint8_t vk_of_sc(uint16_t sc) {
   return 0;
 }
 
+size_t key_chars(uint8_t vk, uint16_t, uint8_t shift_state, char16_t* out) {
+  if (shift_state & 6) return 0;
+  if (vk == 0x0D) {
+    out[0] = u'\r';
+    return 1;
+  }
+  for (char16_t c = 0x20; c < 0x7F; ++c) {
+    uint8_t v = 0, s = 0;
+    if (key_for_char(c, v, s) && v == vk && s == (shift_state & 1)) {
+      out[0] = c;
+      return 1;
+    }
+  }
+  if (vk == 0x09) {
+    out[0] = u'\t';
+    return 1;
+  }
+  return 0;
+}
+
 // No keyboard: nothing is ever held or toggled.
 bool key_held_now(uint8_t) { return false; }
 

@@ -33,6 +33,8 @@ HHOOK g_keyboard = nullptr, g_mouse = nullptr;
 InputEventHandler g_handler = nullptr;
 void (*g_on_install)() = nullptr;
 HANDLE g_keyboard_mutex = nullptr, g_mouse_mutex = nullptr;
+volatile LONG g_block_mouse_move = 0;
+volatile LONG_PTR g_lcontrol_tag = 0;
 
 LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION && g_handler) {
@@ -45,12 +47,19 @@ LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
     e.injected = (k->flags & LLKHF_INJECTED) != 0;
     e.extra = uintptr_t(k->dwExtraInfo);
     e.time_ms = k->time;
+    if (e.vk == VK_LCONTROL && e.extra == 0 && g_lcontrol_tag) {
+      e.extra = uintptr_t(g_lcontrol_tag);
+      e.injected = true;
+    }
     if (g_handler(e)) return 1;
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 LRESULT CALLBACK mouse_proc(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && wparam == WM_MOUSEMOVE && g_block_mouse_move &&
+      !(reinterpret_cast<const MSLLHOOKSTRUCT*>(lparam)->flags & LLMHF_INJECTED))
+    return 1;
   if (code == HC_ACTION && g_handler && wparam != WM_MOUSEMOVE) {
     const auto* m = reinterpret_cast<const MSLLHOOKSTRUCT*>(lparam);
     RawInputEvent e;
@@ -175,7 +184,25 @@ void follow_with_mutex(HANDLE& mutex, const wchar_t* name, bool installed) {
 
 }  // namespace
 
+bool hook_of_another_program(uint8_t hook_bit) {
+  HANDLE& own = hook_bit == KeyboardHookBit ? g_keyboard_mutex : g_mouse_mutex;
+  const wchar_t* name = hook_bit == KeyboardHookBit ? L"ORV Keybd" : L"ORV Mouse";
+  // The mutex exists as long as any program holds it open: with this
+  // program's handle closed, it still exists only if another one holds it.
+  bool mine = own != nullptr;
+  if (mine) CloseHandle(own);
+  HANDLE probe = CreateMutexW(nullptr, FALSE, name);
+  bool other = probe && GetLastError() == ERROR_ALREADY_EXISTS;
+  if (mine) own = probe;
+  else if (probe) CloseHandle(probe);
+  return other;
+}
+
 bool input_hooks_supported() { return true; }
+
+void arm_lcontrol_tag(uintptr_t tag) { InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_lcontrol_tag), reinterpret_cast<void*>(tag)); }
+
+void set_block_mouse_move(bool on) { InterlockedExchange(&g_block_mouse_move, on ? 1 : 0); }
 
 bool on_hook_thread() { return t_hook_thread; }
 

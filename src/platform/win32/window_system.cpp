@@ -26,13 +26,25 @@ BOOL CALLBACK collect(HWND h, LPARAM list) {
   return TRUE;
 }
 
+// The text the system keeps for a window, read without sending it a
+// message: asking another process's window costs a round trip to it (and
+// waits on it when it is busy), and the hook may not wait at all.
 String text_of(HWND h) {
-  if (on_hook_thread()) {
-    // Read without a message: the window's thread may be the busy main one.
-    wchar_t title[512];
-    int got = InternalGetWindowText(h, title, 512);
-    return String(title, title + (got > 0 ? got : 0));
+  std::wstring buf(512, L'\0');
+  for (;;) {
+    int got = InternalGetWindowText(h, buf.data(), int(buf.size()));
+    if (got <= 0) return String();
+    // A full buffer may have cut the text: read again with room to spare.
+    if (size_t(got) + 1 < buf.size() || buf.size() >= 32768) return String(buf.begin(), buf.begin() + got);
+    buf.assign(buf.size() * 4, L'\0');
   }
+}
+
+// A control's text the quick way: the program's own controls answer with
+// what they hold (an Edit's contents); others give the text the system
+// keeps for them.
+String quick_control_text(HWND h) {
+  if (on_hook_thread()) return text_of(h);
   int n = GetWindowTextLengthW(h);
   if (n <= 0) return String();
   std::wstring buf(size_t(n) + 1, L'\0');
@@ -58,7 +70,7 @@ class Win32Windows final : public WindowSystem {
   String title(WindowHandle w) override { return text_of(hwnd(w)); }
   String control_text(WindowHandle w, bool slow) override {
     // The hook may not wait on any window: it reads what it can without asking.
-    if (!slow || on_hook_thread()) return text_of(hwnd(w));
+    if (!slow || on_hook_thread()) return quick_control_text(hwnd(w));
     // Asking the window itself reaches controls of other processes whose
     // text the plain call cannot read; a hung one is given up on.
     DWORD_PTR length = 0;
@@ -224,6 +236,8 @@ class Win32Windows final : public WindowSystem {
     return c && c != hwnd(w) ? handle(c) : 0;
   }
 
+  WindowHandle window_from_point(int32_t x, int32_t y) override { return handle(WindowFromPoint(POINT{x, y})); }
+
   bool place(WindowHandle w, ZOrder where) override {
     static const HWND kAfter[] = {HWND_TOPMOST, HWND_NOTOPMOST, HWND_TOP, HWND_BOTTOM};
     return SetWindowPos(hwnd(w), kAfter[int(where)], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != 0;
@@ -273,6 +287,21 @@ class Win32Windows final : public WindowSystem {
     COLORREF key = RGB((look.rgb >> 16) & 0xFF, (look.rgb >> 8) & 0xFF, look.rgb & 0xFF);
     DWORD flags = (look.use_alpha ? LWA_ALPHA : 0) | (look.use_color ? LWA_COLORKEY : 0);
     return SetLayeredWindowAttributes(hwnd(w), key, look.alpha, flags) != 0;
+  }
+  uintptr_t menu_bar(WindowHandle w) override { return reinterpret_cast<uintptr_t>(GetMenu(hwnd(w))); }
+  uintptr_t system_menu(WindowHandle w) override { return reinterpret_cast<uintptr_t>(GetSystemMenu(hwnd(w), FALSE)); }
+  int menu_item_count(uintptr_t menu) override { return GetMenuItemCount(reinterpret_cast<HMENU>(menu)); }
+  String menu_item_text(uintptr_t menu, int position) override {
+    wchar_t text[1024] = {};
+    int n = GetMenuStringW(reinterpret_cast<HMENU>(menu), UINT(position), text, 1024, MF_BYPOSITION);
+    return String(reinterpret_cast<const char16_t*>(text), n > 0 ? size_t(n) : 0);
+  }
+  uintptr_t submenu(uintptr_t menu, int position) override {
+    return reinterpret_cast<uintptr_t>(GetSubMenu(reinterpret_cast<HMENU>(menu), position));
+  }
+  int32_t menu_item_id(uintptr_t menu, int position) override {
+    UINT id = GetMenuItemID(reinterpret_cast<HMENU>(menu), position);
+    return id == UINT(-1) ? -1 : int32_t(id);
   }
 };
 

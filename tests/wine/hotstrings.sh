@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Hotstrings as users meet them: abbreviations typed with xdotool into the
+# Edit of a test window of another process, the program's hook matching
+# them and its threads running; what reached the window is read back.
+source "$(dirname "$0")/scenario.lib" hotstrings
+
+wait_line() { wait_file_line "$work/$1.out" "$2" "$3"; }  # name, line, timeout-s
+
+# Starts the test window; the script brings it to the front and puts the
+# caret in its Edit (the window shows itself without activating).
+target() {  # title
+  (drive window OrvTarget "$1" >"$work/$1.txt" 2>/dev/null &)
+  drive wait-window OrvTarget "$1" 10000
+}
+# The script lines that do it.
+front='WinActivate, orv_class OrvTarget
+WinWaitActive, orv_class OrvTarget, , 5
+ControlFocus, Edit1'
+
+close_target() { drive post OrvTarget "$1" 16 0 0; drive wait-gone OrvTarget "$1" 5000; }
+
+# Label and function hotstrings that erase nothing: "*" fires on the last
+# letter (which never reaches the window), the ending character is
+# A_EndChar, a word does not end in an abbreviation unless "?", and
+# Backspace corrects a typo and still matches. (With "O" the ending
+# character is dropped: the window never gets it.)
+pack label "$front"'
+FileAppend, ready`n, *
+return
+:*B0:qq::
+FileAppend, % "qq " A_ThisHotkey "`n", *
+return
+:B0O:btw::
+FileAppend, % "btw [" A_EndChar "]`n", *
+return
+:?B0O:ing::
+said()
+{
+  FileAppend, ing`n, *
+}
+F12::ExitApp 5'
+target label; check "label: target active" $?
+start label
+wait_line label ready 10; check "label: ready" $?
+xdotool type --delay 30 'qq btw xbtw testing btx'
+xdotool key BackSpace
+xdotool type --delay 30 'w.'
+wait_line label "btw [.]" 5; check "label: corrected typo matched" $?
+typed=$(drive edit-text OrvTarget label 5000 | tr -d '\r')
+[ "$typed" = "q btwxbtw testingbtw" ]; check "label: what reached the window" $? "got: $typed"
+xdotool key F12
+finish label 5 $'ready\nqq :*B0:qq\nbtw [ ]\ning\nbtw [.]'
+close_target label
+
+# Types `keys` and waits until the target's Edit reads `expected` whole.
+typed_as() {  # title, keys, expected
+  xdotool type --delay 40 "$2"
+  local deadline=$((SECONDS + 5)) got
+  while :; do
+    got=$(drive edit-text OrvTarget "$1" 2000 | tr -d '\r')
+    [ "$got" = "$3" ] && return 0
+    [ $SECONDS -lt $deadline ] || { echo "after '$2': $got" >&2; return 1; }
+    sleep 0.05
+  done
+}
+
+# Auto-replace: the typed abbreviation is erased and the replacement typed
+# in its place, in the case it was typed in, followed by the ending
+# character (unless "O"); "*" needs none, "?" matches inside a word, "C"
+# only as written, "B0" erases nothing, and a replacement types characters
+# no key of the layout has.
+pack auto "$front"'
+FileAppend, ready`n, *
+return
+::btw::by the way
+:*:qq::quick
+:?:ing::ING
+:O:eol::end of line
+:C:Cs::case sensitive
+:B0:bz::-zz
+::uni::{U+20AC}x
+F12::ExitApp 6'
+target auto; check "auto: target" $?
+start auto
+wait_line auto ready 10; check "auto: ready" $?
+text=""
+step() {  # keys, what they add
+  text+=$2
+  typed_as auto "$1" "$text"; check "auto: '$1'" $?
+}
+step "btw " "by the way "
+step "Btw " "By the way "
+step "BTW " "BY THE WAY "
+step "qq" "quick"
+step " testing " " testING "
+step "eol." "end of line"
+step " Cs " " case sensitive "
+step "cs " "cs "
+step "bz " "bz-zz "
+step "uni " "€x "
+xdotool key F12
+finish auto 6 ready
+close_target auto
+
+echo "hotstrings: $passed passed, $failed failed"
+[ "$failed" = 0 ]
