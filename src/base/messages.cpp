@@ -229,6 +229,21 @@ constexpr Row kRows[] = {
     {Msg::StaticVariablesFor, u"Static Variables for"},
     {Msg::LocalVariablesFor, u"Local Variables for"},
     {Msg::GlobalVariablesHeading, u"Global Variables (alphabetical)"},
+    // Menus and the tray menu
+    {Msg::MenuMissing, u"Menu does not exist."},
+    {Msg::MenuNameTooLong, u"Menu name too long."},
+    {Msg::MenuItemMissing, u"Nonexistent menu item."},
+    {Msg::MenuItemNameTooLong, u"Menu item name too long."},
+    {Msg::TooManyMenuItems, u"Too many menu items."},
+    {Msg::SubmenuMissing, u"Submenu does not exist."},
+    {Msg::SubmenuContainsParent, u"Submenu must not contain its parent menu."},
+    {Msg::MenuRenameFailed, u"Rename failed (name too long?)."},
+    {Msg::CantLoadIcon, u"Can't load icon."},
+    {Msg::TrayMenuUndeletable, u"Tray menu must not be deleted."},
+    {Msg::MenuInUse, u"Can't delete menu (in use?)."},
+    {Msg::MenuItemsInUse, u"Can't delete items (in use?)."},
+    {Msg::TrayMenuOnly, u"Supported only for the tray menu"},
+    {Msg::Param3NotBlankHere, u"Parameter #3 must not be blank in this case."},
 };
 
 constexpr bool rows_follow_ids() {

@@ -212,6 +212,21 @@ enum class Msg : uint16_t {
   StaticVariablesFor,
   LocalVariablesFor,
   GlobalVariablesHeading,
+  // Menus and the tray menu
+  MenuMissing,
+  MenuNameTooLong,
+  MenuItemMissing,
+  MenuItemNameTooLong,
+  TooManyMenuItems,
+  SubmenuMissing,
+  SubmenuContainsParent,
+  MenuRenameFailed,
+  CantLoadIcon,
+  TrayMenuUndeletable,
+  MenuInUse,
+  MenuItemsInUse,
+  TrayMenuOnly,
+  Param3NotBlankHere,
   Count  // not a message: how many there are
 };
 

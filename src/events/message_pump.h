@@ -36,6 +36,10 @@ void set_line_limit(int64_t lines);
 // and the hook's hotkey messages.
 using HotkeyLauncher = void (*)(uint32_t message, uintptr_t wparam, intptr_t lparam);
 void set_hotkey_launcher(HotkeyLauncher launcher);
+// The menus launch the threads of chosen items: the pump hands them the
+// window (0 or a GUI window) and the item's id.
+using MenuItemLauncher = void (*)(uintptr_t window, intptr_t id);
+void set_menu_item_launcher(MenuItemLauncher launcher);
 // Work that may wait for the next wait in the pump, or a few milliseconds
 // of a busy script's looks at the queue, but no longer (one task at a
 // time; asking again before it ran changes nothing): how a run of Hotkey

@@ -11,7 +11,8 @@ namespace orv::platform {
 // gives them (win32/messages.cpp checks each against the system's headers).
 namespace wm {
 inline constexpr uint32_t kClose = 0x0010, kEndSession = 0x0016, kCommand = 0x0111, kTimer = 0x0113,
-                          kLButtonDblClk = 0x0203, kHotkey = 0x0312, kClipboardUpdate = 0x031D;
+                          kEnterMenuLoop = 0x0211, kExitMenuLoop = 0x0212, kLButtonDblClk = 0x0203,
+                          kHotkey = 0x0312, kClipboardUpdate = 0x031D;
 // WM_ENDSESSION's lParam when the user logs off rather than shuts down.
 inline constexpr intptr_t kEndSessionLogoff = intptr_t(0x80000000);
 }  // namespace wm
@@ -26,6 +27,9 @@ inline constexpr uint32_t kHookHotkey = 0x400 + 0;
 // window typed into in the high half; lParam the ending character in the
 // low word and the case of the typed abbreviation in the next.
 inline constexpr uint32_t kHotstring = 0x400 + 1;
+// A menu item was chosen: wParam the GUI window whose menu bar has it (0:
+// none), lParam the item's id.
+inline constexpr uint32_t kMenuItem = 0x400 + 2;
 inline constexpr uint32_t kTrayIcon = 0x400 + 4;  // the tray icon's mouse events, in lParam
 inline constexpr uint32_t kGetProcessId = 0x400 + 5, kExitReload = 0x400 + 6, kExitSingle = 0x400 + 7;
 // MainWindow posts it when told of a change; wParam 0 once the script has

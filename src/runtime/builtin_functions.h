@@ -72,6 +72,9 @@ Result builtin_get_key_info(Func& func, ExprToken& result, ExprToken* args, int 
 // the window's handle as 0x... text, 0x0 for none.
 Result builtin_win_exist(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_win_active(Func& func, ExprToken& result, ExprToken* args, int argc);
+// MenuGetHandle(MenuName) and MenuGetName(Handle).
+Result builtin_menu_get_handle(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_menu_get_name(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

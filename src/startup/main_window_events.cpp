@@ -4,6 +4,7 @@
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
+#include "gui/menus.h"
 #include "input/hotkeys.h"
 #include "input/key_commands.h"
 #include "input/keyboard_hook.h"
@@ -75,9 +76,19 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
       exit_program(ExitReason::SingleInstance, 0);
       return true;
     case kTrayIcon:
-      // Until the tray menu exists, a double click opens MainWindow.
-      if (lparam == kLButtonDblClk) platform::show_main_window();
+      on_tray_notify(lparam);
       return true;
+    case kMenuItem:
+      // Someone else's modal loop dispatched it: the pump launches it.
+      platform::post_message(platform::main_window(), message, wparam, lparam);
+      pump_messages(-1, PumpMode::WaitFiltered);
+      return true;
+    case kEnterMenuLoop:
+      if (!g_threads.menu_active) g_threads.menu_active = 2;
+      return false;
+    case kExitMenuLoop:
+      g_threads.menu_active = 0;
+      return false;
     case kClose:
       exit_program(ExitReason::Close, 0);
       return true;
@@ -91,7 +102,7 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
           exit_program(ExitReason::Menu, 0);
           return true;
         case MenuCommand::TrayOpen:
-          platform::show_main_window();
+          if (g_main_window_allowed) platform::show_main_window();
           return true;
         case MenuCommand::ListLines:
           show_lines_view();
@@ -117,6 +128,11 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
           refresh_pause_look();
           return true;
         default:
+          // An item of one of the script's menus: its thread starts from the pump.
+          if (find_item_by_id(uint16_t(wparam & 0xFFFF))) {
+            platform::post_message(platform::main_window(), kMenuItem, 0, intptr_t(wparam & 0xFFFF));
+            return true;
+          }
           return false;
       }
     default:

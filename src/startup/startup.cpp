@@ -7,6 +7,7 @@
 #include "events/message_pump.h"
 #include "events/timers.h"
 #include "input/hotkey_table.h"
+#include "gui/menus.h"
 #include "input/hotkeys.h"
 #include "objects/dispatch_bridge.h"
 #include "objects/object_model.h"
@@ -93,6 +94,7 @@ int run_program(const std::vector<String>& args) {
   install_object_model();
   install_dispatch_bridge();
   install_window_search();
+  install_menus();
   g_process.initial_directory = platform::current_directory();
 
   CommandLine cl = parse_command_line(args);

@@ -5,11 +5,14 @@
 //   wait-window CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window exists
 //   wait-gone   CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when no such window exists
 //   wait-active CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window is the foreground window
+//   wait-shown  CLASS TITLE-SUFFIX TIMEOUT-MS   exit 0 when such a window is visible (pop-up
+//                                               menus' windows stay hidden between uses)
 //   dialog      TITLE TIMEOUT-MS                print a visible message box's text
 //   click       TITLE BUTTON-ID TIMEOUT-MS      press a message box button
 //   post        CLASS TITLE-SUFFIX MSG WPARAM LPARAM
 //   edit-text   CLASS TITLE-SUFFIX TIMEOUT-MS   print the text of the window's first Edit control
 //   rect        CLASS TITLE-SUFFIX              print a window's position and size: X Y W H
+//   rect-shown  CLASS TITLE-SUFFIX              the same for a visible one
 //   window      CLASS TITLE [stall]             show a test window (an Edit, a "Press me" button,
 //                                               an "Agree" check box, a combo box red/green/blue
 //                                               a list box one/two and a status bar "Ready" |
@@ -20,6 +23,8 @@
 //                                               combo, list);
 //                                               with stall, it stalls 3 s on a close request
 //                                               and stays
+//   tray-pos    TIP TIMEOUT-MS                  print the screen position (X Y) of the middle of
+//                                               the tray icon whose tip is TIP
 //
 //   windows     COUNT TITLE-PREFIX              show COUNT plain windows titled PREFIX1 ... PREFIXn
 //                                               until the last of them is closed
@@ -168,6 +173,48 @@ int run_test_window(const wchar_t* cls, const wchar_t* title, bool stall) {
   return 0;
 }
 
+// The tray keeps a tooltip window with one tool per icon, its text the
+// icon's tip and its rectangle the icon's place; the tools live in the
+// tray's process, so they are read through a buffer there.
+struct TrayLook {
+  const wchar_t* tip;
+  POINT at;
+  bool found;
+};
+
+BOOL CALLBACK visit_tooltip(HWND hwnd, LPARAM lp) {
+  auto* look = reinterpret_cast<TrayLook*>(lp);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (_wcsicmp(cls, TOOLTIPS_CLASSW) != 0) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE proc = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!proc) return TRUE;
+  constexpr size_t kText = 1024;
+  SIZE_T bytes = sizeof(TTTOOLINFOW) + kText * sizeof(wchar_t);
+  char* remote = static_cast<char*>(VirtualAllocEx(proc, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+  int count = int(SendMessageW(hwnd, TTM_GETTOOLCOUNT, 0, 0));
+  for (int i = 0; remote && i < count && !look->found; ++i) {
+    TTTOOLINFOW ti = {};
+    ti.cbSize = sizeof ti;
+    ti.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof ti);
+    wchar_t text[kText] = {};
+    WriteProcessMemory(proc, remote, &ti, sizeof ti, nullptr);
+    WriteProcessMemory(proc, remote + sizeof ti, text, sizeof text, nullptr);
+    if (!SendMessageW(hwnd, TTM_ENUMTOOLSW, WPARAM(i), reinterpret_cast<LPARAM>(remote))) continue;
+    ReadProcessMemory(proc, remote, &ti, sizeof ti, nullptr);
+    ReadProcessMemory(proc, remote + sizeof ti, text, sizeof text - sizeof(wchar_t), nullptr);
+    if (wcscmp(text, look->tip) != 0) continue;
+    look->at = {(ti.rect.left + ti.rect.right) / 2, (ti.rect.top + ti.rect.bottom) / 2};
+    ClientToScreen(ti.hwnd, &look->at);
+    look->found = true;
+  }
+  if (remote) VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  CloseHandle(proc);
+  return !look->found;
+}
+
 LRESULT CALLBACK plain_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_DESTROY) {
     static int closed = 0;
@@ -262,12 +309,28 @@ int wmain(int argc, wchar_t** argv) {
     print_utf8(text.c_str());
     return 0;
   }
-  if (cmd == L"rect" && argc == 4) {
-    HWND h = find(argv[2], argv[3], false);
+  if (cmd == L"wait-shown" && argc == 5) {
+    return wait_for(argv[2], argv[3], true, wcstoul(argv[4], nullptr, 10)) ? 0 : 1;
+  }
+  if ((cmd == L"rect" || cmd == L"rect-shown") && argc == 4) {
+    HWND h = find(argv[2], argv[3], cmd == L"rect-shown");
     RECT r;
     if (!h || !GetWindowRect(h, &r)) return 1;
     printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
+  }
+  if (cmd == L"tray-pos" && argc == 4) {
+    DWORD timeout = wcstoul(argv[3], nullptr, 10), start = GetTickCount();
+    for (;;) {
+      TrayLook look = {argv[2], {}, false};
+      EnumWindows(visit_tooltip, reinterpret_cast<LPARAM>(&look));
+      if (look.found) {
+        printf("%ld %ld\n", look.at.x, look.at.y);
+        return 0;
+      }
+      if (GetTickCount() - start >= timeout) return 1;
+      Sleep(50);
+    }
   }
   if (cmd == L"window" && (argc == 4 || argc == 5)) {
     return run_test_window(argv[2], argv[3], argc == 5 && std::wstring(argv[4]) == L"stall");

@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/menus.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/win32/icons.h"
 #include "platform/win32/main_window_internal.h"
 #include "platform/win32/owned_handle.h"
 
@@ -73,7 +75,28 @@ HICON load_icon(int id, int size) {
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
 }
 
-int g_tray_icon_id = 159;
+int g_tray_icon_id = 159;  // the built-in icon for the pause and suspend states
+// A custom icon set by the script, small and large; frozen, it does not
+// give way to the pause and suspend icons.
+HICON g_custom_small = nullptr, g_custom_large = nullptr;
+bool g_custom_frozen = false;
+
+HICON tray_icon_now() {
+  if (g_custom_small && (g_custom_frozen || g_tray_icon_id == 159)) return g_custom_small;
+  return load_icon(g_tray_icon_id, GetSystemMetrics(SM_CXSMICON));
+}
+
+void modify_tray(UINT flags) {
+  if (!g_tray_added) return;
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = sizeof nid;
+  nid.hWnd = g_main;
+  nid.uID = kTrayId;
+  nid.uFlags = flags;
+  if (flags & NIF_ICON) nid.hIcon = tray_icon_now();
+  if (flags & NIF_TIP) lstrcpynW(nid.szTip, g_tray_tip.c_str(), 128);
+  Shell_NotifyIconW(NIM_MODIFY, &nid);
+}
 
 void add_tray_icon() {
   if (!g_wants_tray || !g_main) return;
@@ -83,7 +106,7 @@ void add_tray_icon() {
   nid.uID = kTrayId;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = program_message::kTrayIcon;
-  nid.hIcon = load_icon(g_tray_icon_id, GetSystemMetrics(SM_CXSMICON));
+  nid.hIcon = tray_icon_now();
   lstrcpynW(nid.szTip, g_tray_tip.c_str(), 128);
   g_tray_added = Shell_NotifyIconW(NIM_ADD, &nid) != 0;
 }
@@ -172,15 +195,57 @@ void show_pause_state(bool paused, bool suspended) {
     CheckMenuItem(menu, 65403, MF_BYCOMMAND | (paused ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, 65404, MF_BYCOMMAND | (suspended ? MF_CHECKED : MF_UNCHECKED));
   }
-  int id = g_tray_icon_id = paused && suspended ? 208 : paused ? 207 : suspended ? 206 : 159;
-  if (!g_tray_added) return;
-  NOTIFYICONDATAW nid = {};
-  nid.cbSize = sizeof nid;
-  nid.hWnd = g_main;
-  nid.uID = kTrayId;
-  nid.uFlags = NIF_ICON;
-  nid.hIcon = load_icon(id, GetSystemMetrics(SM_CXSMICON));
-  Shell_NotifyIconW(NIM_MODIFY, &nid);
+  g_tray_icon_id = paused && suspended ? 208 : paused ? 207 : suspended ? 206 : 159;
+  modify_tray(NIF_ICON);
+}
+
+void set_tray_tip(StringView tip) {
+  g_tray_tip = wide(tip.empty() ? StringView(u"Orvanta") : tip);
+  modify_tray(NIF_TIP);
+}
+
+bool set_tray_icon_file(StringView file, int32_t number, String& full_path) {
+  HICON small_icon = nullptr, large_icon = nullptr;
+  if (!file.empty()) {
+    std::wstring path = wide(file);
+    wchar_t full[MAX_PATH] = {};
+    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    if (n > 0 && n < MAX_PATH) path = full;
+    small_icon = load_file_icon(path, number, GetSystemMetrics(SM_CXSMICON));
+    large_icon = load_file_icon(path, number, GetSystemMetrics(SM_CXICON));
+    if (!small_icon) {
+      if (large_icon) DestroyIcon(large_icon);
+      return false;
+    }
+    full_path.assign(path.begin(), path.end());
+  }
+  if (g_custom_small) DestroyIcon(g_custom_small);
+  if (g_custom_large) DestroyIcon(g_custom_large);
+  g_custom_small = small_icon;
+  g_custom_large = large_icon;
+  if (g_main) {
+    // MainWindow wears the same icon.
+    HICON big = large_icon ? large_icon : load_icon(159, 0);
+    HICON small = small_icon ? small_icon : load_icon(159, GetSystemMetrics(SM_CXSMICON));
+    SendMessageW(g_main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(g_main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  }
+  modify_tray(NIF_ICON);
+  return true;
+}
+
+void set_tray_icon_frozen(bool frozen) {
+  g_custom_frozen = frozen;
+  modify_tray(NIF_ICON);
+}
+
+void set_tray_icon_visible(bool visible) {
+  if (!visible) {
+    remove_tray_icon();
+    return;
+  }
+  g_wants_tray = true;
+  if (!g_tray_added) add_tray_icon();
 }
 
 void show_main_window() {

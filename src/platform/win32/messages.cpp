@@ -18,6 +18,7 @@ static_assert(wm::kClose == WM_CLOSE && wm::kEndSession == WM_ENDSESSION && wm::
               wm::kClipboardUpdate == WM_CLIPBOARDUPDATE && wm::kEndSessionLogoff == intptr_t(ENDSESSION_LOGOFF));
 static_assert(wm::kHotkey == WM_HOTKEY && program_message::kHookHotkey == WM_USER);
 static_assert(program_message::kTrayIcon == WM_USER + 4 && program_message::kClipboardChanged == WM_USER + 21);
+static_assert(wm::kEnterMenuLoop == WM_ENTERMENULOOP && wm::kExitMenuLoop == WM_EXITMENULOOP && program_message::kMenuItem == WM_USER + 2);
 constexpr UINT kLastBelowHotkey = 0x311;  // WM_HOTKEY is 0x312
 
 void fill(QueuedMessage& out, const MSG& msg) {
