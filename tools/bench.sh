@@ -179,7 +179,8 @@ row='%-20s %8s %8s %8s %8s %8s %8s %8s %8s %8s %14s  %s\n'
     echo "input paths (native, per key; the best of $runs runs)"
     build/native/orv-bench-input --runs "$runs" | sed 's/^/  /'
   fi
-  # Window search on Wine's desktop with 50 windows of another process.
+  # Window search on Wine's desktop with 50 windows of another process, and
+  # a hotkey's way from its key event to its thread.
   if [ "$wine" != 0 ] && [ -x build/win/orv-testdriver.exe ] && { [ -z "$only" ] || [[ windows =~ $only ]]; }; then
     echo
     echo "windows (under Wine)"
@@ -187,6 +188,8 @@ row='%-20s %8s %8s %8s %8s %8s %8s %8s %8s %8s %14s  %s\n'
     source tools/wine-env.sh >/dev/null
     (orv_wine build/win/orv-testdriver.exe windows 50 "Bench Window " >/dev/null 2>&1 &)
     tools/orvrun "$work/window_bench.exe" | tr -d '\r' | sed 's/^/  /'
+    tools/orvpack bench/windows/hotkey_latency.orv -o "$work/hotkey_latency.exe" >/dev/null
+    tools/orvrun "$work/hotkey_latency.exe" | tr -d '\r' | sed 's/^/  /'
   fi
   if [ -s "$work/mismatches" ]; then
     echo
