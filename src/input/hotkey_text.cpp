@@ -213,4 +213,13 @@ bool hotkey_forces_hook(const HotkeyText& h, bool use_hook_directive) {
   return h.vk && !h.vk_by_number && !h.mouse && vk_has_second_key(h.vk);
 }
 
+int64_t read_option_number(StringView text, size_t& i) {
+  size_t start = i;
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
+  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i;
+  int64_t n = 0;
+  (void)parse_int(text.substr(start, i - start), n);
+  return n;
+}
+
 }  // namespace orv

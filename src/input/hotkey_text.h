@@ -46,6 +46,10 @@ inline constexpr size_t kMaxHotkeyText = 255;
 // or SC and digits, or a name of the tables. False when it names no key.
 bool key_from_name(StringView name, const KeyboardLayout& layout, uint8_t& vk, uint16_t& sc);
 
+// The signed decimal number at `i` in an options text ("P10", "K-1",
+// "I5"), `i` moved past it; no digits read as 0.
+int64_t read_option_number(StringView text, size_t& i);
+
 HotkeyTextError parse_hotkey_text(StringView text, const KeyboardLayout& layout, HotkeyText& out, String& culprit);
 
 // Whether the hotkey needs the keyboard hook whatever else holds (sided

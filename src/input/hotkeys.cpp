@@ -316,15 +316,6 @@ struct HotkeyOptions {
   int max_threads = -1;   // T
 };
 
-int64_t read_number(StringView text, size_t& i) {
-  size_t start = i;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
-  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i;
-  int64_t n = 0;
-  (void)parse_int(text.substr(start, i - start), n);
-  return n;
-}
-
 HotkeyOptions parse_options(StringView text) {
   HotkeyOptions o;
   for (size_t i = 0; i < text.size();) {
@@ -343,13 +334,13 @@ HotkeyOptions parse_options(StringView text) {
       if (c == u'B') {
         o.buffer = i < text.size() && text[i] == u'0' ? (++i, 0) : 1;
       } else if (c == u'I') {
-        int64_t n = read_number(text, i);
+        int64_t n = read_option_number(text, i);
         o.input_level = int(n < 0 ? 0 : n > 100 ? 100 : n);
       } else if (c == u'P') {
         o.priority_given = true;
-        o.priority = int32_t(read_number(text, i));
+        o.priority = int32_t(read_option_number(text, i));
       } else if (c == u'T') {
-        int64_t n = read_number(text, i);
+        int64_t n = read_option_number(text, i);
         o.max_threads = int(n < 1 ? 1 : n > 255 ? 255 : n);
       }
     }

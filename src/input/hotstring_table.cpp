@@ -6,11 +6,7 @@ namespace {
 
 // A number right after an option letter ("K-1", "P10"); none reads as 0.
 int32_t option_number(StringView text, size_t& i) {
-  size_t start = i;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
-  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') ++i;
-  int64_t n = 0;
-  (void)parse_int(text.substr(start, i - start), n);
+  int64_t n = read_option_number(text, i);
   return n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : int32_t(n);
 }
 
