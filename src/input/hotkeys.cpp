@@ -52,6 +52,7 @@ struct HotkeyState {
   int64_t fired = 0;
   bool asking = false;  // the rate-limit question is on screen
   JoystickPoller joysticks;
+  bool mouse_hook_for_blocking = false;  // BlockInput MouseMove
 };
 
 HotkeyState& state() {
@@ -161,7 +162,7 @@ bool refresh() {
   set_joystick_poller(s.joysticks.arm(s.table) ? poll_joysticks : nullptr);
   const DirectiveSettings& d = g_script->directives;
   if (d.install_keybd_hook || hook_has_hotstrings()) needed |= NeedKeyboardHook;
-  if (d.install_mouse_hook) needed |= NeedMouseHook;
+  if (d.install_mouse_hook || s.mouse_hook_for_blocking) needed |= NeedMouseHook;
   if (apply_hook_state(s.table, g_launch.hotkeys_suspended, needed)) return true;
   MessageBoxRequest request;
   request.text = message(Msg::HookNotActivated);
@@ -436,6 +437,12 @@ Result load_hotkeys(ScriptProgram& program) {
   g_launch.refresh_hotkeys = refresh_after_change;
   (void)refresh();
   return ResultDone;
+}
+
+void set_mouse_hook_for_blocking(bool on) {
+  if (state().mouse_hook_for_blocking == on) return;
+  state().mouse_hook_for_blocking = on;
+  (void)refresh_now();
 }
 
 intptr_t answer_if_expression(uintptr_t index) {

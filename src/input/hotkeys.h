@@ -42,6 +42,10 @@ Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c)
 // an IfWinActive/IfWinExist criterion found.
 bool criterion_holds(const HotkeyCriterion& c, uintptr_t& found);
 
+// BlockInput MouseMove: the mouse hook swallows physical movement, so it
+// is installed for as long as that is asked for.
+void set_mouse_hook_for_blocking(bool on);
+
 // For tests: the table of the running script.
 HotkeyTable& script_hotkeys();
 

@@ -3,6 +3,7 @@
 // SetStoreCapslockMode, BlockInput.
 #include "base/messages.h"
 #include "library/thread_commands.h"
+#include "input/hotkeys.h"
 #include "input/send_keys.h"
 #include "platform/input_hook.h"
 #include "runtime/errors.h"
@@ -126,7 +127,9 @@ Result cmd_block_input(const ScriptLine&, ExpandedArgs& args) {
   else if (equals_ignore_case(s, u"Default")) g_block_input_mode = 0;
   else if (equals_ignore_case(s, u"MouseMove") || equals_ignore_case(s, u"MouseMoveOff")) {
     // The mouse hook's own business: it swallows physical movement.
-    platform::set_block_mouse_move(equals_ignore_case(s, u"MouseMove"));
+    bool on = equals_ignore_case(s, u"MouseMove");
+    platform::set_block_mouse_move(on);
+    set_mouse_hook_for_blocking(on);
   } else {
     return report_runtime_error(message(Msg::ParamInvalid1), s);
   }
