@@ -124,7 +124,9 @@ finish state 10 $'ready\nshift down 0 111\nshift up 0 0\ntimeout 1\nshown'
 
 # Suspend: hotkeys stop firing, except one whose first line is Suspend,
 # which turns them back on. (A window of the program's own has the focus:
-# keys typed with nothing focused reach no Wine window at all.)
+# keys typed with nothing focused reach no Wine window at all. Not F10: while
+# suspended it would reach that window, whose menu bar its release opens,
+# and no hotkey thread starts while a menu is open.)
 pack suspend 'ListHotkeys
 FileAppend, ready`n, *
 return
@@ -132,21 +134,21 @@ F9::
 Suspend
 FileAppend, F9 %A_IsSuspended%`n, *
 return
-F10::FileAppend, F10 %A_IsSuspended%`n, *
+F6::FileAppend, F6 %A_IsSuspended%`n, *
 ~F11::FileAppend, F11`n, *
 F12::ExitApp 11'
 start suspend
 wait_line suspend ready 10; check "suspend: ready" $?
-key F10
-wait_line suspend "F10 0" 5; check "suspend: F10 fires" $?
+key F6
+wait_line suspend "F6 0" 5; check "suspend: F6 fires" $?
 key F9
 wait_line suspend "F9 1" 5; check "suspend: suspended" $?
-key F10 F11 F9
+key F6 F11 F9
 wait_line suspend "F9 0" 5; check "suspend: resumed" $?
 key F11
 wait_line suspend F11 5; check "suspend: F11 after resuming" $?
 key F12
-finish suspend 11 $'ready\nF10 0\nF9 1\nF9 0\nF11'
+finish suspend 11 $'ready\nF6 0\nF9 1\nF9 0\nF11'
 
 # A hotkey whose thread still runs ignores a second press; with
 # #MaxThreadsBuffer the press waits and runs once the thread is done.
