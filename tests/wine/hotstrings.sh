@@ -106,8 +106,8 @@ close_target auto
 # replacement typed, its case following the abbreviation's, the ending
 # character after it. Each word waits for the one before to be replaced.
 # The registered F12 ends the program only if no modifier was left down
-# (Shift+F12 is another hotkey): "@" is typed with Shift both by xdotool and
-# by the replacement.
+# (Shift+F12 ends it with 7, telling a Shift left down from a lost key):
+# "@" is typed with Shift both by xdotool and by the replacement.
 wait_typed() {  # title, expected, timeout-s
   local deadline=$((SECONDS + $3))
   until typed=$(drive edit-text OrvTarget "$1" 5000 | tr -d '\r'); [ "$typed" = "$2" ]; do
@@ -120,7 +120,8 @@ FileAppend, ready`n, *
 return
 ::btw::by
 :*:em@::me@x.org
-F12::ExitApp 6'
+F12::ExitApp 6
++F12::ExitApp 7'
 target replace; check "replace: target active" $?
 start replace
 wait_line replace ready 10; check "replace: ready" $?
