@@ -135,6 +135,15 @@ void KeySender::restore_modifiers() {
     if (release & bit_at(i)) modifier_event(bit_at(i), true);
   for (int i = 0; i < 8; ++i)
     if (add & bit_at(i)) modifier_event(bit_at(i), false);
+  uint8_t given_back = add & back;
+  if (plan_.hook_watches_keyboard && given_back && !posting() && !out_.out_of_memory) {
+    // The user may have let go between the look above and the press just
+    // made: looked at again once it is delivered (the hook has seen every
+    // event before it by then), a modifier no longer held goes up again.
+    if (batching()) out_.finish();
+    for (int i = 0; i < 8; ++i)
+      if ((given_back & bit_at(i)) && !hook_key_down(kModifierVks[i], true)) modifier_event(bit_at(i), true);
+  }
 }
 
 // Playback has no Unicode packets: they stay packets in its batch, and
