@@ -294,10 +294,7 @@ void launch(uint32_t message, uintptr_t wparam, intptr_t lparam) {
   }
   b->last_attempt_tick = platform::tick_count();
   if (!thread_gate(b->priority, first)) return;
-  g_launch.prior_hotkey = g_launch.this_hotkey;
-  g_launch.prior_hotkey_tick = g_launch.this_hotkey_tick;
-  g_launch.this_hotkey = e.name;
-  g_launch.this_hotkey_tick = platform::tick_count();
+  note_hotkey_launch(e.name);
   LaunchedThread thread(b->priority, first);
   ThreadSettings& t = *g_thread;
   if (is_wheel_vk(e.key.vk)) t.event_info = lparam;
@@ -443,6 +440,13 @@ void set_mouse_hook_for_blocking(bool on) {
   if (state().mouse_hook_for_blocking == on) return;
   state().mouse_hook_for_blocking = on;
   (void)refresh_now();
+}
+
+void note_hotkey_launch(const String& name) {
+  g_launch.prior_hotkey = std::move(g_launch.this_hotkey);
+  g_launch.prior_hotkey_tick = g_launch.this_hotkey_tick;
+  g_launch.this_hotkey = name;
+  g_launch.this_hotkey_tick = platform::tick_count();
 }
 
 intptr_t answer_if_expression(uintptr_t index) {

@@ -42,6 +42,10 @@ Result criterion_of(ScriptProgram& program, StringView kept, HotkeyCriterion& c)
 // an IfWinActive/IfWinExist criterion found.
 bool criterion_holds(const HotkeyCriterion& c, uintptr_t& found);
 
+// A hotkey's or hotstring's thread starts: A_ThisHotkey and A_PriorHotkey
+// (and their ticks) move on.
+void note_hotkey_launch(const String& name);
+
 // BlockInput MouseMove: the mouse hook swallows physical movement, so it
 // is installed for as long as that is asked for.
 void set_mouse_hook_for_blocking(bool on);

@@ -108,10 +108,7 @@ void launch_hotstring(uintptr_t wparam, intptr_t lparam) {
   if (uint32_t(front) == uint32_t(typed_into)) replace_abbreviation(h, end_char, case_mode);
   if (h.auto_replace()) return;
 
-  g_launch.prior_hotkey = g_launch.this_hotkey;
-  g_launch.prior_hotkey_tick = g_launch.this_hotkey_tick;
-  g_launch.this_hotkey = h.name;
-  g_launch.this_hotkey_tick = platform::tick_count();
+  note_hotkey_launch(h.name);
   g_launch.end_char = h.options.needs_end_char ? end_char : 0;
   LaunchedThread thread(h.options.priority, first);
   ThreadSettings& settings = *g_thread;
