@@ -244,6 +244,26 @@ constexpr Row kRows[] = {
     {Msg::MenuItemsInUse, u"Can't delete items (in use?)."},
     {Msg::TrayMenuOnly, u"Supported only for the tray menu"},
     {Msg::Param3NotBlankHere, u"Parameter #3 must not be blank in this case."},
+    // Script windows and controls
+    {Msg::InvalidGuiName, u"Invalid Gui name."},
+    {Msg::CouldNotCreateWindow, u"Could not create window."},
+    {Msg::TabNameMissing, u"Tab name doesn't exist yet."},
+    {Msg::TooManyControls, u"Too many controls."},
+    {Msg::TooManyTabControls, u"Too many tab controls."},
+    {Msg::TooManyStatusBars, u"Too many status bars."},
+    {Msg::CantCreateControl, u"Can't create control."},
+    {Msg::WindowClassRequired, u"A window class is required."},
+    {Msg::UnregisteredWindowClass, u"Unregistered window class."},
+    {Msg::GuiInvalidOption, u"Invalid option."},
+    {Msg::ControlVarInUse, u"The same variable cannot be used for more than one control."},
+    {Msg::ControlHasNoHandler, u"This control type should not have an associated subroutine."},
+    {Msg::ControlVarNotGlobal, u"A control's variable must be global or static."},
+    {Msg::InvalidOwnerOrParent, u"Invalid or nonexistent owner or parent window."},
+    {Msg::OutputVarsRequired, u"Requires at least one of its output variables."},
+    {Msg::NoObjectToInvoke, u"No object to invoke."},
+    {Msg::TooManyFonts, u"Too many fonts."},
+    {Msg::CantCreateFont, u"Can't create font."},
+    {Msg::ActiveXNotAvailable, u"ActiveX controls are not available in this version."},
 };
 
 constexpr bool rows_follow_ids() {

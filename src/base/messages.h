@@ -227,6 +227,26 @@ enum class Msg : uint16_t {
   MenuItemsInUse,
   TrayMenuOnly,
   Param3NotBlankHere,
+  // Script windows and controls
+  InvalidGuiName,
+  CouldNotCreateWindow,
+  TabNameMissing,
+  TooManyControls,
+  TooManyTabControls,
+  TooManyStatusBars,
+  CantCreateControl,
+  WindowClassRequired,
+  UnregisteredWindowClass,
+  GuiInvalidOption,
+  ControlVarInUse,
+  ControlHasNoHandler,
+  ControlVarNotGlobal,
+  InvalidOwnerOrParent,
+  OutputVarsRequired,
+  NoObjectToInvoke,
+  TooManyFonts,
+  CantCreateFont,
+  ActiveXNotAvailable,
   Count  // not a message: how many there are
 };
 

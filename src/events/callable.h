@@ -33,7 +33,7 @@ struct CallAnswer {
 };
 
 // Events pass at most this many parameters.
-inline constexpr int kMaxCallableArgs = 4;
+inline constexpr int kMaxCallableArgs = 6;
 
 // Runs the callable in the current thread; a thrown value nothing caught is
 // reported. What a function object returns is summed up in `answer` when

@@ -14,6 +14,7 @@ namespace {
 
 HotkeyLauncher g_hotkey_launcher = nullptr;
 MenuItemLauncher g_menu_item_launcher = nullptr;
+GuiEventLauncher g_gui_event_launcher = nullptr;
 void (*g_joystick_poll)() = nullptr;
 void (*g_next_pump_task)() = nullptr;
 int64_t g_next_pump_task_since = 0;
@@ -113,6 +114,11 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
       ran = true;
       continue;
     }
+    if (msg.message == platform::program_message::kGuiEvent && !for_main && g_gui_event_launcher) {
+      g_gui_event_launcher(msg.window, msg.wparam, msg.lparam);
+      ran = true;
+      continue;
+    }
     if (msg.message == platform::program_message::kClipboardChanged && for_main) {
       launch_clipboard_thread(msg.wparam == 0);
       ran = true;
@@ -149,6 +155,7 @@ bool pump_messages(int32_t duration_ms, PumpMode mode) {
 
 void set_hotkey_launcher(HotkeyLauncher launcher) { g_hotkey_launcher = launcher; }
 void set_menu_item_launcher(MenuItemLauncher launcher) { g_menu_item_launcher = launcher; }
+void set_gui_event_launcher(GuiEventLauncher launcher) { g_gui_event_launcher = launcher; }
 
 void run_at_next_pump(void (*task)()) {
   if (!g_next_pump_task) g_next_pump_task_since = now_ms();

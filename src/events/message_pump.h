@@ -40,6 +40,10 @@ void set_hotkey_launcher(HotkeyLauncher launcher);
 // window (0 or a GUI window) and the item's id.
 using MenuItemLauncher = void (*)(uintptr_t window, intptr_t id);
 void set_menu_item_launcher(MenuItemLauncher launcher);
+// The script windows launch the threads of their events: the pump hands
+// them the window and the message's parameters.
+using GuiEventLauncher = void (*)(uintptr_t window, uintptr_t wparam, intptr_t lparam);
+void set_gui_event_launcher(GuiEventLauncher launcher);
 // Work that may wait for the next wait in the pump, or a few milliseconds
 // of a busy script's looks at the queue, but no longer (one task at a
 // time; asking again before it ran changes nothing): how a run of Hotkey

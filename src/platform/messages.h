@@ -35,6 +35,10 @@ inline constexpr uint32_t kGetProcessId = 0x400 + 5, kExitReload = 0x400 + 6, kE
 // MainWindow posts it when told of a change; wParam 0 once the script has
 // loaded (the functions run too), 1 before.
 inline constexpr uint32_t kClipboardChanged = 0x400 + 21;
+// An event of a script window, posted to that window: the kind in bits
+// 0-15 of wParam, the control in bits 16-31, a detail above; lParam the
+// event's information.
+inline constexpr uint32_t kGuiEvent = 0x400 + 20;
 // The single-instance protocol: an old instance is asked to make way.
 inline constexpr uint32_t kSingleInstance = 0x44;
 inline constexpr uintptr_t kSingleInstanceReload = 1030, kSingleInstanceReplace = 1031;

@@ -38,17 +38,33 @@ size_t produce_menu_item(char16_t* dest, const Variable& var) {
 }
 
 size_t produce_gui_event(char16_t* dest, const Variable& var) {
-  // Until the thread carries a GUI window, no GUI event launched it: the
-  // event variables are empty and the default window is the one named "1".
   const ThreadSettings& t = *g_thread;
   StringView name = builtin_suffix(var);
-  if (equals_ignore_case(name, u"DefaultGui")) return put_text(dest, u"1");
-  if (equals_ignore_case(name, u"GuiX") || equals_ignore_case(name, u"GuiY")) {
-    int32_t v = equals_ignore_case(name, u"GuiX") ? t.gui_x : t.gui_y;
-    if (v == ThreadSettings::kGuiUnset) return put_text(dest, StringView());
-    return put_int(dest, v);
+  if (equals_ignore_case(name, u"DefaultGui")) return put_text(dest, g_default_gui_name ? g_default_gui_name() : String(u"1"));
+  if (equals_ignore_case(name, u"DefaultListView") || equals_ignore_case(name, u"DefaultTreeView"))
+    return put_text(dest, StringView());
+  auto coordinate = [&](int32_t v) { return v == ThreadSettings::kGuiUnset ? put_text(dest, StringView()) : put_int(dest, v); };
+  if (equals_ignore_case(name, u"GuiX")) return coordinate(t.gui_x);
+  if (equals_ignore_case(name, u"GuiY")) return coordinate(t.gui_y);
+  if (equals_ignore_case(name, u"GuiWidth")) return coordinate(t.gui_width);
+  if (equals_ignore_case(name, u"GuiHeight")) return coordinate(t.gui_height);
+  // Until the thread carries a GUI window, no GUI event launched it.
+  if (!t.gui_window) return put_text(dest, StringView());
+  if (equals_ignore_case(name, u"Gui")) return put_text(dest, t.gui_name);
+  if (equals_ignore_case(name, u"GuiControl")) return put_text(dest, t.gui_control_name);
+  // A_GuiEvent and A_GuiControlEvent.
+  if (!t.gui_event_text.empty()) return put_text(dest, t.gui_event_text);
+  switch (t.gui_event) {
+    case 0: return put_text(dest, StringView());
+    case 1: return put_text(dest, u"Normal");
+    case 2: return put_text(dest, u"DoubleClick");
+    case 3: return put_text(dest, u"RightClick");
+    case 4: return put_text(dest, u"ColClick");
+    default: {
+      char16_t c = char16_t(t.gui_event);
+      return put_text(dest, StringView(&c, 1));
+    }
   }
-  return put_text(dest, StringView());
 }
 
 size_t produce_tray_icon(char16_t* dest, const Variable& var) {

@@ -11,6 +11,8 @@ ThreadSettings g_startup_thread;
 ThreadSettings* g_thread = &g_startup_thread;
 ThreadSettings g_thread_defaults;
 
+String (*g_default_gui_name)() = nullptr;
+
 void capture_thread_defaults() { capture_thread_defaults(*g_thread); }
 
 void capture_thread_defaults(const ThreadSettings& from) {
@@ -27,6 +29,18 @@ void capture_thread_defaults(const ThreadSettings& from) {
   d.in_try = false;
   d.msgbox_result = 0;  // each thread answers IfMsgBox for its own boxes
   d.thrown = ThrownValue();
+  // Each later thread starts with the window named "1" as its default and
+  // no GUI event.
+  d.gui_window.reset();
+  d.gui_name.clear();
+  d.gui_control_name.clear();
+  d.default_gui.reset();
+  d.gui_control = 11000;
+  d.gui_event = 0;
+  d.gui_event_text.clear();
+  d.gui_width = d.gui_height = ThreadSettings::kGuiUnset;
+  d.gui_x = d.gui_y = ThreadSettings::kGuiUnset;
+  d.dialog_owner = 0;
   g_thread_defaults = std::move(d);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "base/code_pages.h"
 #include "base/text.h"
@@ -12,6 +13,7 @@
 namespace orv {
 
 struct ScriptLine;
+struct GuiWindow;
 struct Func;
 struct Label;
 
@@ -105,6 +107,20 @@ struct ThreadSettings {
   // Coordinates of a GUI event; unset until one launches the thread.
   static constexpr int32_t kGuiUnset = INT32_MIN;
   int32_t gui_x = kGuiUnset, gui_y = kGuiUnset;
+  // The GUI event that launched the thread: its window and control (11000:
+  // the window itself), its kind (1 Normal, 2 DoubleClick, 3 RightClick,
+  // 4 ColClick, else a character) or a text standing for it, and the
+  // window's client size for GuiSize.
+  std::shared_ptr<GuiWindow> gui_window;
+  String gui_name, gui_control_name;  // what A_Gui and A_GuiControl show
+  int32_t gui_control = 11000;
+  uint32_t gui_event = 0;
+  String gui_event_text;
+  int32_t gui_width = kGuiUnset, gui_height = kGuiUnset;
+  // The window Gui addresses without a name (null: the one named "1"),
+  // and the window that owns the thread's dialogs (0: none).
+  std::shared_ptr<GuiWindow> default_gui;
+  uintptr_t dialog_owner = 0;
 
   // Input, window and control commands. Delays are in milliseconds; -1
   // means none at all, 0 the shortest possible.
@@ -155,6 +171,10 @@ struct ThreadSettings {
   const Label* current_label = nullptr;  // the last Goto or Gosub target
   bool in_try = false;
 };
+
+// The name A_DefaultGui shows for the running thread's default window;
+// the GUI layer provides it (null: "1").
+extern String (*g_default_gui_name)();
 
 // The thread whose lines are running now.
 extern ThreadSettings* g_thread;

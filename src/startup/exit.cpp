@@ -4,6 +4,8 @@
 
 #include "base/messages.h"
 #include "events/exit_callbacks.h"
+#include "gui/gui_fonts.h"
+#include "gui/gui_window.h"
 #include "input/hotkeys.h"
 #include "platform/platform.h"
 #include "runtime/builtin_vars.h"
@@ -60,6 +62,8 @@ int flush_open_files(int code) {
 [[noreturn]] void terminate(int code) {
   code = flush_open_files(code);
   remove_hotkeys();
+  destroy_all_guis();
+  destroy_all_fonts();
   platform::destroy_main_window();
   platform::remove_tray_icon();
   platform::restore_foreground_lock();

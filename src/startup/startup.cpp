@@ -7,6 +7,7 @@
 #include "events/message_pump.h"
 #include "events/timers.h"
 #include "input/hotkey_table.h"
+#include "gui/gui_events.h"
 #include "gui/menus.h"
 #include "input/hotkeys.h"
 #include "objects/dispatch_bridge.h"
@@ -95,6 +96,7 @@ int run_program(const std::vector<String>& args) {
   install_dispatch_bridge();
   install_window_search();
   install_menus();
+  install_gui();
   g_process.initial_directory = platform::current_directory();
 
   CommandLine cl = parse_command_line(args);

@@ -29,7 +29,8 @@
 //   windows     COUNT TITLE-PREFIX              show COUNT plain windows titled PREFIX1 ... PREFIXn
 //                                               until the last of them is closed
 //
-// CLASS "*" matches any class; TITLE-SUFFIX "" matches any title.
+// CLASS "*" matches any class; TITLE-SUFFIX "" matches any title. The
+// commands on script windows' controls are listed in control_probe.cpp.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -248,6 +249,8 @@ int run_plain_windows(int count, const wchar_t* prefix) {
 
 }  // namespace
 
+int run_control_probe(int argc, wchar_t** argv);
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     fprintf(stderr, "usage: orv-testdriver COMMAND ...\n");
@@ -336,6 +339,9 @@ int wmain(int argc, wchar_t** argv) {
     return run_test_window(argv[2], argv[3], argc == 5 && std::wstring(argv[4]) == L"stall");
   }
   if (cmd == L"windows" && argc == 4) return run_plain_windows(_wtoi(argv[2]), argv[3]);
+  if (cmd == L"controls" || cmd == L"client" || cmd == L"set-text" || cmd == L"press" || cmd == L"select" ||
+      cmd == L"focus-of")
+    return run_control_probe(argc, argv);
   fprintf(stderr, "orv-testdriver: bad command\n");
   return 2;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/messages.h"
+#include "platform/win32/gui_internal.h"
 #include "platform/platform.h"
 #include "platform/win32/main_window_internal.h"
 
@@ -71,6 +72,7 @@ void dispatch_message(QueuedMessage& message) {
     if (lstrcmpW(cls, L"#32770") == 0 && IsDialogMessageW(fg, &msg)) return;
   }
   if (translate_main_window_accelerator(&msg)) return;
+  if (translate_gui_message(&msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
