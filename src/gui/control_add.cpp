@@ -21,14 +21,6 @@ constexpr uint32_t BS_DEFPUSHBUTTON = 0x1, BS_TYPE = 0xF, ES_AUTOHSCROLL = 0x80,
 
 Result fail(Msg id, StringView extra = {}) { return report_runtime_error(message(id), extra); }
 
-Result store_hwnd(StringView name, platform::WindowHandle h) {
-  Variable* v = find_or_add_variable(*g_script, name);
-  if (!v) return ResultFailed;
-  char16_t buf[24] = u"0x";
-  size_t n = format_int(int64_t(h), IntegerFormat::HexLower, buf + 2);
-  return v->assign(StringView(buf, n + 2));
-}
-
 }  // namespace
 
 Result control_variable(GuiWindow& gui, const GuiControl* self, StringView name, Variable*& out) {
@@ -193,7 +185,7 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
   if (is_default) system.set_default_button(g.hwnd, added.hwnd);
   if (is_tab) ++g.tab_control_count;
   if (type == ControlType::StatusBar) g.status_bar = added.hwnd;
-  if (!o.hwnd_var.empty() && !store_hwnd(o.hwnd_var, added.hwnd)) return ResultFailed;
+  if (!o.hwnd_var.empty() && !store_handle(o.hwnd_var, added.hwnd)) return ResultFailed;
   note_placed(g, type, r, o.section, added.tab_control != kNotInTab);
   return ResultDone;
 }

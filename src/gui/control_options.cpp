@@ -201,7 +201,8 @@ OptionError one_word(StringView word, ControlType type, ControlOptions& o) {
   StringView rest;
   if (value_of(u"Checked", rest)) {
     int32_t n = 1;
-    if (!rest.empty() && !read_int(rest, n)) return OptionError::Invalid;
+    if (equals_ignore_case(rest, u"Gray")) n = -1;
+    else if (!rest.empty() && !read_int(rest, n)) return OptionError::Invalid;
     if (type != ControlType::Checkbox && type != ControlType::Radio) return OptionError::Invalid;
     o.checked = !on ? 0 : n == -1 ? 2 : n != 0 ? 1 : 0;
     return OptionError::None;

@@ -218,9 +218,7 @@ Result cmd_gui_control_get(const ScriptLine& line, ExpandedArgs& args) {
     return set_error_level(0);
   }
   if (equals_ignore_case(sub, u"Hwnd")) {
-    char16_t buf[24] = u"0x";
-    size_t n = format_int(int64_t(c->hwnd), IntegerFormat::HexLower, buf + 2);
-    if (!out->assign(StringView(buf, n + 2))) return ResultFailed;
+    if (!out->assign(handle_text(c->hwnd))) return ResultFailed;
     return set_error_level(0);
   }
   if (equals_ignore_case(sub, u"Name")) {

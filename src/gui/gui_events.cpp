@@ -151,12 +151,6 @@ String event_name(uint32_t event) {
   }
 }
 
-String hex(uintptr_t v) {
-  char16_t buf[24] = u"0x";
-  size_t n = format_int(int64_t(v), IntegerFormat::HexLower, buf + 2);
-  return String(buf, n + 2);
-}
-
 // How many parameters a function takes of the `offered` ones.
 int parameters_for(const Callable& c, int offered) {
   if (auto* f = dynamic_cast<Func*>(c.object.get()); f && !f->variadic) return std::min(f->max_params, offered);
@@ -241,7 +235,7 @@ void launch_gui_event(uintptr_t window, uintptr_t wparam, intptr_t lparam) {
 
   ExprToken params[6];
   int offered = 0;
-  String hwnd_text = hex(g.hwnd), control_text = control ? hex(control->hwnd) : String(), name, files_text;
+  String hwnd_text = handle_text(g.hwnd), control_text = control ? handle_text(control->hwnd) : String(), name, files_text;
   Ref<Object> file_list;
   switch (kind) {
     case GuiEventKind::Control: {

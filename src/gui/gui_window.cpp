@@ -7,6 +7,8 @@
 #include "runtime/function_table.h"
 #include "runtime/numbers.h"
 #include "runtime/process_state.h"
+#include "runtime/scope.h"
+#include "runtime/variable.h"
 #include "runtime/script_program.h"
 #include "runtime/thread_settings.h"
 
@@ -175,11 +177,18 @@ String default_gui_name() {
   return d ? gui_display_name(*d) : String(u"1");
 }
 
-String gui_display_name(const GuiWindow& gui) {
-  if (!gui.name.empty()) return gui.name;
+String gui_display_name(const GuiWindow& gui) { return gui.name.empty() ? handle_text(gui.hwnd) : gui.name; }
+
+String handle_text(platform::WindowHandle h) {
   char16_t buf[24];
-  size_t n = format_int(int64_t(gui.hwnd), IntegerFormat::HexLower, buf);
+  size_t n = format_int(int64_t(h), IntegerFormat::HexLower, buf);
   return String(buf, n);
+}
+
+Result store_handle(StringView var_name, platform::WindowHandle h) {
+  Variable* v = find_or_add_variable(*g_script, var_name);
+  if (!v) return ResultFailed;
+  return v->assign(handle_text(h));
 }
 
 void find_event_handlers(GuiWindow& gui) {

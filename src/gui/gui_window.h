@@ -127,6 +127,11 @@ String default_gui_name();
 // has no name.
 String gui_display_name(const GuiWindow& gui);
 
+// A window handle as scripts see it: "0x" and lower-case hex digits.
+String handle_text(platform::WindowHandle h);
+// Stores a handle into the variable of that name (an Hwnd option).
+Result store_handle(StringView var_name, platform::WindowHandle h);
+
 // The window of the record, made when missing; false when the system
 // refused it (reported as "Could not create window.").
 bool ensure_gui_window(GuiWindow& gui, bool& made);

@@ -85,14 +85,6 @@ platform::WindowHandle named_window(StringView name) {
   return 0;
 }
 
-Result store_handle(StringView var_name, platform::WindowHandle h) {
-  Variable* v = find_or_add_variable(*g_script, var_name);
-  if (!v) return ResultFailed;
-  char16_t buf[24] = u"0x";
-  size_t n = format_int(int64_t(h), IntegerFormat::HexLower, buf + 2);
-  return v->assign(StringView(buf, n + 2));
-}
-
 }  // namespace
 
 Result apply_window_options(const GuiRef& gui_ref, StringView options) {

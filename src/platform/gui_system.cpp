@@ -72,7 +72,14 @@ void GuiSystem::destroy(WindowHandle window) {
   if (std::find(gone.begin(), gone.end(), focus_) != gone.end()) focus_ = 0;
 }
 
-bool GuiSystem::class_registered(StringView class_name) { return !class_name.empty(); }
+bool GuiSystem::class_registered(StringView class_name) {
+  static constexpr StringView kKnown[] = {u"Static", u"Button", u"Edit", u"ComboBox", u"ListBox", u"ScrollBar",
+                                          u"SysListView32", u"SysTreeView32", u"msctls_trackbar32",
+                                          u"msctls_progress32", u"RichEdit20W", u"OrvantaGUI"};
+  for (StringView k : kKnown)
+    if (equals_ignore_case(k, class_name)) return true;
+  return false;
+}
 
 void GuiSystem::show(WindowHandle window, ShowHow how) {
   Record* r = find(window);
@@ -222,7 +229,8 @@ void GuiSystem::measure(FontHandle font, StringView text, int32_t wrap_width, in
       ++lines;
     }
     widest = std::max(widest, w);
-    if (end == StringView::npos) break;
+    // A final line break starts no line of its own, as the system measures.
+    if (end == StringView::npos || end + 1 == text.size()) break;
     start = end + 1;
   }
   width = widest;

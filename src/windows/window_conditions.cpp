@@ -32,7 +32,8 @@ Result window_function(bool active, ExprToken& result, ExprToken* args, int argc
     if (args[i].symbol != SymMissing) s[i] = token_to_text(args[i], bufs[i]);
   WindowQuery q{s[0], s[1], s[2], s[3]};
   WindowHandle w = active ? thread_find_active(q, LastFound::Set) : thread_find_window(q, LastFound::Set);
-  return temp_text_token(handle_text(w), SymString, result);
+  // A handle is a number to the script: "0x0" must read as false and as 0.
+  return temp_text_token(handle_text(w), SymOperand, result);
 }
 
 bool hotkey_window_criterion(CriterionKind kind, StringView title, StringView text, uintptr_t& found) {

@@ -85,6 +85,7 @@ class Win32Gui final : public GuiSystem {
     HBRUSH window_brush = nullptr, control_brush = nullptr;
     int32_t min_w = -1, min_h = -1, max_w = -1, max_h = -1;
     HWND default_button = nullptr;
+    HWND last_focus = nullptr;
   };
   struct ControlState {
     COLORREF text_color = CLR_INVALID;

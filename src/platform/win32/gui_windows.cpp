@@ -149,6 +149,24 @@ LRESULT CALLBACK gui_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
       if (s.max_h >= 0) mm->ptMaxTrackSize.y = s.max_h;
       return 0;
     }
+    case WM_ACTIVATE: {
+      // As a dialog does: the focus leaves with the window and comes back to
+      // the same control, or to the first one Tab reaches.
+      Win32Gui::WindowState& s = gui.windows[hwnd];
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        if (f && IsChild(hwnd, f)) s.last_focus = f;
+        break;
+      }
+      if (HIWORD(wparam)) break;  // minimised
+      HWND f = s.last_focus && IsWindow(s.last_focus) && IsChild(hwnd, s.last_focus) ? s.last_focus : nullptr;
+      if (!f) f = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+      if (f) {
+        SetFocus(f);
+        return 0;
+      }
+      break;
+    }
     case WM_NCDESTROY:
       gui.forget(hwnd);
       break;

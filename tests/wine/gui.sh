@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Script windows as users meet them: a form with the basic controls, read
+# from another process as a user would see it (the test driver lists the
+# controls with their places, texts, checks and list items), worked from
+# outside (texts set, buttons pressed, items chosen) and with real keys
+# (xdotool): Tab moves the focus, Enter presses the default button, Escape
+# and the close box reach their handlers. Each handler writes what it saw
+# to events.txt.
+source "$(dirname "$0")/scenario.lib" gui
+
+events="$work/events.txt"
+wait_event() { wait_file_line "$events" "$1" "${2:-5}"; }
+D() { drive "$@" | tr -d '\r'; }
+# One field (from 1) of the control's line in the listing.
+field() {  # ClassNN, field
+  D controls "$title" | awk -F'\t' -v nn="$1" -v f="$2" '$1 == nn { print $f }'
+}
+
+title="Orvanta form"
+pack form '#NoTrayIcon
+Gui, +Resize
+Gui, Add, Text,, Your name:
+Gui, Add, Edit, vName gChanged w200
+Gui, Add, Checkbox, vAgree gClicked, I agree
+Gui, Add, DDL, vColor gPicked, Red|Green|Blue
+Gui, Add, ListBox, vItems gListed r3, one|two|three
+Gui, Add, Button, Default gGo w80, OK
+Gui, Add, Button, x+10 gOnResize w80, Resize
+Gui, Show, w300 h260, Orvanta form
+report("shown")
+return
+
+report(s) {
+  FileAppend, %s%`n, events.txt
+}
+Changed:
+GuiControlGet, now,, Name
+report("changed " A_Gui " " A_GuiControl " " A_GuiEvent " [" now "]")
+return
+Clicked:
+report("clicked " A_GuiControl " " A_GuiEvent " " A_EventInfo)
+return
+Picked:
+report("picked " A_GuiControl " " A_EventInfo)
+return
+Listed:
+report("listed " A_GuiEvent " " A_EventInfo)
+return
+Go:
+Gui, Submit, NoHide
+report("submit " Name "|" Agree "|" Color "|" Items)
+return
+OnResize(hwnd, event, info) {
+  GuiControlGet, own, Hwnd, Button3
+  report("resize " event " " info " " (hwnd = own))
+  Gui, Show, w200 h120
+}
+GuiSize:
+report("size " A_EventInfo " " A_GuiWidth "x" A_GuiHeight)
+return
+GuiEscape:
+report("escape " A_Gui)
+return
+GuiClose:
+report("close " A_Gui)
+ExitApp 3'
+start form
+drive wait-window OrvantaGUI "$title" 10000; check "form: window" $?
+wait_event shown 10; check "form: auto-execute ran" $?
+wait_event "size 0 300x260"; check "form: GuiSize after the first Show" $?
+[ "$(D client "$title")" = "300 260" ]; check "form: client size as shown" $? "got: $(D client "$title")"
+
+# The layout as the driver sees it: the margin and previous-control rules.
+listing=$(D controls "$title")
+echo "$listing" >"$work/listing.txt"
+classes=$(cut -f1 <<<"$listing" | tr '\n' ' ')
+[ "$classes" = "Static1 Edit1 Button1 ComboBox1 ListBox1 Button2 Button3 " ]; check "form: controls in order" $? "got: $classes"
+read -r sx sy sw sh < <(awk -F'\t' '$1 == "Static1" { print $2, $3, $4, $5 }' <<<"$listing")
+read -r ex ey ew eh < <(awk -F'\t' '$1 == "Edit1" { print $2, $3, $4, $5 }' <<<"$listing")
+read -r b2x b2y b2w b2h < <(awk -F'\t' '$1 == "Button2" { print $2, $3, $4, $5 }' <<<"$listing")
+read -r b3x b3y < <(awk -F'\t' '$1 == "Button3" { print $2, $3 }' <<<"$listing")
+[ "$ex" = "$sx" ] && [ "$ew" = 200 ] && [ $((ey - sy - sh)) -eq "$sy" ]; check "form: the Edit goes one margin below the Text" $? "$sx,$sy ${sw}x$sh / $ex,$ey ${ew}x$eh"
+[ "$b3x" = $((b2x + b2w + 10)) ] && [ "$b3y" -gt "$b2y" ]; check "form: x+10 places right of the previous button" $? "$b2x,$b2y / $b3x,$b3y"
+[ "$(field ComboBox1 10)" = "Red|Green|Blue" ] && [ "$(field ListBox1 10)" = "one|two|three" ]; check "form: list items" $? "$listing"
+
+# Real keys: the focus starts on the first control Tab reaches, Tab moves
+# it on and Shift+Tab back.
+x_focus_on "$title" 10; check "form: has the X focus" $?
+[ "$(D focus-of "$title")" = Edit1 ]; check "form: the Edit has the focus" $? "got: $(D focus-of "$title")"
+xdotool type --delay 30 "Bob"
+wait_event "changed 1 Name Normal [Bob]"; check "form: typed keys" $?
+xdotool key Tab
+[ "$(D focus-of "$title")" = Button1 ]; check "form: Tab moves to the check box" $? "got: $(D focus-of "$title")"
+xdotool key shift+Tab
+[ "$(D focus-of "$title")" = Edit1 ]; check "form: Shift+Tab moves back" $? "got: $(D focus-of "$title")"
+
+# Worked from outside: each control's handler sees its event.
+D set-text "$title" Edit1 "Zoe"
+wait_event "changed 1 Name Normal [Zoe]"; check "form: Edit change reaches its label" $?
+D press "$title" Button1
+wait_event "clicked Agree Normal 0"; check "form: check box click" $?
+[ "$(field Button1 8)" = 1 ]; check "form: check box is checked" $?
+D select "$title" ComboBox1 2
+wait_event "picked Color 3"; check "form: drop-down choice" $?
+D select "$title" ListBox1 1
+wait_event "listed Normal 2"; check "form: list choice" $?
+
+# Enter presses the default button wherever the focus is (the check box
+# has it since its click), and Escape reaches GuiEscape.
+xdotool key Return
+wait_event "submit Zoe|1|Blue|two"; check "form: Enter presses the default button" $?
+xdotool key Escape
+wait_event "escape 1"; check "form: Escape" $?
+
+# A function handler gets the control's handle, the event and its detail;
+# its Show resizes the window and GuiSize reports the new client size.
+D press "$title" Button3
+wait_event "resize Normal 0 1"; check "form: function handler" $?
+wait_event "size 0 200x120"; check "form: GuiSize after Show w200 h120" $?
+[ "$(D client "$title")" = "200 120" ]; check "form: new client size" $?
+
+D post OrvantaGUI "$title" 16 0 0
+wait_event "close 1"; check "form: the close box reaches GuiClose" $?
+wait "$pid"; rc=$?
+[ "$rc" = 3 ]; check "form: exit code from GuiClose" $? "got $rc"
+
+# Without a Close handler the close box only hides the window; Submit
+# then hides it too, and Destroy ends it.
+pack hidden '#NoTrayIcon
+Gui, Add, Edit, vText, hello
+Gui, Show,, Orvanta hidden
+FileAppend, shown`n, hidden.txt
+WinWaitClose, Orvanta hidden
+FileAppend, % "hidden " (WinExist("Orvanta hidden") ? 1 : 0) "`n", hidden.txt
+DetectHiddenWindows, On
+FileAppend, % "still there " (WinExist("Orvanta hidden") ? 1 : 0) "`n", hidden.txt
+Gui, Destroy
+FileAppend, % "destroyed " (WinExist("Orvanta hidden") ? 1 : 0) "`n", hidden.txt
+ExitApp'
+events="$work/hidden.txt"
+start hidden
+wait_event shown 10; check "hidden: shown" $?
+D post OrvantaGUI "Orvanta hidden" 16 0 0
+wait_event "hidden 0"; check "hidden: the close box hides the window" $?
+wait_event "still there 1"; check "hidden: the window still exists" $?
+wait_event "destroyed 0"; check "hidden: Destroy ends it" $?
+wait "$pid"
+
+echo "gui: $passed passed, $failed failed"
+[ "$failed" = 0 ]
