@@ -32,7 +32,11 @@ Variable* writable_variable(const ExprToken& token) {
   return &v;
 }
 
-bool is_number_token(const ExprToken& token) { return token.symbol == SymInteger || token.symbol == SymFloat; }
+// A number written or computed as one: a quoted "5" is text and passes.
+bool is_number_token(const ExprToken& token) {
+  if (token.symbol == SymOperand) return token_numeric_type(token) != NumType::NotNumeric;
+  return token.symbol == SymInteger || token.symbol == SymFloat;
+}
 
 // What one argument needs beyond its slot: the copy its text lives in while
 // the call runs, and the variable to write back to.
