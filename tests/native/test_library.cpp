@@ -106,3 +106,22 @@ EXPORT int orvt_hold_section(CRITICAL_SECTION* section, volatile LONG* flag, int
   CloseHandle(thread);
   return 1;
 }
+
+// For the benchmark: a callback called `n` times from native code, and the
+// rate of plain native calls through a pointer, the physical limit.
+EXPORT int64_t orvt_call_back_times(int64_t (*callback)(int64_t, int64_t), int64_t n) {
+  int64_t sum = 0;
+  for (int64_t i = 0; i < n; ++i) sum += callback(i, 0);
+  return sum;
+}
+EXPORT int64_t orvt_nothing() { return 0; }
+EXPORT double orvt_direct_calls_per_second(int64_t n) {
+  int64_t (*volatile target)() = orvt_nothing;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  for (int64_t i = 0; i < n; ++i) target();
+  QueryPerformanceCounter(&end);
+  double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+  return seconds > 0 ? double(n) / seconds : 0;
+}
