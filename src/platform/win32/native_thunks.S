@@ -33,9 +33,12 @@ orv_call_native:
         mov     [rbp+72], r9
         mov     rsi, rdx
         mov     rdi, r8
-        // Room for every slot, a multiple of 16 so the stack stays aligned.
+        // Room for every slot, a multiple of 16 so the stack stays aligned;
+        // each page of it touched in order first, so that a long argument
+        // list grows the stack past its guard page instead of faulting.
         lea     rax, [r8*8+15]
         and     rax, -16
+        call    ___chkstk_ms
         sub     rsp, rax
         xor     ecx, ecx
 1:      cmp     rcx, rdi
