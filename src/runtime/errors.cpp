@@ -189,7 +189,6 @@ int line_error(const ScriptProgram& program, const ScriptLine* line, StringView 
   switch (kind) {
     case ErrorKind::Continuable: footer = orv::message(Msg::ContinueRunning); break;
     case ErrorKind::Error: footer = g_process.script_running ? orv::message(Msg::ThreadWillExit) : load_footer(); break;
-    case ErrorKind::Critical: break;  // its message says that the program ends
     default: footer = orv::message(Msg::WarnDetails); break;
   }
   String text = format_error_text(program, kind, message, extra, line, footer);

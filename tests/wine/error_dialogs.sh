@@ -82,7 +82,9 @@ ${T}002: FileAppend,before,*
 ${T}004: FileAppend,never,*
 ${T}004: Exit
 ${T}004: Exit
-${T}004: Exit"
+${T}004: Exit
+
+For more details, read the documentation for #Warn."
 finish capacity 2 before
 
 # A load error: the line's number and text, and the program exits with 2
