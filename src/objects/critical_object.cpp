@@ -55,6 +55,12 @@ class CriticalObject final : public ObjectBase {
     enter(shared_->section);
     ExprToken inner_this = object_token(inner_.get());
     Result r = inner_->invoke(result, inner_this, flags, params, count);
+    // An enumerator walks the shared object: each of its steps takes the lock too.
+    if (auto* walk = dynamic_cast<EnumBase*>(token_object(result)); walk && result.symbol == SymObject) {
+      ++shared_->refs;
+      if (auto* wrapper = new (std::nothrow) CriticalObject(ObjectRef::adopt(walk), shared_)) result = object_token(wrapper);
+      else --shared_->refs, result = object_token(walk);
+    }
     platform::leave_critical_section(shared_->section);
     return r;
   }
