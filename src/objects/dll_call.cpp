@@ -234,7 +234,7 @@ Result make_dll_call(DllCaller caller, void* address, const DllType* types, Expr
   if (g_thread) g_thread->last_error = outcome.last_error;
   if (g_empty_text[0] != empty_before) {
     // Every empty variable shares that text: nothing that reads one can be trusted now.
-    g_empty_text[0] = 0;
+    std::memset(g_empty_text, 0, sizeof g_empty_text);
     (void)line_error(*g_script, g_thread ? g_thread->current_line : nullptr,
                      message(caller == DllCaller::DllCall ? Msg::DllCallNeedsCapacity : Msg::DynaCallNeedsCapacity),
                      ErrorKind::Critical);
