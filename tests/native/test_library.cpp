@@ -20,6 +20,8 @@ EXPORT double orvt_mixed(float f1, int i2, double d3, float f4, int64_t i5, floa
   return f1 * 1 + i2 * 10 + d3 * 100 + f4 * 1000 + double(i5) * 10000 + f6 * 100000 + d7 * 1000000 + i8 * 10000000.0;
 }
 
+// Gives back the whole register it was given, for round trips of each type.
+EXPORT uint64_t orvt_same(uint64_t x) { return x; }
 EXPORT float orvt_half(float x) { return x / 2; }
 EXPORT double orvt_twice(double x) { return x * 2; }
 EXPORT uint32_t orvt_all_bits() { return 0xFFFFFFFFu; }
