@@ -224,9 +224,10 @@ Result make_dll_call(DllCaller caller, void* address, const DllType* types, Expr
   for (int i = 0; i < count; ++i) {
     states[i].type = types[i];
     if (!marshal(states[i], args[i], values[i])) return dll_call_failed(int(DllCallError::BadType), result);
+    // A "*" type passes where its value is, text included (the slot then
+    // holds the text's address).
     slots[i] = types[i].by_address ? uint64_t(reinterpret_cast<uintptr_t>(&values[i])) : values[i];
   }
-  // Text given by address: the slot holds the pointer, the callee gets the slot.
   platform::NativeCallOutcome outcome;
   outcome.last_error = g_thread ? g_thread->last_error : 0;
   const char16_t empty_before = g_empty_text[0];

@@ -8,6 +8,7 @@
 
 #include "platform/native_calls.h"
 #include "platform/win32/executable_memory.h"
+#include "platform/win32/native_guard.h"
 
 extern "C" {
 void orv_callback_entry();

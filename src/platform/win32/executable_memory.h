@@ -13,9 +13,4 @@ bool reserve_code(size_t size, uint8_t*& write_at, uint8_t*& run_at);
 // Once written: the instruction cache learns of the new code.
 void finish_code(uint8_t* run_at, size_t size);
 
-// The guard of calls into native code, set aside while script code runs
-// inside one (a callback) and put back after.
-int suspend_guard();
-void resume_guard(int saved);
-
 }  // namespace orv::platform

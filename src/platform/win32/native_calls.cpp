@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "platform/native_calls.h"
-#include "platform/win32/executable_memory.h"
+#include "platform/win32/native_guard.h"
 
 extern "C" {
 void orv_call_native(void* function, const uint64_t* slots, uint64_t count, orv::platform::NativeCallOutcome* out);
@@ -30,8 +30,6 @@ bool native_calls_available() { return true; }
 
 bool inside_guarded_call() { return t_guarded > 0; }
 
-// Script code begins on this thread (a callback): faults from here on are
-// the program's own until it ends.
 int suspend_guard() {
   int saved = t_guarded;
   t_guarded = 0;
