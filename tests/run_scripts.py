@@ -61,6 +61,7 @@ class Test:
         self.args = []
         self.modes = set(MODES)
         self.timeout = 20.0
+        self.copies = []
         self.stdout = ""
         self.stderr = None
         self.script = b""
@@ -112,6 +113,8 @@ class Test:
                         raise TestError(f"unknown mode(s): {', '.join(sorted(unknown))}")
                 elif key == "timeout":
                     self.timeout = float(value)
+                elif key == "copy":
+                    self.copies = [c.strip() for c in value.split(",") if c.strip()]
                 else:
                     raise TestError(f"unknown attribute {key!r}")
             except ValueError as e:
@@ -169,6 +172,11 @@ def run_one(test, mode, workroot):
         script = os.path.join(work, test.name)
         with open(script, "wb") as f:
             f.write(test.script)
+        for name in test.copies:
+            source = os.path.join(ROOT, name)
+            if not os.path.exists(source):
+                return Outcome([f"  {name} is missing: build it first"])
+            shutil.copy(source, work)
         out_path = os.path.join(work, ".stdout")
         err_path = os.path.join(work, ".stderr")
         cmd = [ORVRUN, "--" + mode, "--timeout", f"{test.timeout:g}", script] + test.args

@@ -191,6 +191,13 @@ row='%-20s %8s %8s %8s %8s %8s %8s %8s %8s %8s %14s  %s\n'
     tools/orvpack bench/windows/hotkey_latency.orv -o "$work/hotkey_latency.exe" >/dev/null
     tools/orvrun "$work/hotkey_latency.exe" | tr -d '\r' | sed 's/^/  /'
   fi
+  # Native calls and callbacks, against the project's own test library.
+  if [ "$wine" != 0 ] && [ -f build/win/orv-native-test.dll ] && { [ -z "$only" ] || [[ native_calls =~ $only ]]; }; then
+    echo
+    echo "native calls (under Wine)"
+    tools/orvpack bench/windows/native_calls.orv -o "$work/native_calls.exe" >/dev/null
+    tools/orvrun "$work/native_calls.exe" "Z:$(pwd | tr / '\\')\\build\\win\\orv-native-test.dll" | tr -d '\r' | sed 's/^/  /'
+  fi
   if [ -s "$work/mismatches" ]; then
     echo
     echo "!!! CHECKSUM MISMATCH: the programs did not all print the same line !!!"

@@ -24,6 +24,8 @@ constexpr Row kRows[] = {
     {Msg::FileWriteFailed, u"Failed to write to file."},
     {Msg::UnwrittenAtExit, u"The last output of an open file could not be written."},
     {Msg::DllImportMemoryFailed, u"Could not commit memory for DllImport."},
+    {Msg::DllCallNeedsCapacity, u"This DllCall requires a prior VarSetCapacity. The program is now unstable and will exit."},
+    {Msg::DynaCallNeedsCapacity, u"This DynaCall requires a prior VarSetCapacity. The program is now unstable and will exit."},
     {Msg::ScriptNotExtracted, u"Could not extract script from EXE."},
     // Parameters of commands and directives
     {Msg::ParamInvalid1, u"Parameter #1 invalid."},
@@ -188,6 +190,7 @@ constexpr Row kRows[] = {
     {Msg::MustBeNonBlank, u"be non-blank."},
     {Msg::TheFunction, u"The function"},
     {Msg::NotYetAvailable, u"is not yet available."},
+    {Msg::NoNativeCode, u"is not available: this host cannot run native code."},
     {Msg::ThisLine, u"This line"},
     // Warnings and what they say of a variable
     {Msg::UnsetVariable, u"This variable has not been assigned a value."},

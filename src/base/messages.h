@@ -28,6 +28,8 @@ enum class Msg : uint16_t {
   FileWriteFailed,
   UnwrittenAtExit,
   DllImportMemoryFailed,
+  DllCallNeedsCapacity,
+  DynaCallNeedsCapacity,
   ScriptNotExtracted,
   // Parameters of commands and directives
   ParamInvalid1,
@@ -176,6 +178,7 @@ enum class Msg : uint16_t {
   MustBeNonBlank,
   TheFunction,
   NotYetAvailable,
+  NoNativeCode,
   ThisLine,
   // Warnings and what they say of a variable
   UnsetVariable,

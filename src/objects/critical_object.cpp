@@ -7,11 +7,13 @@
 #include "base/messages.h"
 #include "objects/object_model.h"
 #include "platform/critical_section.h"
+#include "platform/messages.h"
 #include "platform/platform.h"
 #include "runtime/builtin_functions.h"
 #include "runtime/errors.h"
 #include "runtime/evaluator.h"
 #include "runtime/func.h"
+#include "runtime/process_state.h"
 
 namespace orv {
 
@@ -34,15 +36,31 @@ void release_shared(SharedSection* shared) {
   delete shared;
 }
 
+// Waits for the lock without blocking the thread: the script's thread
+// keeps looking at its messages, so that a thread holding the lock and
+// waiting for a callback the script must answer is served meanwhile.
+void enter(void* section) {
+  while (!platform::try_enter_critical_section(section)) {
+    if (on_script_thread()) (void)platform::message_waiting();
+    platform::sleep_ms(0);
+  }
+}
+
 class CriticalObject final : public ObjectBase {
  public:
   CriticalObject(ObjectRef inner, SharedSection* shared) : inner_(std::move(inner)), shared_(shared) {}
 
   Result invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) override {
     (void)this_token;
-    platform::enter_critical_section(shared_->section);
+    enter(shared_->section);
     ExprToken inner_this = object_token(inner_.get());
     Result r = inner_->invoke(result, inner_this, flags, params, count);
+    // An enumerator walks the shared object: each of its steps takes the lock too.
+    if (auto* walk = dynamic_cast<EnumBase*>(token_object(result)); walk && result.symbol == SymObject) {
+      ++shared_->refs;
+      if (auto* wrapper = new (std::nothrow) CriticalObject(ObjectRef::adopt(walk), shared_)) result = object_token(wrapper);
+      else --shared_->refs, result = object_token(walk);
+    }
     platform::leave_critical_section(shared_->section);
     return r;
   }
@@ -53,7 +71,9 @@ class CriticalObject final : public ObjectBase {
 
  protected:
   ~CriticalObject() override {
+    enter(shared_->section);
     inner_.reset();
+    platform::leave_critical_section(shared_->section);
     release_shared(shared_);
   }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/result.h"
 #include "base/text.h"
 #include "objects/dll_types.h"
 
@@ -22,6 +23,14 @@ struct DllImportDef {
   const DllImportParam* params = nullptr;
   int param_count = 0;
   DllType return_type{DllTypeCode::Int, false, false};
+  // The library the address lies in, held so that it stays loaded.
+  void* library = nullptr;
 };
+
+struct Func;
+struct ExprToken;
+// The routine of every #DllImport function: the call with the script's
+// arguments, each missing one taking its declared default.
+Result builtin_dll_import_call(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

@@ -75,6 +75,12 @@ Result builtin_win_active(Func& func, ExprToken& result, ExprToken* args, int ar
 // MenuGetHandle(MenuName) and MenuGetName(Handle).
 Result builtin_menu_get_handle(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_menu_get_name(Func& func, ExprToken& result, ExprToken* args, int argc);
+// Native calls: DllCall(Function, Type1, Arg1, ..., [ReturnType]),
+// DynaCall(Function, Definition, Defaults...) and its other forms, and
+// RegisterCallback(Function [, Options, ParamCount, EventInfo]).
+Result builtin_dll_call(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_dyna_call(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_register_callback(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

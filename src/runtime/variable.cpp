@@ -17,7 +17,7 @@
 namespace orv {
 
 VariableSettings g_var_settings;
-char16_t g_empty_text[1] = {0};
+char16_t g_empty_text[kEmptyTextRoom] = {0};
 
 Result report_memory_limit() { return report_runtime_error(message(Msg::MemoryLimitReached)); }
 

@@ -190,7 +190,11 @@ struct Variable {
   ObjectRef take_object();
 };
 
-// The shared empty text every empty variable points at.
-extern char16_t g_empty_text[1];
+// The shared empty text every empty variable points at. Only its first
+// character is ever read; the room after it absorbs a short write by native
+// code handed an empty variable, which the call then reports, so that the
+// report itself does not run on corrupted memory.
+inline constexpr size_t kEmptyTextRoom = 64;
+extern char16_t g_empty_text[kEmptyTextRoom];
 
 }  // namespace orv

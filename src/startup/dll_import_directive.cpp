@@ -5,7 +5,7 @@
 
 #include "base/messages.h"
 #include "objects/dll_import.h"
-#include "platform/libraries.h"
+#include "platform/native_calls.h"
 #include "platform/platform.h"
 #include "runtime/builtin_functions.h"
 #include "runtime/builtin_vars.h"
@@ -141,12 +141,16 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
     if (code.size() % 2) return fail(message(Msg::ParamInvalid2));
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < code.size(); i += 2) bytes.push_back(uint8_t(hex_digit_value(code[i]) * 16 + hex_digit_value(code[i + 1])));
-    def->address = platform::commit_executable(bytes.data(), bytes.size());
+    def->address = platform::place_code(bytes.data(), bytes.size());
     if (!def->address) return fail(message(Msg::DllImportMemoryFailed));
   } else if (numeric_type_of(target, NumericIntegerOnly) == NumType::Integer) {
     def->address = reinterpret_cast<void*>(uintptr_t(text_to_int(target)));
-  } else if (platform::find_library_function(target, def->address) != platform::LibraryLookup::Found) {
-    return fail(message(Msg::CallToMissingFunction));
+  } else {
+    void* loaded = nullptr;
+    if (platform::find_native_function(target.data(), target.size(), def->address, loaded) != platform::NativeLookup::Found)
+      return fail(message(Msg::CallToMissingFunction));
+    // The function's own reference to its library, for as long as the program runs.
+    def->library = loaded ? loaded : platform::hold_library_of(def->address);
   }
 
   if (!params.empty()) {
@@ -157,7 +161,7 @@ DirectiveOutcome define_dll_import(ScriptProgram& program, StringView arg, Strin
   }
   Func* f = add_script_function(program, name, at);
   f->kind = FuncKind::Builtin;
-  f->routine = builtin_not_available;
+  f->routine = builtin_dll_import_call;
   f->min_params = 0;
   f->max_params = def->param_count;
   f->dll_import = def;

@@ -69,6 +69,24 @@ drive wait-window Orvanta resident.exe 5000; check "resident: still running afte
 drive post Orvanta resident.exe 0x111 65405 0 >/dev/null   # its menu's Exit
 finish resident 0 ""
 
+# A native call that wrote into the text every empty variable shares: the
+# program cannot be trusted any more, says so, and exits with 2.
+pack capacity $'empty := ""\nFileAppend, before, *\nDllCall("wsprintfW", "Str", empty, "Str", "x", "CDecl")\nFileAppend, never, *'
+start capacity
+answer capacity "Critical Error: This DllCall requires a prior VarSetCapacity. The program is now unstable and will exit.
+
+${T}Line#
+${T}001: empty := \"\"
+${T}002: FileAppend,before,*
+--->${T}003: DllCall(\"wsprintfW\", \"Str\", empty, \"Str\", \"x\", \"CDecl\")
+${T}004: FileAppend,never,*
+${T}004: Exit
+${T}004: Exit
+${T}004: Exit
+
+For more details, read the documentation for #Warn."
+finish capacity 2 before
+
 # A load error: the line's number and text, and the program exits with 2
 # without running any line.
 pack load $'FileAppend, never, *\nthis is not a command'

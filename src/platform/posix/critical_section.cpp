@@ -20,6 +20,9 @@ void* create_critical_section() {
 }
 
 void enter_critical_section(void* section) { pthread_mutex_lock(static_cast<pthread_mutex_t*>(section)); }
+bool try_enter_critical_section(void* section) {
+  return pthread_mutex_trylock(static_cast<pthread_mutex_t*>(section)) == 0;
+}
 void leave_critical_section(void* section) { pthread_mutex_unlock(static_cast<pthread_mutex_t*>(section)); }
 
 void delete_critical_section(void* section) {

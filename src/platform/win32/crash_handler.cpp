@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "platform/native_calls.h"
 #include "platform/platform.h"
 
 namespace orv::platform {
@@ -20,6 +21,8 @@ LONG WINAPI on_exception(EXCEPTION_POINTERS* info) noexcept {
   const EXCEPTION_RECORD* rec = info->ExceptionRecord;
   if (rec->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || GetCurrentThreadId() != g_main_thread)
     return EXCEPTION_CONTINUE_SEARCH;
+  // A guarded native call catches its callee's faults itself.
+  if (inside_guarded_call()) return EXCEPTION_CONTINUE_SEARCH;
   bool noncontinuable = (rec->ExceptionFlags & EXCEPTION_NONCONTINUABLE) != 0;
   if (!noncontinuable && !g_warn_continuable) return EXCEPTION_CONTINUE_SEARCH;
   uint32_t line = 0;

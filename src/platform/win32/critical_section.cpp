@@ -12,6 +12,9 @@ void* create_critical_section() {
 }
 
 void enter_critical_section(void* section) { EnterCriticalSection(static_cast<CRITICAL_SECTION*>(section)); }
+bool try_enter_critical_section(void* section) {
+  return TryEnterCriticalSection(static_cast<CRITICAL_SECTION*>(section)) != 0;
+}
 void leave_critical_section(void* section) { LeaveCriticalSection(static_cast<CRITICAL_SECTION*>(section)); }
 
 void delete_critical_section(void* section) {
