@@ -244,6 +244,11 @@ constexpr Row kRows[] = {
     {Msg::MenuItemsInUse, u"Can't delete items (in use?)."},
     {Msg::TrayMenuOnly, u"Supported only for the tray menu"},
     {Msg::Param3NotBlankHere, u"Parameter #3 must not be blank in this case."},
+    // Structures over raw memory
+    {Msg::InvalidStructDefinition, u"Invalid structure definition."},
+    {Msg::BitFieldPointer, u"Bit field must not be a pointer"},
+    {Msg::VariableNotFoundInFunction, u"Variable was not found in function."},
+    {Msg::EmptyStructPointer, u"Empty pointer, dynamic Structure fields must be initialized manually first."},
 };
 
 constexpr bool rows_follow_ids() {

@@ -227,6 +227,11 @@ enum class Msg : uint16_t {
   MenuItemsInUse,
   TrayMenuOnly,
   Param3NotBlankHere,
+  // Structures over raw memory
+  InvalidStructDefinition,
+  BitFieldPointer,
+  VariableNotFoundInFunction,
+  EmptyStructPointer,
   Count  // not a message: how many there are
 };
 
