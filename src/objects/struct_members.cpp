@@ -337,7 +337,7 @@ Result StructObject::set_capacity(const StructField* f, const ExprToken* bytes_t
   if (bytes && bytes < layout_->size) bytes = layout_->size;
   uint8_t* fresh = bytes ? zeroed_block(bytes) : nullptr;
   if (bytes && !fresh) return report_runtime_error(message(Msg::OutOfMemory));
-  if (owned_) retired_.push_back(memory_);
+  if (owned_) retire(memory_);
   memory_ = fresh;
   owned_ = bytes;
   result = int_token(int64_t(bytes));

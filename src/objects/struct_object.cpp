@@ -77,6 +77,13 @@ Result StructObject::make_view(LayoutRef layout, uintptr_t at, ExprToken& result
   return ResultDone;
 }
 
+void StructObject::retire(uint8_t* block) {
+  // Without views nothing of ours can still look at the block; with them,
+  // it waits for the end of the root.
+  if (ref_count() <= 1) std::free(block);
+  else retired_.push_back(block);
+}
+
 StructObject::Buffer* StructObject::buffer_at(uintptr_t slot) {
   for (Buffer& b : root().buffers_)
     if (b.slot == slot) return &b;
@@ -88,7 +95,7 @@ uint8_t* StructObject::allocate_buffer(uintptr_t slot, size_t bytes) {
   if (!data) return nullptr;
   StructObject& r = root();
   if (Buffer* old = buffer_at(slot)) {
-    r.retired_.push_back(old->data);
+    r.retire(old->data);
     *old = Buffer{slot, data, bytes};
   } else {
     r.buffers_.push_back(Buffer{slot, data, bytes});

@@ -7,9 +7,9 @@
 // element or a pointer to a structure gives a view that holds its root, so
 // that the memory it looks at stays as long as the view. The root also owns
 // every text buffer that a write through it or any of its views allocated
-// for a string pointer, and keeps each replaced buffer (and memory replaced
-// by SetCapacity) until it goes itself, so that no view or native copy of a
-// pointer is left pointing into freed memory.
+// for a string pointer. A buffer (or memory) replaced while views of the
+// root exist is kept until the root goes, so that no view is left looking
+// at freed memory.
 //
 // A structure at address 0 (or at an address scripts may not name) reads
 // empty and refuses writes.
@@ -68,6 +68,9 @@ class StructObject final : public ObjectBase {
   Result write_field(const StructField& f, size_t index, bool indexed, const ExprToken& value);
   Result write_text_pointer(uint8_t* slot, const StructField& f, StringView text);
   Buffer* buffer_at(uintptr_t slot);
+  // Root only: frees a block given up, or keeps it until the end while
+  // views of this root exist.
+  void retire(uint8_t* block);
   uint8_t* allocate_buffer(uintptr_t slot, size_t bytes);
   Result clone(ExprToken& result, ExprToken** args, int argc);
   Result set_capacity(const StructField* f, const ExprToken* bytes, ExprToken& result);
