@@ -7,7 +7,7 @@ namespace {
 // Word lists: every name stands between blanks, so that a search for
 // " NAME " matches whole words only. The first list holding a name decides
 // its size.
-constexpr StringView kOneByte = u" CHAR UCHAR BOOLEAN BYTE INT8 bool ";
+constexpr StringView kOneByte = u" CHAR UCHAR BOOLEAN BYTE INT8 ";
 constexpr StringView kTwoBytes = u" ATOM INT16 LANGID WCHAR WORD USAGE SHORT USHORT TCHAR ";
 constexpr StringView kFourBytes =
     u" SIGNED UNSIGNED INT ACCESS_MASK UINT FLOAT INT32 LONG LONG32 HFILE HRESULT BOOL COLORREF DWORD DWORD32 LCID "
@@ -48,7 +48,9 @@ bool in_list(StringView list, StringView name) {
 
 StructType find_struct_type(StringView name) {
   StructType t;
-  if (in_list(kOneByte, name)) t.size = 1;
+  // C's bool is one byte; only its own spelling, since BOOL is four.
+  if (name == u"bool") t.size = 1;
+  else if (in_list(kOneByte, name)) t.size = 1;
   else if (in_list(kTwoBytes, name)) t.size = 2;
   else if (in_list(kFourBytes, name)) t.size = 4;
   else if (in_list(kEightBytes, name)) t.size = 8;

@@ -88,6 +88,7 @@ TEST(StructLayout, AlignmentAndPadding) {
                 {{u"a", 0, 1}, {u"parts", 2, 4}, {u"z", 6, 1}});
   expect_layout(u"BYTE a // the first\n// a whole line\nDWORD b ; ; ,", 8, {{u"a", 0, 1}, {u"b", 4, 4}});
   expect_layout(u"RECT r[2]; BYTE b", 36, {{u"r", 0, 32}, {u"b", 32, 1}});
+  expect_layout(u"bool a; BOOL b; Bool c; BOOLEAN d", 16, {{u"a", 0, 1}, {u"b", 4, 4}, {u"c", 8, 4}, {u"d", 12, 1}});
 }
 
 TEST(StructLayout, BitFieldsShareUnitsOfTheirType) {
