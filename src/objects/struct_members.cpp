@@ -236,8 +236,12 @@ Result StructObject::call(StringView name, ExprToken& result, ExprToken& this_to
       result = int_token(f ? f->type.encoding : kNoEncoding);
       return ResultDone;
     case Member::GetPointer: {
-      size_t offset = f ? f->offset : by_index ? layout_->element_size() * size_t(token_to_int(*args[0]) - 1) : 0;
-      if (!memory_ || offset + 8 > layout_->size) return ResultDone;
+      size_t offset = f ? f->offset : 0, index = 0;
+      if (!f && by_index) {
+        if (!element_index(*args[0], layout_->elements(), index)) return ResultDone;
+        offset = index * layout_->element_size();
+      }
+      if (!memory_ || layout_->size < 8 || offset > layout_->size - 8) return ResultDone;
       uintptr_t pointer;
       std::memcpy(&pointer, memory_ + offset, 8);
       result = int_token(int64_t(pointer));
