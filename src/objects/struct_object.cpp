@@ -22,6 +22,16 @@ constexpr uintptr_t kLowestAddress = 0x10000;
 
 uintptr_t address_of(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
+// An integer computed or assigned as one (an address such as &buf, or a
+// variable holding one) is a pointer for a string member; text, numeric or
+// not, is the text to store.
+bool is_pure_integer(const ExprToken& value) {
+  if (value.symbol == SymInteger) return true;
+  if (value.symbol != SymVar) return false;
+  const Variable& v = value.var->target();
+  return v.type == VarType::Normal && (v.attributes & AttrHasInt) && (v.attributes & AttrTextStale);
+}
+
 Result empty_pointer() { return report_runtime_error(message(Msg::EmptyStructPointer)); }
 
 }  // namespace
@@ -178,7 +188,7 @@ Result StructObject::write_field(const StructField& f, size_t index, bool indexe
   bool text = value.symbol != SymInteger && value.symbol != SymFloat && !object &&
               token_numeric_type(value) == NumType::NotNumeric;
   char16_t buf[256];
-  if (f.is_text_pointer() && value.symbol != SymInteger) return write_text_pointer(at, f, token_to_text(value, buf));
+  if (f.is_text_pointer() && !is_pure_integer(value)) return write_text_pointer(at, f, token_to_text(value, buf));
   if (f.is_char_array() && !indexed) {
     std::string bytes = encode_member_text(f.type.encoding, token_to_text(value, buf));
     size_t unit = char_size(f.type.encoding);
