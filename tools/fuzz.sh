@@ -8,7 +8,7 @@
 #                                   once, then FUZZ_SECONDS (default 10) of
 #                                   fuzzing from the seeds alone
 #
-# Targets: load, run, packed, text_functions, stream, regex, obj_load. Seeds are made afresh from the
+# Targets: load, run, packed, text_functions, stream, regex, obj_load, struct_definition. Seeds are made afresh from the
 # script tests (tests/scripts/**/*.orv) on every run; what a long run finds
 # that is new stays in build/fuzz/corpus/TARGET for the next one, and every
 # input that fails is kept in build/fuzz/findings/TARGET. A long run of the
@@ -27,7 +27,7 @@ if [ "${1:-}" = --smoke ]; then
   shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions stream regex obj_load)
+[ ${#targets[@]} -gt 0 ] || targets=(load run packed text_functions stream regex obj_load struct_definition)
 seconds=${FUZZ_SECONDS:-$([ $smoke = 1 ] && echo 10 || echo 180)}
 out=build/fuzz
 
@@ -42,7 +42,8 @@ done
 # target the same texts in each of its input forms (see packed_fuzz.cpp).
 seeds=$out/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions" "$seeds/stream" "$seeds/regex" "$seeds/obj_load"
+mkdir -p "$seeds/scripts" "$seeds/packed" "$seeds/text_functions" "$seeds/stream" "$seeds/regex" "$seeds/obj_load" \
+  "$seeds/struct_definition"
 python3 - "$seeds" <<'EOF'
 import base64, glob, hashlib, os, struct, sys, zlib
 seeds = sys.argv[1]
@@ -50,6 +51,17 @@ def put(folder, data):
     name = hashlib.sha1(data).hexdigest()
     with open(os.path.join(seeds, folder, name), "wb") as f:
         f.write(data)
+# Structure definitions: every literal the script tests hand to Struct or
+# Sizeof, and a few with named parts (S1, S2 ... follow \x01 separators).
+import re
+definition = re.compile(rb'(?:Struct|Sizeof)\("((?:[^"\n]|"")*)"')
+for path in sorted(glob.glob("tests/scripts/**/*.orv", recursive=True)):
+    for m in definition.finditer(open(path, "rb").read()):
+        put("struct_definition", m.group(1).replace(b"`n", b"\n"))
+for text in [b"S1 a; S2 *b; union { S1 c[2]; BYTE d:3; }\x01RECT r; WORD w:4\x01INT v; S2 *self",
+             b"struct {\n BYTE a\n union { WORD w; struct { BYTE lo; BYTE hi; }; } u[3]\n} inner; POINT p; Node n",
+             b"S1[4]\x01TCHAR name[10]; LPTSTR t; CHAR **pp; DOUBLE d; INT64 q:40; INT64 r:24"]:
+    put("struct_definition", text)
 for path in sorted(glob.glob("tests/scripts/**/*.orv", recursive=True)):
     data = open(path, "rb").read()
     end = 0 if data.startswith(b";--- expect") else data.find(b"\n;--- expect")
@@ -105,6 +117,7 @@ options_of() {
     load) opts+=(-max_len=65536) ;;
     text_functions) opts+=(-dict=tests/fuzz/text_functions.dict) ;;
     regex) opts+=(-dict=tests/fuzz/regex.dict) ;;
+    struct_definition) opts+=(-dict=tests/fuzz/struct_definition.dict -max_len=4096) ;;
   esac
   echo "${opts[@]}"
 }

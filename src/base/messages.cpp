@@ -267,6 +267,11 @@ constexpr Row kRows[] = {
     {Msg::TooManyFonts, u"Too many fonts."},
     {Msg::CantCreateFont, u"Can't create font."},
     {Msg::ActiveXNotAvailable, u"ActiveX controls are not available in this version."},
+    // Structures over raw memory
+    {Msg::InvalidStructDefinition, u"Invalid structure definition."},
+    {Msg::BitFieldPointer, u"Bit field must not be a pointer"},
+    {Msg::VariableNotFoundInFunction, u"Variable was not found in function."},
+    {Msg::EmptyStructPointer, u"Empty pointer, dynamic Structure fields must be initialized manually first."},
 };
 
 constexpr bool rows_follow_ids() {

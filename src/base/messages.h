@@ -250,6 +250,11 @@ enum class Msg : uint16_t {
   TooManyFonts,
   CantCreateFont,
   ActiveXNotAvailable,
+  // Structures over raw memory
+  InvalidStructDefinition,
+  BitFieldPointer,
+  VariableNotFoundInFunction,
+  EmptyStructPointer,
   Count  // not a message: how many there are
 };
 

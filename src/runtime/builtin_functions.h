@@ -28,6 +28,9 @@ Result builtin_is_name(Func& func, ExprToken& result, ExprToken* args, int argc)
 // an Object's built-in methods directly.
 Result builtin_object(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_array(Func& func, ExprToken& result, ExprToken* args, int argc);
+// Struct(Definition [, Address | Object [, Object]]) and Sizeof(Definition).
+Result builtin_struct(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_sizeof(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_critical_object(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_is_object(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_obj_method(Func& func, ExprToken& result, ExprToken* args, int argc);
