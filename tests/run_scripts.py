@@ -35,9 +35,6 @@ SANITIZER = re.compile(r"ERROR: (Address|Leak)Sanitizer|: runtime error: |ERROR:
 # Extra time the runner gives orvrun beyond a test's own limit before it
 # gives up on orvrun itself.
 GRACE = 15
-# Where the built-in functions are listed; a row whose routine is kLater
-# names a function the program does not have yet.
-BUILTIN_TABLE = os.path.join(ROOT, "src", "runtime", "builtin_functions.cpp")
 # How Wine, not the program, ends a start: the exit code of a run that
 # wrote nothing at all, neither to stdout nor to stderr, and why. 66 is
 # STATUS_DLL_INIT_FAILED (0xC0000142) cut to a byte: Wine's loader gave up
@@ -65,7 +62,6 @@ class Test:
         self.modes = set(MODES)
         self.timeout = 20.0
         self.copies = []
-        self.needs = []
         self.stdout = ""
         self.stderr = None
         self.script = b""
@@ -119,8 +115,6 @@ class Test:
                     self.timeout = float(value)
                 elif key == "copy":
                     self.copies = [c.strip() for c in value.split(",") if c.strip()]
-                elif key == "needs":
-                    self.needs = [n.strip() for n in value.split(",") if n.strip()]
                 else:
                     raise TestError(f"unknown attribute {key!r}")
             except ValueError as e:
@@ -230,16 +224,6 @@ def run_one(test, mode, workroot):
     return Outcome(problems, code, stdout, stderr)
 
 
-def missing_builtins():
-    """Names of built-in functions the table lists without a routine yet."""
-    try:
-        with open(BUILTIN_TABLE, encoding="utf-8") as f:
-            table = f.read()
-    except OSError:
-        return set()
-    return {m.group(1).lower() for m in re.finditer(r'\{u"(\w+)",\s*\d+,\s*\w+,\s*kLater\}', table)}
-
-
 def find_tests(patterns):
     paths = []
     for dirpath, dirnames, filenames in os.walk(TESTS):
@@ -273,13 +257,8 @@ def main():
         jobs = max(jobs, 4)
 
     tests = find_tests(opts.patterns)
-    missing = missing_builtins()
-    waiting = [t for t in tests if not t.error and any(n.lower() in missing for n in t.needs)]
-    runnable = [t for t in tests if (opts.mode in t.modes and t not in waiting) or t.error]
+    runnable = [t for t in tests if opts.mode in t.modes or t.error]
     skipped = len(tests) - len(runnable)
-    if opts.verbose:
-        for t in waiting:
-            print(f"skip {t.id} [{opts.mode}]: needs {', '.join(t.needs)}, not built yet", flush=True)
 
     if opts.mode == "wine" and runnable:
         # Bring Wine up once here rather than in the first few parallel runs.
@@ -323,8 +302,6 @@ def main():
     summary = f"{passed} passed, {len(failed)} failed"
     if skipped:
         summary += f", {skipped} skipped"
-    if waiting:
-        summary += f" ({len(waiting)} waiting for built-in functions not built yet)"
     if retried:
         summary += f" ({len(retried)} run again after Wine failed to start them: {', '.join(sorted(retried))})"
     print(summary, flush=True)
