@@ -190,6 +190,8 @@ row='%-20s %8s %8s %8s %8s %8s %8s %8s %8s %8s %14s  %s\n'
     tools/orvrun "$work/window_bench.exe" | tr -d '\r' | sed 's/^/  /'
     tools/orvpack bench/windows/hotkey_latency.orv -o "$work/hotkey_latency.exe" >/dev/null
     tools/orvrun "$work/hotkey_latency.exe" | tr -d '\r' | sed 's/^/  /'
+    tools/orvpack bench/windows/gui_bench.orv -o "$work/gui_bench.exe" >/dev/null
+    tools/orvrun "$work/gui_bench.exe" | tr -d '\r' | sed 's/^/  /'
   fi
   # Native calls and callbacks, against the project's own test library.
   if [ "$wine" != 0 ] && [ -f build/win/orv-native-test.dll ] && { [ -z "$only" ] || [[ native_calls =~ $only ]]; }; then

@@ -19,6 +19,8 @@ void fill_list(GuiWindow& gui, GuiControl& c, StringView text) {
   platform::GuiSystem& system = platform::gui_system();
   ListKind kind = kind_of(c.type);
   char16_t d = gui.delimiter;
+  // A list drawn again after every item takes time that grows with its length.
+  system.set_redraw(c.hwnd, false);
   if (!text.empty() && text[0] == d) {
     system.list_clear(c.hwnd, kind);
     text = text.substr(1);
@@ -36,6 +38,7 @@ void fill_list(GuiWindow& gui, GuiControl& c, StringView text) {
       ++i;
     }
   }
+  system.set_redraw(c.hwnd, true);
 }
 
 bool set_picture(GuiControl& c, StringView text) {

@@ -54,7 +54,11 @@ uint32_t message_box_timeout_ms(double seconds) {
   return ms == 0 ? 1 : ms;
 }
 
-MessageBoxAnswer show_message_box(const MessageBoxRequest& request, MessageBoxDisplay display) {
+MessageBoxAnswer show_message_box(const MessageBoxRequest& given, MessageBoxDisplay display) {
+  // A script window that owns the thread's dialogs (+OwnDialogs) owns the box.
+  MessageBoxRequest request = given;
+  if (!request.owner && g_thread && g_thread->dialog_owner && platform::window_exists(g_thread->dialog_owner))
+    request.owner = g_thread->dialog_owner;
   // While the notice is up, a further box would only hide it.
   if (g_open_boxes > kMaxOpenMessageBoxes) return MessageBoxAnswer{};
   if (g_open_boxes == kMaxOpenMessageBoxes) {

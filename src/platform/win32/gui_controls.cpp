@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <map>
 
 #include "platform/win32/gui_internal.h"
 #include "platform/win32/icons.h"
@@ -15,11 +16,23 @@ namespace {
 
 HWND hw(WindowHandle h) { return reinterpret_cast<HWND>(h); }
 
+// The system's DPI is fixed for the life of a program that declares itself
+// aware of the system's DPI.
 int screen_dpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return dpi > 0 ? dpi : 96;
+  static int dpi = [] {
+    HDC dc = GetDC(nullptr);
+    int d = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return d > 0 ? d : 96;
+  }();
+  return dpi;
+}
+
+// One memory DC for every measure: asking the screen for a DC each time
+// costs a round trip to the display under Wine.
+HDC measure_dc() {
+  static HDC dc = CreateCompatibleDC(nullptr);
+  return dc;
 }
 
 HFONT font_or_default(FontHandle font) {
@@ -112,21 +125,24 @@ FontHandle Win32Gui::create_font(const FontSpec& spec) {
 void Win32Gui::destroy_font(FontHandle font) { DeleteObject(reinterpret_cast<HFONT>(font)); }
 
 FontMetrics Win32Gui::metrics(FontHandle font) {
-  HDC dc = GetDC(nullptr);
+  static std::map<FontHandle, FontMetrics> known;
+  if (auto it = known.find(font); it != known.end()) return it->second;
+  HDC dc = measure_dc();
   HGDIOBJ old = SelectObject(dc, font_or_default(font));
   TEXTMETRICW tm = {};
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   FontMetrics m;
   m.height = tm.tmHeight;
   m.external_leading = tm.tmExternalLeading;
   m.average_width = tm.tmAveCharWidth;
+  // Fonts live until the program ends, so a handle never comes to mean another font.
+  known[font] = m;
   return m;
 }
 
 void Win32Gui::measure(FontHandle font, StringView text, int32_t wrap_width, int32_t& width, int32_t& height) {
-  HDC dc = GetDC(nullptr);
+  HDC dc = measure_dc();
   HGDIOBJ old = SelectObject(dc, font_or_default(font));
   std::wstring t;
   wide(text, t);
@@ -134,7 +150,6 @@ void Win32Gui::measure(FontHandle font, StringView text, int32_t wrap_width, int
   UINT flags = DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wrap_width > 0 ? DT_WORDBREAK : 0);
   DrawTextW(dc, t.c_str(), int(t.size()), &r, flags);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   width = r.right - r.left;
   height = r.bottom - r.top;
 }
