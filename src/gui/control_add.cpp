@@ -161,13 +161,11 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
   if (is_list) set_control_contents(g, added, text, true);
   if (type == ControlType::Pic && !text.empty()) {
     // A picture is as large as its image unless the options say otherwise.
-    String spec = String(text);
-    if (o.w || o.h) {
-      String sizes;
-      if (o.w) sizes += u"*w" + to_string(r.w) + u" ";
-      if (o.h) sizes += u"*h" + to_string(r.h) + u" ";
-      spec = sizes + spec;
-    }
+    String spec;
+    if (o.w) spec += u"*w" + to_string(r.w) + u" ";
+    if (o.h) spec += u"*h" + to_string(r.h) + u" ";
+    if (o.icon_number) spec += u"*Icon" + to_string(o.icon_number) + u" ";
+    spec += text;
     int32_t w = o.w ? r.w : -1, h = o.h ? r.h : -1;
     if (!set_control_contents(g, added, spec, true)) {
       w = h = 0;

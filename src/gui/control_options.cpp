@@ -232,6 +232,10 @@ OptionError one_word(StringView word, ControlType type, ControlOptions& o) {
     o.hwnd_var = String(rest);
     return OptionError::None;
   }
+  if (type == ControlType::Pic && value_of(u"Icon", rest) && numeric_type_of(rest) == NumType::Integer) {
+    o.icon_number = int32_t(text_to_int(rest));
+    return OptionError::None;
+  }
   if (value_of(u"Class", rest) && !rest.empty() && type == ControlType::Custom) {
     o.class_name = String(rest);
     return OptionError::None;

@@ -50,6 +50,7 @@ struct ControlOptions {
   bool password_given = false, password_on = false;
   std::vector<int32_t> tab_stops;
   String class_name;
+  int32_t icon_number = 0;  // a picture's icon in its file, from 1
 };
 
 enum class OptionError : uint8_t { None, Invalid, TooManyTabStops };
