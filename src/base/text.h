@@ -13,6 +13,14 @@ using String = std::u16string;
 using StringView = std::u16string_view;
 
 inline bool is_blank(char16_t c) { return c == u' ' || c == u'\t'; }
+// The next word of `text` from `pos` on, words being separated by blanks;
+// empty at the end. `pos` moves past the word.
+inline std::u16string_view next_word(std::u16string_view text, size_t& pos) {
+  while (pos < text.size() && is_blank(text[pos])) ++pos;
+  size_t start = pos;
+  while (pos < text.size() && !is_blank(text[pos])) ++pos;
+  return text.substr(start, pos - start);
+}
 inline bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 

@@ -298,12 +298,9 @@ OptionError one_word(StringView word, ControlType type, ControlOptions& o) {
 
 OptionError parse_control_options(StringView text, ControlType type, ControlOptions& out, StringView& culprit) {
   size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && is_blank(text[i])) ++i;
-    size_t start = i;
-    while (i < text.size() && !is_blank(text[i])) ++i;
-    if (start == i) break;
-    StringView word = text.substr(start, i - start);
+  for (;;) {
+    StringView word = next_word(text, i);
+    if (word.empty()) break;
     if (OptionError e = one_word(word, type, out); e != OptionError::None) {
       culprit = word;
       return e;

@@ -57,11 +57,8 @@ FontError font_index_for(const platform::FontSpec& spec, size_t& index) {
 FontError apply_font_options(StringView options, platform::FontSpec& spec, uint32_t& color, bool& color_given,
                              StringView& culprit) {
   size_t i = 0;
-  while (i < options.size()) {
-    while (i < options.size() && is_blank(options[i])) ++i;
-    size_t start = i;
-    while (i < options.size() && !is_blank(options[i])) ++i;
-    StringView word = options.substr(start, i - start);
+  for (;;) {
+    StringView word = next_word(options, i);
     if (word.empty()) break;
     StringView value = word.substr(1);
     char16_t head = word[0] | 0x20;

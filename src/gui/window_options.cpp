@@ -92,12 +92,9 @@ Result apply_window_options(const GuiRef& gui_ref, StringView options) {
   platform::GuiSystem& system = platform::gui_system();
   bool styles_changed = false, limits_changed = false;
   size_t i = 0;
-  while (i < options.size()) {
-    while (i < options.size() && is_blank(options[i])) ++i;
-    size_t start = i;
-    while (i < options.size() && !is_blank(options[i])) ++i;
-    if (start == i) break;
-    StringView word = options.substr(start, i - start);
+  for (;;) {
+    StringView word = next_word(options, i);
+    if (word.empty()) break;
     StringView whole = word;
     bool on = true;
     if (word[0] == u'+' || word[0] == u'-') {
@@ -213,12 +210,9 @@ Result apply_window_options(const GuiRef& gui_ref, StringView options) {
 
 bool parse_show_options(StringView text, ShowOptions& out, StringView& culprit) {
   size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && is_blank(text[i])) ++i;
-    size_t start = i;
-    while (i < text.size() && !is_blank(text[i])) ++i;
-    if (start == i) break;
-    StringView word = text.substr(start, i - start);
+  for (;;) {
+    StringView word = next_word(text, i);
+    if (word.empty()) break;
     using How = ShowOptions::How;
     if (equals_ignore_case(word, u"Center")) out.center_x = out.center_y = true;
     else if (equals_ignore_case(word, u"xCenter")) out.center_x = true;
@@ -234,7 +228,7 @@ bool parse_show_options(StringView text, ShowOptions& out, StringView& culprit) 
       char16_t c = word[0] | 0x20;
       StringView n = word.substr(1);
       if ((c != u'x' && c != u'y' && c != u'w' && c != u'h') || numeric_type_of(n) != NumType::Integer) {
-        culprit = text.substr(start);
+        culprit = text.substr(size_t(word.data() - text.data()));
         return false;
       }
       int32_t v = int32_t(text_to_int(n));

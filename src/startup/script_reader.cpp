@@ -205,11 +205,8 @@ Result ScriptReader::read_section(StringView options_line, String& logical) {
   bool literal_escape = false, literal_percent = false, escape_commas = true;
   StringView opts = options_line.substr(1);
   size_t i = 0;
-  while (i < opts.size()) {
-    while (i < opts.size() && is_blank(opts[i])) ++i;
-    size_t start = i;
-    while (i < opts.size() && !is_blank(opts[i])) ++i;
-    StringView word = opts.substr(start, i - start);
+  for (;;) {
+    StringView word = next_word(opts, i);
     if (word.empty()) break;
     if (starts_with_ignore_case(word, u"Join")) {
       join = translate_escapes(word.substr(4), syn.escape);

@@ -51,11 +51,8 @@ bool parse_region(StringView text, platform::WindowRegion& out) {
   out = {};
   bool has_w = false, has_h = false, ellipse = false, rounded = false;
   size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && is_blank(text[i])) ++i;
-    size_t start = i;
-    while (i < text.size() && !is_blank(text[i])) ++i;
-    StringView w = text.substr(start, i - start);
+  for (;;) {
+    StringView w = next_word(text, i);
     if (w.empty()) break;
     char16_t first = w[0] | 0x20;
     if (first == u'w' && w.size() > 1) {
