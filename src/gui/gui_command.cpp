@@ -4,6 +4,7 @@
 #include "gui/control_add.h"
 #include "gui/control_layout.h"
 #include "gui/gui_fonts.h"
+#include "gui/gui_menu_bar.h"
 #include "gui/gui_submit.h"
 #include "gui/window_options.h"
 #include "runtime/errors.h"
@@ -20,6 +21,7 @@ Result fail(Msg id, StringView extra = {}) { return report_runtime_error(message
 
 enum class Sub : uint8_t {
   Options, New, Add, Show, Submit, Hide, Minimize, Maximize, Restore, Destroy, Margin, Font, Default, Color, Flash,
+  Menu,
 };
 
 constexpr struct {
@@ -29,7 +31,7 @@ constexpr struct {
     {u"New", Sub::New}, {u"Add", Sub::Add}, {u"Show", Sub::Show}, {u"Submit", Sub::Submit},
     {u"Cancel", Sub::Hide}, {u"Hide", Sub::Hide}, {u"Minimize", Sub::Minimize}, {u"Maximize", Sub::Maximize},
     {u"Restore", Sub::Restore}, {u"Destroy", Sub::Destroy}, {u"Margin", Sub::Margin}, {u"Font", Sub::Font},
-    {u"Default", Sub::Default}, {u"Color", Sub::Color}, {u"Flash", Sub::Flash},
+    {u"Default", Sub::Default}, {u"Color", Sub::Color}, {u"Flash", Sub::Flash}, {u"Menu", Sub::Menu},
 };
 
 // The sub-commands that do nothing to a window that does not exist.
@@ -196,6 +198,7 @@ Result cmd_gui(const ScriptLine&, ExpandedArgs& args) {
     case Sub::Font: return set_font(*g, p2, p3);
     case Sub::Default: set_default_gui(g); return ResultDone;
     case Sub::Color: return set_colors(*g, p2, p3);
+    case Sub::Menu: return set_gui_menu_bar(*g, p2);
     default: return fail(Msg::ParamInvalid1, sub_text);
   }
 }

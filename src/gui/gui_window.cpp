@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gui/gui_fonts.h"
+#include "gui/gui_menu_bar.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
 #include "runtime/numbers.h"
@@ -227,6 +228,7 @@ void destroy_gui(const GuiRef& gui) {
   // Windows placed inside this one go with it: their records too.
   for (const GuiRef& g : std::vector<GuiRef>(gui_windows()))
     if (g != gui && g->is_child && g->owner && g->owner == gui->hwnd && !g->destroyed) destroy_gui(g);
+  detach_gui_menu_bar(*gui);
   if (gui->hwnd) system.destroy(gui->hwnd);
   gui->hwnd = 0;
   gui->controls.clear();

@@ -16,6 +16,7 @@
 namespace orv {
 
 struct Variable;
+struct ScriptMenu;
 
 enum class ControlType : uint8_t {
   None = 0, Text = 1, Pic = 2, GroupBox = 3, Button = 4, Checkbox = 5, Radio = 6, DropDownList = 7, ComboBox = 8,
@@ -80,6 +81,7 @@ struct GuiWindow {
   uint8_t tab_control = kNotInTab, tab_page = 0;
   uint8_t tab_control_count = 0;
   platform::WindowHandle status_bar = 0;
+  ScriptMenu* menu_bar = nullptr;
 
   bool dpi_scale = true;
   bool shown_once = false;

@@ -1,6 +1,7 @@
 #include "gui/menu_build.h"
 
 #include "events/script_threads.h"
+#include "gui/gui_menu_bar.h"
 #include "runtime/launch_state.h"
 #include "runtime/thread_settings.h"
 
@@ -95,7 +96,10 @@ void menu_changed(ScriptMenu& menu) {
   menu_entries(menu, entries);
   system.set_entries(menu.handle, entries);
   if (menu.look_set) system.set_look(menu.handle, menu.look);
-  for (platform::WindowHandle w : menu.bar_windows) system.redraw_bar(w);
+  for (platform::WindowHandle w : menu.bar_windows) {
+    system.redraw_bar(w);
+    refresh_menu_bar_keys(w);
+  }
 }
 
 void destroy_system_menu(ScriptMenu& menu) {

@@ -5,6 +5,7 @@
 #include "events/callable.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
+#include "gui/gui_window.h"
 #include "gui/menu_build.h"
 #include "gui/menus.h"
 #include "platform/menus.h"
@@ -29,7 +30,7 @@ int parameters_for(const Callable& c) {
 
 }  // namespace
 
-void launch_menu_item(uintptr_t, uint16_t id) {
+void launch_menu_item(uintptr_t window, uint16_t id) {
   ScriptMenu* menu = nullptr;
   ScriptMenuItem* item = find_item_by_id(id, &menu);
   if (!item || item->callable.empty()) return;
@@ -44,6 +45,15 @@ void launch_menu_item(uintptr_t, uint16_t id) {
   g_launch.menu_item_pos = uint32_t(position);
   LaunchedThread thread(item->priority, first);
   g_threads.last_peek_tick = g_threads.last_rest_tick = platform::tick_count();
+  // An item of a window's menu bar runs with that window as its GUI window.
+  if (GuiRef gui = window ? gui_of_window(window) : nullptr; gui && gui->hwnd == window) {
+    ThreadSettings& t = *g_thread;
+    t.gui_window = gui;
+    t.default_gui = gui;
+    t.gui_name = gui_display_name(*gui);
+    t.gui_event = 1;
+    t.last_found_window = gui->hwnd;
+  }
   if (callable.label) {
     (void)run_callable(callable);
     return;

@@ -162,6 +162,16 @@ class GuiSystem {
   virtual void set_window_colors(WindowHandle window, uint32_t window_rgb, uint32_t control_rgb) {}
   virtual void set_control_color(WindowHandle control, uint32_t rgb) {}
 
+  // --- menu bars ----------------------------------------------------------------------
+  // A key that chooses a menu item: Shift 1, Control 2, Alt 4, and the key.
+  struct Accelerator {
+    uint8_t modifiers = 0, vk = 0;
+    uint16_t id = 0;
+  };
+  // Shows the menu as the window's menu bar (0: none) and makes the keys
+  // choose their items while the window's controls have the focus.
+  virtual void set_menu_bar(WindowHandle window, uintptr_t menu, const std::vector<Accelerator>& keys) {}
+
   // --- drops ------------------------------------------------------------------------
   virtual void dropped_files(uintptr_t drop, std::vector<String>& out) { out.clear(); }
   virtual void release_drop(uintptr_t drop) {}

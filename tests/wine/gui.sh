@@ -146,5 +146,44 @@ wait_event "still there 1"; check "hidden: the window still exists" $?
 wait_event "destroyed 0"; check "hidden: Destroy ends it" $?
 wait "$pid"
 
+# A menu bar: an item chosen by its key (Ctrl+S, named after the item's
+# tab) and by the keyboard's way through the bar (Alt+F, then Down and
+# Enter), each run with its window as A_Gui; removed again, its key no
+# longer works.
+pack bar '#NoTrayIcon
+Menu, FileMenu, Add, &Save`tCtrl+S, Chosen
+Menu, FileMenu, Add, &Open, Chosen
+Menu, Bar, Add, &File, :FileMenu
+Gui, Editor:Menu, Bar
+Gui, Editor:Add, Edit, w200 r3
+Gui, Editor:Show,, Orvanta bar
+FileAppend, shown`n, bar.txt
+return
+Chosen:
+FileAppend, % A_ThisMenuItem " " A_ThisMenu " " A_Gui "`n", bar.txt
+if (A_ThisMenuItem = "&Open")
+  Gui, Editor:Menu
+return
+EditorGuiClose:
+ExitApp'
+events="$work/bar.txt"
+start bar
+wait_event shown 10; check "bar: shown" $?
+bar_title="Orvanta bar"
+x_focus_on "$bar_title" 10; check "bar: has the X focus" $?
+xdotool key ctrl+s
+wait_event $'&Save\tCtrl+S FileMenu Editor'; check "bar: Ctrl+S chooses its item" $? "got: $(cat "$events")"
+xdotool key alt+f
+drive wait-shown "#32768" "" 5000; check "bar: Alt+F opens the menu" $?
+xdotool key Down Return
+wait_event "&Open FileMenu Editor"; check "bar: Alt+F, Down, Enter" $? "got: $(cat "$events")"
+xdotool key ctrl+s
+# The keys are taken in order: once Alt+F has done nothing either, Ctrl+S has been seen.
+xdotool key alt+f
+! drive wait-shown "#32768" "" 1000; check "bar: no menu once the bar is gone" $?
+[ "$(grep -c Save "$events")" = 1 ]; check "bar: no key once the bar is gone" $?
+drive post OrvantaGUI "$bar_title" 16 0 0
+wait "$pid"
+
 echo "gui: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -74,6 +74,7 @@ class Win32Gui final : public GuiSystem {
                    int32_t& height) override;
   void set_window_colors(WindowHandle window, uint32_t window_rgb, uint32_t control_rgb) override;
   void set_control_color(WindowHandle control, uint32_t rgb) override;
+  void set_menu_bar(WindowHandle window, uintptr_t menu, const std::vector<Accelerator>& keys) override;
   void dropped_files(uintptr_t drop, std::vector<String>& out) override;
   void release_drop(uintptr_t drop) override;
 
@@ -86,6 +87,7 @@ class Win32Gui final : public GuiSystem {
     int32_t min_w = -1, min_h = -1, max_w = -1, max_h = -1;
     HWND default_button = nullptr;
     HWND last_focus = nullptr;
+    HACCEL accelerators = nullptr;
   };
   struct ControlState {
     COLORREF text_color = CLR_INVALID;

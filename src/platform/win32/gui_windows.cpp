@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "platform/messages.h"
 #include "platform/win32/gui_internal.h"
 #include "platform/win32/wide_text.h"
 
@@ -62,13 +63,16 @@ LRESULT CALLBACK gui_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
     case WM_COMMAND: {
       HWND from = reinterpret_cast<HWND>(lparam);
       if (!from) {
-        // The dialog manager's Escape (menu items come later).
+        // The dialog manager's Escape; anything else is an item of the menu
+        // bar, chosen or reached by its key, for the program's main window.
         if (LOWORD(wparam) == IDCANCEL) {
           n.kind = GuiNotice::Kind::Escape;
           gui.notify(n, result);
           return 0;
         }
-        break;
+        PostMessageW(reinterpret_cast<HWND>(main_window()), program_message::kMenuItem, reinterpret_cast<WPARAM>(hwnd),
+                     LOWORD(wparam));
+        return 0;
       }
       n.kind = GuiNotice::Kind::Command;
       n.control_id = LOWORD(wparam);
@@ -221,6 +225,7 @@ GuiSystem& gui_system() { return win32_gui(); }
 
 void Win32Gui::forget(HWND hwnd) {
   if (auto w = windows.find(hwnd); w != windows.end()) {
+    if (w->second.accelerators) DestroyAcceleratorTable(w->second.accelerators);
     if (w->second.window_brush) DeleteObject(w->second.window_brush);
     if (w->second.control_brush) DeleteObject(w->second.control_brush);
     windows.erase(w);
@@ -430,10 +435,36 @@ void Win32Gui::dropped_files(uintptr_t drop, std::vector<String>& out) {
 
 void Win32Gui::release_drop(uintptr_t drop) { DragFinish(reinterpret_cast<HDROP>(drop)); }
 
+void Win32Gui::set_menu_bar(WindowHandle window, uintptr_t menu, const std::vector<Accelerator>& keys) {
+  HWND h = hw(window);
+  WindowState& s = windows[h];
+  if (s.accelerators) DestroyAcceleratorTable(s.accelerators), s.accelerators = nullptr;
+  if (!keys.empty()) {
+    std::vector<ACCEL> table;
+    for (const Accelerator& k : keys) {
+      BYTE flags = FVIRTKEY | ((k.modifiers & 1) ? FSHIFT : 0) | ((k.modifiers & 2) ? FCONTROL : 0) |
+                   ((k.modifiers & 4) ? FALT : 0);
+      table.push_back(ACCEL{flags, k.vk, k.id});
+    }
+    s.accelerators = CreateAcceleratorTableW(table.data(), int(table.size()));
+  }
+  SetMenu(h, reinterpret_cast<HMENU>(menu));
+  DrawMenuBar(h);
+}
+
 bool translate_gui_message(MSG* msg) {
   if (!msg->hwnd || win32_gui().windows.empty()) return false;
   HWND root = outer_gui_window(msg->hwnd);
   if (!root) return false;
+  if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) {
+    // The keys of the menu bar of the window the focus is in.
+    for (HWND w = msg->hwnd; w; w = GetParent(w)) {
+      auto it = win32_gui().windows.find(w);
+      if (it == win32_gui().windows.end() || !it->second.accelerators) continue;
+      if (TranslateAcceleratorW(w, it->second.accelerators, msg)) return true;
+      break;
+    }
+  }
   if (msg->message == WM_KEYDOWN) {
     HWND focus = GetFocus();
     bool in_edit = focus && class_is(focus, L"Edit");
