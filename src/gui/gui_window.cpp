@@ -206,6 +206,16 @@ void find_event_handlers(GuiWindow& gui) {
     }
     if (Func* f = find_function(*g_script, name); f && f->min_params <= kMostRequired[i]) c.object = ObjectRef(f);
   }
+  // Files are dropped on a window only when it says it takes them.
+  constexpr uint32_t WS_EX_ACCEPTFILES = 0x10;
+  bool drops = !gui.handlers[size_t(GuiEventWord::DropFiles)].empty();
+  gui.ex_style = drops ? gui.ex_style | WS_EX_ACCEPTFILES : gui.ex_style & ~WS_EX_ACCEPTFILES;
+  if (gui.hwnd) {
+    platform::GuiSystem& system = platform::gui_system();
+    uint32_t ex = system.style(gui.hwnd, true);
+    if (((ex & WS_EX_ACCEPTFILES) != 0) != drops)
+      system.set_style(gui.hwnd, true, drops ? ex | WS_EX_ACCEPTFILES : ex & ~WS_EX_ACCEPTFILES);
+  }
 }
 
 bool ensure_gui_window(GuiWindow& gui, bool& made) {

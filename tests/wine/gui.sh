@@ -185,5 +185,50 @@ xdotool key alt+f
 drive post OrvantaGUI "$bar_title" 16 0 0
 wait "$pid"
 
+# Dropped files: the handler gets every path whole, one of them longer
+# than 260 characters, with the point and the control under it. Wine
+# carries no dropped files from one process to another, so the script
+# posts the drop (WM_DROPFILES) to its own window.
+pack drop '#NoTrayIcon
+Gui, +HwndMe
+Gui, Add, Edit, w300 r5
+Gui, Show,, Orvanta drop
+long := "C:\"
+Loop, 150
+  long .= "d"
+long .= "\"
+Loop, 150
+  long .= "f"
+long .= ".txt"
+drop(["C:\short.txt", long], 20, 30)
+return
+drop(paths, x, y) {
+  global Me
+  chars := 1
+  for i, p in paths
+    chars += StrLen(p) + 1
+  mem := DllCall("GlobalAlloc", "UInt", 0x42, "Ptr", 20 + chars * 2, "Ptr")
+  at := DllCall("GlobalLock", "Ptr", mem, "Ptr")
+  NumPut(20, at + 0, "UInt"), NumPut(x, at + 4, "Int"), NumPut(y, at + 8, "Int"), NumPut(1, at + 16, "Int")
+  at += 20
+  for i, p in paths
+    at += StrPut(p, at, "UTF-16") * 2
+  DllCall("GlobalUnlock", "Ptr", mem)
+  DllCall("PostMessage", "Ptr", Me, "UInt", 0x233, "Ptr", mem, "Ptr", 0)
+}
+GuiDropFiles(hwnd, files, ctl, x, y) {
+  for i, f in files
+    FileAppend, % i " " StrLen(f) " " SubStr(f, 1, 12) "`n", drop.txt
+  GuiControlGet, edit, Hwnd, Edit1
+  FileAppend, % "at " x "," y " on the Edit " (ctl = edit) ", A_GuiEvent " StrLen(A_GuiEvent) "`n", drop.txt
+  ExitApp
+}'
+events="$work/drop.txt"
+start drop
+wait_event "2 308 C:\ddddddddd" 10; check "drop: a path past 260 characters comes whole" $? "got: $(cat "$events" 2>/dev/null)"
+wait_event "1 12 C:\short.txt"; check "drop: the first path" $?
+wait_event "at 20,30 on the Edit 1, A_GuiEvent 321"; check "drop: point, control and A_GuiEvent" $?
+wait "$pid"
+
 echo "gui: $passed passed, $failed failed"
 [ "$failed" = 0 ]
