@@ -4,6 +4,7 @@
 #include "gui/control_layout.h"
 #include "gui/control_values.h"
 #include "gui/gui_fonts.h"
+#include "gui/gui_tabs.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
@@ -83,7 +84,10 @@ void apply_control_states(GuiWindow& gui, GuiControl& c, const ControlOptions& o
   if (o.theme) system.set_theme(c.hwnd, *o.theme);
   if (o.redraw) system.set_redraw(c.hwnd, *o.redraw);
   if (o.disabled) system.enable(c.hwnd, !*o.disabled);
-  if (o.hidden) system.show(c.hwnd, *o.hidden ? platform::ShowHow::Hide : platform::ShowHow::ShowNA);
+  if (o.hidden) {
+    c.hidden = *o.hidden;
+    system.show(c.hwnd, *o.hidden ? platform::ShowHow::Hide : platform::ShowHow::ShowNA);
+  }
   (void)gui;
 }
 
@@ -142,6 +146,7 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
   StringView window_text = is_list || type == ControlType::Pic ? StringView() : text;
   String edit_text;
   if (type == ControlType::Edit) window_text = edit_text = to_control_breaks(text);
+  prepare_tab_placement(g);
   ControlRect r = place_control(g, type, type == ControlType::Edit ? StringView(text) : window_text, o, style);
 
   int32_t id = int32_t(g.controls.size()) + kFirstControlId;
@@ -159,6 +164,7 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
   g.controls.push_back(std::move(c));
   GuiControl& added = g.controls.back();
   if (is_list) set_control_contents(g, added, text, true);
+  if (is_tab) fill_tabs(g, added, text);
   if (type == ControlType::Pic && !text.empty()) {
     // A picture is as large as its image unless the options say otherwise.
     String spec;
@@ -181,7 +187,15 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
     if (platform::WindowRect actual; system.rect(added.hwnd, actual)) r = {actual.x, actual.y, actual.width, actual.height};
   apply_control_states(g, added, o);
   if (is_default) system.set_default_button(g.hwnd, added.hwnd);
-  if (is_tab) ++g.tab_control_count;
+  if (is_tab) {
+    // The controls added next go to the new tab control's first page.
+    g.tab_control = g.tab_control_count++;
+    g.tab_page = 0;
+  }
+  // A control on a page that is not chosen waits hidden for its page.
+  if (added.tab_control != kNotInTab)
+    if (GuiControl* tab = tab_control_number(g, added.tab_control); tab && system.tab_selection(tab->hwnd) != added.tab_page)
+      system.show(added.hwnd, platform::ShowHow::Hide);
   if (type == ControlType::StatusBar) g.status_bar = added.hwnd;
   if (!o.hwnd_var.empty() && !store_handle(o.hwnd_var, added.hwnd)) return ResultFailed;
   note_placed(g, type, r, o.section, added.tab_control != kNotInTab);

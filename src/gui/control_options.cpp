@@ -334,6 +334,12 @@ void default_control_styles(ControlType type, const ControlOptions& o, uint32_t&
       ex |= WS_EX_CLIENTEDGE;
       break;
     case ControlType::Custom: style |= WS_TABSTOP; break;
+    case ControlType::Tab:
+    case ControlType::Tab2:
+    case ControlType::Tab3:
+      // Pages' controls sit on top of the tab control and are drawn over it.
+      style |= WS_TABSTOP | 0x04000000;  // WS_CLIPSIBLINGS
+      break;
     default: style |= WS_TABSTOP; break;
   }
 }

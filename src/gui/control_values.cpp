@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "gui/gui_tabs.h"
 #include "runtime/numbers.h"
 
 namespace orv {
@@ -98,6 +99,11 @@ bool set_control_contents(GuiWindow& gui, GuiControl& c, StringView text, bool a
       return true;
     case ControlType::Pic:
       return set_picture(c, text);
+    case ControlType::Tab:
+    case ControlType::Tab2:
+    case ControlType::Tab3:
+      fill_tabs(gui, c, text);
+      return true;
     case ControlType::Checkbox:
     case ControlType::Radio:
       // After the control is made, a number sets the check and anything
@@ -157,6 +163,13 @@ bool read_control_value(GuiWindow& gui, GuiControl& c, bool for_submit, String& 
     case ControlType::Edit:
       out = from_control_breaks(system.text(c.hwnd));
       return true;
+    case ControlType::Tab:
+    case ControlType::Tab2:
+    case ControlType::Tab3: {
+      int32_t sel = system.tab_selection(c.hwnd);
+      if (sel >= 0) out = c.alt_submit ? to_string(sel + 1) : system.tab_text(c.hwnd, sel);
+      return true;
+    }
     case ControlType::Text:
     case ControlType::Pic:
     case ControlType::GroupBox:

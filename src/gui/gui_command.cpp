@@ -5,6 +5,7 @@
 #include "gui/control_layout.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_menu_bar.h"
+#include "gui/gui_tabs.h"
 #include "gui/gui_submit.h"
 #include "gui/window_options.h"
 #include "runtime/errors.h"
@@ -21,7 +22,7 @@ Result fail(Msg id, StringView extra = {}) { return report_runtime_error(message
 
 enum class Sub : uint8_t {
   Options, New, Add, Show, Submit, Hide, Minimize, Maximize, Restore, Destroy, Margin, Font, Default, Color, Flash,
-  Menu,
+  Menu, Tab,
 };
 
 constexpr struct {
@@ -32,6 +33,7 @@ constexpr struct {
     {u"Cancel", Sub::Hide}, {u"Hide", Sub::Hide}, {u"Minimize", Sub::Minimize}, {u"Maximize", Sub::Maximize},
     {u"Restore", Sub::Restore}, {u"Destroy", Sub::Destroy}, {u"Margin", Sub::Margin}, {u"Font", Sub::Font},
     {u"Default", Sub::Default}, {u"Color", Sub::Color}, {u"Flash", Sub::Flash}, {u"Menu", Sub::Menu},
+    {u"Tab", Sub::Tab},
 };
 
 // The sub-commands that do nothing to a window that does not exist.
@@ -199,6 +201,7 @@ Result cmd_gui(const ScriptLine&, ExpandedArgs& args) {
     case Sub::Default: set_default_gui(g); return ResultDone;
     case Sub::Color: return set_colors(*g, p2, p3);
     case Sub::Menu: return set_gui_menu_bar(*g, p2);
+    case Sub::Tab: return gui_tab_command(*g, p2, p3, p4);
     default: return fail(Msg::ParamInvalid1, sub_text);
   }
 }

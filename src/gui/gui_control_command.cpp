@@ -8,6 +8,7 @@
 #include "gui/control_values.h"
 #include "gui/gui_events.h"
 #include "gui/gui_fonts.h"
+#include "gui/gui_tabs.h"
 #include "runtime/error_level.h"
 #include "runtime/errors.h"
 #include "runtime/executor.h"
@@ -148,7 +149,8 @@ Result cmd_gui_control(const ScriptLine&, ExpandedArgs& args) {
     while (events < 2 && !what.empty() && what[0] == u'|') ++events, what = what.substr(1);
     int32_t n = by_text || numeric_type_of(what) != NumType::Integer ? 0 : int32_t(text_to_int(what));
     if (!by_text && n < 1) return set_error_level(1);
-    if (!choose_item(*c, n, what, by_text)) return set_error_level(1);
+    bool chosen = is_tab_type(c->type) ? choose_tab(*g, *c, n, what, by_text, false) : choose_item(*c, n, what, by_text);
+    if (!chosen) return set_error_level(1);
     for (int e = 0; e < events; ++e) post_control_event(*g, *c, e == 0 ? 1 : 2, 0);
     return set_error_level(0);
   }
@@ -158,6 +160,11 @@ Result cmd_gui_control(const ScriptLine&, ExpandedArgs& args) {
     return set_error_level(0);
   }
   if (toggle_word(sub, u"Show", on) || (toggle_word(sub, u"Hide", on) && ((on = !on), true))) {
+    c->hidden = !on;
+    // A control of a page that is not chosen shows with its page.
+    if (GuiControl* tab = c->tab_control == kNotInTab ? nullptr : tab_control_number(*g, c->tab_control);
+        tab && system.tab_selection(tab->hwnd) != c->tab_page)
+      on = false;
     system.show(c->hwnd, on ? platform::ShowHow::ShowNA : platform::ShowHow::Hide);
     return set_error_level(0);
   }

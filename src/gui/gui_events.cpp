@@ -5,6 +5,7 @@
 #include "events/message_pump.h"
 #include "events/script_threads.h"
 #include "gui/control_values.h"
+#include "gui/gui_tabs.h"
 #include "objects/object_model.h"
 #include "platform/menus.h"
 #include "platform/messages.h"
@@ -130,6 +131,12 @@ bool on_notice(const GuiNotice& n, intptr_t& result) {
       int32_t index = n.control_id - kFirstControlId;
       if (index < 0 || size_t(index) >= g.controls.size()) return false;
       GuiControl& c = g.controls[size_t(index)];
+      constexpr uint32_t kTabSelChange = 0xFFFFFDD9;
+      if (is_tab_type(c.type) && n.kind == GuiNotice::Kind::Notify && n.code == kTabSelChange) {
+        show_tab_page(g, c);
+        if (!c.handler.empty() || c.cancel_handler) post_control_event(g, c, 1, 0);
+        return false;
+      }
       if (c.handler.empty() && !c.cancel_handler) return false;
       int64_t info = 0;
       uint32_t event = control_event(c, n, info);

@@ -49,6 +49,7 @@ struct GuiControl {
   bool alt_submit = false;
   bool multi = false;           // a ListBox that selects several items
   bool wants_tab = false, wants_ctrl_a = true;  // an Edit's own keys
+  bool hidden = false;          // hidden by the script, whatever page shows
   uint8_t tab_control = kNotInTab, tab_page = 0;
   uint32_t color = platform::kDefaultColor;
 };

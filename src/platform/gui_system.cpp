@@ -339,4 +339,33 @@ bool GuiSystem::set_picture(WindowHandle control, StringView file, int32_t, int3
   return true;
 }
 
+// A tab control's pages are its items; the selection is its first selected item.
+void GuiSystem::tab_clear(WindowHandle control) { list_clear(control, ListKind::ListBox); }
+
+void GuiSystem::tab_add(WindowHandle control, StringView text) {
+  if (Record* r = find(control)) r->items.emplace_back(text);
+}
+
+int32_t GuiSystem::tab_count(WindowHandle control) { return list_count(control, ListKind::ListBox); }
+
+String GuiSystem::tab_text(WindowHandle control, int32_t index) { return list_text(control, ListKind::ListBox, index); }
+
+int32_t GuiSystem::tab_selection(WindowHandle control) {
+  Record* r = find(control);
+  if (!r || r->items.empty()) return -1;
+  return r->selected.empty() ? 0 : r->selected.front();
+}
+
+void GuiSystem::tab_select(WindowHandle control, int32_t index) {
+  if (Record* r = find(control); r && index >= 0 && size_t(index) < r->items.size()) r->selected = {index};
+}
+
+bool GuiSystem::tab_display_rect(WindowHandle control, WindowRect& out) {
+  // A row of tabs 20 high, and a border of 4 round the pages.
+  Record* r = find(control);
+  if (!r) return false;
+  out = {r->rect.x + 4, r->rect.y + 24, r->rect.width - 8, r->rect.height - 28};
+  return true;
+}
+
 }  // namespace orv::platform

@@ -162,6 +162,17 @@ class GuiSystem {
   virtual void set_window_colors(WindowHandle window, uint32_t window_rgb, uint32_t control_rgb) {}
   virtual void set_control_color(WindowHandle control, uint32_t rgb) {}
 
+  // --- tab controls --------------------------------------------------------------------
+  virtual void tab_clear(WindowHandle control);
+  virtual void tab_add(WindowHandle control, StringView text);
+  virtual int32_t tab_count(WindowHandle control);
+  virtual String tab_text(WindowHandle control, int32_t index);
+  virtual int32_t tab_selection(WindowHandle control);  // -1: none
+  virtual void tab_select(WindowHandle control, int32_t index);
+  // The part of the control its pages' controls go in, in its parent's
+  // client coordinates.
+  virtual bool tab_display_rect(WindowHandle control, WindowRect& out);
+
   // --- menu bars ----------------------------------------------------------------------
   // A key that chooses a menu item: Shift 1, Control 2, Alt 4, and the key.
   struct Accelerator {

@@ -10,6 +10,14 @@ source "$(dirname "$0")/scenario.lib" gui
 
 events="$work/events.txt"
 wait_event() { wait_file_line "$events" "$1" "${2:-5}"; }
+# Waits until the events hold `line` `count` times.
+wait_events() {  # line, count
+  local deadline=$((SECONDS + 5))
+  until [ "$(tr -d '\r' <"$events" | grep -cxF -- "$1")" = "$2" ]; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.05
+  done
+}
 D() { drive "$@" | tr -d '\r'; }
 # One field (from 1) of the control's line in the listing.
 field() {  # ClassNN, field
@@ -183,6 +191,48 @@ xdotool key alt+f
 ! drive wait-shown "#32768" "" 1000; check "bar: no menu once the bar is gone" $?
 [ "$(grep -c Save "$events")" = 1 ]; check "bar: no key once the bar is gone" $?
 drive post OrvantaGUI "$bar_title" 16 0 0
+wait "$pid"
+
+# A tabbed window: the keys turn the pages (Ctrl+Tab, Ctrl+PgDn, Ctrl+PgUp,
+# Ctrl+Shift+Tab), each page's controls show only with it, and the tab
+# control's handler runs for each turn.
+pack tabs '#NoTrayIcon
+Gui, Add, Tab, vPage w300 h160 gTurned, General|Network|About
+Gui, Add, Checkbox, vAuto, Start automatically
+Gui, Tab, 2
+Gui, Add, Edit, vProxy w200, proxy.local
+Gui, Tab, 3
+Gui, Add, Text,, Version 1.0
+Gui, Tab
+Gui, Add, Button, Default, OK
+Gui, Show,, Orvanta tabs
+FileAppend, shown`n, tabs.txt
+return
+Turned:
+Gui, Submit, NoHide
+FileAppend, % "page " Page "`n", tabs.txt
+return
+GuiClose:
+ExitApp'
+events="$work/tabs.txt"
+tabs_title="Orvanta tabs"
+# The visible column of the listing, for the three page controls in order.
+pages_shown() { D controls "$tabs_title" | awk -F'\t' '$1 ~ /^(Button1|Edit1|Static1)$/ { printf "%s", $6 }'; }
+start tabs
+wait_event shown 10; check "tabs: shown" $?
+[ "$(pages_shown)" = 100 ]; check "tabs: the first page's controls show" $? "got: $(pages_shown)"
+x_focus_on "$tabs_title" 10; check "tabs: has the X focus" $?
+xdotool key ctrl+Tab
+wait_event "page Network"; check "tabs: Ctrl+Tab turns to the second page" $?
+[ "$(pages_shown)" = 010 ]; check "tabs: the second page's controls show" $? "got: $(pages_shown)"
+xdotool key ctrl+Next
+wait_event "page About"; check "tabs: Ctrl+PgDn" $?
+[ "$(pages_shown)" = 001 ]; check "tabs: the third page's controls show" $? "got: $(pages_shown)"
+xdotool key ctrl+Tab
+wait_event "page General"; check "tabs: Ctrl+Tab goes round to the first page" $?
+xdotool key ctrl+shift+Tab
+wait_events "page About" 2; check "tabs: Ctrl+Shift+Tab goes back" $?
+drive post OrvantaGUI "$tabs_title" 16 0 0
 wait "$pid"
 
 # Dropped files: the handler gets every path whole, one of them longer

@@ -304,4 +304,41 @@ bool Win32Gui::set_picture(WindowHandle control, StringView file, int32_t icon_n
   return true;
 }
 
+void Win32Gui::tab_clear(WindowHandle control) { SendMessageW(hw(control), TCM_DELETEALLITEMS, 0, 0); }
+
+void Win32Gui::tab_add(WindowHandle control, StringView text) {
+  std::wstring t;
+  TCITEMW item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(wide(text, t));
+  int n = int(SendMessageW(hw(control), TCM_GETITEMCOUNT, 0, 0));
+  SendMessageW(hw(control), TCM_INSERTITEMW, WPARAM(n), reinterpret_cast<LPARAM>(&item));
+}
+
+int32_t Win32Gui::tab_count(WindowHandle control) { return int32_t(SendMessageW(hw(control), TCM_GETITEMCOUNT, 0, 0)); }
+
+String Win32Gui::tab_text(WindowHandle control, int32_t index) {
+  wchar_t buf[512] = {};
+  TCITEMW item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = buf;
+  item.cchTextMax = 512;
+  if (!SendMessageW(hw(control), TCM_GETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item))) return String();
+  return String(buf, buf + lstrlenW(buf));
+}
+
+int32_t Win32Gui::tab_selection(WindowHandle control) { return int32_t(SendMessageW(hw(control), TCM_GETCURSEL, 0, 0)); }
+
+void Win32Gui::tab_select(WindowHandle control, int32_t index) { SendMessageW(hw(control), TCM_SETCURSEL, WPARAM(index), 0); }
+
+bool Win32Gui::tab_display_rect(WindowHandle control, WindowRect& out) {
+  HWND h = hw(control);
+  RECT r;
+  if (!GetWindowRect(h, &r)) return false;
+  MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+  SendMessageW(h, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+  out = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  return true;
+}
+
 }  // namespace orv::platform

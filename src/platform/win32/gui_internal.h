@@ -75,6 +75,13 @@ class Win32Gui final : public GuiSystem {
   void set_window_colors(WindowHandle window, uint32_t window_rgb, uint32_t control_rgb) override;
   void set_control_color(WindowHandle control, uint32_t rgb) override;
   void set_menu_bar(WindowHandle window, uintptr_t menu, const std::vector<Accelerator>& keys) override;
+  void tab_clear(WindowHandle control) override;
+  void tab_add(WindowHandle control, StringView text) override;
+  int32_t tab_count(WindowHandle control) override;
+  String tab_text(WindowHandle control, int32_t index) override;
+  int32_t tab_selection(WindowHandle control) override;
+  void tab_select(WindowHandle control, int32_t index) override;
+  bool tab_display_rect(WindowHandle control, WindowRect& out) override;
   void dropped_files(uintptr_t drop, std::vector<String>& out) override;
   void release_drop(uintptr_t drop) override;
 

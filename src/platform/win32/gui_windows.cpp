@@ -482,6 +482,21 @@ bool translate_gui_message(MSG* msg) {
       SendMessageW(focus, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
       return true;
     }
+    // Ctrl+Tab, Ctrl+PgDn and their Shift and PgUp forms turn the pages of
+    // the window's first tab control (a multi-line Edit keeps Ctrl+Tab).
+    bool multiline = in_edit && (GetWindowLongW(focus, GWL_STYLE) & ES_MULTILINE);
+    if (ctrl && !alt && (msg->wParam == VK_NEXT || msg->wParam == VK_PRIOR || (msg->wParam == VK_TAB && !multiline))) {
+      HWND tab = FindWindowExW(outer_gui_window(focus ? focus : msg->hwnd), nullptr, WC_TABCONTROLW, nullptr);
+      int count = tab && IsWindowEnabled(tab) ? int(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0)) : 0;
+      if (count > 0) {
+        bool forward = msg->wParam == VK_NEXT || (msg->wParam == VK_TAB && GetKeyState(VK_SHIFT) >= 0);
+        int now = int(SendMessageW(tab, TCM_GETCURSEL, 0, 0));
+        SendMessageW(tab, TCM_SETCURSEL, WPARAM(((now < 0 ? 0 : now) + (forward ? 1 : count - 1)) % count), 0);
+        NMHDR hdr = {tab, UINT_PTR(GetDlgCtrlID(tab)), UINT(TCN_SELCHANGE)};
+        SendMessageW(GetParent(tab), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
+        return true;
+      }
+    }
     if (in_edit && msg->wParam == VK_ESCAPE) {
       HWND owner = outer_gui_window(focus);
       SendMessageW(owner ? owner : root, WM_COMMAND, IDCANCEL, 0);
