@@ -91,6 +91,42 @@ void apply_control_states(GuiWindow& gui, GuiControl& c, const ControlOptions& o
   (void)gui;
 }
 
+namespace {
+
+// Another script window placed inside this one as a control, at the place
+// the layout gives it and at its own size.
+Result add_window_control(GuiWindow& g, const ControlOptions& o, StringView name) {
+  platform::GuiSystem& system = platform::gui_system();
+  GuiRef child;
+  if (find_gui(trim(name), false, child) != GuiNameError::None || child.get() == &g)
+    return fail(Msg::InvalidOwnerOrParent, name);
+  bool made = false;
+  if (!ensure_gui_window(*child, made)) return fail(Msg::CouldNotCreateWindow);
+  constexpr uint32_t WS_POPUP = 0x80000000, WS_CHILD = 0x40000000;
+  child->style = (child->style & ~WS_POPUP) | WS_CHILD;
+  child->owner = g.hwnd;
+  child->is_child = true;
+  system.set_style(child->hwnd, false, (system.style(child->hwnd, false) & ~WS_POPUP) | WS_CHILD);
+  system.set_owner(child->hwnd, g.hwnd, true);
+  platform::WindowRect own;
+  system.rect(child->hwnd, own);
+  ControlRect r = place_control(g, ControlType::Gui, {}, o, 0, own.width, own.height);
+  system.move(child->hwnd, {r.x, r.y, r.w, r.h}, true);
+  system.show(child->hwnd, platform::ShowHow::ShowNA);
+  GuiControl c;
+  c.type = ControlType::Gui;
+  c.class_name = u"OrvantaGUI";
+  c.hwnd = child->hwnd;
+  c.tab_control = g.tab_control;
+  c.tab_page = g.tab_page;
+  g.controls.push_back(std::move(c));
+  if (!o.hwnd_var.empty() && !store_handle(o.hwnd_var, child->hwnd)) return ResultFailed;
+  note_placed(g, ControlType::Gui, r, o.section, g.controls.back().tab_control != kNotInTab);
+  return ResultDone;
+}
+
+}  // namespace
+
 Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, StringView text) {
   GuiWindow& g = *gui_ref;
   platform::GuiSystem& system = platform::gui_system();
@@ -110,6 +146,10 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
   }
   bool made = false;
   if (!ensure_gui_window(g, made)) return fail(Msg::CouldNotCreateWindow);
+  if (type == ControlType::Gui) {
+    prepare_tab_placement(g);
+    return add_window_control(g, o, text);
+  }
 
   GuiControl c;
   c.type = type;

@@ -184,7 +184,10 @@ ControlRect place_control(GuiWindow& gui, ControlType type, StringView text, con
       case ControlType::Tab3:
         r.w = 3 * gui.margin_x + gui.scale(30 * p);
         break;
-      case ControlType::Pic: r.w = natural_w; break;
+      case ControlType::Pic:
+      case ControlType::Gui:
+        r.w = natural_w;
+        break;
       default: r.w = gui.scale(15 * p); break;
     }
   }
@@ -214,7 +217,10 @@ ControlRect place_control(GuiWindow& gui, ControlType type, StringView text, con
       case ControlType::Tab3:
         r.h = rows_height(gui, type, 10, style);
         break;
-      case ControlType::Pic: r.h = natural_h; break;
+      case ControlType::Pic:
+      case ControlType::Gui:
+        r.h = natural_h;
+        break;
       default: r.h = gui.scale(30); break;
     }
   }

@@ -152,8 +152,11 @@ GuiNameError find_gui(StringView name, bool create, GuiRef& out) {
 
 GuiRef gui_of_window(platform::WindowHandle window) {
   if (!window) return nullptr;
+  // A window placed in another as a control is still its own window first.
   for (const GuiRef& g : gui_windows())
-    if (g->hwnd == window || g->control_of(window)) return g;
+    if (g->hwnd == window) return g;
+  for (const GuiRef& g : gui_windows())
+    if (g->control_of(window)) return g;
   return nullptr;
 }
 
