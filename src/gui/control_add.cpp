@@ -58,6 +58,26 @@ Result control_handler(ControlType type, StringView name, Callable& out, bool& c
 
 void apply_control_states(GuiWindow& gui, GuiControl& c, const ControlOptions& o) {
   platform::GuiSystem& system = platform::gui_system();
+  bool anchors_given = false;
+  for (int k = 0; k < 4; ++k) {
+    if (o.anchor_prev[k]) {
+      // The control before this one in the window.
+      size_t i = size_t(gui.index_of(c));
+      c.anchor[k] = i > 0 && i <= gui.controls.size() ? gui.controls[i - 1].anchor[k] : 0;
+      anchors_given = true;
+    } else if (o.anchor[k]) {
+      c.anchor[k] = *o.anchor[k];
+      anchors_given = true;
+    }
+  }
+  if (anchors_given) {
+    c.anchored = c.anchor[0] || c.anchor[1] || c.anchor[2] || c.anchor[3];
+    platform::WindowRect r;
+    if (system.rect(c.hwnd, r)) c.base[0] = r.x, c.base[1] = r.y, c.base[2] = r.width, c.base[3] = r.height;
+    c.base_cw = c.base_ch = 0;
+    if (gui.shown_once && system.client_size(gui.hwnd, c.base_cw, c.base_ch) && (!c.base_cw || !c.base_ch))
+      c.base_cw = c.base_ch = 0;
+  }
   if (o.alt_submit) c.alt_submit = *o.alt_submit;
   if (o.multi_given && c.type == ControlType::ListBox) c.multi = o.multi;
   if (o.color_given) {
@@ -88,7 +108,6 @@ void apply_control_states(GuiWindow& gui, GuiControl& c, const ControlOptions& o
     c.hidden = *o.hidden;
     system.show(c.hwnd, *o.hidden ? platform::ShowHow::Hide : platform::ShowHow::ShowNA);
   }
-  (void)gui;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "gui/control_options.h"
 
+#include <string>
+
 #include "runtime/numbers.h"
 #include "windows/window_set_values.h"
 
@@ -239,6 +241,36 @@ OptionError one_word(StringView word, ControlType type, ControlOptions& o) {
   if (value_of(u"Class", rest) && !rest.empty() && type == ControlType::Custom) {
     o.class_name = String(rest);
     return OptionError::None;
+  }
+  // Anchors: AX, AY, AW, AH and a fraction, a/b, or P for the previous control's.
+  if (word.size() >= 3 && (word[0] | 0x20) == u'a') {
+    static constexpr char16_t kSides[] = u"xywh";
+    const char16_t* side = std::char_traits<char16_t>::find(kSides, 4, char16_t(word[1] | 0x20));
+    StringView v = word.substr(2);
+    if (side) {
+      size_t k = size_t(side - kSides);
+      size_t slash = v.find(u'/');
+      if (equals_ignore_case(v, u"P")) {
+        o.anchor_prev[k] = true;
+        return OptionError::None;
+      }
+      if (equals_ignore_case(v, u"R") || equals_ignore_case(v, u"A")) {
+        o.anchor[k] = on ? 1.0 : 0.0;
+        return OptionError::None;
+      }
+      if (slash != StringView::npos) {
+        StringView a = v.substr(0, slash), b = v.substr(slash + 1);
+        if (numeric_type_of(a) == NumType::NotNumeric || numeric_type_of(b) == NumType::NotNumeric ||
+            text_to_double(b) == 0)
+          return OptionError::Invalid;
+        o.anchor[k] = on ? text_to_double(a) / text_to_double(b) : 0.0;
+        return OptionError::None;
+      }
+      if (numeric_type_of(v) != NumType::NotNumeric) {
+        o.anchor[k] = on ? text_to_double(v) : 0.0;
+        return OptionError::None;
+      }
+    }
   }
   // Whole words, each perhaps followed by 0 or 1.
   for (size_t cut = word.size(); cut > 0; --cut) {

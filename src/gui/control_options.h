@@ -51,6 +51,11 @@ struct ControlOptions {
   std::vector<int32_t> tab_stops;
   String class_name;
   int32_t icon_number = 0;  // a picture's icon in its file, from 1
+  // How much of a change of the window's size the control's x, y, width
+  // and height follow (AX0.5, AW1, AH1/3); `anchor_prev` takes that one
+  // from the previous control (AXP).
+  std::optional<double> anchor[4];
+  bool anchor_prev[4] = {};
 };
 
 enum class OptionError : uint8_t { None, Invalid, TooManyTabStops };

@@ -79,6 +79,24 @@ uint32_t control_event(GuiControl& c, const GuiNotice& n, int64_t& info) {
   }
 }
 
+// Anchored controls follow the window's new client size at once.
+void follow_anchors(GuiWindow& g, int32_t cw, int32_t ch) {
+  platform::GuiSystem& system = platform::gui_system();
+  for (GuiControl& c : g.controls) {
+    if (!c.anchored) continue;
+    if (!c.base_cw && !c.base_ch) {
+      // The first size the window shows with is the one the layout was made for.
+      c.base_cw = cw, c.base_ch = ch;
+      continue;
+    }
+    int32_t dw = cw - c.base_cw, dh = ch - c.base_ch;
+    auto moved = [](int32_t base, double share, int32_t delta) { return base + int32_t(share * delta + (delta >= 0 ? 0.5 : -0.5)); };
+    platform::WindowRect r{moved(c.base[0], c.anchor[0], dw), moved(c.base[1], c.anchor[1], dh),
+                           moved(c.base[2], c.anchor[2], dw), moved(c.base[3], c.anchor[3], dh)};
+    system.move(c.hwnd, r, true);
+  }
+}
+
 bool on_notice(const GuiNotice& n, intptr_t& result) {
   GuiRef gui = gui_of_window(n.window);
   if (!gui || gui->hwnd != n.window) return false;
@@ -93,6 +111,7 @@ bool on_notice(const GuiNotice& n, intptr_t& result) {
       if (has(g, GuiEventWord::Escape)) post(g, GuiEventKind::Escape, kNoControl, 0, 0);
       return true;
     case GuiNotice::Kind::Size:
+      if (n.code != 1) follow_anchors(g, n.x, n.y);  // not when minimised
       if (has(g, GuiEventWord::Size)) post(g, GuiEventKind::Size, kNoControl, n.code, pack_point(n.x, n.y));
       return false;  // the window still does its own sizing
     case GuiNotice::Kind::ContextMenu: {

@@ -50,6 +50,13 @@ struct GuiControl {
   bool multi = false;           // a ListBox that selects several items
   bool wants_tab = false, wants_ctrl_a = true;  // an Edit's own keys
   bool hidden = false;          // hidden by the script, whatever page shows
+  // Anchors: the share of a change of the window's client size that the
+  // control's x, y, width and height follow, from where the control was
+  // when the client area had the base size (0: taken at the next resize).
+  double anchor[4] = {};
+  bool anchored = false;
+  int32_t base[4] = {};
+  int32_t base_cw = 0, base_ch = 0;
   uint8_t tab_control = kNotInTab, tab_page = 0;
   uint32_t color = platform::kDefaultColor;
 };

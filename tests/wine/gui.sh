@@ -169,8 +169,10 @@ FileAppend, shown`n, bar.txt
 return
 Chosen:
 FileAppend, % A_ThisMenuItem " " A_ThisMenu " " A_Gui "`n", bar.txt
-if (A_ThisMenuItem = "&Open")
+if (A_ThisMenuItem = "&Open") {
   Gui, Editor:Menu
+  FileAppend, removed`n, bar.txt
+}
 return
 EditorGuiClose:
 ExitApp'
@@ -185,10 +187,18 @@ xdotool key alt+f
 drive wait-shown "#32768" "" 5000; check "bar: Alt+F opens the menu" $?
 xdotool key Down Return
 wait_event "&Open FileMenu Editor"; check "bar: Alt+F, Down, Enter" $? "got: $(cat "$events")"
-xdotool key ctrl+s
-# The keys are taken in order: once Alt+F has done nothing either, Ctrl+S has been seen.
-xdotool key alt+f
-! drive wait-shown "#32768" "" 1000; check "bar: no menu once the bar is gone" $?
+wait_event removed; check "bar: removed" $?
+# The keys are taken in order: once the "x" typed after Ctrl+S is in the
+# Edit, Ctrl+S has been seen.
+xdotool key ctrl+s x
+until_edit() {
+  local deadline=$((SECONDS + 5))
+  until [ "$(D controls "$bar_title" | awk -F'\t' '$1 == "Edit1" { print $9 }')" = x ]; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.05
+  done
+}
+until_edit; check "bar: keys reach the Edit" $?
 [ "$(grep -c Save "$events")" = 1 ]; check "bar: no key once the bar is gone" $?
 drive post OrvantaGUI "$bar_title" 16 0 0
 wait "$pid"
@@ -233,6 +243,35 @@ wait_event "page General"; check "tabs: Ctrl+Tab goes round to the first page" $
 xdotool key ctrl+shift+Tab
 wait_events "page About" 2; check "tabs: Ctrl+Shift+Tab goes back" $?
 drive post OrvantaGUI "$tabs_title" 16 0 0
+wait "$pid"
+
+# A resizable window whose size the driver changes: GuiSize reports the new
+# client size, and anchored controls follow it (the Edit grows with the
+# window, the button keeps to the bottom-right corner).
+pack sizes '#NoTrayIcon
+Gui, +Resize
+Gui, Add, Edit, w200 h100 AW1 AH1, notes
+Gui, Add, Button, x+10 yp w60 AX1 AY1, OK
+Gui, Show, w300 h140, Orvanta sizes
+return
+GuiSize:
+FileAppend, % "size " A_EventInfo " " A_GuiWidth "x" A_GuiHeight "`n", sizes.txt
+return
+GuiClose:
+ExitApp'
+events="$work/sizes.txt"
+sizes_title="Orvanta sizes"
+start sizes
+wait_event "size 0 300x140" 10; check "sizes: first size" $?
+before=$(D controls "$sizes_title" | awk -F'\t' '{ print $1, $2, $3, $4, $5 }' | tr '\n' ';')
+frame_w=$(( $(drive rect OrvantaGUI "$sizes_title" | tr -d '\r' | cut -d' ' -f3) - 300 ))
+frame_h=$(( $(drive rect OrvantaGUI "$sizes_title" | tr -d '\r' | cut -d' ' -f4) - 140 ))
+D resize "$sizes_title" $((400 + frame_w)) $((200 + frame_h))
+wait_event "size 0 400x200"; check "sizes: GuiSize after the driver's resize" $? "got: $(cat "$events")"
+after=$(D controls "$sizes_title" | awk -F'\t' '{ print $1, $2, $3, $4, $5 }' | tr '\n' ';')
+[ "$before" = "Edit1 10 6 200 100;Button1 220 6 60 23;" ] && [ "$after" = "Edit1 10 6 300 160;Button1 320 66 60 23;" ]
+check "sizes: anchored controls follow" $? "before: $before after: $after"
+drive post OrvantaGUI "$sizes_title" 16 0 0
 wait "$pid"
 
 # Dropped files: the handler gets every path whole, one of them longer

@@ -13,6 +13,8 @@
 //                                       does not hold the driver)
 //   select    TITLE-SUFFIX CLASSNN N    select item N (from 0) of a list as a click would
 //   focus-of  TITLE-SUFFIX              print the ClassNN of the window's focused control
+//   resize    TITLE-SUFFIX W H          give the window that outer size, as dragging its
+//                                       border would
 #include <windows.h>
 
 #include <cstdio>
@@ -154,6 +156,10 @@ int run_control_probe(int argc, wchar_t** argv) {
     printf("%ld %ld\n", r.right, r.bottom);
     return 0;
   }
+  if (cmd == L"resize" && argc == 5)
+    return SetWindowPos(window, nullptr, 0, 0, _wtoi(argv[3]), _wtoi(argv[4]), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
+               ? 0
+               : 1;
   if (cmd == L"focus-of" && argc == 3) {
     GUITHREADINFO info = {sizeof info};
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return 1;
