@@ -274,6 +274,9 @@ Result show_gui(const GuiRef& gui_ref, const ShowOptions& o, StringView title) {
   else if (center_y) to.y = (screen.height - wh) / 2;
   system.move(g.hwnd, to, true);
   g.shown_once = true;
+  // A scrolling window scrolls over all its controls and the margin after them.
+  if (g.style & (WS_HSCROLL | WS_VSCROLL))
+    system.set_scroll_content(g.hwnd, g.max_extent_x + g.margin_x, g.max_extent_y + g.margin_y);
 
   using How = ShowOptions::How;
   platform::ShowHow how = platform::ShowHow::Show;

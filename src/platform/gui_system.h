@@ -162,6 +162,10 @@ class GuiSystem {
   virtual void set_window_colors(WindowHandle window, uint32_t window_rgb, uint32_t control_rgb) {}
   virtual void set_control_color(WindowHandle control, uint32_t rgb) {}
 
+  // A window with scroll bars scrolls a client area of the content's size
+  // (the scroll bars' ranges follow the window's size).
+  virtual void set_scroll_content(WindowHandle window, int32_t width, int32_t height) {}
+
   // --- tab controls --------------------------------------------------------------------
   virtual void tab_clear(WindowHandle control);
   virtual void tab_add(WindowHandle control, StringView text);

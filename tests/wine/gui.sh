@@ -274,6 +274,30 @@ check "sizes: anchored controls follow" $? "before: $before after: $after"
 drive post OrvantaGUI "$sizes_title" 16 0 0
 wait "$pid"
 
+# A window with a scroll bar scrolls its controls: a page down moves every
+# control up by the client area's height.
+pack scroll '#NoTrayIcon
+Gui, +VScroll
+Loop, 20
+  Gui, Add, Text, w100 h20, Line %A_Index%
+Gui, Show, w200 h100, Orvanta scroll
+FileAppend, shown`n, scroll.txt
+return
+GuiClose:
+ExitApp'
+events="$work/scroll.txt"
+scroll_title="Orvanta scroll"
+first_y() { D controls "$scroll_title" | awk -F'\t' '$1 == "Static1" { print $3 }'; }
+start scroll
+wait_event shown 10; check "scroll: shown" $?
+y0=$(first_y)
+drive post OrvantaGUI "$scroll_title" 0x115 3 0
+deadline=$((SECONDS + 5))
+until [ "$(first_y)" != "$y0" ] || [ $SECONDS -ge $deadline ]; do sleep 0.05; done
+[ "$(first_y)" = $((y0 - 100)) ]; check "scroll: a page down moves the controls up by a page" $? "from $y0 to $(first_y)"
+drive post OrvantaGUI "$scroll_title" 16 0 0
+wait "$pid"
+
 # Dropped files: the handler gets every path whole, one of them longer
 # than 260 characters, with the point and the control under it. Wine
 # carries no dropped files from one process to another, so the script

@@ -75,6 +75,7 @@ class Win32Gui final : public GuiSystem {
   void set_window_colors(WindowHandle window, uint32_t window_rgb, uint32_t control_rgb) override;
   void set_control_color(WindowHandle control, uint32_t rgb) override;
   void set_menu_bar(WindowHandle window, uintptr_t menu, const std::vector<Accelerator>& keys) override;
+  void set_scroll_content(WindowHandle window, int32_t width, int32_t height) override;
   void tab_clear(WindowHandle control) override;
   void tab_add(WindowHandle control, StringView text) override;
   int32_t tab_count(WindowHandle control) override;
@@ -95,6 +96,7 @@ class Win32Gui final : public GuiSystem {
     HWND default_button = nullptr;
     HWND last_focus = nullptr;
     HACCEL accelerators = nullptr;
+    int32_t content_w = 0, content_h = 0;  // what a scrolling window scrolls over
   };
   struct ControlState {
     COLORREF text_color = CLR_INVALID;

@@ -54,6 +54,47 @@ LRESULT control_colors(HWND window, UINT msg, HDC dc, HWND control) {
   return reinterpret_cast<LRESULT>(GetSysColorBrush(sys));
 }
 
+// The scroll bars of a scrolling window, set to its content and client size.
+void fit_scroll_bars(HWND hwnd, const Win32Gui::WindowState& s) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  auto fit = [&](int bar, int content, int page) {
+    SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, 0, content > 0 ? content - 1 : 0,
+                     UINT(page > 0 ? page : 0), 0, 0};
+    SetScrollInfo(hwnd, bar, &si, TRUE);
+  };
+  if (style & WS_VSCROLL) fit(SB_VERT, s.content_h, client.bottom);
+  if (style & WS_HSCROLL) fit(SB_HORZ, s.content_w, client.right);
+}
+
+// Moves a scrolling window's contents to the scroll bar's new place.
+void scroll_to(HWND hwnd, int bar, int code, int track) {
+  SCROLLINFO si = {sizeof si, SIF_ALL};
+  if (!GetScrollInfo(hwnd, bar, &si)) return;
+  int line = 16, page = int(si.nPage), pos = si.nPos, last = si.nMax - int(si.nPage) + 1;
+  switch (code) {
+    case SB_LINEUP: pos -= line; break;
+    case SB_LINEDOWN: pos += line; break;
+    case SB_PAGEUP: pos -= page; break;
+    case SB_PAGEDOWN: pos += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = track; break;
+    case SB_TOP: pos = si.nMin; break;
+    case SB_BOTTOM: pos = last; break;
+    default: return;
+  }
+  if (pos > last) pos = last;
+  if (pos < si.nMin) pos = si.nMin;
+  if (pos == si.nPos) return;
+  int delta = si.nPos - pos;
+  si.fMask = SIF_POS;
+  si.nPos = pos;
+  SetScrollInfo(hwnd, bar, &si, TRUE);
+  ScrollWindowEx(hwnd, bar == SB_HORZ ? delta : 0, bar == SB_VERT ? delta : 0, nullptr, nullptr, nullptr, nullptr,
+                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+}
+
 LRESULT CALLBACK gui_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
   Win32Gui& gui = win32_gui();
   GuiNotice n;
@@ -94,7 +135,18 @@ LRESULT CALLBACK gui_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
       n.kind = GuiNotice::Kind::Close;
       if (!gui.notify(n, result)) ShowWindow(hwnd, SW_HIDE);
       return 0;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      if (lparam) break;  // a scroll-bar control's own
+      scroll_to(hwnd, msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL)) break;
+      scroll_to(hwnd, SB_VERT, GET_WHEEL_DELTA_WPARAM(wparam) > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+      return 0;
     case WM_SIZE:
+      if (auto w = gui.windows.find(hwnd); w != gui.windows.end() && (GetWindowLongW(hwnd, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)))
+        fit_scroll_bars(hwnd, w->second);
       n.kind = GuiNotice::Kind::Size;
       n.code = uint32_t(wparam);
       n.x = LOWORD(lparam);
@@ -434,6 +486,13 @@ void Win32Gui::dropped_files(uintptr_t drop, std::vector<String>& out) {
 }
 
 void Win32Gui::release_drop(uintptr_t drop) { DragFinish(reinterpret_cast<HDROP>(drop)); }
+
+void Win32Gui::set_scroll_content(WindowHandle window, int32_t width, int32_t height) {
+  WindowState& s = windows[hw(window)];
+  s.content_w = width;
+  s.content_h = height;
+  fit_scroll_bars(hw(window), s);
+}
 
 void Win32Gui::set_menu_bar(WindowHandle window, uintptr_t menu, const std::vector<Accelerator>& keys) {
   HWND h = hw(window);
