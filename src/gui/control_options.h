@@ -51,6 +51,11 @@ struct ControlOptions {
   std::vector<int32_t> tab_stops;
   String class_name;
   int32_t icon_number = 0;  // a picture's icon in its file, from 1
+
+  // A list view's own extended styles, and the rows made room for ahead.
+  uint32_t lv_ex_add = 0, lv_ex_remove = 0;
+  std::optional<int32_t> count;
+  std::optional<bool> no_sort;
 };
 
 enum class OptionError : uint8_t { None, Invalid, TooManyTabStops };
@@ -59,6 +64,10 @@ enum class OptionError : uint8_t { None, Invalid, TooManyTabStops };
 // itself; a word without a sign adds. The first word not understood goes to
 // `culprit`.
 OptionError parse_control_options(StringView text, ControlType type, ControlOptions& out, StringView& culprit);
+
+// The words only list views (and, later, tree views) know; false when the
+// word is none of them, else `error` tells whether its value was good.
+bool view_option_word(StringView word, bool on, ControlType type, ControlOptions& o, OptionError& error);
 
 // The styles a new control of the type starts with, before its options.
 void default_control_styles(ControlType type, const ControlOptions& options, uint32_t& style, uint32_t& ex_style);

@@ -19,7 +19,7 @@ namespace {
 Result fail(Msg id, StringView extra = {}) { return report_runtime_error(message(id), extra); }
 
 enum class Sub : uint8_t {
-  Options, New, Add, Show, Submit, Hide, Minimize, Maximize, Restore, Destroy, Margin, Font, Default, Color, Flash,
+  Options, New, Add, Show, Submit, Hide, Minimize, Maximize, Restore, Destroy, Margin, Font, Default, Color, Flash, ListView, TreeView,
 };
 
 constexpr struct {
@@ -30,6 +30,7 @@ constexpr struct {
     {u"Cancel", Sub::Hide}, {u"Hide", Sub::Hide}, {u"Minimize", Sub::Minimize}, {u"Maximize", Sub::Maximize},
     {u"Restore", Sub::Restore}, {u"Destroy", Sub::Destroy}, {u"Margin", Sub::Margin}, {u"Font", Sub::Font},
     {u"Default", Sub::Default}, {u"Color", Sub::Color}, {u"Flash", Sub::Flash},
+    {u"ListView", Sub::ListView}, {u"TreeView", Sub::TreeView},
 };
 
 // The sub-commands that do nothing to a window that does not exist.
@@ -196,6 +197,14 @@ Result cmd_gui(const ScriptLine&, ExpandedArgs& args) {
     case Sub::Font: return set_font(*g, p2, p3);
     case Sub::Default: set_default_gui(g); return ResultDone;
     case Sub::Color: return set_colors(*g, p2, p3);
+    case Sub::ListView:
+    case Sub::TreeView: {
+      ControlType want = sub == Sub::ListView ? ControlType::ListView : ControlType::TreeView;
+      GuiControl* c = g->find_control(trim(p2));
+      if (!c || c->type != want) return fail(Msg::ParamInvalid2, p2);
+      (want == ControlType::ListView ? g->default_list_view : g->default_tree_view) = c->hwnd;
+      return ResultDone;
+    }
     default: return fail(Msg::ParamInvalid1, sub_text);
   }
 }

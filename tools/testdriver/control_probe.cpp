@@ -13,12 +13,15 @@
 //                                       does not hold the driver)
 //   select    TITLE-SUFFIX CLASSNN N    select item N (from 0) of a list as a click would
 //   focus-of  TITLE-SUFFIX              print the ClassNN of the window's focused control
+// and the list view and status bar commands of list_probe.cpp.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
+
+int run_list_probe(const std::wstring& cmd, HWND ctl, int argc, wchar_t** argv);
 
 namespace {
 
@@ -177,5 +180,5 @@ int run_control_probe(int argc, wchar_t** argv) {
     PostMessageW(GetParent(ctl), WM_COMMAND, MAKEWPARAM(id, lb ? LBN_SELCHANGE : CBN_SELCHANGE), LPARAM(ctl));
     return 0;
   }
-  return 2;
+  return run_list_probe(cmd, ctl, argc, argv);
 }
