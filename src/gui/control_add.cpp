@@ -5,6 +5,7 @@
 #include "gui/control_values.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_tabs.h"
+#include "gui/list_view.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
 #include "runtime/function_table.h"
@@ -202,7 +203,8 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
         system.set_style(other.hwnd, false, system.style(other.hwnd, false) & ~BS_DEFPUSHBUTTON);
 
   bool is_list = type == ControlType::DropDownList || type == ControlType::ComboBox || type == ControlType::ListBox;
-  StringView window_text = is_list || type == ControlType::Pic ? StringView() : text;
+  bool holds_text = !is_list && type != ControlType::Pic && type != ControlType::ListView;
+  StringView window_text = holds_text ? text : StringView();
   String edit_text;
   if (type == ControlType::Edit) window_text = edit_text = to_control_breaks(text);
   prepare_tab_placement(g);
@@ -224,6 +226,10 @@ Result add_control(const GuiRef& gui_ref, ControlType type, StringView options, 
   GuiControl& added = g.controls.back();
   if (is_list) set_control_contents(g, added, text, true);
   if (is_tab) fill_tabs(g, added, text);
+  if (type == ControlType::ListView) {
+    set_up_list_view(g, added, o, text);
+    g.default_list_view = added.hwnd;
+  }
   if (type == ControlType::Pic && !text.empty()) {
     // A picture is as large as its image unless the options say otherwise.
     String spec;

@@ -201,6 +201,7 @@ OptionError one_word(StringView word, ControlType type, ControlOptions& o) {
     return true;
   };
   StringView rest;
+  if (OptionError e; view_option_word(word, on, type, o, e)) return e;
   if (value_of(u"Checked", rest)) {
     int32_t n = 1;
     if (equals_ignore_case(rest, u"Gray")) n = -1;
@@ -371,6 +372,11 @@ void default_control_styles(ControlType type, const ControlOptions& o, uint32_t&
     case ControlType::Tab3:
       // Pages' controls sit on top of the tab control and are drawn over it.
       style |= WS_TABSTOP | 0x04000000;  // WS_CLIPSIBLINGS
+      break;
+    case ControlType::ListView:
+      // A report with every row selectable, whose first column is not edited in place.
+      style |= WS_TABSTOP | 0x1 /* LVS_REPORT */ | 0x8 /* LVS_SHOWSELALWAYS */;
+      ex |= WS_EX_CLIENTEDGE;
       break;
     default: style |= WS_TABSTOP; break;
   }

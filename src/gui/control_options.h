@@ -56,6 +56,11 @@ struct ControlOptions {
   // from the previous control (AXP).
   std::optional<double> anchor[4];
   bool anchor_prev[4] = {};
+
+  // A list view's own extended styles, and the rows made room for ahead.
+  uint32_t lv_ex_add = 0, lv_ex_remove = 0;
+  std::optional<int32_t> count;
+  std::optional<bool> no_sort;
 };
 
 enum class OptionError : uint8_t { None, Invalid, TooManyTabStops };
@@ -64,6 +69,10 @@ enum class OptionError : uint8_t { None, Invalid, TooManyTabStops };
 // itself; a word without a sign adds. The first word not understood goes to
 // `culprit`.
 OptionError parse_control_options(StringView text, ControlType type, ControlOptions& out, StringView& culprit);
+
+// The words only list views (and, later, tree views) know; false when the
+// word is none of them, else `error` tells whether its value was good.
+bool view_option_word(StringView word, bool on, ControlType type, ControlOptions& o, OptionError& error);
 
 // The styles a new control of the type starts with, before its options.
 void default_control_styles(ControlType type, const ControlOptions& options, uint32_t& style, uint32_t& ex_style);

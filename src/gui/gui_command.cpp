@@ -22,7 +22,7 @@ Result fail(Msg id, StringView extra = {}) { return report_runtime_error(message
 
 enum class Sub : uint8_t {
   Options, New, Add, Show, Submit, Hide, Minimize, Maximize, Restore, Destroy, Margin, Font, Default, Color, Flash,
-  Menu, Tab,
+  Menu, Tab, ListView, TreeView,
 };
 
 constexpr struct {
@@ -33,7 +33,7 @@ constexpr struct {
     {u"Cancel", Sub::Hide}, {u"Hide", Sub::Hide}, {u"Minimize", Sub::Minimize}, {u"Maximize", Sub::Maximize},
     {u"Restore", Sub::Restore}, {u"Destroy", Sub::Destroy}, {u"Margin", Sub::Margin}, {u"Font", Sub::Font},
     {u"Default", Sub::Default}, {u"Color", Sub::Color}, {u"Flash", Sub::Flash}, {u"Menu", Sub::Menu},
-    {u"Tab", Sub::Tab},
+    {u"Tab", Sub::Tab}, {u"ListView", Sub::ListView}, {u"TreeView", Sub::TreeView},
 };
 
 // The sub-commands that do nothing to a window that does not exist.
@@ -202,6 +202,14 @@ Result cmd_gui(const ScriptLine&, ExpandedArgs& args) {
     case Sub::Color: return set_colors(*g, p2, p3);
     case Sub::Menu: return set_gui_menu_bar(*g, p2);
     case Sub::Tab: return gui_tab_command(*g, p2, p3, p4);
+    case Sub::ListView:
+    case Sub::TreeView: {
+      ControlType want = sub == Sub::ListView ? ControlType::ListView : ControlType::TreeView;
+      GuiControl* c = g->find_control(trim(p2));
+      if (!c || c->type != want) return fail(Msg::ParamInvalid2, p2);
+      (want == ControlType::ListView ? g->default_list_view : g->default_tree_view) = c->hwnd;
+      return ResultDone;
+    }
     default: return fail(Msg::ParamInvalid1, sub_text);
   }
 }

@@ -6,6 +6,7 @@
 #include "events/script_threads.h"
 #include "gui/control_values.h"
 #include "gui/gui_tabs.h"
+#include "gui/list_view.h"
 #include "objects/object_model.h"
 #include "platform/menus.h"
 #include "platform/messages.h"
@@ -39,12 +40,71 @@ void unpack_point(intptr_t p, int32_t& x, int32_t& y) {
 
 bool has(GuiWindow& g, GuiEventWord w) { return !g.handlers[size_t(w)].empty(); }
 
+// The system's notification codes of list views (negative numbers, as it
+// sends them).
+enum : uint32_t {
+  kClick = uint32_t(-2), kDoubleClick = uint32_t(-3), kRightClick = uint32_t(-5), kRightDoubleClick = uint32_t(-6), kSetFocus = uint32_t(-7),
+  kKillFocus = uint32_t(-8), kItemChanged = uint32_t(-101), kColumnClick = uint32_t(-108),
+  kBeginDrag = uint32_t(-109), kBeginRightDrag = uint32_t(-111), kKeyDown = uint32_t(-155),
+  kMarqueeBegin = uint32_t(-156), kBeginLabelEdit = uint32_t(-175), kEndLabelEdit = uint32_t(-176),
+};
+
+// An item change carries which states went on and off in bits 32 and up of
+// its information: S s F f C c.
+constexpr char16_t kChangeLetters[] = u"SsFfCc";
+
+uint32_t list_view_event(const GuiControl& c, const GuiNotice& n, int64_t& info) {
+  int64_t row = n.item + 1;
+  switch (n.code) {
+    case kClick: info = row; return 1;
+    case kDoubleClick: info = row; return 2;
+    case kRightClick: info = row; return 3;
+    case kColumnClick: info = n.column + 1; return 4;
+    case kBeginLabelEdit: info = row; return u'E';
+    case kEndLabelEdit: info = row; return u'e';
+    case kBeginDrag: info = row; return u'D';
+    case kBeginRightDrag: info = row; return u'd';
+    default: break;
+  }
+  if (!c.alt_submit) return 0;
+  switch (n.code) {
+    case kSetFocus: return u'F';
+    case kKillFocus: return u'f';
+    case kKeyDown: info = n.key; return u'K';
+    case kMarqueeBegin: return u'M';
+    case kItemChanged: {
+      uint32_t changed = n.old_state ^ n.new_state, letters = 0;
+      const uint32_t states[] = {platform::kRowSelected, platform::kRowFocused, platform::kRowChecked};
+      for (int i = 0; i < 3; ++i)
+        if (changed & states[i]) letters |= (n.new_state & states[i]) ? 1u << (2 * i) : 2u << (2 * i);
+      if (!letters) return 0;
+      info = int64_t(uint32_t(row)) | (int64_t(letters) << 32);
+      return u'I';
+    }
+    default: return 0;
+  }
+}
+
+String change_letters(uint32_t letters) {
+  String out;
+  for (int i = 0; i < 6; ++i)
+    if (letters & (1u << i)) out += kChangeLetters[i];
+  return out;
+}
+
 // The event a control's notification stands for (0: none), and its detail.
 uint32_t control_event(GuiControl& c, const GuiNotice& n, int64_t& info) {
   info = 0;
   constexpr uint32_t kClicked = 0, kButtonDoubleClicked = 5, kStaticDoubleClicked = 1, kEditChange = 0x300,
                      kSelChange = 1, kListDoubleClick = 2, kComboEditChange = 5;
   if (n.kind == GuiNotice::Kind::Notify) {
+    if (c.type == ControlType::ListView) return list_view_event(c, n, info);
+    if (c.type == ControlType::StatusBar) {
+      // The part clicked, from 1.
+      info = n.item + 1;
+      return n.code == kClick ? 1 : n.code == kDoubleClick ? 2 : n.code == kRightClick ? 3
+             : n.code == kRightDoubleClick ? u'R' : 0;
+    }
     if (c.type != ControlType::Custom) return 0;
     info = n.code;
     return u'N';
@@ -156,11 +216,17 @@ bool on_notice(const GuiNotice& n, intptr_t& result) {
         if (!c.handler.empty() || c.cancel_handler) post_control_event(g, c, 1, 0);
         return false;
       }
-      if (c.handler.empty() && !c.cancel_handler) return false;
+      bool taken = false;
+      if (n.kind == GuiNotice::Kind::Notify && c.type == ControlType::ListView) {
+        if (n.code == kColumnClick) sort_on_header_click(c, n.column);
+        // The text typed into a row is kept.
+        if (n.code == kEndLabelEdit) result = 1, taken = true;
+      }
+      if (c.handler.empty() && !c.cancel_handler) return taken;
       int64_t info = 0;
       uint32_t event = control_event(c, n, info);
       if (event) post_control_event(g, c, event, info);
-      return false;
+      return taken;
     }
     default:
       return false;
@@ -262,20 +328,26 @@ void launch_gui_event(uintptr_t window, uintptr_t wparam, intptr_t lparam) {
   ExprToken params[6];
   int offered = 0;
   String hwnd_text = handle_text(g.hwnd), control_text = control ? handle_text(control->hwnd) : String(), name, files_text;
+  String letters;
   Ref<Object> file_list;
   switch (kind) {
     case GuiEventKind::Control: {
       t.gui_event = detail;
       t.event_info = lparam;
       name = event_name(detail);
+      if (detail == u'I') {
+        t.event_info = int64_t(uint32_t(uint64_t(lparam)));
+        letters = change_letters(uint32_t(uint64_t(lparam) >> 32));
+      }
       // The mouse's place in the window, for the handler to read.
       int32_t mx = 0, my = 0;
       if (platform::menu_system().cursor_position(mx, my) && platform::window_system().to_client(g.hwnd, mx, my))
         t.gui_x = g.unscale(mx), t.gui_y = g.unscale(my);
       params[0] = text_token(control_text);
       params[1] = text_token(name);
-      params[2] = int_token(lparam);
+      params[2] = int_token(t.event_info);
       offered = 3;
+      if (detail == u'I') params[3] = text_token(letters), offered = 4;
       break;
     }
     case GuiEventKind::Close:
@@ -304,6 +376,8 @@ void launch_gui_event(uintptr_t window, uintptr_t wparam, intptr_t lparam) {
       int64_t info = 0;
       if (control && control->type == ControlType::ListBox)
         info = system.list_selection(control->hwnd, platform::ListKind::ListBox) + 1;
+      else if (control && control->type == ControlType::ListView)
+        info = system.lv_next(control->hwnd, -1, platform::kRowFocused) + 1;
       t.event_info = info;
       params[0] = text_token(hwnd_text);
       params[1] = text_token(control_text);

@@ -37,6 +37,13 @@ inline constexpr uint8_t kNotInTab = 255;
 inline constexpr int32_t kUnsetMargin = INT32_MIN;
 inline constexpr int32_t kFirstControlId = 3;  // ids 1 and 2 are the dialog manager's OK and Cancel
 
+// How a list view column's cells compare when it is sorted.
+struct ListViewColumn {
+  enum class Kind : uint8_t { Text, Integer, Float } kind = Kind::Text;
+  bool case_sense = false, logical = false, desc = false, no_sort = false;
+  bool sorted_desc = false;  // the last sort went down: the next click sorts up
+};
+
 struct GuiControl {
   platform::WindowHandle hwnd = 0;
   ControlType type = ControlType::None;
@@ -59,6 +66,10 @@ struct GuiControl {
   int32_t base_cw = 0, base_ch = 0;
   uint8_t tab_control = kNotInTab, tab_page = 0;
   uint32_t color = platform::kDefaultColor;
+  // A list view: its columns' sort rules, and whether a header click sorts.
+  std::vector<ListViewColumn> columns;
+  bool lv_no_sort = false;
+  int32_t lv_sorted_column = -1;
 };
 
 enum class GuiEventWord : uint8_t { Close, Escape, Size, ContextMenu, DropFiles, Count };
@@ -90,6 +101,9 @@ struct GuiWindow {
   uint8_t tab_control_count = 0;
   platform::WindowHandle status_bar = 0;
   ScriptMenu* menu_bar = nullptr;
+  // The controls the LV_ and TV_ functions act on: the last added, or the
+  // one Gui ListView/TreeView named.
+  platform::WindowHandle default_list_view = 0, default_tree_view = 0;
 
   bool dpi_scale = true;
   bool shown_once = false;

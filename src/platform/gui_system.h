@@ -55,7 +55,20 @@ struct GuiNotice {
   // (-1, -1 from the keyboard); DropFiles: the client point of the drop.
   int32_t x = 0, y = 0;
   uintptr_t data = 0;  // DropFiles: the drop, released by release_drop
+  // Notify from a list view: the row (-1: none) and column from 0, the
+  // key of a key press, and the row's states before and after a change
+  // (ListViewState bits).
+  int32_t item = -1, column = 0;
+  uint32_t key = 0, old_state = 0, new_state = 0;
 };
+
+// A list view row's states, as the program sees them.
+enum ListViewState : uint32_t { kRowSelected = 1, kRowFocused = 2, kRowChecked = 4 };
+// A list view column's width by its contents or by its header.
+inline constexpr int32_t kWidthKeep = -1, kWidthAuto = -2, kWidthAutoHeader = -3;
+enum class ColumnAlign : int8_t { Keep = -1, Left = 0, Right = 1, Center = 2 };
+// How a list view shows its rows.
+enum class ListViewMode : uint8_t { Icon = 0, Report = 1, SmallIcon = 2, List = 3, Tile = 4 };
 // True when the program took the notice; `result` is then the answer.
 using GuiNoticeHandler = bool (*)(const GuiNotice& notice, intptr_t& result);
 
@@ -186,6 +199,46 @@ class GuiSystem {
   // Shows the menu as the window's menu bar (0: none) and makes the keys
   // choose their items while the window's controls have the focus.
   virtual void set_menu_bar(WindowHandle window, uintptr_t menu, const std::vector<Accelerator>& keys) {}
+  // --- list views ----------------------------------------------------------------
+  // Rows and columns count from 0. A new row goes before `row` (-1: at the
+  // end); its position, or -1.
+  virtual int32_t lv_insert_row(WindowHandle control, int32_t row, StringView text);
+  // Row -1 deletes every row.
+  virtual bool lv_delete_row(WindowHandle control, int32_t row);
+  virtual int32_t lv_row_count(WindowHandle control);
+  // Room for this many rows, made ahead of adding them.
+  virtual void lv_reserve(WindowHandle control, int32_t rows) {}
+  virtual bool lv_set_text(WindowHandle control, int32_t row, int32_t column, StringView text);
+  virtual String lv_text(WindowHandle control, int32_t row, int32_t column);
+  virtual uint32_t lv_state(WindowHandle control, int32_t row);
+  // Sets the `mask` states of the row (-1: every row) to those of `value`.
+  virtual void lv_set_state(WindowHandle control, int32_t row, uint32_t mask, uint32_t value);
+  // The first row after `after` (-1: from the top) with all the `states`; -1: none.
+  virtual int32_t lv_next(WindowHandle control, int32_t after, uint32_t states);
+  virtual int32_t lv_selected_count(WindowHandle control);
+  virtual void lv_ensure_visible(WindowHandle control, int32_t row) {}
+  // The row's icon in the control's image list, from 0 (-1: none).
+  virtual void lv_set_icon(WindowHandle control, int32_t row, int32_t icon) {}
+  virtual int32_t lv_column_count(WindowHandle control);
+  // A new column before `column`; its position, or -1.
+  virtual int32_t lv_insert_column(WindowHandle control, int32_t column, StringView title, int32_t width,
+                                   ColumnAlign align);
+  virtual bool lv_delete_column(WindowHandle control, int32_t column);
+  // A null title keeps the title.
+  virtual bool lv_set_column(WindowHandle control, int32_t column, const String* title, int32_t width,
+                             ColumnAlign align);
+  virtual int32_t lv_column_width(WindowHandle control, int32_t column);
+  // The list view's own extended styles (grid lines, check boxes, full-row selection ...).
+  virtual void lv_set_extended_style(WindowHandle control, uint32_t mask, uint32_t value);
+  virtual uint32_t lv_extended_style(WindowHandle control);
+
+  // --- status bars -------------------------------------------------------------------
+  // Parts by the right edges of all but the last, which takes the rest.
+  virtual bool sb_set_parts(WindowHandle bar, const std::vector<int32_t>& right_edges);
+  virtual int32_t sb_part_count(WindowHandle bar);
+  // `style`: 0 sunken, 1 no border, 2 raised.
+  virtual bool sb_set_text(WindowHandle bar, int32_t part, StringView text, int32_t style);
+  virtual String sb_text(WindowHandle bar, int32_t part);
 
   // --- drops ------------------------------------------------------------------------
   virtual void dropped_files(uintptr_t drop, std::vector<String>& out) { out.clear(); }
@@ -204,6 +257,13 @@ class GuiSystem {
     std::vector<String> items;
     std::vector<int32_t> selected;
     FontHandle font = 0;
+    // A list view: its columns, and per row the cells and states; a status
+    // bar: its parts' texts in `headers`.
+    std::vector<String> headers;
+    std::vector<int32_t> widths;
+    std::vector<std::vector<String>> rows;
+    std::vector<uint32_t> row_states;
+    uint32_t lv_ex = 0;
   };
   std::vector<Record> records_;
   std::vector<FontSpec> fonts_;

@@ -84,6 +84,25 @@ Result builtin_menu_get_name(Func& func, ExprToken& result, ExprToken* args, int
 Result builtin_dll_call(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_dyna_call(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_register_callback(Func& func, ExprToken& result, ExprToken* args, int argc);
+// The list view functions: LV_Add(Options, Cells...), LV_Insert(Row, Options,
+// Cells...), LV_Modify(Row, Options, Cells...), LV_Delete([Row]),
+// LV_GetCount([S|Col]), LV_GetNext([After, C|F]), LV_GetText(Out, Row [, Col]),
+// LV_InsertCol(N [, Options, Title]), LV_ModifyCol([N, Options, Title]) and
+// LV_DeleteCol(N).
+Result builtin_lv_add(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_insert(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_modify(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_delete(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_get_count(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_get_next(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_get_text(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_insert_col(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_modify_col(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_lv_delete_col(Func& func, ExprToken& result, ExprToken* args, int argc);
+// SB_SetText(Text [, Part, Style]) and SB_SetParts([Width...]): the default
+// window's status bar.
+Result builtin_sb_set_text(Func& func, ExprToken& result, ExprToken* args, int argc);
+Result builtin_sb_set_parts(Func& func, ExprToken& result, ExprToken* args, int argc);
 Result builtin_not_available(Func& func, ExprToken& result, ExprToken* args, int argc);
 
 }  // namespace orv

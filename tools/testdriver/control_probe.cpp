@@ -15,12 +15,15 @@
 //   focus-of  TITLE-SUFFIX              print the ClassNN of the window's focused control
 //   resize    TITLE-SUFFIX W H          give the window that outer size, as dragging its
 //                                       border would
+// and the list view and status bar commands of list_probe.cpp.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
+
+int run_list_probe(const std::wstring& cmd, HWND ctl, int argc, wchar_t** argv);
 
 namespace {
 
@@ -183,5 +186,5 @@ int run_control_probe(int argc, wchar_t** argv) {
     PostMessageW(GetParent(ctl), WM_COMMAND, MAKEWPARAM(id, lb ? LBN_SELCHANGE : CBN_SELCHANGE), LPARAM(ctl));
     return 0;
   }
-  return 2;
+  return run_list_probe(cmd, ctl, argc, argv);
 }

@@ -340,7 +340,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"windows" && argc == 4) return run_plain_windows(_wtoi(argv[2]), argv[3]);
   if (cmd == L"controls" || cmd == L"client" || cmd == L"set-text" || cmd == L"press" || cmd == L"select" ||
-      cmd == L"focus-of" || cmd == L"resize")
+      cmd == L"focus-of" || cmd == L"resize" || cmd == L"lv-rows" || cmd == L"lv-point" || cmd == L"sb-parts")
     return run_control_probe(argc, argv);
   fprintf(stderr, "orv-testdriver: bad command\n");
   return 2;

@@ -83,6 +83,31 @@ class Win32Gui final : public GuiSystem {
   int32_t tab_selection(WindowHandle control) override;
   void tab_select(WindowHandle control, int32_t index) override;
   bool tab_display_rect(WindowHandle control, WindowRect& out) override;
+  int32_t lv_insert_row(WindowHandle control, int32_t row, StringView text) override;
+  bool lv_delete_row(WindowHandle control, int32_t row) override;
+  int32_t lv_row_count(WindowHandle control) override;
+  void lv_reserve(WindowHandle control, int32_t rows) override;
+  bool lv_set_text(WindowHandle control, int32_t row, int32_t column, StringView text) override;
+  String lv_text(WindowHandle control, int32_t row, int32_t column) override;
+  uint32_t lv_state(WindowHandle control, int32_t row) override;
+  void lv_set_state(WindowHandle control, int32_t row, uint32_t mask, uint32_t value) override;
+  int32_t lv_next(WindowHandle control, int32_t after, uint32_t states) override;
+  int32_t lv_selected_count(WindowHandle control) override;
+  void lv_ensure_visible(WindowHandle control, int32_t row) override;
+  void lv_set_icon(WindowHandle control, int32_t row, int32_t icon) override;
+  int32_t lv_column_count(WindowHandle control) override;
+  int32_t lv_insert_column(WindowHandle control, int32_t column, StringView title, int32_t width,
+                           ColumnAlign align) override;
+  bool lv_delete_column(WindowHandle control, int32_t column) override;
+  bool lv_set_column(WindowHandle control, int32_t column, const String* title, int32_t width,
+                     ColumnAlign align) override;
+  int32_t lv_column_width(WindowHandle control, int32_t column) override;
+  void lv_set_extended_style(WindowHandle control, uint32_t mask, uint32_t value) override;
+  uint32_t lv_extended_style(WindowHandle control) override;
+  bool sb_set_parts(WindowHandle bar, const std::vector<int32_t>& right_edges) override;
+  int32_t sb_part_count(WindowHandle bar) override;
+  bool sb_set_text(WindowHandle bar, int32_t part, StringView text, int32_t style) override;
+  String sb_text(WindowHandle bar, int32_t part) override;
   void dropped_files(uintptr_t drop, std::vector<String>& out) override;
   void release_drop(uintptr_t drop) override;
 
@@ -116,5 +141,8 @@ Win32Gui& win32_gui();
 // The keyboard rules of script windows, for the message pump: true when
 // the message was taken.
 bool translate_gui_message(MSG* msg);
+
+// Adds what a list view's notification says (row, column, key, states) to the notice.
+void fill_list_view_notice(const NMHDR* hdr, GuiNotice& n);
 
 }  // namespace orv::platform

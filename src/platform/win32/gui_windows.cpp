@@ -128,6 +128,7 @@ LRESULT CALLBACK gui_window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
       n.control_id = int32_t(hdr->idFrom);
       n.code = hdr->code;
       n.control = wh(hdr->hwndFrom);
+      fill_list_view_notice(hdr, n);
       if (gui.notify(n, result)) return result;
       break;
     }
