@@ -20,6 +20,17 @@ constexpr SIZE_T kScriptStackReserve = 256u << 20;
 
 DWORD WINAPI script_main(void*) { return DWORD(g_entry()); }
 
+// The script's windows went with its thread; their classes were registered
+// for the host's module with procedures in the library, and the exception
+// handler points into it too. Both go, so that the host may unload the
+// library and load it again.
+void forget_script() {
+  HINSTANCE host = GetModuleHandleW(nullptr);
+  for (const wchar_t* name : {L"Orvanta", L"Orvanta2", L"OrvantaGUI", L"OrvantaCallbackRelay"})
+    UnregisterClassW(name, host);
+  remove_access_violation_handler();
+}
+
 }  // namespace
 
 const std::vector<uint8_t>* hosted_script_bytes() { return g_hosted ? &g_bytes : nullptr; }
@@ -42,6 +53,7 @@ int end_hosted_script(uint32_t timeout_ms) {
   }
   DWORD code = 0;
   GetExitCodeThread(g_script_thread, &code);
+  forget_script();
   return int(code);
 }
 

@@ -10,4 +10,8 @@ namespace orv::platform {
 
 const std::vector<uint8_t>* hosted_script_bytes();
 
+// Once a hosted script has ended, the host may unload the library: nothing
+// of the process may still point into it (crash_handler.cpp).
+void remove_access_violation_handler();
+
 }  // namespace orv::platform
