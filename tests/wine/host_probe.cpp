@@ -218,6 +218,44 @@ void stress() {
   std::printf("stress: wrong answers %d, every bump counted %s\n", wrong.load(), all ? "yes" : var(L"counter").c_str());
 }
 
+// make bench: host calls per second of each kind, from one host thread and
+// from four, against a script that does nothing else.
+int bench() {
+  const wchar_t script[] = L"#NoTrayIcon\n#Persistent\nreturn\nAdd(a, b) {\n  return a + b\n}\n";
+  api.start_script(script);
+  for (int i = 0; i < 1000 && !api.ready(); ++i) Sleep(10);
+  constexpr int kCalls = 4000;
+  auto rate = [](int threads, auto&& one) {
+    LARGE_INTEGER f, t0, t1;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t0);
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+      pool.emplace_back([&, t] {
+        for (int i = 0; i < kCalls / threads; ++i) one(t);
+      });
+    for (auto& th : pool) th.join();
+    QueryPerformanceCounter(&t1);
+    return double(kCalls) * double(f.QuadPart) / double(t1.QuadPart - t0.QuadPart);
+  };
+  struct Kind {
+    const char* name;
+    void (*one)(int);
+  };
+  const Kind kinds[] = {
+      {"Function", [](int) { api.function(L"Add", L"1", L"2", N, N, N, N, N, N, N, N); }},
+      {"PostFunction", [](int) { post(L"Add", L"1", L"2"); }},
+      {"GetVar", [](int t) { api.get_var(t % 2 ? L"one" : L"two", 0); }},
+      {"Assign", [](int t) { api.assign(t % 2 ? L"one" : L"two", L"value"); }},
+  };
+  for (const Kind& k : kinds) {
+    double one = rate(1, k.one), four = rate(4, k.one);
+    std::printf("%-13s %9.0f calls/s from 1 thread, %9.0f from 4\n", k.name, one, four);
+  }
+  api.end_script(10000);
+  return 0;
+}
+
 void load_api() {
   g_library = LoadLibraryW(L"Orvanta.dll");
   if (!g_library) {
@@ -241,8 +279,9 @@ void load_api() {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
   load_api();
+  if (argc > 1 && std::wstring(argv[1]) == L"--bench") return bench();
   check_aliases();
 
   not_ready_line("before start");
