@@ -200,6 +200,13 @@ row='%-20s %8s %8s %8s %8s %8s %8s %8s %8s %8s %14s  %s\n'
     tools/orvpack bench/windows/native_calls.orv -o "$work/native_calls.exe" >/dev/null
     tools/orvrun "$work/native_calls.exe" "Z:$(pwd | tr / '\\')\\build\\win\\orv-native-test.dll" | tr -d '\r' | sed 's/^/  /'
   fi
+  # Host calls into a script run by the library build, from a host of ours.
+  if [ "$wine" != 0 ] && [ -f build/win/Orvanta.dll ] && { [ -z "$only" ] || [[ host_calls =~ $only ]]; }; then
+    echo
+    echo "host calls (under Wine)"
+    source tools/wine-env.sh >/dev/null
+    (cd build/win && orv_wine orv-host-probe.exe --bench) | tr -d '\r' | sed 's/^/  /'
+  fi
   if [ -s "$work/mismatches" ]; then
     echo
     echo "!!! CHECKSUM MISMATCH: the programs did not all print the same line !!!"

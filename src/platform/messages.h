@@ -39,6 +39,14 @@ inline constexpr uint32_t kClipboardChanged = 0x400 + 21;
 // 0-15 of wParam, the control in bits 16-31, a detail above; lParam the
 // event's information.
 inline constexpr uint32_t kGuiEvent = 0x400 + 20;
+// Requests of host threads (events/host_calls.cpp): run lines (wParam the
+// line, lParam the mode), call a prepared record (not sent by this
+// program), run a label (wParam the label), call a function (lParam the
+// call record), and the variable, lookup and pause requests (lParam the
+// request), which are answered on the main thread like the others rather
+// than by touching its state from the host's thread.
+inline constexpr uint32_t kHostExecuteLine = 0x400 + 26, kHostCallPrepared = 0x400 + 27, kHostLabel = 0x400 + 28,
+                          kHostFunction = 0x400 + 29, kHostRequest = 0x400 + 30;
 // The single-instance protocol: an old instance is asked to make way.
 inline constexpr uint32_t kSingleInstance = 0x44;
 inline constexpr uintptr_t kSingleInstanceReload = 1030, kSingleInstanceReplace = 1031;

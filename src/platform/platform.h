@@ -156,6 +156,10 @@ void set_main_window_text(StringView text);
 WindowHandle find_instance_window(StringView title);
 bool window_exists(WindowHandle window);
 bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam);
+// Hands the message to the window's thread and waits for its answer (0
+// when the window is gone); from another OS thread, the answer comes when
+// that thread next looks at its queue.
+intptr_t send_message(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 
 // Foreground-lock timeout: read, and set to 0 so that scripts can activate
 // windows; the old value is restored at exit.

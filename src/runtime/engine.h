@@ -24,6 +24,9 @@ class Engine {
 
   // The auto-execute section and other threads: from `first` until Return or Exit.
   Result run_thread(ScriptLine* first);
+  // One statement (with its body) in the running thread's context: a host
+  // walking the script line by line.
+  Result run_one_line(ScriptLine* line);
   // A function body, from its "{".
   Result run_function_body(ScriptLine* open_brace);
   // A static initialiser line.

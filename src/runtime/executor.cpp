@@ -289,6 +289,14 @@ Result Engine::run_thread(ScriptLine* first) {
   return g_thread->thrown.pending ? report_unhandled_throw() : r;
 }
 
+Result Engine::run_one_line(ScriptLine* line) {
+  ScriptLine* next = nullptr;
+  ScriptLine* jump = nullptr;
+  Result r = statement(line, next, jump);
+  if (r == ResultReturned || r == ResultExitThread) r = ResultDone;
+  return g_thread->thrown.pending ? report_unhandled_throw() : r;
+}
+
 Result Engine::report_unhandled_throw() {
   // The thread ends with a value no Catch took.
   char16_t buf[256];

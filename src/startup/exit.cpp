@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "events/exit_callbacks.h"
+#include "events/host_calls.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_window.h"
 #include "input/hotkeys.h"
@@ -60,6 +61,8 @@ int flush_open_files(int code) {
 }
 
 [[noreturn]] void terminate(int code) {
+  // Hosts get their not-ready answers from here on, not a window that is gone.
+  host::set_ready(false);
   code = flush_open_files(code);
   remove_hotkeys();
   destroy_all_guis();

@@ -1,6 +1,7 @@
 #include "startup/main_window_events.h"
 
 #include "events/clipboard_callbacks.h"
+#include "events/host_calls.h"
 #include "events/message_monitors.h"
 #include "events/message_pump.h"
 #include "events/script_threads.h"
@@ -45,6 +46,7 @@ bool on_main_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam,
     if (wparam == kSingleInstanceReplace) exit_program(ExitReason::SingleInstance, 0);
     return true;
   }
+  if (host::on_main_window_message(message, wparam, lparam, result)) return true;
   switch (message) {
     case kEvalIfExpressionMessage:
       result = answer_if_expression(wparam);

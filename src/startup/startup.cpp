@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "events/clipboard_callbacks.h"
+#include "events/host_calls.h"
 #include "events/message_pump.h"
 #include "events/timers.h"
 #include "input/hotkey_table.h"
@@ -147,6 +148,9 @@ int run_program(const std::vector<String>& args) {
   g_process.script_running = true;
   begin_auto_execute(program.directives.max_threads);
   update_clipboard_watch();
+  // Hosts may call in from here on: their requests wait in the queue for
+  // the auto-execute section's next look at it.
+  host::set_ready(true);
   Result r = run_static_initializers(program);
   if (r) r = execute_from(program, program.first_line);
   // Every later thread starts with what the auto-execute section left.

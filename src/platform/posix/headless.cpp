@@ -13,6 +13,7 @@
 
 
 #include "platform/files.h"
+#include "platform/hosted_script.h"
 #include "platform/platform.h"
 #include "platform/posix/error_codes.h"
 #include "platform/posix/headless.h"
@@ -301,6 +302,9 @@ void set_main_window_text(StringView text) {
 WindowHandle find_instance_window(StringView) { return 0; }
 bool window_exists(WindowHandle) { return false; }
 bool post_message(WindowHandle, uint32_t, uintptr_t, intptr_t) { return false; }
+intptr_t send_message(WindowHandle, uint32_t, uintptr_t, intptr_t) { return 0; }
+bool start_hosted_script(std::vector<uint8_t>, int (*)()) { return false; }
+int end_hosted_script(uint32_t) { return -1; }
 void relax_foreground_lock() {}
 void restore_foreground_lock() {}
 void show_pause_state(bool, bool) {}

@@ -7,6 +7,7 @@
 
 #include "platform/native_calls.h"
 #include "platform/platform.h"
+#include "platform/win32/hosted_script_internal.h"
 
 namespace orv::platform {
 
@@ -58,6 +59,11 @@ void install_access_violation_handler(CrashLineProvider provider, bool warn_cont
   g_warn_continuable = warn_continuable;
   g_main_thread = GetCurrentThreadId();
   if (!g_handle) g_handle = AddVectoredExceptionHandler(1, on_exception);
+}
+
+void remove_access_violation_handler() {
+  if (g_handle) RemoveVectoredExceptionHandler(g_handle);
+  g_handle = nullptr;
 }
 
 }  // namespace orv::platform

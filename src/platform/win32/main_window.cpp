@@ -284,6 +284,10 @@ bool post_message(WindowHandle window, uint32_t message, uintptr_t wparam, intpt
   return PostMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam) != 0;
 }
 
+intptr_t send_message(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  return SendMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam);
+}
+
 bool translate_main_window_accelerator(MSG* msg) {
   return g_accel && g_main && TranslateAcceleratorW(g_main, g_accel.get(), msg);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/hosted_script_internal.h"
 #include "platform/win32/wide_text.h"
 
 namespace orv::platform {
@@ -35,7 +36,11 @@ void output_debug(StringView text) {
   OutputDebugStringW(wide(text, buf));
 }
 
-void exit_process(int code) { ExitProcess(UINT(code)); }
+void exit_process(int code) {
+  // A hosted script's end is its own thread's, not the host's process's.
+  if (hosted_script_bytes()) ExitThread(DWORD(code));
+  ExitProcess(UINT(code));
+}
 
 String executable_path() {
   wchar_t buf[2048];
@@ -75,6 +80,10 @@ bool thread_stack_bounds(uintptr_t& low, uintptr_t& high) {
 }
 
 bool read_script_source(std::vector<uint8_t>& bytes) {
+  if (const std::vector<uint8_t>* hosted = hosted_script_bytes()) {
+    bytes = *hosted;
+    return true;
+  }
   HRSRC res = FindResourceW(nullptr, L"E4847ED08866458F8DD35F94B37001C0", MAKEINTRESOURCEW(10));
   if (!res) return false;
   HGLOBAL data = LoadResource(nullptr, res);
