@@ -1016,6 +1016,39 @@ class Compiler {
     return ResultDone;
   }
 
+  // Walks the postfix array as the evaluator would, keeping where each value
+  // starts, to find calls named DllCall whose first parameter is one quoted
+  // literal. The array has passed check_depth, so the stack never underflows.
+  void note_literal_dll_targets(ExprToken* arr, size_t n) {
+    std::vector<size_t> starts;
+    for (size_t a = 0; a < n; ++a) {
+      uint32_t s = arr[a].symbol;
+      if (is_operand(s)) {
+        starts.push_back(a);
+      } else if (s == SymCall) {
+        const CallRecord* c = arr[a].call;
+        bool dynamic = c->func == nullptr && c->name_length == 0;
+        size_t need = size_t(c->param_count) + (dynamic ? 1 : 0);
+        if (c->func && c->func->op == OperatorKind::MemberGetDynamicCount) {
+          starts.push_back(a);
+          continue;
+        }
+        size_t first = need ? starts[starts.size() - need] : a;
+        if (!dynamic && need && c->name_length && equals_ignore_case(StringView(c->position, c->name_length), u"DllCall")) {
+          size_t end = need > 1 ? starts[starts.size() - need + 1] : a;
+          if (end == first + 1 && arr[first].symbol == SymString)
+            program_.literal_dll_targets.push_back({arr + first, arr[a].call});
+        }
+        starts.resize(starts.size() - need);
+        starts.push_back(first);
+      } else if (is_unary_prefix(s) || s == SymPostIncr || s == SymPostDecr) {
+        // the operand's start stays
+      } else {
+        starts.pop_back();
+      }
+    }
+  }
+
   Result finish(ExprToken** result) {
     if (!check_depth()) return ResultFailed;
     size_t n = out_.size();
@@ -1026,6 +1059,7 @@ class Compiler {
     }
     arr[n] = ExprToken{};
     arr[n].symbol = SymEnd;
+    note_literal_dll_targets(arr, n);
     *result = arr;
     return ResultDone;
   }

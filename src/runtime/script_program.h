@@ -115,6 +115,13 @@ struct PendingCall {
   bool variadic_call;
 };
 
+// A DllCall whose first parameter is a single quoted literal: once calls
+// are bound, the literal may be replaced by the function's address.
+struct LiteralDllTarget {
+  ExprToken* token;
+  CallRecord* call;
+};
+
 struct ScriptProgram {
   ScriptProgram() = default;
   ScriptProgram(const ScriptProgram&) = delete;
@@ -126,6 +133,7 @@ struct ScriptProgram {
   std::vector<Func*> functions;  // sorted by name, case-insensitively
   Func* current_func = nullptr;  // the function whose body is being read
   std::vector<PendingCall> pending_calls;
+  std::vector<LiteralDllTarget> literal_dll_targets;
   VariableList globals{true};
   SyntaxChars syntax;
   std::vector<DefinitionRecord> definitions;

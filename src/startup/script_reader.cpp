@@ -10,6 +10,7 @@
 #include "parser/line_parser.h"
 #include "runtime/errors.h"
 #include "runtime/func.h"
+#include "startup/literal_dll_targets.h"
 
 namespace orv {
 
@@ -806,6 +807,7 @@ Result ScriptReader::finish() {
     return load_error(program_, message(Msg::MissingCloseBrace), d.text);
   }
   if (!bind_calls(program_)) return ResultFailed;
+  resolve_literal_dll_targets(program_);
   if (!build_classes(program_)) return ResultFailed;
   link_locals_to_globals(program_);
   return parser_.add_closing_lines();

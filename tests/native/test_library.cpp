@@ -127,3 +127,30 @@ EXPORT double orvt_direct_calls_per_second(int64_t n) {
   double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
   return seconds > 0 ? double(n) / seconds : 0;
 }
+
+// A structure with a nested one, a string pointer and an array, filled and
+// read back, for the tests of structures handed to native code.
+struct OrvtInner {
+  int16_t a;
+  double b;
+};
+struct OrvtRecord {
+  uint8_t tag;
+  OrvtInner inner;
+  const wchar_t* name;
+  int32_t values[3];
+};
+EXPORT void orvt_fill_record(OrvtRecord* r) {
+  static const wchar_t filled[] = L"filled";
+  r->tag = 7;
+  r->inner.a = -2;
+  r->inner.b = 2.5;
+  r->name = filled;
+  r->values[0] = 10, r->values[1] = 20, r->values[2] = 30;
+}
+// Each field in its own decimal places, so that a field read from the wrong
+// offset shows in the answer.
+EXPORT int64_t orvt_read_record(const OrvtRecord* r) {
+  return r->tag + r->inner.a * 100 + int64_t(r->inner.b * 4) * 10000 +
+         int64_t(r->values[0] + r->values[1] + r->values[2]) * 1000000 + int64_t(lstrlenW(r->name)) * 1000000000;
+}
