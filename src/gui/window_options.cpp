@@ -78,7 +78,8 @@ platform::WindowHandle named_window(StringView name) {
     if (!ensure_gui_window(*other, made)) return 0;
     return other->hwnd;
   }
-  if (numeric_type_of(name) == NumType::Integer) {
+  // A number of one or two digits names a script window, never a handle.
+  if (numeric_type_of(name) == NumType::Integer && name.size() > 2) {
     auto h = platform::WindowHandle(text_to_int(name));
     if (h && platform::window_system().exists(h)) return h;
   }
