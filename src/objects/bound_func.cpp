@@ -24,15 +24,19 @@ BoundFunc* BoundFunc::create(IObject& target, uint32_t flags, ExprToken** args, 
   return bound.detach();
 }
 
+bool skip_call_method_name(uint32_t flags, ExprToken**& params, int& count) {
+  if ((flags & InvokeAsFunctionObject) || count <= 0) return true;
+  char16_t buf[256];
+  StringView name = token_to_text(*params[0], buf);
+  if (!name.empty() && !equals_ignore_case(name, u"Call")) return false;
+  ++params;
+  --count;
+  return true;
+}
+
 Result BoundFunc::invoke(ExprToken& result, ExprToken& this_token, uint32_t flags, ExprToken** params, int count) {
   (void)this_token;
-  if (!(flags & InvokeAsFunctionObject) && count > 0) {
-    char16_t buf[256];
-    StringView name = token_to_text(*params[0], buf);
-    if (!name.empty() && !equals_ignore_case(name, u"Call")) return ResultNotHandled;
-    ++params;
-    --count;
-  }
+  if (!skip_call_method_name(flags, params, count)) return ResultNotHandled;
   // Held for the call, which may let go of this very object.
   ObjectRef target(target_);
   Ref<Object> bound(args_);

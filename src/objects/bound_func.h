@@ -9,6 +9,11 @@
 
 namespace orv {
 
+// A function object invoked as a method (f.Call(...), or f.(...)) rather
+// than called as itself: the method's name is stepped over. False when the
+// name is another method's, which the object does not handle.
+bool skip_call_method_name(uint32_t flags, ExprToken**& params, int& count);
+
 class BoundFunc : public ObjectBase {
  public:
   // `flags` is how the target is invoked: InvokeCall with

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/messages.h"
+#include "objects/bound_func.h"
 #include "objects/dll_call.h"
 #include "objects/dll_values.h"
 #include "objects/object_model.h"
@@ -110,13 +111,7 @@ class DynaToken final : public ObjectBase {
       return ResultDone;
     }
     if ((flags & InvokeTypeMask) != InvokeCall) return ResultNotHandled;
-    if (!(flags & InvokeAsFunctionObject) && count > 0) {
-      char16_t buf[256];
-      StringView name = token_to_text(*params[0], buf);
-      if (!name.empty() && !equals_ignore_case(name, u"Call")) return ResultNotHandled;
-      ++params;
-      --count;
-    }
+    if (!skip_call_method_name(flags, params, count)) return ResultNotHandled;
     // Extra arguments are ignored; missing ones take the defaults, and
     // without one pass 0 or the empty text.
     std::vector<ExprToken> values(params_.size() + 1);

@@ -73,17 +73,7 @@ rc=$?
 [ "$rc" = 0 ]; check "probe exit code" $? "got: $rc; stderr: $(cat "$work/err")"
 tr -d '\r' <"$work/raw" >"$work/got"
 
-cases=0
-while IFS= read -r want; do
-  case $want in ''|'#'*) continue ;; esac
-  cases=$((cases + 1))
-  label=${want%%: *}
-  got=$(awk -v label="$label: " 'index($0, label) == 1' "$work/got")
-  [ "$got" = "$want" ]; check "$label" $? $'\n  want: '"$want"$'\n  got:  '"${got:-(no such line)}"
-done <<<"$expected"
-
-lines=$(wc -l <"$work/got")
-[ "$lines" = "$cases" ]; check "no unexpected lines" $? "got $lines lines for $cases cases:"$'\n'"$(cat "$work/got")"
+check_cases "$expected" "$work/got"
 
 # The program exports the same host functions, for a host thread inside its
 # own process.
