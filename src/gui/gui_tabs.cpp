@@ -9,8 +9,14 @@ namespace orv {
 
 namespace {
 
-bool starts_with_folded(StringView text, StringView prefix) {
-  return text.size() >= prefix.size() && equals_ignore_case(text.substr(0, prefix.size()), prefix);
+// The page whose name starts with `text` (is `text`, with `exact`); -1: none.
+int32_t find_page(const GuiControl& tab, StringView text, bool exact) {
+  platform::GuiSystem& system = platform::gui_system();
+  for (int32_t i = 0, n = system.tab_count(tab.hwnd); i < n; ++i) {
+    String name = system.tab_text(tab.hwnd, i);
+    if (exact ? equals_ignore_case(name, text) : starts_with_ignore_case(name, text)) return i;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -63,14 +69,8 @@ void show_tab_page(GuiWindow& g, GuiControl& tab) {
 bool choose_tab(GuiWindow& g, GuiControl& tab, int32_t n, StringView text, bool by_text, bool exact) {
   platform::GuiSystem& system = platform::gui_system();
   int32_t count = system.tab_count(tab.hwnd), index = -1;
-  if (by_text) {
-    for (int32_t i = 0; i < count && index < 0; ++i) {
-      String name = system.tab_text(tab.hwnd, i);
-      if (exact ? equals_ignore_case(name, text) : starts_with_folded(name, text)) index = i;
-    }
-  } else if (n >= 1 && n <= count) {
-    index = n - 1;
-  }
+  if (by_text) index = find_page(tab, text, exact);
+  else if (n >= 1 && n <= count) index = n - 1;
   if (index < 0) return false;
   system.tab_select(tab.hwnd, index);
   show_tab_page(g, tab);
@@ -107,13 +107,7 @@ Result gui_tab_command(GuiWindow& g, StringView page, StringView tab_number, Str
   } else {
     // A page named before its tab control exists cannot be found.
     GuiControl* tab = tab_control_number(g, number);
-    platform::GuiSystem& system = platform::gui_system();
-    index = -1;
-    bool whole = equals_ignore_case(trim(exact), u"Exact");
-    for (int32_t i = 0; tab && i < system.tab_count(tab->hwnd) && index < 0; ++i) {
-      String name = system.tab_text(tab->hwnd, i);
-      if (whole ? equals_ignore_case(name, page) : starts_with_folded(name, page)) index = i;
-    }
+    index = tab ? find_page(*tab, page, equals_ignore_case(trim(exact), u"Exact")) : -1;
     if (index < 0) return report_runtime_error(message(Msg::TabNameMissing), page);
   }
   g.tab_control = number;

@@ -11,17 +11,6 @@ namespace {
 
 constexpr uint32_t kVisible = 0x10000000, kDisabled = 0x08000000, kMinimized = 0x20000000, kMaximized = 0x01000000;
 
-bool starts_with_folded(StringView text, StringView prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char16_t a = text[i], b = prefix[i];
-    if (a >= u'A' && a <= u'Z') a = char16_t(a + 32);
-    if (b >= u'A' && b <= u'Z') b = char16_t(b + 32);
-    if (a != b) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 GuiSystem::Record* GuiSystem::find(WindowHandle window) {
@@ -196,7 +185,7 @@ FontSpec GuiSystem::default_font() {
 }
 
 bool GuiSystem::font_family_exists(StringView name) {
-  return !name.empty() && (starts_with_folded(name, u"Headless") || name.find(u'?') == StringView::npos);
+  return !name.empty() && (starts_with_ignore_case(name, u"Headless") || name.find(u'?') == StringView::npos);
 }
 
 FontHandle GuiSystem::create_font(const FontSpec& spec) {
@@ -318,7 +307,7 @@ int32_t GuiSystem::list_find_prefix(WindowHandle control, ListKind, StringView p
   Record* r = find(control);
   if (!r) return -1;
   for (size_t i = size_t(std::max(after + 1, 0)); i < r->items.size(); ++i)
-    if (starts_with_folded(r->items[i], prefix)) return int32_t(i);
+    if (starts_with_ignore_case(r->items[i], prefix)) return int32_t(i);
   return -1;
 }
 
